@@ -23,3 +23,14 @@ function(vxst_library name)
   target_link_libraries(${name} PUBLIC ${ARGN})
   vxst_tests(${name}_tests ${name})
 endfunction()
+
+# vxst_add_subfolders(): adds every subfolder of the calling folder that has a
+# CMakeLists.txt (one program or benchmark each), so new ones need no edit here.
+function(vxst_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

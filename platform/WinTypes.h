@@ -14,6 +14,17 @@ using BOOL = int;
 using HRESULT = std::int32_t;
 using LSTATUS = LONG;
 
+// A GUID in its binary layout (u32, u16, u16, 8 bytes; little-endian on disk).
+struct GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+  friend bool operator==(const GUID&, const GUID&) = default;
+};
+using IID = GUID;
+using CLSID = GUID;
+
 // System error numbers (the subset the system and its stand-ins produce).
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
