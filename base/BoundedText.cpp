@@ -17,7 +17,7 @@ std::size_t Utf8PrefixLength(std::string_view text, std::size_t limit) {
 std::size_t CopyBounded(char* dest, std::size_t destSize, std::string_view text) {
   if (destSize == 0) return 0;
   std::size_t length = Utf8PrefixLength(text, destSize - 1);
-  std::memcpy(dest, text.data(), length);
+  if (length > 0) std::memcpy(dest, text.data(), length);
   dest[length] = '\0';
   return length;
 }
