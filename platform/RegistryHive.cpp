@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <utility>
 
 #include "platform/CaseFold.h"
@@ -14,7 +15,34 @@
 namespace {
 
 // How long a transaction waits for another process's lock before it gives up.
-constexpr int kBusyTimeoutMs = 60000;
+constexpr auto kBusyTimeout = std::chrono::seconds(60);
+
+// Waits for a lock held by another process in short, slightly jittered steps.
+// (SQLite's own timeout sleeps up to 100 ms between tries, which lets one busy
+// writer starve another.) COUNT is 0 on the first call of each wait.
+int WaitWhileBusy(void*, int count) {
+  thread_local std::chrono::steady_clock::time_point waitStart;
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) waitStart = now;
+  if (now - waitStart > kBusyTimeout) return 0;
+  usleep(static_cast<useconds_t>(200 + (count * 7919) % 800));
+  return 1;
+}
+
+// Hives use write-ahead logging: a commit is safe from the death of any process
+// as soon as it returns, and costs no flush to disk (only a power failure may
+// take the last commits back; it never damages the hive). The log and its index
+// stay beside the hive after the last connection closes, so that users who may
+// not write the hive's folder can still read it.
+void Configure(sqlite3* db) {
+  sqlite3_busy_handler(db, WaitWhileBusy, nullptr);
+  int persist = 1;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  if (sqlite3_db_readonly(db, "main") == 0) {
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);  // stays as it was on failure
+  }
+  sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+}
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS keys("
@@ -296,8 +324,8 @@ sqlite3* RegistryHive::ReadConnection() {
   ForgetConnectionsOfParent();
   if (!m_db) {
     if (!Exists(m_path)) return EmptyTree();
-    // Opened for writing where the file allows it, so that a hot journal left by
-    // a killed writer is rolled back; read-only otherwise.
+    // Opened for writing where the file allows it, so that what a killed writer
+    // left unfinished is cleaned up; read-only otherwise.
     sqlite3* db = nullptr;
     const int result = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (result != SQLITE_OK) {
@@ -305,7 +333,7 @@ sqlite3* RegistryHive::ReadConnection() {
       sqlite3_close_v2(db);
       throw HiveError{error};
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    Configure(db);
     m_db = db;
   }
   return HasSchema(m_db) ? m_db : EmptyTree();
@@ -324,7 +352,7 @@ sqlite3* RegistryHive::WriteConnection() {
       sqlite3_close_v2(db);
       throw HiveError{error};
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    Configure(db);
     m_db = db;
   }
   if (sqlite3_db_readonly(m_db, "main") == 1) throw HiveError{ERROR_ACCESS_DENIED};

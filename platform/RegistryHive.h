@@ -3,8 +3,8 @@
 // through a HiveTxn and fails by throwing HiveError with a Windows error number,
 // which Read and Write return after rolling the transaction back. Writes take the
 // database lock at their start (BEGIN IMMEDIATE) and wait for other processes
-// through SQLite's busy timeout, so concurrent writers never lose an update, and
-// a process killed in mid-write leaves the hive as the last commit left it.
+// for other processes' locks, so concurrent writers never lose an update, and a
+// process killed in mid-write leaves the hive as the last commit left it.
 #pragma once
 
 #include <sys/types.h>
