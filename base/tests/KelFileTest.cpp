@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "base/KelException.h"
+#include "base/MessageText.h"
+#include "base/messages/MessageTable.h"
 #include "platform/FileFaults.h"
 #include "platform/SystemError.h"
 #include "platform/tests/TempFolder.h"
@@ -30,7 +32,11 @@ Failure Caught(const std::function<void()>& action) {
 
 class KelFileTest : public ::testing::Test {
  protected:
-  KelFileTest() { m_faults.PretendCurrentFolder(m_folder.Path()); }
+  KelFileTest() {
+    InstallMessageTable();
+    m_faults.PretendCurrentFolder(m_folder.Path());
+  }
+  ~KelFileTest() override { SetMessageTable(nullptr); }
 
   TempFolder m_folder;
   FileFaults m_faults;
@@ -108,6 +114,14 @@ TEST_F(KelFileTest, CodesThatDoNotNameTheFileGetTheLocation) {
   EXPECT_EQ(e->m_systemError, 0u);
   EXPECT_EQ(e->m_arg1, " (bad topic length)");
   EXPECT_EQ(e->m_location, "file \"docs/a b.vxb\"");  // relative, never quoted
+}
+
+TEST_F(KelFileTest, WithoutMessageTableTheLocationIsEmpty) {
+  SetMessageTable(nullptr);
+  const CKelFile file(m_folder / "a.vxb");
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_location, "");
 }
 
 TEST_F(KelFileTest, DriveErrorsNameTheDrive) {
