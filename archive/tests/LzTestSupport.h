@@ -32,45 +32,77 @@ class BitStream {
   std::size_t m_bitCount = 0;
 };
 
-// Codes of one block, each written with the index width that the expander
-// uses at that point (L = 8, S = 12 unless told otherwise). A code at or above
-// F is written as an index even when it is out of range, to make corrupt data.
-class CodeStream {
+// The index width the expander uses for each code of a block (L = 8, S = 12
+// unless told otherwise): it follows the next free code N, which grows by one
+// with every code after the first until it reaches T.
+class CodeWidths {
  public:
-  explicit CodeStream(unsigned literalBits = 8, unsigned sizeExponent = 12)
+  explicit CodeWidths(unsigned literalBits = 8, unsigned sizeExponent = 12)
       : m_literalBits(literalBits), m_first(1u << literalBits), m_limit(2u << sizeExponent) {}
 
-  void Put(std::uint32_t code) {
-    if (code < m_first) {
-      m_bits.Put(0, 1);
-      m_bits.Put(code, m_literalBits);
-    } else {
-      m_bits.Put(1, 1);
-      m_bits.Put(code - m_first, IndexBits());
-    }
-    ++m_count;
-    m_trailingLimitCodes = code == m_limit ? m_trailingLimitCodes + 1 : 0;
-  }
-  // How many codes T the stream ends with.
-  unsigned TrailingLimitCodes() const { return m_trailingLimitCodes; }
-  // The next free code N as the expander sees it when reading the next code.
+  // N as the expander sees it when reading the next code.
   std::uint32_t NextCode() const {
     return m_count == 0 ? m_first : std::min(m_limit, m_first + m_count - 1);
   }
   unsigned IndexBits() const {
     return std::max(1u, static_cast<unsigned>(std::bit_width(NextCode() - m_first)));
   }
+  unsigned LiteralBits() const { return m_literalBits; }
+  std::uint32_t FirstCode() const { return m_first; }
   std::uint32_t Limit() const { return m_limit; }
-  const std::vector<std::uint8_t>& Bytes() const { return m_bits.Bytes(); }
+  void Count() { ++m_count; }
 
  private:
   unsigned m_literalBits;
   std::uint32_t m_first;
   std::uint32_t m_limit;
   std::uint32_t m_count = 0;
+};
+
+// Codes of one block, each written with the index width the expander uses at
+// that point. A code at or above F is written as an index even when it is out
+// of range, to make corrupt data.
+class CodeStream : public CodeWidths {
+ public:
+  using CodeWidths::CodeWidths;
+
+  void Put(std::uint32_t code) {
+    if (code < FirstCode()) {
+      m_bits.Put(0, 1);
+      m_bits.Put(code, LiteralBits());
+    } else {
+      m_bits.Put(1, 1);
+      m_bits.Put(code - FirstCode(), IndexBits());
+    }
+    Count();
+    m_trailingLimitCodes = code == Limit() ? m_trailingLimitCodes + 1 : 0;
+  }
+  // How many codes T the stream ends with.
+  unsigned TrailingLimitCodes() const { return m_trailingLimitCodes; }
+  const std::vector<std::uint8_t>& Bytes() const { return m_bits.Bytes(); }
+
+ private:
   unsigned m_trailingLimitCodes = 0;
   BitStream m_bits;
 };
+
+// The codes of a block (L = 8, S = 12), without checking them.
+inline std::vector<std::uint32_t> ReadCodes(const std::vector<std::uint8_t>& block) {
+  std::vector<std::uint32_t> codes;
+  CodeWidths widths;
+  std::size_t bit = 0;
+  auto take = [&](unsigned count, std::uint32_t& value) {
+    if (bit + count > block.size() * 8) return false;
+    value = 0;
+    for (unsigned i = 0; i < count; ++i, ++bit)
+      value |= static_cast<std::uint32_t>((block[bit / 8] >> (bit % 8)) & 1) << i;
+    return true;
+  };
+  for (std::uint32_t flag, value;; widths.Count()) {
+    if (!take(1, flag) || !take(flag ? widths.IndexBits() : 8, value)) return codes;
+    codes.push_back(flag ? widths.FirstCode() + value : value);
+  }
+}
 
 // What expanding a block gave: the bytes, or the corrupt-data failure.
 struct Outcome {
