@@ -12,6 +12,6 @@ class CKelParse : public vxs::TextScanner {
   void SetText(const char* text) { AttachText(text); }
 
  protected:
-  [[noreturn]] void ThrowSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
-                                     std::string location) override;
+  void ThrowSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
+                        std::string location) override;
 };

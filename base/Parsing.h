@@ -22,8 +22,8 @@ class Parsing : public TextScanner {
   void SetPosition(std::size_t position);
 
  protected:
-  [[noreturn]] void ThrowSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
-                                     std::string location) override;
+  void ThrowSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
+                        std::string location) override;
 
   std::string m_text;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "platform/CodePage.h"
 
@@ -100,7 +101,13 @@ std::string TextScanner::GetToken(int mode) {
 }
 
 void TextScanner::ThrowAtToken(std::uint32_t code, std::string arg2) {
-  ThrowSyntaxError(code, GetToken(kTokenToTextEnd), std::move(arg2), {});
+  RaiseSyntaxError(code, GetToken(kTokenToTextEnd), std::move(arg2), {});
+}
+
+void TextScanner::RaiseSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
+                                   std::string location) {
+  ThrowSyntaxError(code, std::move(arg1), std::move(arg2), std::move(location));
+  std::terminate();  // a scanner whose ThrowSyntaxError returns is broken
 }
 
 void TextScanner::ThrowFrom(const char* start, std::uint32_t code) {

@@ -123,9 +123,12 @@ class TextScanner {
   virtual bool EndString(std::string& out);
   virtual bool HandleEscape(std::string& out);
 
-  // Throws a syntax error in the exception type of the concrete scanner.
-  [[noreturn]] virtual void ThrowSyntaxError(std::uint32_t code, std::string arg1,
-                                             std::string arg2, std::string location) = 0;
+  // Throws a syntax error in the exception type of the concrete scanner (it
+  // must throw).
+  virtual void ThrowSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
+                                std::string location) = 0;
+  [[noreturn]] void RaiseSyntaxError(std::uint32_t code, std::string arg1, std::string arg2,
+                                     std::string location);
 
   std::size_t BlankLength(const char* p) const;
   // Token from START to the first blank (or end), then throws CODE.

@@ -166,7 +166,9 @@ bool TextScanner::ReadListItem(CKelFileSpecList& list, const char* defaultExtens
   }
   if (count > 0 && (kind & kKindDrive)) ThrowUpToCursor(start, 2100);
   if (count > 0 && (kind & kKindFolder)) ThrowUpToCursor(start, 2101);
-  FinishFileSpec(spec, specFlags, kind, defaultExtension, baseFolder, start);
+  // Later specifications are names in the base folder: only the first is made a full path.
+  FinishFileSpec(spec, count == 0 ? specFlags : specFlags & ~kFullPath, kind, defaultExtension,
+                 baseFolder, start);
 
   const DWORD storedKind = kind & CKelFileSpecEntry::kStoredKinds;
   if (count == 0) {
@@ -201,7 +203,7 @@ void TextScanner::ThrowTextAfterSpec() {
   std::string token = GetToken(kTokenToTextEnd);
   if (*start != '/') ThrowAtToken(1016);
   std::string location = "option " + ShortenForLocation(token);
-  ThrowSyntaxError(2001, std::move(token), {}, std::move(location));
+  RaiseSyntaxError(2001, std::move(token), {}, std::move(location));
 }
 
 }  // namespace vxs
