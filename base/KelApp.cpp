@@ -128,7 +128,9 @@ int CKelApp::ReportException(CException* e) {
 }
 
 std::string CKelApp::ModuleFilePath() {
-  return vxs::ModuleFilePath(reinterpret_cast<const void*>(&CKelApp::GetFrame));
+  // An object of internal linkage: its address lies in the module that holds
+  // this code even when another module exports the same functions.
+  return vxs::ModuleFilePath(&g_frame);
 }
 
 void CKelApp::MakeCompanionFilePath(std::string& path, const char* extension) {

@@ -95,10 +95,18 @@ class TextScanner {
   // is put back to the word). An abbreviation that two keywords share: 2025;
   // a word that is a whole keyword always selects that keyword.
   int ReadKeyword(std::string_view list, unsigned flags = 0);
+  // At least one digit (else 2020); beyond 32 bits or above a non-zero MAXIMUM:
+  // 2005 (kSaturate: overflow gives 4294967295).
   std::uint32_t ReadDecimal(unsigned flags = 0, std::uint32_t maximum = 0);
+  // An optional sign and ReadDecimal; a non-zero MAXIMUM bounds the magnitude.
   std::int32_t ReadSigned(unsigned flags = 0, std::uint32_t maximum = 0);
+  // "0x" introduces hexadecimal (kHexadecimal: always hexadecimal, no prefix),
+  // with kOctal a leading 0 octal; else decimal. No hexadecimal digits: 2021.
   std::uint32_t ReadNumber(unsigned flags = 0, std::uint32_t maximum = 0);
+  // Up to 2 * COUNT hexadecimal digits into BUFFER (cleared first), aligned to
+  // its end; returns the bytes filled. kAllDigits: fewer digits throw 2021.
   std::size_t ReadHexBytes(BYTE* buffer, std::size_t count, unsigned flags = 0);
+  // Groups 8-4-4-4-12 of hexadecimal digits, in braces (required with kBraces).
   void ReadGuid(GUID& out, unsigned flags = 0);
   // Reads one string, quoted or not; returns false when BeginString or
   // EndString refused it. MAXLENGTH 0 means no limit.
