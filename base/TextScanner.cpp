@@ -4,7 +4,7 @@
 #include <cstring>
 #include <exception>
 
-#include "platform/CodePage.h"
+#include "platform/FileApis.h"
 
 namespace vxs {
 

@@ -3,7 +3,7 @@
 
 #include "ParseTestSupport.h"
 #include "base/KelParse.h"
-#include "platform/CodePage.h"
+#include "platform/FileApis.h"
 
 namespace {
 
