@@ -11,6 +11,8 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using ULONG = std::uint32_t;
 using BOOL = int;
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
 using HRESULT = std::int32_t;
 using LSTATUS = LONG;
 
