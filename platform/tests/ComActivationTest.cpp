@@ -3,18 +3,14 @@
 #include <fstream>
 
 #include "platform/UrlMon.h"
-#include "platform/tests/ScratchRegistry.h"
+#include "platform/tests/ComTestSupport.h"
 
 namespace {
 
 constexpr CLSID kUnregistered = {0x5A1E0002, 0x7E57, 0x4C0D,
                                  {0x9A, 0x11, 0x00, 0x00, 0xF0, 0x0D, 0x00, 0x02}};
 
-class ComActivation : public ::testing::Test {
- protected:
-  void SetUp() override { RegisterFakeModule(); }
-  ScratchRegistry m_registry;
-};
+using ComActivation = FakeModuleRegistry;
 
 TEST_F(ComActivation, CreatesARegisteredClassByClassId) {
   ComPtr<IInternetProtocol> protocol;
@@ -46,9 +42,9 @@ TEST_F(ComActivation, UnknownOrLoopingProgIdsAnswerClassString) {
   CLSID clsid = CLSID_FakeProtocol;
   EXPECT_EQ(CLSIDFromProgID("VxFake.Nothing", &clsid), CO_E_CLASSSTRING);
   EXPECT_EQ(clsid, GUID_NULL);
-  WriteClassesText("VxFake.Loop\\CurVer", "", "VxFake.Loop");
+  PutText(HKEY_CLASSES_ROOT, "VxFake.Loop\\CurVer", "", "VxFake.Loop");
   EXPECT_EQ(CLSIDFromProgID("VxFake.Loop", &clsid), CO_E_CLASSSTRING);
-  WriteClassesText("VxFake.Bad\\CLSID", "", "not a class id");
+  PutText(HKEY_CLASSES_ROOT, "VxFake.Bad\\CLSID", "", "not a class id");
   EXPECT_EQ(CLSIDFromProgID("VxFake.Bad", &clsid), CO_E_CLASSSTRING);
   EXPECT_EQ(CLSIDFromProgID("", &clsid), CO_E_CLASSSTRING);
 }
@@ -58,7 +54,8 @@ TEST_F(ComActivation, ClassWithoutServerIsNotRegistered) {
   EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                              object.putVoid()),
             REGDB_E_CLASSNOTREG);
-  WriteClassesText("CLSID\\" + GuidToString(kUnregistered), "", "a class without a library");
+  std::string classKey = "CLSID\\" + GuidToString(kUnregistered);
+  PutText(HKEY_CLASSES_ROOT, classKey.c_str(), "", "a class without a library");
   EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                              object.putVoid()),
             REGDB_E_CLASSNOTREG);
@@ -69,7 +66,7 @@ TEST_F(ComActivation, ClassWithoutServerIsNotRegistered) {
 }
 
 TEST_F(ComActivation, MissingLibraryIsModuleNotFound) {
-  RegisterClassLibrary(kUnregistered, m_registry.Folder() + "/gone/libnothing.so");
+  RegisterClassLibrary(kUnregistered, Folder() + "/gone/libnothing.so");
   ComPtr<IUnknown> object;
   EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                              object.putVoid()),
@@ -81,7 +78,7 @@ TEST_F(ComActivation, MissingLibraryIsModuleNotFound) {
 }
 
 TEST_F(ComActivation, FileThatIsNoLibraryIsBadFormat) {
-  std::string path = m_registry.Folder() + "/fake.so";
+  std::string path = Folder() + "/fake.so";
   std::ofstream(path) << "not a shared library";
   RegisterClassLibrary(kUnregistered, path);
   ComPtr<IUnknown> object;

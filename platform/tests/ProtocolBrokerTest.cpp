@@ -2,18 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/tests/ScratchRegistry.h"
+#include "platform/tests/ComTestSupport.h"
 
 namespace {
 
 constexpr DWORD kAllData =
     BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE;
 
-class Broker : public ::testing::Test {
- protected:
-  void SetUp() override { RegisterFakeModule(); }
-  ScratchRegistry m_registry;
-};
+using Broker = FakeModuleRegistry;
 
 // Records each call, in order, as one line.
 class Recorder final : public ProtocolListener {
@@ -144,9 +140,10 @@ TEST_F(Broker, UrlsWithoutUsableHandler) {
   EXPECT_EQ(broker.Fetch(":nothing").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch("1abc:x").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch("vexost://Manual/").result, INET_E_UNKNOWN_PROTOCOL);
-  WriteClassesText("PROTOCOLS\\Handler\\vxbad", "CLSID", "{5A1E0002-7E57-4C0D-9A11-0000F00D0002}");
+  PutText(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vxbad", "CLSID",
+          "{5A1E0002-7E57-4C0D-9A11-0000F00D0002}");
   EXPECT_EQ(broker.Fetch("vxbad:x").result, REGDB_E_CLASSNOTREG);
-  WriteClassesText("PROTOCOLS\\Handler\\vxtext", "CLSID", "not a class");
+  PutText(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vxtext", "CLSID", "not a class");
   EXPECT_EQ(broker.Fetch("vxtext:x").result, CO_E_CLASSSTRING);
 }
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/RegistryText.h"
-#include "platform/tests/ScratchRegistry.h"
+#include "platform/tests/ComTestSupport.h"
 
 namespace {
 
@@ -34,10 +34,7 @@ std::optional<std::string> ServerPath() {
                           "CLSID\\" + GuidToString(CLSID_FakeProtocol) + "\\InprocServer32", "");
 }
 
-class VxRegSvr : public ::testing::Test {
- protected:
-  ScratchRegistry m_registry;
-};
+using VxRegSvr = ScratchRegistry;
 
 TEST_F(VxRegSvr, RegistersAndUnregistersAModule) {
   ToolRun registered = RunVxRegSvr(Quoted(VXST_FAKE_PROTOCOL_MODULE));
@@ -75,7 +72,7 @@ TEST_F(VxRegSvr, RelativeModuleRegistersItsFullPath) {
 }
 
 TEST_F(VxRegSvr, FailuresHaveTheirExitCodesAndMessages) {
-  std::string missing = m_registry.Folder() + "/libmissing.so";
+  std::string missing = Folder() + "/libmissing.so";
   ToolRun notLoaded = RunVxRegSvr(Quoted(missing));
   EXPECT_EQ(notLoaded.exitCode, 3);
   EXPECT_EQ(notLoaded.output.rfind("The module \"" + missing + "\" failed to load: ", 0), 0u)
