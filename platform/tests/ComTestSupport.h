@@ -25,13 +25,13 @@ class FakeModuleRegistry : public ScratchRegistry {
     ASSERT_NE(registerServer, nullptr);
     ASSERT_EQ(registerServer(), S_OK);
   }
-};
 
-// Points class CLSID at the library PATH.
-inline void RegisterClassLibrary(REFCLSID clsid, const std::string& path) {
-  std::string key = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
-  ScratchRegistry::PutText(HKEY_CLASSES_ROOT, key.c_str(), "", path);
-}
+  // Points class CLSID at the library PATH.
+  static void RegisterClassLibrary(REFCLSID clsid, const std::string& path) {
+    std::string key = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
+    PutText(HKEY_CLASSES_ROOT, key.c_str(), "", path);
+  }
+};
 
 // True while the library at PATH is loaded in this process.
 inline bool IsLibraryLoaded(const char* path) {
