@@ -67,12 +67,14 @@ inline constexpr DWORD CLSCTX_SERVER =
     CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 inline constexpr DWORD CLSCTX_ALL = CLSCTX_SERVER | CLSCTX_INPROC_HANDLER;
 
-inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-inline constexpr IID IID_NULL = GUID_NULL;
-inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000,
-                                     {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000,
-                                          {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// GUID constants have internal linkage (constexpr, not inline): an inline
+// variable would be a unique symbol, and unique symbols keep a module loaded.
+constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+constexpr IID IID_NULL = GUID_NULL;
+constexpr IID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID IID_IClassFactory = {
+    0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }

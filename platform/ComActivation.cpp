@@ -63,8 +63,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, void* /*serverInfo*/,
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (!(clsContext & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
-  std::optional<std::string> path = ReadRegistryText(
-      HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(clsid) + "\\InprocServer32", "");
+  std::optional<std::string> path =
+      ReadRegistryText(HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(clsid) + "\\InprocServer32", "");
   if (!path || path->empty()) return REGDB_E_CLASSNOTREG;
   return ServerCache::Instance().GetClassObject(*path, clsid, riid, ppv);
 }

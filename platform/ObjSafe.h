@@ -8,8 +8,8 @@ inline constexpr DWORD INTERFACESAFE_FOR_UNTRUSTED_DATA = 0x2;
 inline constexpr DWORD INTERFACE_USES_DISPEX = 0x4;
 inline constexpr DWORD INTERFACE_USES_SECURITY_MANAGER = 0x8;
 
-inline constexpr IID IID_IObjectSafety = {0xCB5BDC81, 0x93C1, 0x11CF,
-                                          {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
+constexpr IID IID_IObjectSafety = {
+    0xCB5BDC81, 0x93C1, 0x11CF, {0x8F, 0x20, 0x00, 0x80, 0x5F, 0x2C, 0xD0, 0x64}};
 
 struct IObjectSafety : IUnknown {
   virtual HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* pdwSupportedOptions,

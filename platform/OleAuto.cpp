@@ -12,7 +12,11 @@ char* BlockOf(BSTR text) { return text - sizeof(std::uint32_t); }
 
 // The integer value of an integer or VT_BOOL type at ADDRESS; false for any other type.
 bool ReadInteger(VARTYPE vt, const void* address, Wide& value) {
-  auto read = [address]<class T>(T) { T v; std::memcpy(&v, address, sizeof v); return Wide(v); };
+  auto read = [address]<class T>(T) {
+    T v;
+    std::memcpy(&v, address, sizeof v);
+    return Wide(v);
+  };
   switch (vt) {
     case VT_I1: value = read(static_cast<signed char>(0)); return true;
     case VT_I2: value = read(std::int16_t{}); return true;
@@ -55,6 +59,24 @@ HRESULT StoreInteger(Wide value, VARTYPE vt, VARIANT& result) {
   }
 }
 
+// Bytes of a value of type VT as a reference points at it.
+std::size_t ValueSize(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1:
+    case VT_UI1: return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL: return 2;
+    case VT_I8:
+    case VT_UI8:
+    case VT_R8: return 8;
+    case VT_BSTR:
+    case VT_UNKNOWN:
+    case VT_DISPATCH: return sizeof(void*);
+    default: return 4;
+  }
+}
+
 // The value a reference points at, as a plain VARIANT without ownership. A
 // reference to a VARIANT is followed once; the VARIANT may hold a reference itself.
 VARIANT Dereferenced(const VARIANT& source, bool followVariant = true) {
@@ -63,12 +85,7 @@ VARIANT Dereferenced(const VARIANT& source, bool followVariant = true) {
   if (vt == VT_VARIANT) return followVariant ? Dereferenced(*source.pvarVal, false) : source;
   VARIANT plain{};
   plain.vt = vt;
-  std::size_t size = vt == VT_BSTR || vt == VT_UNKNOWN || vt == VT_DISPATCH ? sizeof(void*)
-                     : vt == VT_I8 || vt == VT_UI8 || vt == VT_R8      ? 8
-                     : vt == VT_I1 || vt == VT_UI1                      ? 1
-                     : vt == VT_I2 || vt == VT_UI2 || vt == VT_BOOL     ? 2
-                                                                        : 4;
-  std::memcpy(&plain.llVal, source.byref, size);
+  std::memcpy(&plain.llVal, source.byref, ValueSize(vt));
   return plain;
 }
 
@@ -158,8 +175,7 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* source) {
   return S_OK;
 }
 
-HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* source, WORD /*flags*/,
-                          VARTYPE vt) {
+HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* source, WORD /*flags*/, VARTYPE vt) {
   if (!dest || !source) return E_INVALIDARG;
   VARIANT result{};
   HRESULT hr = Convert(*source, vt, result);
@@ -169,8 +185,7 @@ HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* source, WORD /*fla
   return S_OK;
 }
 
-HRESULT DispGetParam(DISPPARAMS* params, UINT position, VARTYPE vt, VARIANT* result,
-                     UINT* argErr) {
+HRESULT DispGetParam(DISPPARAMS* params, UINT position, VARTYPE vt, VARIANT* result, UINT* argErr) {
   if (!params || !result || params->cNamedArgs > params->cArgs) return E_INVALIDARG;
   // A named argument whose dispatch id is POSITION wins over the positional one.
   UINT index = params->cArgs;

@@ -132,8 +132,8 @@ inline constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu);
 inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = static_cast<HRESULT>(0x8002000Fu);
 
-inline constexpr IID IID_IDispatch = {0x00020400, 0x0000, 0x0000,
-                                      {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID IID_IDispatch = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 struct ITypeInfo;  // declared for the method table only; never offered here
 
@@ -171,5 +171,4 @@ HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* source, WORD flags
 // Fetches positional argument POSITION (0 = the first) of an Invoke, converted to
 // VT, into RESULT (initialised by the caller). DISP_E_PARAMNOTFOUND when there is
 // no such argument; on DISP_E_TYPEMISMATCH, *ARGERR (when given) is its index.
-HRESULT DispGetParam(DISPPARAMS* params, UINT position, VARTYPE vt, VARIANT* result,
-                     UINT* argErr);
+HRESULT DispGetParam(DISPPARAMS* params, UINT position, VARTYPE vt, VARIANT* result, UINT* argErr);

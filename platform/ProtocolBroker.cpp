@@ -147,8 +147,8 @@ class Binding final : public IInternetProtocolSink, public IInternetBindInfo {
 };
 
 // Reads what the handler announced until it answers S_FALSE.
-HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding,
-                 ProtocolListener& listener, ULONG readSize) {
+HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding, ProtocolListener& listener,
+                 ULONG readSize) {
   if (!binding.DataReported() || binding.ResultReported()) return binding.Result();
   std::vector<char> buffer(readSize);
   for (unsigned emptyReads = 0; emptyReads < kMaxEmptyReads;) {
@@ -230,8 +230,7 @@ ProtocolResponse ProtocolBroker::Fetch(std::string_view url, DWORD startFlags) {
   return response;
 }
 
-HRESULT ProtocolBroker::Stream(std::string_view url, ProtocolListener& listener,
-                               DWORD startFlags) {
+HRESULT ProtocolBroker::Stream(std::string_view url, ProtocolListener& listener, DWORD startFlags) {
   ComPtr<IClassFactory> factory;
   HRESULT hr = HandlerFactory(url, factory);
   if (FAILED(hr)) return hr;
@@ -302,8 +301,7 @@ HRESULT ProtocolBroker::HandlerFactory(std::string_view url, ComPtr<IClassFactor
   CLSID clsid{};
   HRESULT hr = CLSIDFromString(classText->c_str(), &clsid);
   if (FAILED(hr)) return hr;
-  hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                        factory.putVoid());
+  hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid());
   if (FAILED(hr)) return hr;
   factory->LockServer(true);
   m_factories.emplace(*scheme, factory);

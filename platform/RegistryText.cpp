@@ -28,8 +28,7 @@ std::optional<std::string> ReadRegistryText(HKEY root, const std::string& subKey
     LSTATUS status = RegQueryValueExA(raw, valueName, nullptr, &type,
                                       reinterpret_cast<BYTE*>(text.data()), &size);
     if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-      return std::nullopt;
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
     text.resize(size);
     if (auto zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
     return text;

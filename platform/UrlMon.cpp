@@ -5,8 +5,7 @@
 #include <cstring>
 
 // True when field F of BINDINFO lies wholly within the first SIZE bytes.
-#define VXST_BINDINFO_HOLDS(size, f) \
-  (offsetof(BINDINFO, f) + sizeof(BINDINFO::f) <= (size))
+#define VXST_BINDINFO_HOLDS(size, f) (offsetof(BINDINFO, f) + sizeof(BINDINFO::f) <= (size))
 
 void ReleaseBindInfo(BINDINFO* bindInfo) {
   if (!bindInfo) return;

@@ -230,20 +230,20 @@ inline constexpr HRESULT INET_E_REDIRECT_FAILED = static_cast<HRESULT>(0x800C001
 inline constexpr HRESULT INET_E_REDIRECT_TO_DIR = static_cast<HRESULT>(0x800C0015u);
 inline constexpr HRESULT INET_E_CANNOT_LOCK_REQUEST = static_cast<HRESULT>(0x800C0016u);
 
-inline constexpr IID IID_IInternetBindInfo = {0x79EAC9E1, 0xBAF9, 0x11CE,
-                                              {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IInternetProtocolRoot = {
+constexpr IID IID_IInternetBindInfo = {
+    0x79EAC9E1, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
+constexpr IID IID_IInternetProtocolRoot = {
     0x79EAC9E3, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IInternetProtocol = {0x79EAC9E4, 0xBAF9, 0x11CE,
-                                              {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IInternetProtocolSink = {
+constexpr IID IID_IInternetProtocol = {
+    0x79EAC9E4, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
+constexpr IID IID_IInternetProtocolSink = {
     0x79EAC9E5, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IInternetProtocolInfo = {
+constexpr IID IID_IInternetProtocolInfo = {
     0x79EAC9EC, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IWinInetInfo = {0x79EAC9D6, 0xBAFA, 0x11CE,
-                                         {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
-inline constexpr IID IID_IWinInetHttpInfo = {0x79EAC9D8, 0xBAFA, 0x11CE,
-                                             {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
+constexpr IID IID_IWinInetInfo = {
+    0x79EAC9D6, 0xBAFA, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
+constexpr IID IID_IWinInetHttpInfo = {
+    0x79EAC9D8, 0xBAFA, 0x11CE, {0x8C, 0x82, 0x00, 0xAA, 0x00, 0x4B, 0xA9, 0x0B}};
 
 struct IInternetProtocolSink;
 struct IInternetBindInfo;
@@ -263,8 +263,7 @@ struct IInternetProtocolRoot : IUnknown {
 
 struct IInternetProtocol : IInternetProtocolRoot {
   virtual HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) = 0;
-  virtual HRESULT Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
-                       ULARGE_INTEGER* plibNewPosition) = 0;
+  virtual HRESULT Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) = 0;
   virtual HRESULT LockRequest(DWORD dwOptions) = 0;
   virtual HRESULT UnlockRequest() = 0;
 

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr CLSID kUnregistered = {0x5A1E0002, 0x7E57, 0x4C0D,
-                                 {0x9A, 0x11, 0x00, 0x00, 0xF0, 0x0D, 0x00, 0x02}};
+constexpr CLSID kUnregistered = {
+    0x5A1E0002, 0x7E57, 0x4C0D, {0x9A, 0x11, 0x00, 0x00, 0xF0, 0x0D, 0x00, 0x02}};
 
 using ComActivation = FakeModuleRegistry;
 
@@ -20,9 +20,9 @@ TEST_F(ComActivation, CreatesARegisteredClassByClassId) {
   ComPtr<IInternetProtocolInfo> info;
   EXPECT_EQ(protocol.As(IID_IInternetProtocolInfo, info), S_OK);
   ComPtr<IUnknown> unknown;
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_ALL, IID_IUnknown,
-                             unknown.putVoid()),
-            S_OK);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_ALL, IID_IUnknown, unknown.putVoid()),
+      S_OK);
 }
 
 TEST_F(ComActivation, FindsTheClassOfAProgIdAndOfItsVersionIndependentName) {
@@ -105,9 +105,9 @@ TEST_F(ComActivation, ModuleAnswersForClassesAndInterfacesItLacks) {
                              IID_IInternetProtocolSink, object.putVoid()),
             E_NOINTERFACE);
   EXPECT_FALSE(object);
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             nullptr),
-            E_POINTER);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
+      E_POINTER);
 }
 
 TEST_F(ComActivation, ClassObjectIsTheModulesFactory) {

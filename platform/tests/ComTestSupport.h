@@ -20,8 +20,7 @@ class FakeModuleRegistry : public ScratchRegistry {
     ScratchRegistry::SetUp();
     SharedLibrary library;
     ASSERT_EQ(library.Load(VXST_FAKE_PROTOCOL_MODULE), ERROR_SUCCESS) << library.LoadError();
-    auto registerServer =
-        reinterpret_cast<LPFNREGISTERSERVER>(library.Symbol("DllRegisterServer"));
+    auto registerServer = reinterpret_cast<LPFNREGISTERSERVER>(library.Symbol("DllRegisterServer"));
     ASSERT_NE(registerServer, nullptr);
     ASSERT_EQ(registerServer(), S_OK);
   }

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr GUID kReaderControl = {0x00030006, 0x0000, 0x1011,
-                                 {0x80, 0x02, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
+constexpr GUID kReaderControl = {
+    0x00030006, 0x0000, 0x1011, {0x80, 0x02, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
 
 TEST(GuidText, RegistryFormIsUpperCaseWithBraces) {
   EXPECT_EQ(GuidToString(kReaderControl), "{00030006-0000-1011-8002-0000C06B5161}");
@@ -18,10 +18,11 @@ TEST(GuidText, ReadsEitherCaseBackToTheSameBytes) {
 }
 
 TEST(GuidText, RejectsEverythingButTheRegistryForm) {
-  for (const char* text : {"", "{}", "00030006-0000-1011-8002-0000C06B5161",
-                           "{00030006-0000-1011-8002-0000C06B5161", "{00030006-0000-1011-8002-0000C06B516}}",
-                           "{00030006+0000-1011-8002-0000C06B5161}", "{0003000G-0000-1011-8002-0000C06B5161}",
-                           "{00030006-0000-1011-80020-000C06B5161}", "{00030006-0000-1011-8002-0000C06B5161} "})
+  for (const char* text :
+       {"", "{}", "00030006-0000-1011-8002-0000C06B5161", "{00030006-0000-1011-8002-0000C06B5161",
+        "{00030006-0000-1011-8002-0000C06B516}}", "{00030006+0000-1011-8002-0000C06B5161}",
+        "{0003000G-0000-1011-8002-0000C06B5161}", "{00030006-0000-1011-80020-000C06B5161}",
+        "{00030006-0000-1011-8002-0000C06B5161} "})
     EXPECT_FALSE(GuidFromString(text)) << text;
 }
 

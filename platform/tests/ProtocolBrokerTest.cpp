@@ -1,7 +1,6 @@
-#include "platform/ProtocolBroker.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/ProtocolBroker.h"
 #include "platform/tests/ComTestSupport.h"
 
 namespace {
@@ -78,7 +77,9 @@ TEST_F(Broker, ListenerThatStopsAbortsTheHandler) {
 
 TEST_F(Broker, SchemeIsFoundWithoutRegardToCase) {
   ProtocolBroker broker;
-  EXPECT_EQ(broker.Fetch("VXFake:text/abc").bytes, "abc");
+  EXPECT_EQ(broker.Fetch("VXFake:nodata").result, S_OK);
+  DWORD value = 0;
+  EXPECT_EQ(broker.QueryInfo("VXFAKE:x", QUERY_CAN_NAVIGATE, 0, value), S_OK);
 }
 
 TEST_F(Broker, ParseOnlyRequestStartsAndReportsNothing) {

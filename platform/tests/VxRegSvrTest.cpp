@@ -80,9 +80,10 @@ TEST_F(VxRegSvr, FailuresHaveTheirExitCodesAndMessages) {
 
   ToolRun noEntry = RunVxRegSvr("/u " + Quoted(VXST_NO_SERVER_MODULE));
   EXPECT_EQ(noEntry.exitCode, 4);
-  EXPECT_NE(noEntry.output.find(std::string("The module \"") + VXST_NO_SERVER_MODULE +
-                                "\" was loaded but the entry point DllUnregisterServer was not found."),
-            std::string::npos)
+  EXPECT_NE(
+      noEntry.output.find(std::string("The module \"") + VXST_NO_SERVER_MODULE +
+                          "\" was loaded but the entry point DllUnregisterServer was not found."),
+      std::string::npos)
       << noEntry.output;
 
   setenv("VXFAKE_REGISTER_FAILS", "1", 1);
@@ -96,8 +97,8 @@ TEST_F(VxRegSvr, FailuresHaveTheirExitCodesAndMessages) {
 }
 
 TEST_F(VxRegSvr, FirstFailureOfSeveralModulesIsTheExitCode) {
-  ToolRun run = RunVxRegSvr("/s " + Quoted(VXST_NO_SERVER_MODULE) + " " +
-                            Quoted(VXST_FAKE_PROTOCOL_MODULE));
+  ToolRun run =
+      RunVxRegSvr("/s " + Quoted(VXST_NO_SERVER_MODULE) + " " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
   EXPECT_EQ(run.exitCode, 4);
   EXPECT_EQ(ServerPath(), VXST_FAKE_PROTOCOL_MODULE);
 }

@@ -27,8 +27,8 @@
 
 #include "platform/Com.h"
 
-inline constexpr CLSID CLSID_FakeProtocol = {0x5A1E0001, 0x7E57, 0x4C0D,
-                                             {0x9A, 0x11, 0x00, 0x00, 0xF0, 0x0D, 0x00, 0x01}};
+constexpr CLSID CLSID_FakeProtocol = {
+    0x5A1E0001, 0x7E57, 0x4C0D, {0x9A, 0x11, 0x00, 0x00, 0xF0, 0x0D, 0x00, 0x01}};
 inline constexpr const char* kFakeProgId = "VxFake.Protocol.1";
 inline constexpr const char* kFakeIndependentProgId = "VxFake.Protocol";
 inline constexpr const char* kFakeScheme = "vxfake";

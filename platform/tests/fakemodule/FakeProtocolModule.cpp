@@ -22,9 +22,7 @@ namespace {
 
 std::atomic<long> g_locks{0};
 
-bool StartsWith(const std::string& text, const char* prefix) {
-  return text.rfind(prefix, 0) == 0;
-}
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 // Writes TEXT into RESULT when it fits with its zero; LENGTH tells its size.
 HRESULT WriteText(const std::string& text, LPWSTR result, DWORD size, DWORD* length) {
@@ -56,8 +54,8 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
     return left;
   }
 
-  HRESULT Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo,
-                DWORD flags, HANDLE_PTR) override {
+  HRESULT Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo, DWORD flags,
+                HANDLE_PTR) override {
     Terminate(0);
     m_sink = sink;
     m_bindInfo = bindInfo;
@@ -97,8 +95,8 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
   HRESULT LockRequest(DWORD) override { return S_OK; }
   HRESULT UnlockRequest() override { return S_OK; }
 
-  HRESULT ParseUrl(LPCWSTR, PARSEACTION action, DWORD, LPWSTR result, DWORD size,
-                   DWORD* length, DWORD) override {
+  HRESULT ParseUrl(LPCWSTR, PARSEACTION action, DWORD, LPWSTR result, DWORD size, DWORD* length,
+                   DWORD) override {
     if (action != PARSE_SECURITY_URL) return E_NOTIMPL;
     return WriteText("vxfake:", result, size, length);
   }
@@ -110,8 +108,8 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
   HRESULT CompareUrl(LPCWSTR url1, LPCWSTR url2, DWORD) override {
     return std::strcmp(url1, url2) == 0 ? S_OK : S_FALSE;
   }
-  HRESULT QueryInfo(LPCWSTR, QUERYOPTION option, DWORD, LPVOID buffer, DWORD size,
-                    DWORD* length, DWORD) override {
+  HRESULT QueryInfo(LPCWSTR, QUERYOPTION option, DWORD, LPVOID buffer, DWORD size, DWORD* length,
+                    DWORD) override {
     if (option != QUERY_CAN_NAVIGATE) return INET_E_QUERYOPTION_UNKNOWN;
     if (size < sizeof(DWORD)) return E_FAIL;
     DWORD yes = 1;
@@ -127,8 +125,8 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
     if (StartsWith(m_url, "vxfake:text/") || StartsWith(m_url, "vxfake:switch/")) {
       m_data = m_url.substr(m_url.find('/') + 1);
       m_sink->ReportProgress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain");
-      return Announce(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION |
-                      BSCF_DATAFULLYAVAILABLE, 5);
+      return Announce(
+          BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, 5);
     }
     if (StartsWith(m_url, "vxfake:cached/")) {
       m_data = m_url.substr(m_url.find('/') + 1);
@@ -140,8 +138,9 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
     if (StartsWith(m_url, "vxfake:big/")) {
       m_data.resize(std::strtoul(m_url.c_str() + 11, nullptr, 10));
       for (std::size_t i = 0; i < m_data.size(); ++i) m_data[i] = static_cast<char>(i % 251);
-      return Announce(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION |
-                      BSCF_DATAFULLYAVAILABLE, m_data.size());
+      return Announce(
+          BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE,
+          m_data.size());
     }
     if (m_url == "vxfake:bindinfo") return TellBindInfo();
     if (m_url == "vxfake:result") {
@@ -219,9 +218,9 @@ bool SetText(const std::string& key, const char* name, const std::string& text) 
   if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
     return false;
-  LSTATUS status = RegSetValueExA(handle, name, 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(text.c_str()),
-                                  static_cast<DWORD>(text.size() + 1));
+  LSTATUS status =
+      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
   RegCloseKey(handle);
   return status == ERROR_SUCCESS;
 }
@@ -254,9 +253,9 @@ HRESULT DllRegisterServer() {
 }
 
 HRESULT DllUnregisterServer() {
-  for (const std::string& key : {ClassKey(), std::string(kFakeProgId),
-                                 std::string(kFakeIndependentProgId),
-                                 std::string("PROTOCOLS\\Handler\\") + kFakeScheme})
+  for (const std::string& key :
+       {ClassKey(), std::string(kFakeProgId), std::string(kFakeIndependentProgId),
+        std::string("PROTOCOLS\\Handler\\") + kFakeScheme})
     RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
   return S_OK;
 }

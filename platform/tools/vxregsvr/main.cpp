@@ -94,8 +94,8 @@ int RunEntryPoint(const std::string& module, const Options& options) {
   HRESULT hr = call();
   if (FAILED(hr)) {
     Tell(options, stderr,
-         "The module \"%s\" was loaded but the call to %s failed with error code 0x%08X.\n",
-         name, entry, static_cast<unsigned>(hr));
+         "The module \"%s\" was loaded but the call to %s failed with error code 0x%08X.\n", name,
+         entry, static_cast<unsigned>(hr));
     return kCallFailed;
   }
   Tell(options, stdout, "%s in %s succeeded.\n", entry, name);
