@@ -32,6 +32,10 @@ std::optional<std::string> SchemeOf(std::string_view url) {
   return scheme;
 }
 
+// A URL is handed on as a zero-terminated text: one holding a zero byte would
+// arrive cut short.
+bool HoldsZero(std::string_view url) { return url.find('\0') != std::string_view::npos; }
+
 // Calls CALL(buffer, capacity, &needed) and takes the zero-terminated text it
 // wrote; asks once more with a larger buffer when the handler failed for want of
 // room and said how much it needs.
@@ -146,10 +150,12 @@ class Binding final : public IInternetProtocolSink, public IInternetBindInfo {
   HRESULT m_result = S_OK;
 };
 
-// Reads what the handler announced until it answers S_FALSE.
+// Reads what the handler announced until it answers S_FALSE. A result reported
+// on the way ends the transfer when it is a failure; a success only says that the
+// handler has all the data ready.
 HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding, ProtocolListener& listener,
                  ULONG readSize) {
-  if (!binding.DataReported() || binding.ResultReported()) return binding.Result();
+  if (!binding.DataReported() || FAILED(binding.Result())) return binding.Result();
   std::vector<char> buffer(readSize);
   for (unsigned emptyReads = 0; emptyReads < kMaxEmptyReads;) {
     ULONG count = 0;
@@ -160,7 +166,7 @@ HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding, ProtocolLi
       protocol.Abort(E_ABORT, 0);
       return E_ABORT;
     }
-    if (hr == S_FALSE || binding.ResultReported()) return binding.Result();
+    if (hr == S_FALSE || FAILED(binding.Result())) return binding.Result();
     emptyReads = count ? 0 : emptyReads + 1;
   }
   return INET_E_DATA_NOT_AVAILABLE;
@@ -262,6 +268,7 @@ HRESULT ProtocolBroker::CombineUrl(std::string_view baseUrl, std::string_view re
   ComPtr<IInternetProtocolInfo> info;
   HRESULT hr = ProtocolInfo(baseUrl, info);
   if (FAILED(hr)) return hr;
+  if (HoldsZero(relativeUrl)) return INET_E_INVALID_URL;
   std::string base(baseUrl), relative(relativeUrl);
   std::size_t capacity = 4 * (base.size() + relative.size());
   return CallForText(capacity, result, [&](LPWSTR buffer, DWORD size, DWORD* needed) {
@@ -273,6 +280,7 @@ HRESULT ProtocolBroker::CompareUrl(std::string_view url1, std::string_view url2,
   ComPtr<IInternetProtocolInfo> info;
   HRESULT hr = ProtocolInfo(url1, info);
   if (FAILED(hr)) return hr;
+  if (HoldsZero(url2)) return INET_E_INVALID_URL;
   return info->CompareUrl(std::string(url1).c_str(), std::string(url2).c_str(), flags);
 }
 
@@ -290,7 +298,7 @@ HRESULT ProtocolBroker::QueryInfo(std::string_view url, QUERYOPTION option, DWOR
 
 HRESULT ProtocolBroker::HandlerFactory(std::string_view url, ComPtr<IClassFactory>& factory) {
   std::optional<std::string> scheme = SchemeOf(url);
-  if (!scheme) return INET_E_INVALID_URL;
+  if (!scheme || HoldsZero(url)) return INET_E_INVALID_URL;
   if (auto it = m_factories.find(*scheme); it != m_factories.end()) {
     factory = it->second;
     return S_OK;

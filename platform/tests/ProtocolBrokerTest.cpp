@@ -42,6 +42,16 @@ TEST_F(Broker, CollectsReportsInOrderAndAllBytes) {
   EXPECT_EQ(response.reports, expected);
 }
 
+TEST_F(Broker, SuccessReportedBeforeReadingLosesNoData) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:complete/all here");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_EQ(response.bytes, "all here");
+  std::vector<ProtocolReport> expected = {ProtocolReport::Data(kAllData, 8, 8),
+                                          ProtocolReport::Result(S_OK, 0, "")};
+  EXPECT_EQ(response.reports, expected);
+}
+
 TEST_F(Broker, ReportsCacheFileAndDataOfUnknownSize) {
   ProtocolBroker broker;
   ProtocolResponse response = broker.Fetch("vxfake:cached/sheet.xls");
@@ -140,6 +150,7 @@ TEST_F(Broker, UrlsWithoutUsableHandler) {
   EXPECT_EQ(broker.Fetch("no scheme here").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch(":nothing").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch("1abc:x").result, INET_E_INVALID_URL);
+  EXPECT_EQ(broker.Fetch(std::string_view("vxfake:text/a\0b", 15)).result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch("vexost://Manual/").result, INET_E_UNKNOWN_PROTOCOL);
   PutText(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vxbad", "CLSID",
           "{5A1E0002-7E57-4C0D-9A11-0000F00D0002}");
@@ -162,6 +173,8 @@ TEST_F(Broker, AnswersOfTheHandlersProtocolInfo) {
   ASSERT_EQ(broker.CombineUrl("vxfake:text/a", longRelative, 0, result), S_OK);
   EXPECT_EQ(result, "vxfake:text/a|" + longRelative);
   EXPECT_EQ(broker.CombineUrl("vxfake:text/a", "", 0, result), E_NOTIMPL);
+  EXPECT_EQ(broker.CombineUrl("vxfake:text/a", std::string_view("b\0c", 3), 0, result),
+            INET_E_INVALID_URL);
 
   EXPECT_EQ(broker.CompareUrl("vxfake:a", "vxfake:a", 0), S_OK);
   EXPECT_EQ(broker.CompareUrl("vxfake:a", "vxfake:b", 0), S_FALSE);

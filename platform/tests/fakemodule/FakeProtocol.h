@@ -5,6 +5,7 @@
 //                           pieces of at most 5 bytes
 //   vxfake:cached/PAYLOAD   MIME "application/octet-stream", cache file
 //                           "/cache/PAYLOAD", data of unknown size, PAYLOAD
+//   vxfake:complete/PAYLOAD all data announced, then ReportResult(S_OK), PAYLOAD
 //   vxfake:big/N            N bytes (byte i is i % 251), read as large as asked
 //   vxfake:switch/PAYLOAD   as text/, but reported from Continue after a Switch
 //   vxfake:bindinfo         reports "verb=V flags=F size=S" and the bind string URL

@@ -21,6 +21,8 @@ HRESULT DllUnregisterServer();
 namespace {
 
 std::atomic<long> g_locks{0};
+constexpr DWORD kAllData =
+    BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE;
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -125,22 +127,26 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
     if (StartsWith(m_url, "vxfake:text/") || StartsWith(m_url, "vxfake:switch/")) {
       m_data = m_url.substr(m_url.find('/') + 1);
       m_sink->ReportProgress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain");
-      return Announce(
-          BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE, 5);
+      return Announce(kAllData, 5);
+    }
+    if (StartsWith(m_url, "vxfake:complete/")) {
+      m_data = m_url.substr(m_url.find('/') + 1);
+      HRESULT hr = Announce(kAllData, m_data.size());
+      m_sink->ReportResult(S_OK, 0, nullptr);
+      return hr;
     }
     if (StartsWith(m_url, "vxfake:cached/")) {
       m_data = m_url.substr(m_url.find('/') + 1);
       m_sink->ReportProgress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/octet-stream");
       m_sink->ReportProgress(BINDSTATUS_CACHEFILENAMEAVAILABLE, ("/cache/" + m_data).c_str());
-      m_sink->ReportData(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0);
-      return S_OK;
+      m_position = 0;
+      m_piece = m_data.size();
+      return m_sink->ReportData(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0);
     }
     if (StartsWith(m_url, "vxfake:big/")) {
       m_data.resize(std::strtoul(m_url.c_str() + 11, nullptr, 10));
       for (std::size_t i = 0; i < m_data.size(); ++i) m_data[i] = static_cast<char>(i % 251);
-      return Announce(
-          BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE,
-          m_data.size());
+      return Announce(kAllData, m_data.size());
     }
     if (m_url == "vxfake:bindinfo") return TellBindInfo();
     if (m_url == "vxfake:result") {
