@@ -105,6 +105,13 @@ TEST_F(ComActivation, ModuleAnswersForClassesAndInterfacesItLacks) {
                              IID_IInternetProtocolSink, object.putVoid()),
             E_NOINTERFACE);
   EXPECT_FALSE(object);
+  ComPtr<IUnknown> outer;
+  ASSERT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             outer.putVoid()),
+            S_OK);
+  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, outer.get(), CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             object.putVoid()),
+            CLASS_E_NOAGGREGATION);
   EXPECT_EQ(
       CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
       E_POINTER);
