@@ -104,7 +104,7 @@ struct IClassFactory : IUnknown {
 void* CoTaskMemAlloc(std::size_t size);
 void CoTaskMemFree(void* memory);
 
-// GUID texts in registry form, "{0003000A-0000-1010-8002-0000C06B5161}": upper-case
+// GUID texts in registry form, "{00030001-0000-1010-8002-0000C06B5161}": upper-case
 // hexadecimal, braces included.
 std::string GuidToString(REFGUID guid);
 // Reads a GUID text in registry form (hex digits of either case); nullopt when the
@@ -121,8 +121,9 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, LPCLSID clsid);
 
 // Activation. Failures: REGDB_E_CLASSNOTREG (no InprocServer32 for the class, or a
 // context without CLSCTX_INPROC_SERVER), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)
-// (library missing or not loadable), CO_E_ERRORINDLL (no DllGetClassObject), or the
-// module's own answer (CLASS_E_CLASSNOTAVAILABLE, E_NOINTERFACE, ...).
+// (no such library), HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT) (a file that does not
+// load as a library), CO_E_ERRORINDLL (no DllGetClassObject), or the module's own
+// answer (CLASS_E_CLASSNOTAVAILABLE, CLASS_E_NOAGGREGATION, E_NOINTERFACE, ...).
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, void* serverInfo, REFIID riid,
                          void** ppv);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* pUnkOuter, DWORD clsContext, REFIID riid,
