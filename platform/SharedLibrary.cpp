@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <utility>
 
@@ -40,14 +39,4 @@ void* SharedLibrary::Symbol(const char* name) const {
 
 void SharedLibrary::Unload() {
   if (void* handle = std::exchange(m_handle, nullptr)) dlclose(handle);
-}
-
-std::string ModuleFileNameOf(const void* address) {
-  Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname || !*info.dli_fname) return {};
-  std::string path = info.dli_fname;
-  if (path.front() == '/') return path;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return path;
-  return std::string(cwd) + "/" + path;
 }

@@ -30,7 +30,3 @@ class SharedLibrary {
   void* m_handle = nullptr;
   std::string m_error;
 };
-
-// The path of the shared library (or program) that holds ADDRESS, as it was
-// loaded; empty when the address belongs to no loaded file.
-std::string ModuleFileNameOf(const void* address);

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/SystemInfo.h"
 #include "platform/Registry.h"
-#include "platform/SharedLibrary.h"
 #include "platform/UrlMon.h"
 #include "platform/tests/fakemodule/FakeProtocol.h"
 
@@ -247,7 +247,7 @@ HRESULT DllCanUnloadNow() { return g_locks == 0 ? S_OK : S_FALSE; }
 HRESULT DllRegisterServer() {
   if (std::getenv("VXFAKE_REGISTER_FAILS")) return SELFREG_E_CLASS;
   std::string clsid = GuidToString(CLSID_FakeProtocol);
-  std::string path = ModuleFileNameOf(reinterpret_cast<const void*>(&DllRegisterServer));
+  std::string path = vxs::ModuleFilePath(&g_locks);
   bool written = SetText(ClassKey(), "", "Fake protocol") &&
                  SetText(ClassKey() + "\\InprocServer32", "", path) &&
                  SetText(ClassKey() + "\\InprocServer32", "ThreadingModel", "Apartment") &&
