@@ -24,8 +24,10 @@ namespace {
 constexpr const char* kIndexName = "index";
 constexpr const char* kIndexTempName = "index.tmp";
 constexpr const char* kLockName = "lock";
-// A reserved file that was never committed is taken as abandoned after an hour.
-constexpr std::uint64_t kPendingLifetime = 3600 * kFileTimeUnitsPerSecond;
+// A reserved file that was never committed is taken as abandoned after an hour;
+// an expired entry is still deleted on request for an hour before the cache
+// deletes it itself.
+constexpr std::uint64_t kGracePeriod = 3600 * kFileTimeUnitsPerSecond;
 
 std::atomic<bool> g_accessRefused{false};
 
@@ -128,12 +130,13 @@ class CacheSession {
   }
 
   // Writes the index to a temporary file and renames it over the old one, so a
-  // reader sees either the old or the new index, never a part of one.
+  // reader sees either the old or the new index, never a part of one. (No sync to
+  // disk: an index lost in a crash only makes the cache forget its files.)
   bool Save() {
     std::string temp = PathOf(kIndexTempName);
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return FailFromErrno();
-    bool written = WriteWholeFile(fd, FormatUrlCacheIndex(records)) && fdatasync(fd) == 0;
+    bool written = WriteWholeFile(fd, FormatUrlCacheIndex(records));
     int err = errno;
     close(fd);
     if (!written || rename(temp.c_str(), PathOf(kIndexName).c_str()) != 0) {
@@ -172,12 +175,13 @@ class CacheSession {
     return unlink(PathOf(name).c_str()) == 0 || errno == ENOENT;
   }
 
-  // Drops the records whose time is up (expired entries, abandoned reservations)
-  // together with their files. A file that cannot be deleted keeps its record.
+  // Drops the records whose time is up (entries expired for longer than the grace
+  // period, abandoned reservations) together with their files. A file that cannot
+  // be deleted keeps its record.
   void DropOutdated(std::uint64_t now) {
     std::erase_if(records, [&](const UrlCacheRecord& r) {
-      bool outdated = r.committed ? (r.expire != 0 && r.expire <= now)
-                                  : (r.created + kPendingLifetime <= now);
+      bool outdated = r.committed ? (r.expire != 0 && r.expire + kGracePeriod <= now)
+                                  : (r.created + kGracePeriod <= now);
       return outdated && RemoveFile(r.file);
     });
   }

@@ -5,8 +5,9 @@
 // with the caller's extension, reduced to letters, digits, '_' and '-'), so no
 // URL can place a file anywhere else. An index in the folder records the entries;
 // it is rewritten atomically and every call works under a lock on the folder, so
-// several processes may share the cache. Files the index does not know, and
-// entries past their expiry time, are deleted.
+// several processes may share the cache. An entry past its expiry time is no
+// longer found; it can still be deleted for an hour, after which the cache deletes
+// it itself. Files the index does not know are deleted.
 //
 // Calls answer TRUE, or FALSE with a Windows error number in GetLastError().
 #pragma once

@@ -183,16 +183,19 @@ TEST_F(UrlCacheTest, DamagedIndexForgetsEntriesAndTheirFiles) {
 }
 
 TEST_F(UrlCacheTest, HonoursExpiry) {
-  std::string expired = Store("vexost://a/old.pdf", "pdf", "", SecondsFromNow(-1));
+  std::string longGone = Store("vexost://a/old.pdf", "pdf", "", SecondsFromNow(-7200));
+  Store("vexost://a/recent.pdf", "pdf", "", SecondsFromNow(-1));
   std::string lasting = Store("vexost://a/new.pdf", "pdf", "", SecondsFromNow(3600));
   std::string forever = Store("vexost://a/any.pdf", "pdf", "", FILETIME{0, 0});
   UrlCacheEntryInfo info;
-  EXPECT_FALSE(GetUrlCacheEntryInfo("vexost://a/old.pdf", &info));
+  EXPECT_FALSE(GetUrlCacheEntryInfo("vexost://a/recent.pdf", &info));
   EXPECT_TRUE(GetUrlCacheEntryInfo("vexost://a/new.pdf", &info));
   EXPECT_TRUE(GetUrlCacheEntryInfo("vexost://a/any.pdf", &info));
-  // The next change to the cache removes what has expired.
-  Store("vexost://a/next.pdf", "pdf", "");
-  EXPECT_FALSE(fs::exists(expired));
+  // A recently expired entry can still be deleted; one long expired is gone.
+  EXPECT_TRUE(DeleteUrlCacheEntry("vexost://a/recent.pdf"));
+  EXPECT_FALSE(fs::exists(longGone));
+  EXPECT_FALSE(DeleteUrlCacheEntry("vexost://a/old.pdf"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(fs::exists(lasting));
   EXPECT_TRUE(fs::exists(forever));
 }
