@@ -1,13 +1,12 @@
 #include "reader/CacheEntryList.h"
 
-#include <memory>
-
+#include "base/AutoInit.h"
 #include "platform/SystemError.h"
 #include "platform/UrlCache.h"
 
 namespace {
 
-std::unique_ptr<CacheEntryList> g_instance;
+constinit vxs::AutoInit<CacheEntryList> g_instance;
 
 bool IsDeletionSettled(const std::string& url) {
   return DeleteUrlCacheEntry(url.c_str()) || GetLastError() == ERROR_ACCESS_DENIED;
@@ -25,13 +24,9 @@ void CacheEntryList::Add(const std::string& url) {
 
 void CacheEntryList::Clear() { std::erase_if(m_urls, IsDeletionSettled); }
 
-CacheEntryList& CacheEntryList::Instance() {
-  if (!g_instance) g_instance = std::make_unique<CacheEntryList>();
-  return *g_instance;
-}
+CacheEntryList& CacheEntryList::Instance() { return g_instance.Get(); }
 
 void CacheEntryList::Destroy() {
-  if (!g_instance) return;
-  g_instance->Clear();
-  g_instance.reset();
+  g_instance.Get().Clear();  // an empty list deletes nothing
+  g_instance.Destroy();
 }

@@ -21,7 +21,8 @@ class CacheEntryList {
   const std::set<std::string>& Urls() const { return m_urls; }
   std::uint32_t Counter() const { return m_counter; }
 
-  // The module's list, created on first use; Destroy clears and frees it.
+  // The module's list, created on first use (vxs::AutoInit); Destroy clears and
+  // frees it.
   static CacheEntryList& Instance();
   static void Destroy();
 

@@ -1,10 +1,10 @@
 #include "reader/MimeTypeTable.h"
 
-#include <memory>
+#include "base/AutoInit.h"
 
 namespace {
 
-std::unique_ptr<MimeTypeTable> g_instance;
+constinit vxs::AutoInit<MimeTypeTable> g_instance;
 
 // Types the system names are used as they stand (CAB among them); the others are
 // the registered IANA types, or the type in common use where none is registered.
@@ -185,9 +185,6 @@ const std::vector<std::pair<const char*, const char*>>& MimeTypeTable::Insertion
   return kInsertions;
 }
 
-MimeTypeTable& MimeTypeTable::Instance() {
-  if (!g_instance) g_instance = std::make_unique<MimeTypeTable>();
-  return *g_instance;
-}
+MimeTypeTable& MimeTypeTable::Instance() { return g_instance.Get(); }
 
-void MimeTypeTable::Destroy() { g_instance.reset(); }
+void MimeTypeTable::Destroy() { g_instance.Destroy(); }

@@ -21,7 +21,8 @@ class MimeTypeTable {
   // The insertions that fill the table, in their order (some keys come twice).
   static const std::vector<std::pair<const char*, const char*>>& Insertions();
 
-  // The module's table, created and filled on first use; Destroy frees it.
+  // The module's table, created and filled on first use (vxs::AutoInit); Destroy
+  // frees it.
   static MimeTypeTable& Instance();
   static void Destroy();
 
