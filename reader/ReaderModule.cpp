@@ -1,40 +1,20 @@
 #include "reader/ReaderModule.h"
 
-#include <dlfcn.h>
-
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
+#include "base/KelFormat.h"
+#include "base/PathText.h"
+#include "base/SystemInfo.h"
 
 namespace {
-
-std::string VersionText(long version) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%ld.%02ld", version / 100, version % 100);
-  return text;
-}
-
-std::string ModuleFilePath() {
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&ModuleFilePath), &info) || !info.dli_fname) return {};
-  char full[PATH_MAX];
-  return realpath(info.dli_fname, full) ? full : info.dli_fname;
-}
-
+// An object of this file: its address names the module that holds the reader.
+const char kModuleAnchor = 0;
 }  // namespace
-
-std::string FolderOfPath(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 const ReaderModuleInfo& ReaderModuleInfo::Current() {
   static const ReaderModuleInfo info = [] {
     ReaderModuleInfo m;
-    m.version = VersionText(kReaderModuleVersion);
-    m.path = ModuleFilePath();
-    m.folder = FolderOfPath(m.path);
+    m.version = FormatVersion(0, kReaderModuleVersion / 100, kReaderModuleVersion % 100);
+    m.path = vxs::ModuleFilePath(&kModuleAnchor);
+    m.folder = vxs::PathPart(m.path, vxs::kPartDrive | vxs::kPartFolder);
     return m;
   }();
   return info;

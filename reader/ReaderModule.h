@@ -10,16 +10,12 @@ inline constexpr long kReaderModuleVersion = 411;
 inline constexpr int kReaderBuildYear = 2004;
 
 struct ReaderModuleInfo {
-  std::string version;  // "4.11"
+  std::string version;  // "4.11", by the foundation's version formatting
   std::string path;     // full path of the module file
-  std::string folder;   // its folder ("/" for the root)
+  std::string folder;   // its folder (drive and folder part of the path)
   int buildYear = kReaderBuildYear;
 
   // The module this code is linked into (the shared library, or the program that
   // links the reader statically).
   static const ReaderModuleInfo& Current();
 };
-
-// The folder part of PATH: up to its last '/', "/" for a file in the root, "" for
-// a path without folder.
-std::string FolderOfPath(const std::string& path);

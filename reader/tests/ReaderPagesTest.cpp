@@ -170,9 +170,6 @@ TEST(ReaderPages, ModuleInfoNamesTheFileThatHoldsTheReader) {
   EXPECT_EQ(module.buildYear, 2004);
   EXPECT_TRUE(module.path.ends_with("/vxreader_tests")) << module.path;
   EXPECT_EQ(module.folder + "/vxreader_tests", module.path);
-  EXPECT_EQ(FolderOfPath("/lib/x.so"), "/lib");
-  EXPECT_EQ(FolderOfPath("/x.so"), "/");
-  EXPECT_EQ(FolderOfPath("x.so"), "");
   std::string html = FormatPage(kPageWithoutName, {}, "vexost://");
   EXPECT_EQ(AttributeValues(html, "src"),
             std::vector<std::string>{"res://" + module.path + "/stow.gif"});
