@@ -27,6 +27,12 @@ struct GUID {
 using IID = GUID;
 using CLSID = GUID;
 
+// A point in time: 100-nanosecond intervals since 1 January 1601 (UTC).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
 // System error numbers (the subset the system and its stand-ins produce).
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
