@@ -68,6 +68,8 @@ class Exception : public std::exception {
   std::string location;
 
  private:
+  std::string ComposeText() const;
+
   mutable std::string m_text;
 };
 

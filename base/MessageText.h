@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Loads text NUMBER (at most 255 characters) into the next of six rotating
 // 256-byte buffers and returns it; an absent text gives "".
@@ -19,3 +20,9 @@ std::size_t SubstitutePlaceholders(char* dest, std::size_t destSize, const char*
 // Standard-string convenience over SubstitutePlaceholders.
 std::string SubstitutePlaceholders(const std::string& tmpl, const std::string* args,
                                    unsigned count);
+
+// The source LoadMessageText reads: text NUMBER, or an empty view when absent.
+using MessageTableLookup = std::string_view (*)(unsigned number);
+
+// Makes LOOKUP the program's message table; nullptr removes the table.
+void SetMessageTable(MessageTableLookup lookup);

@@ -15,6 +15,7 @@ function(vxst_embed target function)
             -DBASE=${CMAKE_CURRENT_SOURCE_DIR} "-DFILES=${names}" -P ${VXST_EMBED_SCRIPT}
     DEPENDS ${ARGN} ${VXST_EMBED_SCRIPT}
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-    COMMENT "Embedding resources into ${function}")
+    COMMENT "Embedding resources into ${function}"
+    VERBATIM)
   target_sources(${target} PRIVATE ${out})
 endfunction()

@@ -1,0 +1,76 @@
+#include "platform/UserInterface.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+MessageBoxFrontEnd* g_graphical = nullptr;
+MessageBoxFrontEnd* g_replacement = nullptr;
+
+bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
+}  // namespace
+
+std::vector<int> MessageBoxAnswers(DWORD style) {
+  switch (style & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    default: return {IDOK};
+  }
+}
+
+int DefaultMessageBoxAnswer(DWORD style) {
+  std::vector<int> answers = MessageBoxAnswers(style);
+  std::size_t index = (style & MB_DEFMASK) >> 8;
+  return index < answers.size() ? answers[index] : answers.front();
+}
+
+void WriteMessageBoxText(std::FILE* out, const MessageBoxRequest& request) {
+  if (!request.caption.empty()) {
+    std::fwrite(request.caption.data(), 1, request.caption.size(), out);
+    std::fputs(": ", out);
+  }
+  std::fwrite(request.text.data(), 1, request.text.size(), out);
+  std::fputc('\n', out);
+  std::fflush(out);
+}
+
+UserInterfaceKind ChooseUserInterface(bool graphicalRegistered) {
+  const char* choice = std::getenv("VXST_UI");
+  if (choice != nullptr) {
+    if (std::strcmp(choice, "terminal") == 0) return UserInterfaceKind::Terminal;
+    if (std::strcmp(choice, "none") == 0) return UserInterfaceKind::None;
+    if (std::strcmp(choice, "gtk") == 0 && graphicalRegistered) return UserInterfaceKind::Graphical;
+  }
+  if (OnTerminal()) return UserInterfaceKind::Terminal;
+  return graphicalRegistered ? UserInterfaceKind::Graphical : UserInterfaceKind::None;
+}
+
+void RegisterGraphicalMessageBoxes(MessageBoxFrontEnd* frontEnd) { g_graphical = frontEnd; }
+
+void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd) { g_replacement = frontEnd; }
+
+MessageBoxFrontEnd& CurrentMessageBoxFrontEnd() {
+  if (g_replacement != nullptr) return *g_replacement;
+  switch (ChooseUserInterface(g_graphical != nullptr)) {
+    case UserInterfaceKind::Graphical: return *g_graphical;
+    case UserInterfaceKind::Terminal: {
+      // Chosen by VXST_UI without a terminal at hand, it answers with the defaults.
+      static TerminalMessageBoxes interactive(stdin, stderr, true);
+      static TerminalMessageBoxes unattended(stdin, stderr, false);
+      return isatty(STDIN_FILENO) ? interactive : unattended;
+    }
+    case UserInterfaceKind::None: break;
+  }
+  static SilentMessageBoxes silent(stderr);
+  return silent;
+}
+
+int MessageBoxA(const char* text, const char* caption, DWORD style, DWORD helpContext) {
+  MessageBoxRequest request{caption ? caption : "", text ? text : "", style, helpContext};
+  return CurrentMessageBoxFrontEnd().ShowMessageBox(request);
+}

@@ -1,0 +1,140 @@
+#include "platform/UserInterface.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+TEST(MessageBoxStyle, AnswersFollowTheButtonSet) {
+  EXPECT_EQ(MessageBoxAnswers(MB_OK), (std::vector<int>{IDOK}));
+  EXPECT_EQ(MessageBoxAnswers(MB_OKCANCEL | MB_ICONQUESTION), (std::vector<int>{IDOK, IDCANCEL}));
+  EXPECT_EQ(MessageBoxAnswers(MB_YESNOCANCEL), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+  EXPECT_EQ(MessageBoxAnswers(MB_YESNO | MB_ICONSTOP), (std::vector<int>{IDYES, IDNO}));
+  EXPECT_EQ(MessageBoxAnswers(MB_RETRYCANCEL), (std::vector<int>{IDRETRY, IDCANCEL}));
+}
+
+TEST(MessageBoxStyle, DefaultButtonIsTheNthOfTheSet) {
+  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO), IDYES);
+  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
+  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO | MB_DEFBUTTON3), IDYES);  // no third button
+  EXPECT_EQ(DefaultMessageBoxAnswer(MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL), IDOK);
+}
+
+// Runs a terminal box with INPUT typed at the prompt; returns the answer and
+// leaves what was written in OUTPUT.
+int AskTerminal(const std::string& input, DWORD style, std::string& output,
+                bool interactive = true) {
+  std::FILE* in = std::tmpfile();
+  std::fputs(input.c_str(), in);
+  std::rewind(in);
+  char* written = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&written, &size);
+  TerminalMessageBoxes terminal(in, out, interactive);
+  int answer = terminal.ShowMessageBox({"vxstreg", "Register?\nAll users", style, 2001});
+  std::fclose(out);
+  std::fclose(in);
+  output.assign(written, size);
+  std::free(written);
+  return answer;
+}
+
+TEST(TerminalMessageBoxes, AsksAtThePrompt) {
+  std::string output;
+  EXPECT_EQ(AskTerminal("n\n", MB_YESNOCANCEL, output), IDNO);
+  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n(Y)es, (N)o, (C)ancel [Y]? ");
+  EXPECT_EQ(AskTerminal("  cancel\n", MB_YESNOCANCEL, output), IDCANCEL);
+  EXPECT_EQ(AskTerminal("y", MB_YESNO | MB_DEFBUTTON2, output), IDYES);
+}
+
+TEST(TerminalMessageBoxes, AsksAgainUntilTheAnswerIsOneOfTheButtons) {
+  std::string output;
+  EXPECT_EQ(AskTerminal("x\nmaybe\no\n", MB_OKCANCEL, output), IDOK);
+  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n(O)K, (C)ancel [O]? (O)K, (C)ancel [O]? "
+                    "(O)K, (C)ancel [O]? ");
+}
+
+TEST(TerminalMessageBoxes, EmptyLineOrEndOfInputTakesTheDefault) {
+  std::string output;
+  EXPECT_EQ(AskTerminal("\n", MB_YESNO | MB_DEFBUTTON2, output), IDNO);
+  EXPECT_EQ(AskTerminal("", MB_YESNOCANCEL | MB_DEFBUTTON3, output), IDCANCEL);
+  EXPECT_EQ(AskTerminal("x", MB_YESNO, output), IDYES);
+}
+
+TEST(TerminalMessageBoxes, WithoutTerminalOrQuestionNothingIsRead) {
+  std::string output;
+  EXPECT_EQ(AskTerminal("n\n", MB_YESNO | MB_DEFBUTTON2, output, false), IDNO);
+  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n");
+  EXPECT_EQ(AskTerminal("c\n", MB_OK | MB_ICONSTOP, output), IDOK);
+  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n");
+}
+
+TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
+  char* written = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&written, &size);
+  SilentMessageBoxes silent(out);
+  EXPECT_EQ(silent.ShowMessageBox({"", "Fatal error VK1001 -\nFile x not found.",
+                                   MB_YESNO | MB_DEFBUTTON2, 1001}),
+            IDNO);
+  std::fclose(out);
+  EXPECT_EQ(std::string(written, size), "Fatal error VK1001 -\nFile x not found.\n");
+  std::free(written);
+}
+
+TEST(ScriptedMessageBoxes, RecordsBoxesAndAnswersFromTheQueue) {
+  ScriptedMessageBoxes scripted;
+  scripted.QueueAnswer(IDNO);
+  SetMessageBoxFrontEnd(&scripted);
+  EXPECT_EQ(MessageBoxA("first", "cap", MB_YESNO | MB_ICONQUESTION, 7), IDNO);
+  EXPECT_EQ(MessageBoxA("second", nullptr, MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+  SetMessageBoxFrontEnd(nullptr);
+  ASSERT_EQ(scripted.shown().size(), 2u);
+  EXPECT_EQ(scripted.shown()[0].caption, "cap");
+  EXPECT_EQ(scripted.shown()[0].text, "first");
+  EXPECT_EQ(scripted.shown()[0].style, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(scripted.shown()[0].helpContext, 7u);
+  EXPECT_EQ(scripted.shown()[1].caption, "");
+}
+
+class FrontEndChoice : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    unsetenv("VXST_UI");
+    RegisterGraphicalMessageBoxes(nullptr);
+  }
+  static bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
+};
+
+TEST_F(FrontEndChoice, VxstUiNamesTheFrontEnd) {
+  setenv("VXST_UI", "none", 1);
+  EXPECT_EQ(ChooseUserInterface(true), UserInterfaceKind::None);
+  EXPECT_NE(dynamic_cast<SilentMessageBoxes*>(&CurrentMessageBoxFrontEnd()), nullptr);
+  setenv("VXST_UI", "terminal", 1);
+  EXPECT_EQ(ChooseUserInterface(true), UserInterfaceKind::Terminal);
+  EXPECT_NE(dynamic_cast<TerminalMessageBoxes*>(&CurrentMessageBoxFrontEnd()), nullptr);
+  ScriptedMessageBoxes graphical;
+  RegisterGraphicalMessageBoxes(&graphical);
+  setenv("VXST_UI", "gtk", 1);
+  EXPECT_EQ(&CurrentMessageBoxFrontEnd(), &graphical);
+}
+
+TEST_F(FrontEndChoice, WithoutTerminalTheGraphicalFrontEndOrNone) {
+  if (OnTerminal()) GTEST_SKIP() << "run from a terminal";
+  EXPECT_EQ(ChooseUserInterface(false), UserInterfaceKind::None);
+  setenv("VXST_UI", "gtk", 1);  // nobody registered one
+  EXPECT_EQ(ChooseUserInterface(false), UserInterfaceKind::None);
+  unsetenv("VXST_UI");
+  ScriptedMessageBoxes graphical;
+  RegisterGraphicalMessageBoxes(&graphical);
+  EXPECT_EQ(&CurrentMessageBoxFrontEnd(), &graphical);
+  MessageBoxA("shown", "cap", MB_OK);
+  EXPECT_EQ(graphical.shown().size(), 1u);
+}
+
+}  // namespace
