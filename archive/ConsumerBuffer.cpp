@@ -107,6 +107,8 @@ void FileBuffer::ThrowDamage(const char* detail) const {
   CKelFile::ThrowFileError(*m_file, kCorruptFile, 0, detail);
 }
 
+bool FileBuffer::HoldsOnly(std::uint32_t n) const { return m_filled == n && m_remaining == 0; }
+
 void FileBuffer::Fill(std::uint32_t need) {
   if (m_filled >= need) return;
   std::uint32_t held = 0;
@@ -166,6 +168,9 @@ void UnpackBuffer::Take(std::uint32_t n, std::uint32_t& m) {
     m = n;
   }
   if (m > m_remaining) File().ThrowDamage(" (chunk longer than the topic)");
+  // The chunk that completes the topic must also be the last of its stored data.
+  if (m == m_remaining && m > 0 && !File().HoldsOnly(kChunkHeadSize + n))
+    File().ThrowDamage(" (topic data longer than its chunks)");
   m_filled += m;
 }
 

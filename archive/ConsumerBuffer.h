@@ -90,6 +90,8 @@ class FileBuffer : public ConsumerBuffer {
   void Read(std::uint32_t max, std::uint32_t& count) override;
   // Tops up to NEED bytes held, as far as the topic's stored data reaches.
   void Fill(std::uint32_t need);
+  // Whether the N bytes held are all that is left of the topic's stored data.
+  bool HoldsOnly(std::uint32_t n) const;
   void MarkEnded() { m_ended = true; }
   // Throws 1031 "file is corrupt" for the archive file, DETAIL completing the text.
   [[noreturn]] void ThrowDamage(const char* detail) const;

@@ -56,7 +56,6 @@ void ThisVxbFile::OpenArchive() {
   if (IsOpen()) Close();
   m_hasHeader = false;
   m_hasTableRecord = false;
-  ClearArchiveRecords();
   Open({}, GENERIC_READ, OPEN_EXISTING, 0);
   const std::uint32_t format = m_tableRecord[4];
   if (!m_hasHeader || !m_hasTableRecord || (format & 0xFF) != stow::kTopicSlotSize ||
@@ -136,7 +135,7 @@ bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
 bool ThisVxbFile::FindOnChain(const std::string& candidate, std::uint32_t& slot) {
   const std::u16string wanted = stow::Utf8ToUtf16(candidate);
   if (wanted.size() > kLongestName) return false;
-  slot = stow::TopicSlot(candidate, m_slotCount);
+  slot = stow::HomeSlot(candidate, m_slotCount);
   // A chain of a damaged table may run in a circle: it is followed for at most
   // as many steps as there are slots.
   for (std::uint32_t step = 0; step < m_slotCount; ++step) {

@@ -124,7 +124,7 @@ std::uint32_t TopicNameHash(std::string_view cp1252Name) {
   return h;
 }
 
-std::uint32_t TopicSlot(std::string_view path, std::uint32_t slotCount) {
+std::uint32_t HomeSlot(std::string_view path, std::uint32_t slotCount) {
   return TopicNameHash(Utf8ToCp1252(path)) % slotCount;
 }
 

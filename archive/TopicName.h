@@ -19,9 +19,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // wrapping 32-bit arithmetic with the factor 96.
 std::uint32_t TopicNameHash(std::string_view cp1252Name);
 
-// The topic-table slot of the UTF-8 path PATH (not empty) in a table of SLOTCOUNT
+// The home slot of the UTF-8 path PATH (not empty) in a table of SLOTCOUNT
 // (at least one) slots: the hash of its windows-1252 form modulo the slot count.
-std::uint32_t TopicSlot(std::string_view path, std::uint32_t slotCount);
+std::uint32_t HomeSlot(std::string_view path, std::uint32_t slotCount);
 
 // A UTF-16 character lowered as windows-1252 lowers its characters; characters
 // the code page lacks stay as they are.

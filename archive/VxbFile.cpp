@@ -74,12 +74,13 @@ void VxbFile::HandleRecord(BiffRecord record) {
   }
 }
 
-void VxbFile::ClearArchiveRecords() {
+void VxbFile::Open(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   m_archiveName.clear();
   m_title.clear();
   m_copyright.clear();
   m_firmCode = kNoFirmCode;
   m_creationTime = {};
+  CVexoBiffFile::Open(path, access, disposition, flags);
 }
 
 }  // namespace stow

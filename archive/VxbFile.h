@@ -58,6 +58,11 @@ class VxbFile : public CVexoBiffFile {
 
   VxbFile();
 
+  // Opens and parses the archive at PATH (empty: the path held), forgetting the
+  // records of any archive read before.
+  void Open(const std::string& path, DWORD access = GENERIC_READ, DWORD disposition = OPEN_EXISTING,
+            DWORD flags = 0);
+
   const std::string& GetArchiveName() const { return m_archiveName; }
   const std::string& GetTitle() const { return m_title; }
   const std::string& GetCopyright() const { return m_copyright; }
@@ -66,8 +71,6 @@ class VxbFile : public CVexoBiffFile {
 
  protected:
   void HandleRecord(BiffRecord record) override;
-  // Forgets the records of an archive read before.
-  void ClearArchiveRecords();
 
  private:
   std::string m_archiveName;

@@ -1,5 +1,6 @@
 #include "tools/vxb/ArchiveWriter.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,15 +16,17 @@
 #include "base/LittleEndian.h"
 #include "platform/CodePage.h"
 #include "platform/SystemError.h"
-#include "tools/lzpack/LzPack.h"
+#include "tools/lzpack/LzPacker.h"
 
 namespace stow {
 
 namespace {
 
 constexpr std::uint32_t kGenericFatal = 1000;  // the text travels in argument 1
+constexpr std::uint32_t kBadFileOrFolder = 1016;   // "bad file/folder: %1"
+constexpr std::uint32_t kStringTooLong = 2007;     // "string too long"
+constexpr std::uint32_t kBadSpecification = 2023;  // "bad specification: %1"
 constexpr std::size_t kChunkSize = 0x8000;     // plain bytes in a chunk
-constexpr std::size_t kLargestPackedBody = 0x7FFF;
 constexpr std::uint16_t kPackedFlag = 0x8000;
 constexpr std::size_t kLongestName = 0xFFFF;   // characters: the length is a u16
 constexpr std::uint64_t kLargestOffset = 0xFFFFFFFF;
@@ -34,6 +37,11 @@ constexpr std::uint16_t kSlotListEntrySize = 6;  // u16 length, u32 slot
 
 [[noreturn]] void Fail(std::string text, std::string arg = {}) {
   throw new CKelException(kGenericFatal, std::move(text), std::move(arg));
+}
+
+// A property or topic path that an archive cannot hold: CODE with ARG, at WHERE.
+[[noreturn]] void Refuse(std::uint32_t code, std::string where, std::string arg = {}) {
+  throw new CKelException(code, std::move(arg), {}, {}, std::move(where));
 }
 
 bool IsPrime(std::uint32_t n) {
@@ -51,12 +59,12 @@ std::uint32_t SlotCountFor(std::size_t topics) {
   return count;
 }
 
+// Texts of string records are stored in windows-1252.
 void CheckRecordText(const char* what, const std::string& text) {
   bool exact = false;
   Utf8ToCp1252(text, &exact);
-  if (!exact) Fail(std::string(what) + " %1 holds characters that windows-1252 lacks", text);
-  if (text.size() > kLongestRecordText)
-    Fail(std::string(what) + " %1 is longer than 1000 characters", text);
+  if (!exact) Refuse(kBadSpecification, what, text);
+  if (text.size() > kLongestRecordText) Refuse(kStringTooLong, what);
 }
 
 void PutGuid(std::uint8_t* at, const GUID& guid) {
@@ -119,14 +127,14 @@ class ArchiveWriter::Output {
     vxs::PutU16(bytes, value);
     Write(bytes, sizeof bytes);
   }
-  // Writes one chunk of at most kChunkSize plain bytes; returns its stored size.
+  // Writes one chunk of at most kChunkSize plain bytes, packed when that makes it
+  // smaller; returns its stored size.
   std::uint32_t WriteChunk(const std::uint8_t* plain, std::size_t size) {
-    const std::size_t packed =
-        size == 0 ? 0 : LzPack(plain, size, m_packed, std::min(size - 1, kLargestPackedBody));
-    if (packed > 0) {
-      WriteU16(static_cast<std::uint16_t>(kPackedFlag + packed));
-      Write(m_packed, packed);
-      return static_cast<std::uint32_t>(2 + packed);
+    if (m_packer.Pack({plain, size})) {
+      const std::span<const std::uint8_t> block = m_packer.Block();
+      WriteU16(static_cast<std::uint16_t>(kPackedFlag + block.size()));
+      Write(block.data(), block.size());
+      return static_cast<std::uint32_t>(2 + block.size());
     }
     WriteU16(static_cast<std::uint16_t>(size));
     Write(plain, size);
@@ -136,7 +144,7 @@ class ArchiveWriter::Output {
  private:
   CVexoBiffFile m_file;
   std::uint8_t m_plain[kChunkSize];
-  std::uint8_t m_packed[kLargestPackedBody];
+  LzPacker m_packer;
 };
 
 // Places every topic in the slot of its hash, or, when that is taken, in a slot
@@ -156,7 +164,7 @@ class TopicTable {
     std::vector<std::uint32_t> slots(paths.size());
     std::vector<std::size_t> collided;
     for (std::size_t i = 0; i < paths.size(); ++i) {
-      const std::uint32_t home = TopicSlot(paths[i], m_count);
+      const std::uint32_t home = HomeSlot(paths[i], m_count);
       slots[i] = home;
       if (m_occupant[home] == kFree) {
         m_occupant[home] = i;
@@ -189,20 +197,27 @@ class TopicTable {
 ArchiveWriter::ArchiveWriter(ArchiveProperties properties) : m_properties(std::move(properties)) {}
 
 void ArchiveWriter::AddFile(std::string path, std::string source, std::uint64_t size) {
-  Add({.path = std::move(path), .source = std::move(source), .size = size});
+  Topic topic;
+  topic.path = std::move(path);
+  topic.source = std::move(source);
+  topic.size = size;
+  Add(std::move(topic));
 }
 
 void ArchiveWriter::AddBytes(std::string path, std::string bytes, std::string skippedBlock) {
-  const std::uint64_t size = bytes.size();
-  Add({.path = std::move(path), .bytes = std::move(bytes), .skippedBlock = std::move(skippedBlock),
-       .size = size});
+  Topic topic;
+  topic.path = std::move(path);
+  topic.size = bytes.size();
+  topic.bytes = std::move(bytes);
+  topic.skippedBlock = std::move(skippedBlock);
+  Add(std::move(topic));
 }
 
 void ArchiveWriter::Add(Topic topic) {
   topic.name = Utf8ToUtf16(topic.path);
-  if (topic.path.empty()) Fail("empty topic path");
-  if (Utf16ToUtf8(topic.name) != topic.path) Fail("topic path %1 is not valid UTF-8", topic.path);
-  if (topic.name.size() > kLongestName) Fail("topic path %1 is longer than 65535 characters", topic.path);
+  if (topic.path.empty() || Utf16ToUtf8(topic.name) != topic.path)
+    Refuse(kBadFileOrFolder, "topic path not in UTF-8", topic.path);
+  if (topic.name.size() > kLongestName) Refuse(kStringTooLong, "topic path longer than 65535 characters");
   if (topic.skippedBlock.size() % kSkippedBlockEntrySize != 0 ||
       topic.skippedBlock.size() / kSkippedBlockEntrySize > 0xFFFF)
     Fail("skipped block of topic %1 is no whole number of 20-byte entries", topic.path);
@@ -210,7 +225,7 @@ void ArchiveWriter::Add(Topic topic) {
 }
 
 void ArchiveWriter::CheckProperties() const {
-  if (m_properties.name.empty()) Fail("archive without a name");
+  if (m_properties.name.empty()) Refuse(kBadSpecification, "archive name");
   CheckRecordText("archive name", m_properties.name);
   CheckRecordText("title", m_properties.title);
   CheckRecordText("copyright notice", m_properties.copyright);
@@ -233,6 +248,10 @@ void ArchiveWriter::Write(const std::string& output) {
     CKelFile target(output);
     CKelFile::ThrowFileError(target, 1004, SetLastErrorFromErrno());
   }
+  // The archive gets the mode of any new file, not the private one of mkstemp.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
   close(fd);
   try {
     auto out = std::make_unique<Output>(temporary, m_properties.creationTime);
@@ -337,7 +356,7 @@ std::uint32_t ArchiveWriter::StartSlot() const {
   if (m_properties.startTopic.empty()) return 0xFFFFFFFF;
   for (const Topic& topic : m_topics)
     if (topic.path == m_properties.startTopic) return topic.slot;
-  Fail("start topic %1 is not in the archive", m_properties.startTopic);
+  Refuse(kBadSpecification, "start topic not in the archive", m_properties.startTopic);
 }
 
 }  // namespace stow

@@ -1,4 +1,5 @@
 // vxb ls, info, cat, extract and lookup: the commands that read an archive.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 

@@ -21,7 +21,7 @@ constexpr std::uint32_t kCorrupt = 1031;  // "file is corrupt%1"
 // Whether the hash chain of the topic's path leads to its slot, as a lookup by
 // path must walk it.
 bool OnItsChain(const ThisVxbFile& archive, const TopicEntry& topic) {
-  std::uint32_t slot = stow::TopicSlot(topic.path, archive.GetSlotCount());
+  std::uint32_t slot = stow::HomeSlot(topic.path, archive.GetSlotCount());
   for (std::uint32_t step = 0; step < archive.GetSlotCount(); ++step) {
     if (slot == topic.slot) return true;
     const std::int32_t next = archive.GetSlot(slot).next;
