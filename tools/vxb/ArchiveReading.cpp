@@ -32,16 +32,20 @@ std::vector<TopicEntry> ListTopics(ThisVxbFile& archive) {
   return topics;
 }
 
-bool OpenRequest(ThisVxbFile& archive, const std::string& request, std::string& path) {
-  path = request;
-  if (!request.starts_with(':')) return archive.OpenTopic(ThisVxbFile::kNoTopic, path);
-  const std::string digits = request.substr(1);
+TopicRequest ParseRequest(const std::string& text) {
+  if (!text.starts_with(':')) return {text, -1};
+  const std::string digits = text.substr(1);
   if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
-    ThrowCommandLineError(kDecimalExpected, {}, request);
-  const unsigned long long number = std::stoull(digits);
+    ThrowCommandLineError(kDecimalExpected, {}, text);
+  return {text, static_cast<std::int64_t>(std::stoull(digits))};
+}
+
+bool OpenRequest(ThisVxbFile& archive, const TopicRequest& request, std::string& path) {
+  path = request.text;
+  if (request.number < 0) return archive.OpenTopic(ThisVxbFile::kNoTopic, path);
   // Numbers beyond the largest slot name nothing.
-  if (number > 0x7FFFFFFF) return false;
-  return archive.OpenTopic(static_cast<std::int32_t>(number), path);
+  if (request.number > 0x7FFFFFFF) return false;
+  return archive.OpenTopic(static_cast<std::int32_t>(request.number), path);
 }
 
 void ThrowTopicNotFound(const ThisVxbFile& archive, const std::string& request) {

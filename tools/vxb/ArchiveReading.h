@@ -22,9 +22,15 @@ struct TopicEntry {
 // Every topic of ARCHIVE, in the byte order of the paths.
 std::vector<TopicEntry> ListTopics(ThisVxbFile& archive);
 
-// A request: ":N" names topic number N, anything else a path. False when the
-// topic is not there; PATH is then the request.
-bool OpenRequest(ThisVxbFile& archive, const std::string& request, std::string& path);
+// A request for a topic: ":N" names topic number N, anything else a path.
+struct TopicRequest {
+  std::string text;
+  std::int64_t number;  // -1 for a path
+};
+// Reads TEXT as a request; a ":" without a decimal number is a command-line error.
+TopicRequest ParseRequest(const std::string& text);
+// Opens the topic of REQUEST; PATH receives its path. False when it is not there.
+bool OpenRequest(ThisVxbFile& archive, const TopicRequest& request, std::string& path);
 
 // Copies the current topic of ARCHIVE to WRITE, piece by piece; returns its length.
 template <class Sink>

@@ -54,6 +54,7 @@ bool IsPrime(std::uint32_t n) {
 // Three slots for every two topics, rounded up to a prime so that the hash, a sum
 // of multiples of 96, spreads over all slots.
 std::uint32_t SlotCountFor(std::size_t topics) {
+  if (topics == 0) return 1;
   auto count = static_cast<std::uint32_t>(std::max<std::size_t>(1, topics + (topics + 1) / 2));
   while (!IsPrime(count)) ++count;
   return count;

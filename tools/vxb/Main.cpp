@@ -2,11 +2,9 @@
 
 #include <iostream>
 
-#include "base/messages/MessageTable.h"
 #include "tools/vxb/VxbTool.h"
 
 int main(int argc, char** argv) {
-  InstallMessageTable();
   std::ios::sync_with_stdio(false);
   const int status = RunVxb({argv + 1, argv + argc}, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
   std::cout.flush();

@@ -123,9 +123,10 @@ int Info(const Words& words, Console& console) {
 int Cat(const Words& words, Console& console) {
   const Arguments args(words, {});
   const Words& operands = args.Operands(2, 2, "archive file and topic");
+  const TopicRequest request = ParseRequest(operands[1]);
   const std::unique_ptr<ThisVxbFile> archive = LoadArchive(operands[0]);
   std::string path;
-  if (!OpenRequest(*archive, operands[1], path)) ThrowTopicNotFound(*archive, operands[1]);
+  if (!OpenRequest(*archive, request, path)) ThrowTopicNotFound(*archive, operands[1]);
   StreamTopic(*archive, [&](const char* bytes, std::uint32_t count) { console.Out().write(bytes, count); });
   return kSuccess;
 }
@@ -159,10 +160,12 @@ int Extract(const Words& words, Console& console) {
 int Lookup(const Words& words, Console& console) {
   const Arguments args(words, {});
   const Words& operands = args.Operands(2, SIZE_MAX, "archive file and requests");
+  std::vector<TopicRequest> requests;
+  for (std::size_t i = 1; i < operands.size(); ++i) requests.push_back(ParseRequest(operands[i]));
   const std::unique_ptr<ThisVxbFile> archive = LoadArchive(operands[0]);
-  for (std::size_t i = 1; i < operands.size(); ++i) {
+  for (const TopicRequest& request : requests) {
     std::string path;
-    if (OpenRequest(*archive, operands[i], path))
+    if (OpenRequest(*archive, request, path))
       console.Out() << archive->GetCurrentSlot() << '\t' << path << '\n';
     else
       console.Out() << "-\tnot found\n";

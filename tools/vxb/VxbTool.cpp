@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/KelException.h"
+#include "base/messages/MessageTable.h"
 #include "tools/vxb/Arguments.h"
 #include "tools/vxb/Commands.h"
 
@@ -62,6 +63,7 @@ int Dispatch(const std::vector<std::string>& args, Console& console) {
 
 int RunVxb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool progressBar) {
+  InstallMessageTable();
   vxb::Console console(out, err, progressBar);
   try {
     return vxb::Dispatch(args, console);
