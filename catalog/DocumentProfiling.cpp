@@ -1,6 +1,7 @@
 #include "catalog/DocumentProfiling.h"
 
 #include "base/KelException.h"
+#include "base/KelFile.h"
 #include "base/MessageCodes.h"
 #include "catalog/FirmCodeKeyName.h"
 #include "platform/Registry.h"
@@ -163,8 +164,10 @@ std::string DocumentProfiling::ReadPathOrEmpty() {
 void DocumentProfiling::WritePath(const std::string& path) {
   // Creates the archive-name and firm-code keys where missing; in a catalog
   // that may only be read the key opens read only and the write raises 1140.
+  // A key that is missing after creation was asked was refused.
   PositionOn(m_firmCodeKey);
-  if (!EnsureOpen(kOpenCreate | kDeniedGivesFalse)) ThrowRegistryError(ERROR_ACCESS_DENIED, kPathValue);
+  if (!EnsureOpen(kOpenCreate | kDeniedGivesFalse | kMissingGivesFalse))
+    ThrowRegistryError(ERROR_ACCESS_DENIED, kPathValue);
   WriteString(kPathValue, path);
 }
 
@@ -250,7 +253,7 @@ bool DocumentProfiling::RemoveIfDead(std::uint32_t firmCode, const ConfirmRemova
     return RemoveEntry();
   }
   if (!m_firmCodeKey.found) return false;  // removed meanwhile
-  if (FileExists(m_entryPath) || !confirm(m_entryPath)) return false;
+  if (CKelFile(m_entryPath).Exists() || !confirm(m_entryPath)) return false;
   return RemoveEntry();
 }
 

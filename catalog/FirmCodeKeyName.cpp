@@ -1,5 +1,6 @@
 #include "catalog/FirmCodeKeyName.h"
 
+#include "base/KelException.h"
 #include "base/Parsing.h"
 
 namespace stow {

@@ -1,6 +1,4 @@
 // A catalog that may only be read: the all-users hive made read-only.
-#include <memory>
-
 #include "catalog/ThisDocumentProfiling.h"
 #include "catalog/tests/CatalogFixture.h"
 
@@ -9,18 +7,6 @@ namespace {
 class ReadOnlyAllUsers : public CatalogTest {
  protected:
   void MakeReadOnly() { RegistrySetReadOnly(RegistryHiveKind::Machine, true); }
-
-  // The code of the error that FN raises (0 when none).
-  template <class Fn>
-  static std::uint32_t ErrorOf(Fn fn) {
-    try {
-      fn();
-    } catch (CKelException* e) {
-      std::unique_ptr<CKelException> failure(e);
-      return failure->m_code;
-    }
-    return 0;
-  }
 };
 
 TEST_F(ReadOnlyAllUsers, CanWriteAllUsersFollowsTheHive) {
@@ -42,9 +28,9 @@ TEST_F(ReadOnlyAllUsers, RegisteringThereFailsWith1140AndTheUserCatalogStillWork
   const std::string other = MakeArchive("other.vxb", "Other", 10);
   ASSERT_TRUE(Register(first, Placement::AllUsers));
   MakeReadOnly();
-  EXPECT_EQ(ErrorOf([&] { Register(second, Placement::AllUsers); }), 1140u);  // key exists
-  EXPECT_EQ(ErrorOf([&] { Register(other, Placement::AllUsers); }), 1140u);   // key missing
-  EXPECT_EQ(ErrorOf([&] { Unregister(first, Placement::AllUsers); }), 1140u);
+  EXPECT_EQ(CodeOf([&] { Register(second, Placement::AllUsers); }), 1140u);  // key exists
+  EXPECT_EQ(CodeOf([&] { Register(other, Placement::AllUsers); }), 1140u);   // key missing
+  EXPECT_EQ(CodeOf([&] { Unregister(first, Placement::AllUsers); }), 1140u);
   EXPECT_FALSE(Register(first, Placement::AllUsers));  // already there: nothing to write
   EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), first);
   EXPECT_TRUE(Register(second, Placement::CurrentUser));
@@ -58,7 +44,7 @@ TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
   ThisDocumentProfiling reader;
   std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
   EXPECT_EQ(reader.ResolveArchive("Manual", firmCode, true, false), manual);
-  EXPECT_EQ(ErrorOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), 1140u);
+  EXPECT_EQ(CodeOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), 1140u);
   EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), manual);
 }
 

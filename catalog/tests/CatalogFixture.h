@@ -4,8 +4,10 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "base/KelException.h"
 #include "catalog/DocumentProfiling.h"
 #include "platform/tests/ScratchRegistry.h"
 
@@ -50,6 +52,22 @@ class CatalogTest : public ScratchRegistry {
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
+  }
+
+  // The foundation exception that FN raises (null when none).
+  template <class Fn>
+  static std::unique_ptr<CKelException> ErrorOf(Fn fn) {
+    try {
+      fn();
+    } catch (CKelException* e) {
+      return std::unique_ptr<CKelException>(e);
+    }
+    return nullptr;
+  }
+  template <class Fn>
+  static std::uint32_t CodeOf(Fn fn) {
+    const std::unique_ptr<CKelException> failure = ErrorOf(fn);
+    return failure ? failure->m_code : 0;
   }
 
   stow::DocumentProfiling m_catalog;

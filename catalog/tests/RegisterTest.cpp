@@ -1,6 +1,4 @@
 // Registering and unregistering archives: what the catalog holds afterwards.
-#include <memory>
-
 #include "base/KelErrorMessage.h"
 #include "catalog/tests/CatalogFixture.h"
 
@@ -82,17 +80,13 @@ TEST_F(Registration, NamesCompareWithoutRegardToCase) {
 // a message that says why.
 TEST_F(Registration, ANameWithABackslashIsRefusedWithAClearError) {
   const std::string nested = MakeArchive("nested.vxb", "Manual\\FC10", 7);
-  try {
-    Register(nested);
-    FAIL() << "registered";
-  } catch (CKelException* e) {
-    std::unique_ptr<CKelException> failure(e);
-    EXPECT_EQ(failure->m_code, 2000u);
-    CKelErrorMessage composer;
-    composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
-    EXPECT_EQ(std::string(composer.Report(failure.get())),
-              "error - archive name \"Manual\\FC10\" holds \"\\\" and cannot be registered.");
-  }
+  const auto failure = ErrorOf([&] { Register(nested); });
+  ASSERT_NE(failure, nullptr);
+  EXPECT_EQ(failure->m_code, 2000u);
+  CKelErrorMessage composer;
+  composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+  EXPECT_EQ(std::string(composer.Report(failure.get())),
+            "error - archive name \"Manual\\FC10\" holds \"\\\" and cannot be registered.");
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
   EXPECT_FALSE(Unregister(nested));
 }
