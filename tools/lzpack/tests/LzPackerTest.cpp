@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "archive/LzExpand.h"
+#include "archive/tests/LzTestSupport.h"
+#include "tools/lzpack/LzPacker.h"
+
+using lztest::Decoder;
+using lztest::Outcome;
+
+namespace {
+
+constexpr std::uint32_t kLimit = 8192;
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// Documentation-like HTML: tags, attributes and words repeating unevenly.
+Bytes SampleHtml(std::size_t size, unsigned seed) {
+  static const char* const kWords[] = {
+      "the",    "module", "function", "returns",  "object", "string",   "value",  "class",
+      "method", "list",   "argument", "default",  "None",   "example",  "file",   "path",
+      "which",  "is",     "a",        "of",       "to",     "and",      "in",     "with",
+      "raises", "error",  "buffer",   "encoding", "bytes",  "iterator", "thread", "socket"};
+  std::mt19937 rng(seed);
+  auto word = [&] { return std::string(kWords[rng() % std::size(kWords)]); };
+  std::string html = "<!DOCTYPE html>\n<html><head><title>Library</title></head><body>\n";
+  while (html.size() < size) {
+    switch (rng() % 4) {
+      case 0: html += "<p class=\"" + word() + "\">"; break;
+      case 1: html += "<a href=\"library/" + word() + ".html#" + word() + "\">" + word() + "</a> "; break;
+      case 2: html += "</p>\n<dl><dt id=\"" + word() + "." + word() + "\">"; break;
+      default:
+        for (unsigned n = 3 + rng() % 12; n > 0; --n) html += word() + " ";
+        html += std::to_string(rng() % 1000) + ".\n";
+    }
+  }
+  html.resize(size);
+  return FromText(html);
+}
+
+// A table of little-endian records: counters, small flags, measurements.
+Bytes SampleBinary(std::size_t size) {
+  Bytes data;
+  std::mt19937 rng(7);
+  auto next = [&](std::uint32_t bound) { return static_cast<std::uint32_t>(rng() % bound); };
+  for (std::uint32_t id = 0; data.size() < size; ++id) {
+    const std::uint32_t fields[] = {id, next(4), 1000 + next(50), 0x3F800000u + (next(8) << 20)};
+    for (std::uint32_t field : fields)
+      for (int b = 0; b < 4; ++b) data.push_back(static_cast<std::uint8_t>(field >> (8 * b)));
+  }
+  data.resize(size);
+  return data;
+}
+
+Bytes RandomBytes(std::size_t size, unsigned alphabet, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes data(size);
+  for (auto& byte : data)
+    byte = static_cast<std::uint8_t>(alphabet == 256 ? rng() : 'a' + rng() % alphabet);
+  return data;
+}
+
+// Packs CHUNK and expects the block to save space and to expand back to the
+// chunk with both decoders, into an area of the chunk's size and a larger one.
+Bytes ExpectRoundTrip(const Bytes& chunk) {
+  LzPacker packer;
+  EXPECT_TRUE(packer.Pack(chunk));
+  const Bytes block(packer.Block().begin(), packer.Block().end());
+  EXPECT_LT(block.size(), chunk.size());
+  CKelLzExpandBufByte expander;
+  Outcome expected;
+  expected.bytes = chunk;
+  for (Decoder decoder : {Decoder::Fast, Decoder::Stepwise}) {
+    EXPECT_EQ(lztest::Expand(expander, decoder, block, chunk.size()), expected);
+    EXPECT_EQ(lztest::Expand(expander, decoder, block, chunk.size() + 1000), expected);
+  }
+  return block;
+}
+
+TEST(LzPackerRoundTrip, Text) {
+  ExpectRoundTrip(SampleHtml(5000, 1));
+  ExpectRoundTrip(FromText("It was the best of times, it was the worst of times, it was the age of "
+                           "wisdom, it was the age of foolishness."));
+}
+
+TEST(LzPackerRoundTrip, Binary) { ExpectRoundTrip(SampleBinary(20000)); }
+
+TEST(LzPackerRoundTrip, WholeChunks) {
+  for (unsigned seed = 1; seed <= 4; ++seed) ExpectRoundTrip(SampleHtml(LzPacker::kMaxChunk, seed));
+}
+
+TEST(LzPackerRoundTrip, ChunkThatFillsTheDictionary) {
+  const Bytes block = ExpectRoundTrip(RandomBytes(LzPacker::kMaxChunk, 8, 3));
+  EXPECT_GT(lztest::ReadCodes(block).size(), kLimit - 256u + 1);
+}
+
+TEST(LzPackerRoundTrip, SmallAlphabets) {
+  for (unsigned alphabet : {1u, 2u, 3u, 16u, 64u})
+    for (std::size_t size : {2u, 3u, 17u, 1000u, 32768u}) {
+      LzPacker packer;
+      const Bytes chunk = RandomBytes(size, alphabet, alphabet * 100 + static_cast<unsigned>(size));
+      if (!packer.Pack(chunk)) continue;  // too short or too random to save space
+      SCOPED_TRACE(testing::Message() << "alphabet " << alphabet << " size " << size);
+      ExpectRoundTrip(chunk);
+    }
+}
+
+TEST(LzPackerCodes, GreedyLongestEntries) {
+  Bytes block;
+  ASSERT_TRUE(LzPackChunk(FromText("abababab"), block));
+  EXPECT_EQ(lztest::ReadCodes(block), (std::vector<std::uint32_t>{'a', 'b', 256, 258, 'b'}));
+}
+
+TEST(LzPackerCodes, StringFollowedByItsFirstByteUsesCodeN) {
+  Bytes block;
+  ASSERT_TRUE(LzPackChunk(FromText("aaaaaa"), block));
+  EXPECT_EQ(lztest::ReadCodes(block), (std::vector<std::uint32_t>{'a', 256, 257}));
+  EXPECT_EQ(block.size(), 2u);  // 9 + 2 + 2 bits
+}
+
+TEST(LzPackerCodes, FullDictionaryUsesCodeTAtMostTwiceInARow) {
+  Bytes chunk = RandomBytes(24000, 16, 11);
+  chunk.insert(chunk.end(), 3000, 'z');
+  const Bytes block = ExpectRoundTrip(chunk);
+  const std::vector<std::uint32_t> codes = lztest::ReadCodes(block);
+  unsigned pairs = 0;
+  for (std::size_t i = 2; i < codes.size(); ++i) {
+    EXPECT_FALSE(codes[i - 2] == kLimit && codes[i - 1] == kLimit && codes[i] == kLimit) << i;
+    pairs += codes[i - 1] == kLimit && codes[i] == kLimit;
+  }
+  EXPECT_GT(pairs, 100u);
+}
+
+TEST(LzPackerChunks, WhatDoesNotSaveSpaceIsLeftPlain) {
+  LzPacker packer;
+  EXPECT_FALSE(packer.Pack({}));
+  EXPECT_FALSE(packer.Pack(FromText("a")));
+  EXPECT_FALSE(packer.Pack(FromText("aa")));  // 11 bits still take 2 bytes
+  EXPECT_TRUE(packer.Pack(FromText("aaaa")));
+  EXPECT_FALSE(packer.Pack(RandomBytes(LzPacker::kMaxChunk, 256, 5)));
+  EXPECT_TRUE(packer.Block().empty());
+
+  Bytes block{1, 2, 3};
+  EXPECT_FALSE(LzPackChunk(FromText("x"), block));
+  EXPECT_TRUE(block.empty());
+}
+
+TEST(LzPackerChunks, LargestChunkFitsItsHead) {
+  LzPacker packer;
+  ASSERT_TRUE(packer.Pack(SampleBinary(LzPacker::kMaxChunk)));
+  EXPECT_LE(packer.Block().size(), 0xFFFFu - 0x8000u);
+  EXPECT_THROW(packer.Pack(SampleBinary(LzPacker::kMaxChunk + 1)), std::length_error);
+}
+
+TEST(LzPackerChunks, PackerReusedAcrossManyChunks) {
+  // More chunks than the dictionary has generations before it is wiped.
+  LzPacker reused;
+  for (unsigned i = 0; i < 2100; ++i) {
+    const Bytes chunk = SampleHtml(100 + i % 300, i % 7);
+    LzPacker fresh;
+    ASSERT_TRUE(reused.Pack(chunk));
+    ASSERT_TRUE(fresh.Pack(chunk));
+    ASSERT_EQ(Bytes(reused.Block().begin(), reused.Block().end()),
+              Bytes(fresh.Block().begin(), fresh.Block().end()))
+        << i;
+  }
+}
+
+// Damaged blocks: both decoders give the same bytes or the same failure, and
+// neither crashes, reads outside the block or hangs.
+class LzDamagedBlocks : public testing::Test {
+ protected:
+  void ExpectSameOutcome(const Bytes& block, std::size_t outputSize) {
+    const Outcome fast = lztest::Expand(m_expander, Decoder::Fast, block, outputSize);
+    const Outcome stepwise = lztest::Expand(m_expander, Decoder::Stepwise, block, outputSize);
+    ASSERT_EQ(fast, stepwise);
+    ++(stepwise.failed ? m_failures : m_successes);
+  }
+
+  CKelLzExpandBufByte m_expander;
+  unsigned m_failures = 0;
+  unsigned m_successes = 0;
+};
+
+TEST_F(LzDamagedBlocks, EveryPrefixAndEveryBitFlip) {
+  const Bytes chunk = SampleHtml(1500, 21);
+  const Bytes block = ExpectRoundTrip(chunk);
+  for (std::size_t size = 0; size <= block.size(); ++size) {
+    const Bytes prefix(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
+    ExpectSameOutcome(prefix, chunk.size());
+    if (HasFatalFailure()) return;
+  }
+  for (std::size_t bit = 0; bit < block.size() * 8; ++bit) {
+    Bytes damaged = block;
+    damaged[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+    ExpectSameOutcome(damaged, chunk.size());
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_GT(m_failures, 100u);
+  EXPECT_GT(m_successes, 100u);
+}
+
+TEST_F(LzDamagedBlocks, FullDictionaryBlock) {
+  Bytes chunk = RandomBytes(20000, 16, 31);
+  chunk.insert(chunk.end(), 2000, 'z');
+  const Bytes block = ExpectRoundTrip(chunk);
+  for (std::size_t size = 0; size <= block.size(); size += 7) {
+    const Bytes prefix(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
+    ExpectSameOutcome(prefix, chunk.size());
+    if (HasFatalFailure()) return;
+  }
+  std::mt19937 rng(3);
+  for (int round = 0; round < 3000; ++round) {
+    Bytes damaged = block;
+    // Mostly in the tail, where the dictionary is full and code T is used.
+    const std::size_t bit = round % 2 ? rng() % (block.size() * 8)
+                                      : block.size() * 8 - 1 - rng() % 4000;
+    damaged[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+    ExpectSameOutcome(damaged, chunk.size() + rng() % 64);
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_GT(m_failures, 100u);
+  EXPECT_GT(m_successes, 100u);
+}
+
+}  // namespace
