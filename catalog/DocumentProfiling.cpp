@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kRootCurrentUser = 1;
 constexpr int kRootAllUsers = 2;
+constexpr int kAccessReadWrite = 2;
 constexpr int kAccessReadWriteOrRead = 3;
 constexpr unsigned kOpenCreate = 0x2;
 constexpr unsigned kDeniedGivesFalse = 0x4;
@@ -80,8 +81,10 @@ std::vector<std::uint32_t> DocumentProfiling::ListFirmCodes() {
 }
 
 bool DocumentProfiling::SelectFirmCodeKey(std::uint32_t firmCode) {
-  m_firmCodeKey = {FirmCodeKeyPath(m_archiveName, firmCode), m_catalogRoot, m_catalogAccess,
-                   false};
+  // Opened for writing where allowed, whatever the archive-name key was opened
+  // for, so that the entry can be corrected later (UpdateEntryPath).
+  m_firmCodeKey = {FirmCodeKeyPath(m_archiveName, firmCode), m_catalogRoot,
+                   kAccessReadWriteOrRead, false};
   if (m_archiveName.empty() || HoldsKeySeparator(m_archiveName)) return false;
   PositionOn(m_firmCodeKey);
   m_firmCodeKey.found = OpenIfPresent();
@@ -105,6 +108,12 @@ void DocumentProfiling::UpdateEntryPath(const std::string& newPath) {
   if (!m_firmCodeKey.found) CKelException::Throw(vxs::kGenericError, "no catalog entry to update");
   WritePath(newPath);
   m_entryPath = newPath;
+}
+
+bool DocumentProfiling::CanUpdateEntry() {
+  if (!m_firmCodeKey.found) return false;
+  PositionOn(m_firmCodeKey);
+  return OpenIfPresent() && GetAccess() == kAccessReadWrite;
 }
 
 bool DocumentProfiling::RegisterArchive(const ArchiveIdentity& archive, Placement placement) {
@@ -265,7 +274,7 @@ bool DocumentProfiling::CanWriteAllUsers() {
     if (GetKeyPath().find('\\') == std::string::npos) return false;
     GoUp();
   }
-  return GetAccess() == 2;
+  return GetAccess() == kAccessReadWrite;
 }
 
 }  // namespace stow

@@ -60,13 +60,16 @@ class DocumentProfiling : public CKelProfiling {
   std::vector<std::uint32_t> ListFirmCodes();
 
   // Positions on the firm-code key of FIRMCODE below the positioned archive-name
-  // key and reads its "Doc" value into the entry path. False when the key is
+  // key (same root, read-write falling back to read) and reads its "Doc" value
+  // into the entry path. False when the key is
   // missing or the path is empty; a key without "Doc" value raises 1141.
   bool ReadEntry(std::uint32_t firmCode);
   std::string GetEntryPath() const { return m_entryPath; }
 
   // Writes "Doc" = NEWPATH into the firm-code key that the last ReadEntry found.
   void UpdateEntryPath(const std::string& newPath);
+  // Whether that key exists and may be written.
+  bool CanUpdateEntry();
 
   // Registers the archive's path under its name and firm code (replacing the
   // path of another file), or removes its entry when it points to this file.

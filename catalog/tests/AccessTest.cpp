@@ -44,8 +44,22 @@ TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
   ThisDocumentProfiling reader;
   std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
   EXPECT_EQ(reader.ResolveArchive("Manual", firmCode, true, false), manual);
+  EXPECT_FALSE(reader.CanUpdateEntry());
   EXPECT_EQ(CodeOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), 1140u);
   EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), manual);
+}
+
+// An entry found through a resolution for reading can still be corrected.
+TEST_F(ReadOnlyAllUsers, AnEntryReadForReadingCanBeUpdatedWhereWritable) {
+  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
+  ASSERT_TRUE(Register(manual, Placement::AllUsers));
+  ThisDocumentProfiling reader;
+  std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
+  ASSERT_EQ(reader.ResolveArchive("Manual", firmCode, false, false), manual);
+  EXPECT_TRUE(reader.CanUpdateEntry());
+  reader.UpdateEntryPath("/moved.vxb");
+  EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), "/moved.vxb");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
 }
 
 }  // namespace
