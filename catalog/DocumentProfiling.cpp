@@ -10,13 +10,6 @@ namespace stow {
 
 namespace {
 
-constexpr int kRootCurrentUser = 1;
-constexpr int kRootAllUsers = 2;
-constexpr int kAccessReadWrite = 2;
-constexpr int kAccessReadWriteOrRead = 3;
-constexpr unsigned kOpenCreate = 0x2;
-constexpr unsigned kDeniedGivesFalse = 0x4;
-constexpr unsigned kMissingGivesFalse = 0x8;
 
 constexpr const char* kPathValue = "Doc";
 // Codes of an entry whose "Doc" value cannot be read: missing, bad data.
@@ -36,7 +29,7 @@ std::string FirmCodeKeyPath(const std::string& name, std::uint32_t firmCode) {
 DocumentProfiling::~DocumentProfiling() = default;
 
 int DocumentProfiling::RootOf(Placement placement) {
-  return placement == Placement::AllUsers ? kRootAllUsers : kRootCurrentUser;
+  return placement == Placement::AllUsers ? kLocalMachine : kCurrentUser;
 }
 
 void DocumentProfiling::PositionBelowCatalog(const std::string& path) {
@@ -44,7 +37,7 @@ void DocumentProfiling::PositionBelowCatalog(const std::string& path) {
              m_catalogRoot, m_catalogAccess);
 }
 
-bool DocumentProfiling::OpenIfPresent() { return EnsureOpen(kDeniedGivesFalse | kMissingGivesFalse); }
+bool DocumentProfiling::OpenIfPresent() { return EnsureOpen(kDeniedGivesFalse | kNotFoundGivesFalse); }
 
 bool DocumentProfiling::OpenArchiveKey(const std::string& name, int root, int access) {
   m_archiveName = name;
@@ -63,7 +56,7 @@ bool DocumentProfiling::OpenArchiveKey(const std::string& name, int root, int ac
 
 std::vector<std::string> DocumentProfiling::ListArchiveNames(Placement placement) {
   m_catalogRoot = RootOf(placement);
-  m_catalogAccess = kAccessReadWriteOrRead;
+  m_catalogAccess = kReadWriteElseRead;
   PositionBelowCatalog({});
   if (!OpenIfPresent()) return {};
   return EnumerateSubKeys();
@@ -84,7 +77,7 @@ bool DocumentProfiling::SelectFirmCodeKey(std::uint32_t firmCode) {
   // Opened for writing where allowed, whatever the archive-name key was opened
   // for, so that the entry can be corrected later (UpdateEntryPath).
   m_firmCodeKey = {FirmCodeKeyPath(m_archiveName, firmCode), m_catalogRoot,
-                   kAccessReadWriteOrRead, false};
+                   kReadWriteElseRead, false};
   if (m_archiveName.empty() || HoldsKeySeparator(m_archiveName)) return false;
   PositionOn(m_firmCodeKey);
   m_firmCodeKey.found = OpenIfPresent();
@@ -113,7 +106,7 @@ void DocumentProfiling::UpdateEntryPath(const std::string& newPath) {
 bool DocumentProfiling::CanUpdateEntry() {
   if (!m_firmCodeKey.found) return false;
   PositionOn(m_firmCodeKey);
-  return OpenIfPresent() && GetAccess() == kAccessReadWrite;
+  return OpenIfPresent() && GetAccess() == kReadWrite;
 }
 
 bool DocumentProfiling::RegisterArchive(const ArchiveIdentity& archive, Placement placement) {
@@ -135,7 +128,7 @@ bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Place
                          archive.archiveName);
   }
   const bool nameKnown =
-      OpenArchiveKey(archive.archiveName, RootOf(placement), kAccessReadWriteOrRead);
+      OpenArchiveKey(archive.archiveName, RootOf(placement), kReadWriteElseRead);
   if (unregister && !nameKnown) return false;
   const bool entryKnown = SelectFirmCodeKey(archive.firmCode) && nameKnown;
   if (unregister && !entryKnown) return false;
@@ -153,21 +146,16 @@ bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Place
 }
 
 std::string DocumentProfiling::ReadPathOrEmpty() {
-  const bool allowed = m_bMissingValuesAllowed;
-  const std::string defaultText = m_defaultText;
-  m_bMissingValuesAllowed = true;
-  m_defaultText.clear();
-  std::string path;
+  // The catalog reads with missing values allowed only here.
+  AllowMissingValues(true);
   try {
-    path = ReadTextValue(kPathValue);
+    std::string path = ReadTextValue(kPathValue);
+    AllowMissingValues(false);
+    return path;
   } catch (...) {
-    m_bMissingValuesAllowed = allowed;
-    m_defaultText = defaultText;
+    AllowMissingValues(false);
     throw;
   }
-  m_bMissingValuesAllowed = allowed;
-  m_defaultText = defaultText;
-  return path;
 }
 
 void DocumentProfiling::WritePath(const std::string& path) {
@@ -175,8 +163,8 @@ void DocumentProfiling::WritePath(const std::string& path) {
   // that may only be read the key opens read only and the write raises 1140.
   // A key that is missing after creation was asked was refused.
   PositionOn(m_firmCodeKey);
-  if (!EnsureOpen(kOpenCreate | kDeniedGivesFalse | kMissingGivesFalse))
-    ThrowRegistryError(ERROR_ACCESS_DENIED, kPathValue);
+  if (!EnsureOpen(kCreate | kDeniedGivesFalse | kNotFoundGivesFalse))
+    ThrowError(ERROR_ACCESS_DENIED, kPathValue);
   WriteString(kPathValue, path);
 }
 
@@ -189,7 +177,7 @@ std::vector<std::string> DocumentProfiling::EnumerateSubKeys() {
     const LSTATUS status =
         RegEnumKeyExA(GetKey(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) ThrowRegistryError(static_cast<DWORD>(status), "");
+    if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status), "");
     used += size + 1;
     if (used > kNameListCapacity) CKelException::Throw(vxs::kOutOfMemory);
     names.emplace_back(name, size);
@@ -202,7 +190,7 @@ bool DocumentProfiling::OpenKeyIsEmpty() {
   DWORD values = 0;
   const LSTATUS status = RegQueryInfoKeyA(GetKey(), nullptr, nullptr, nullptr, &subKeys, nullptr,
                                           nullptr, &values, nullptr, nullptr, nullptr, nullptr);
-  if (status != ERROR_SUCCESS) ThrowRegistryError(static_cast<DWORD>(status), "");
+  if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status), "");
   return subKeys == 0 && values == 0;
 }
 
@@ -211,7 +199,7 @@ void DocumentProfiling::DeleteEmptyKey(const std::string& parentPath, const std:
   if (!OpenIfPresent()) return;  // gone with its parent
   const LSTATUS status = RegDeleteKeyA(GetKey(), child.c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-    ThrowRegistryError(static_cast<DWORD>(status), "");
+    ThrowError(static_cast<DWORD>(status), "");
 }
 
 bool DocumentProfiling::RemoveEntry() {
@@ -241,7 +229,7 @@ void DocumentProfiling::PruneArchiveKey() {
 unsigned DocumentProfiling::RemoveDeadEntries(Placement placement, const ConfirmRemoval& confirm) {
   unsigned removed = 0;
   for (const std::string& name : ListArchiveNames(placement)) {
-    if (!OpenArchiveKey(name, RootOf(placement), kAccessReadWriteOrRead)) continue;
+    if (!OpenArchiveKey(name, RootOf(placement), kReadWriteElseRead)) continue;
     for (const std::uint32_t firmCode : ListFirmCodes()) {
       if (RemoveIfDead(firmCode, confirm)) ++removed;
       PruneFirmCodeKey();
@@ -267,14 +255,16 @@ bool DocumentProfiling::RemoveIfDead(std::uint32_t firmCode, const ConfirmRemova
 }
 
 bool DocumentProfiling::CanWriteAllUsers() {
-  m_catalogRoot = kRootAllUsers;
-  m_catalogAccess = kAccessReadWriteOrRead;
-  PositionBelowCatalog({});
-  while (!EnsureOpen(kOpenCreate | kDeniedGivesFalse | kMissingGivesFalse)) {
-    if (GetKeyPath().find('\\') == std::string::npos) return false;
-    GoUp();
+  // The catalog key, created where allowed; else the nearest ancestor that opens.
+  std::string path = kCatalogKey;
+  while (!path.empty()) {
+    SetKeyPath(path, kLocalMachine, kReadWriteElseRead);
+    if (EnsureOpen(kCreate | kDeniedGivesFalse | kNotFoundGivesFalse))
+      return GetAccess() == kReadWrite;
+    const std::size_t parentEnd = path.rfind('\\');
+    path.resize(parentEnd == std::string::npos ? 0 : parentEnd);
   }
-  return GetAccess() == kAccessReadWrite;
+  return false;
 }
 
 }  // namespace stow

@@ -42,12 +42,14 @@ class DocumentProfiling : public CKelProfiling {
   // Room for the names of one enumeration, each with its terminating zero.
   static constexpr std::size_t kNameListCapacity = 61440;
 
-  DocumentProfiling() = default;
+  // DESCRIPTOR: the program's application descriptor (it must outlive the
+  // object); the catalog key itself does not depend on it.
+  explicit DocumentProfiling(const KelAppDescriptor& descriptor) : CKelProfiling(descriptor) {}
   ~DocumentProfiling() override;
 
-  // Positions on the archive-name key NAME under ROOT (1 current user, 2 all
-  // users, 3 current user first) with ACCESS (1 read only, 3 read-write falling
-  // back to read). False when the key is missing or refused. A name that could
+  // Positions on the archive-name key NAME under ROOT (kCurrentUser,
+  // kLocalMachine for all users, kUserThenMachine) with ACCESS (kReadOnly,
+  // kReadWriteElseRead). False when the key is missing or refused. A name that could
   // be no archive-name key (empty, or holding the key separator "\") gives false.
   bool OpenArchiveKey(const std::string& name, int root, int access);
 

@@ -2,14 +2,6 @@
 
 #include "platform/CaseFold.h"
 
-namespace {
-
-constexpr int kRootCurrentUserFirst = 3;
-constexpr int kAccessReadOnly = 1;
-constexpr int kAccessReadWriteOrRead = 3;
-
-}  // namespace
-
 std::string ThisDocumentProfiling::ResolveArchive(const std::string& name,
                                                   std::uint32_t& firmCode, bool mayWrite,
                                                   bool quiet) {
@@ -33,8 +25,8 @@ std::string ThisDocumentProfiling::ResolveArchive(const std::string& name,
 std::optional<ResolveFailure> ThisDocumentProfiling::LookUp(const std::string& name,
                                                             std::uint32_t& firmCode,
                                                             bool mayWrite) {
-  if (!OpenArchiveKey(name, kRootCurrentUserFirst,
-                      mayWrite ? kAccessReadWriteOrRead : kAccessReadOnly))
+  if (!OpenArchiveKey(name, kUserThenMachine,
+                      mayWrite ? kReadWriteElseRead : kReadOnly))
     return ResolveFailure::NotFound;
   if (firmCode == kNoFirmCode) {
     const std::vector<std::uint32_t> firmCodes = ListFirmCodes();

@@ -17,6 +17,9 @@ class ThisDocumentProfiling : public stow::DocumentProfiling {
  public:
   static constexpr std::uint32_t kNoFirmCode = 0xFFFFFFFF;
 
+  explicit ThisDocumentProfiling(const KelAppDescriptor& descriptor)
+      : DocumentProfiling(descriptor) {}
+
   // The file path of the archive NAME: a handed-over archive of exactly that
   // name first, else the catalog (current user first, then all users). FIRMCODE
   // is the firm code asked (kNoFirmCode: any) and receives the one used.

@@ -41,7 +41,7 @@ TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
   ASSERT_TRUE(Register(manual, Placement::AllUsers));
   MakeReadOnly();
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers), std::vector<std::string>{"Manual"});
-  ThisDocumentProfiling reader;
+  ThisDocumentProfiling reader(kReaderDescriptor);
   std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
   EXPECT_EQ(reader.ResolveArchive("Manual", firmCode, true, false), manual);
   EXPECT_FALSE(reader.CanUpdateEntry());
@@ -53,7 +53,7 @@ TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
 TEST_F(ReadOnlyAllUsers, AnEntryReadForReadingCanBeUpdatedWhereWritable) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   ASSERT_TRUE(Register(manual, Placement::AllUsers));
-  ThisDocumentProfiling reader;
+  ThisDocumentProfiling reader(kReaderDescriptor);
   std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
   ASSERT_EQ(reader.ResolveArchive("Manual", firmCode, false, false), manual);
   EXPECT_TRUE(reader.CanUpdateEntry());

@@ -11,9 +11,18 @@
 #include "catalog/DocumentProfiling.h"
 #include "platform/tests/ScratchRegistry.h"
 
+// The reader module's application descriptor.
+inline const KelAppDescriptor kReaderDescriptor{"VxStRd", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS",
+                                                0x300};
+
 class CatalogTest : public ScratchRegistry {
  protected:
   using Placement = stow::Placement;
+  // Roots and access modes of OpenArchiveKey.
+  static constexpr int kUser = CKelProfiling::kCurrentUser;
+  static constexpr int kUserFirst = CKelProfiling::kUserThenMachine;
+  static constexpr int kRead = CKelProfiling::kReadOnly;
+  static constexpr int kWriteElseRead = CKelProfiling::kReadWriteElseRead;
 
   // The catalog key below a root, and the keys of a name and of a firm code.
   static std::string CatalogKey() { return stow::DocumentProfiling::kCatalogKey; }
@@ -70,7 +79,7 @@ class CatalogTest : public ScratchRegistry {
     return failure ? failure->m_code : 0;
   }
 
-  stow::DocumentProfiling m_catalog;
+  stow::DocumentProfiling m_catalog{kReaderDescriptor};
 
  private:
   std::map<std::string, stow::ArchiveIdentity> m_archives;

@@ -22,7 +22,7 @@ std::string ArchiveName(int writer, int index) {
   (void)!read(start, &go, 1);
   int failures = 0;
   try {
-    stow::DocumentProfiling catalog;
+    stow::DocumentProfiling catalog(kReaderDescriptor);
     for (int index = 0; index < kArchivesPerProcess; ++index) {
       const bool shared = index % 2 == 0;
       const stow::ArchiveIdentity archive{
@@ -59,7 +59,7 @@ TEST_F(ConcurrentRegistration, TwoProcessesLoseNoEntry) {
   }
 
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser).size(), kArchivesPerProcess + 1u);
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", 1, 1));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUser, kRead));
   EXPECT_EQ(m_catalog.ListFirmCodes().size(), static_cast<std::size_t>(kArchivesPerProcess));
   int entries = 0;
   for (int writer = 0; writer < 2; ++writer) {

@@ -36,7 +36,7 @@ TEST_F(Listing, OnlyFirmCodeKeysCount) {
   for (const char* key : {"FC7", "FCX", "Notes", "FC", "FC-1", "FC 5", "FC16777216", "FC010",
                           "FC4294967296", "fc12", "FC0", "FC16777215", "FC3x"})
     PutText(HKEY_CURRENT_USER, (NameKey("Manual") + "\\" + key).c_str());
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", 1, 3));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUser, kWriteElseRead));
   // Enumeration order: names compared without regard to case, byte by byte.
   EXPECT_EQ(m_catalog.ListFirmCodes(), (std::vector<std::uint32_t>{0, 12, 16777215, 7}));
 }
@@ -44,11 +44,11 @@ TEST_F(Listing, OnlyFirmCodeKeysCount) {
 TEST_F(Listing, NamesThatAreNoArchiveKeyOpenNothing) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Doc", "/m.vxb");
   PutText(HKEY_CURRENT_USER, (CatalogKey() + "\\FC12").c_str(), "Doc", "/stray.vxb");
-  EXPECT_FALSE(m_catalog.OpenArchiveKey("", 1, 3));
+  EXPECT_FALSE(m_catalog.OpenArchiveKey("", kUser, kWriteElseRead));
   EXPECT_TRUE(m_catalog.ListFirmCodes().empty());  // not those of the catalog key
-  EXPECT_FALSE(m_catalog.OpenArchiveKey("Manual\\FC10", 1, 3));
+  EXPECT_FALSE(m_catalog.OpenArchiveKey("Manual\\FC10", kUser, kWriteElseRead));
   EXPECT_FALSE(m_catalog.ReadEntry(10));
-  EXPECT_FALSE(m_catalog.OpenArchiveKey("Missing", 3, 1));
+  EXPECT_FALSE(m_catalog.OpenArchiveKey("Missing", kUserFirst, kRead));
   EXPECT_TRUE(m_catalog.ListFirmCodes().empty());
 }
 
@@ -58,7 +58,7 @@ TEST_F(Entries, ReadEntryTellsMissingEmptyAndPresent) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 1).c_str(), "Doc", "/docs/manual.vxb");
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 2).c_str(), "Doc", "");
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 3).c_str(), "Notes", "no path");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", 1, 3));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUser, kWriteElseRead));
 
   EXPECT_TRUE(m_catalog.ReadEntry(1));
   EXPECT_EQ(m_catalog.GetEntryPath(), "/docs/manual.vxb");
@@ -79,7 +79,7 @@ TEST_F(Entries, CurrentUserBeforeAllUsers) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Doc", "/user/manual.vxb");
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Manual", 10).c_str(), "Doc", "/all/manual.vxb");
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Manual", 11).c_str(), "Doc", "/all/other.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", 3, 1));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUserFirst, kRead));
   EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{10});
   ASSERT_TRUE(m_catalog.ReadEntry(10));
   EXPECT_EQ(m_catalog.GetEntryPath(), "/user/manual.vxb");
@@ -87,14 +87,14 @@ TEST_F(Entries, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(m_catalog.GetEntryPath(), "/all/other.vxb");
   // A name only in all users is found there.
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 5).c_str(), "Doc", "/s.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", 3, 1));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUserFirst, kRead));
   EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{5});
 }
 
 TEST_F(Entries, UpdateEntryPathWritesTheEntryLastRead) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 1).c_str(), "Doc", "/old.vxb");
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 2).c_str(), "Doc", "/two.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", 3, 3));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUserFirst, kWriteElseRead));
   ASSERT_TRUE(m_catalog.ReadEntry(1));
   m_catalog.ListArchiveNames(Placement::AllUsers);  // positioned elsewhere meanwhile
   m_catalog.UpdateEntryPath("/new.vxb");

@@ -57,7 +57,7 @@ class Resolve : public CatalogTest {
     return m_reader.ResolveArchive(name, firmCode, false, quiet);
   }
 
-  ThisDocumentProfiling m_reader;
+  ThisDocumentProfiling m_reader{kReaderDescriptor};
   ScriptedChooser chooser;
   RecordedFailures failures;
 };
