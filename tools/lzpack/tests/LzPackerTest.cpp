@@ -8,6 +8,7 @@
 #include "archive/LzExpand.h"
 #include "archive/tests/LzTestSupport.h"
 #include "tools/lzpack/LzPacker.h"
+#include "tools/lzpack/tests/PlainLzw.h"
 
 using lztest::Decoder;
 using lztest::Outcome;
@@ -64,6 +65,31 @@ Bytes RandomBytes(std::size_t size, unsigned alphabet, unsigned seed) {
   for (auto& byte : data)
     byte = static_cast<std::uint8_t>(alphabet == 256 ? rng() : 'a' + rng() % alphabet);
   return data;
+}
+
+// A chunk on which greedy use of code T costs space. Before the dictionary is
+// full it learns "ab" (never followed by "a") and a long entry "a" + R; R's
+// own entries stay short, as R always follows "a". Once full, each "\nabab"+
+// "a"+R is "\n", "ab", then either code T ("aba", the longer match) and R in
+// short pieces, or "ab" and the long entry "a" + R.
+Bytes CodeTTrap() {
+  std::mt19937 rng(1);
+  std::string text, r;
+  for (int i = 0; i < 20; ++i) r += static_cast<char>('c' + rng() % 24);
+  auto filler = [&](int n) {
+    for (int i = 0; i < n; ++i) text += static_cast<char>('H' + rng() % 19);
+  };
+  for (int i = 0; i < 25; ++i) {
+    filler(8);
+    text += "a" + r;
+  }
+  for (int i = 0; i < 6; ++i) {
+    filler(8);
+    text += "ab";
+  }
+  filler(21000);
+  for (int i = 0; i < 60; ++i) text += "\nabab" "a" + r;
+  return FromText(text);
 }
 
 // Packs CHUNK and expects the block to save space and to expand back to the
@@ -135,6 +161,24 @@ TEST(LzPackerCodes, FullDictionaryUsesCodeTAtMostTwiceInARow) {
     pairs += codes[i - 1] == kLimit && codes[i] == kLimit;
   }
   EXPECT_GT(pairs, 100u);
+}
+
+TEST(LzPackerChunks, NeverLargerThanPlainLzw) {
+  std::vector<Bytes> chunks;
+  for (unsigned seed = 1; seed <= 3; ++seed) chunks.push_back(SampleHtml(LzPacker::kMaxChunk, seed));
+  chunks.push_back(SampleBinary(LzPacker::kMaxChunk));
+  for (unsigned alphabet : {2u, 4u, 8u, 16u, 40u, 256u})
+    chunks.push_back(RandomBytes(LzPacker::kMaxChunk, alphabet, alphabet));
+  Bytes fillThenRun = RandomBytes(20000, 16, 9);
+  fillThenRun.insert(fillThenRun.end(), 5000, 'z');
+  chunks.push_back(fillThenRun);
+  chunks.push_back(CodeTTrap());
+  LzPacker packer;
+  for (const Bytes& chunk : chunks) {
+    const std::size_t stored = packer.Pack(chunk) ? packer.Block().size() : chunk.size();
+    EXPECT_LE(stored, std::min(chunk.size(), PlainLzwPackedSize(chunk)));
+  }
+  ExpectRoundTrip(CodeTTrap());
 }
 
 TEST(LzPackerChunks, WhatDoesNotSaveSpaceIsLeftPlain) {
