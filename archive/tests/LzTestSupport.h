@@ -138,7 +138,10 @@ enum class Decoder { Fast, Stepwise };
 // Expands INPUT into an area of OUTPUTSIZE bytes with the chosen decoder.
 inline Outcome Expand(CKelLzExpandBufByte& expander, Decoder decoder,
                       const std::vector<std::uint8_t>& input, std::size_t outputSize) {
-  std::vector<std::uint8_t> output(outputSize);
+  // One area for all calls: large areas, allocated afresh each time, make the
+  // sanitizer build slow.
+  static thread_local std::vector<std::uint8_t> output;
+  output.resize(outputSize);
   Outcome outcome;
   try {
     const std::size_t n =
