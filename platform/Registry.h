@@ -34,6 +34,9 @@ inline constexpr REGSAM KEY_READ = 0x20019;
 inline constexpr REGSAM KEY_WRITE = 0x20006;
 inline constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
+// The error of a hive file that is damaged or is no hive at all.
+inline constexpr DWORD ERROR_BADDB = 1009;
+
 // Options and dispositions of RegCreateKeyExA.
 inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;

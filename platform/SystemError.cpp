@@ -18,7 +18,9 @@ DWORD WinErrorFromErrno(int err) {
     case EROFS: return ERROR_WRITE_PROTECT;
     case EBADF: return ERROR_INVALID_HANDLE;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EIO: return ERROR_GEN_FAILURE;
+    // An I/O error keeps the failing operation's own code (cannot read, cannot
+    // write) rather than becoming a drive error.
+    case EIO: return ERROR_IO_DEVICE;
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
     case EEXIST: return ERROR_ALREADY_EXISTS;
@@ -37,7 +39,7 @@ DWORD WinErrorFromErrno(int err) {
     case EPIPE: return ERROR_BROKEN_PIPE;
     case ENOSYS:
     case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
-    default: return ERROR_GEN_FAILURE;
+    default: return ERROR_INVALID_FUNCTION;
   }
 }
 

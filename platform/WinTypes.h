@@ -66,6 +66,7 @@ inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_IO_DEVICE = 1117;
 inline constexpr DWORD ERROR_CANCELLED = 1223;
 inline constexpr DWORD ERROR_BADKEY = 1010;
 inline constexpr DWORD ERROR_CANTOPEN = 1011;

@@ -11,6 +11,7 @@ TEST(SystemError, MapsErrnoToWindowsNumbers) {
   EXPECT_EQ(WinErrorFromErrno(EEXIST), ERROR_ALREADY_EXISTS);
   EXPECT_EQ(WinErrorFromErrno(ENOSPC), ERROR_DISK_FULL);
   EXPECT_EQ(WinErrorFromErrno(EBADF), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(WinErrorFromErrno(EIO), ERROR_IO_DEVICE);
 }
 
 TEST(SystemError, LastErrorIsPerThreadAndTakenFromErrno) {

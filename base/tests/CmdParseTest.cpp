@@ -1,0 +1,180 @@
+// Options of command lines: handlers, their errors and error locations.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ParseTestSupport.h"
+#include "base/KelApp.h"
+#include "base/KelCmdParse.h"
+#include "base/KelErrorMessage.h"
+#include "base/MessageText.h"
+#include "base/messages/MessageTable.h"
+
+namespace {
+
+// Knows /a (no argument), /v with one digit and /o with an argument behind ':'.
+class TestCmdParse : public CKelCmdParse {
+ public:
+  using CKelCmdParse::CKelCmdParse;
+  std::string seen;
+  std::vector<std::string> reported;
+  bool reportErrors = false;
+
+ protected:
+  bool HandleOption() override {
+    switch (m_current) {
+      case 'a':
+        seen += 'a';
+        return true;
+      case 'v':
+        if (AtEnd() || IsBlankAt(m_pCursor)) ThrowAtToken(2003);
+        if (*m_pCursor < '0' || *m_pCursor > '4') ThrowAtToken(2002);
+        seen += *m_pCursor++;
+        return true;
+      case 'o': {
+        if (*m_pCursor != ':') ThrowAtToken(2023);
+        ++m_pCursor;
+        std::string argument;
+        ReadString(argument, 0x10, 255);
+        seen += "o=" + argument;
+        return true;
+      }
+      case 'f':
+        CKelException::Throw(1001, "x.vxb");
+      default:
+        return false;
+    }
+  }
+  void OnOptionError(CKelException* e) override {
+    if (!reportErrors) CKelCmdParse::OnOptionError(e);
+    reported.push_back(std::to_string(e->m_code) + " " + e->m_location);
+  }
+};
+
+SyntaxError OptionError(const char* text) {
+  TestCmdParse p(text);
+  return CatchError([&] { p.ParseOptions(); });
+}
+
+TEST(ParseOptionsTest, HandlesOptionsUpToTheFirstOtherWord) {
+  TestCmdParse p(" /a -A /v3/o:name  rest of line");
+  EXPECT_EQ(p.ParseOptions(), 'r');
+  EXPECT_EQ(p.seen, "aa3o=name");
+  EXPECT_STREQ(p.GetCursor(), "rest of line");
+  TestCmdParse end("/a  ");
+  EXPECT_EQ(end.ParseOptions(), 0);
+}
+
+TEST(ParseOptionsTest, UnknownOptionIsInvalid) {
+  EXPECT_EQ(OptionError("/q"), (SyntaxError{2001, "/q", "option /q"}));
+  EXPECT_EQ(OptionError("/a /Qxyz-b"), (SyntaxError{2001, "/Qxyz", "option /Qxyz"}));
+  EXPECT_EQ(OptionError("/"), (SyntaxError{2001, "/", "option /"}));
+}
+
+TEST(ParseOptionsTest, TextGluedBehindAnOptionIsABadArgument) {
+  EXPECT_EQ(OptionError("/ax"), (SyntaxError{2002, "/ax", "option /ax"}));
+  EXPECT_EQ(OptionError("/v5"), (SyntaxError{2002, "/v5", "option /v5"}));
+}
+
+TEST(ParseOptionsTest, MissingArguments) {
+  EXPECT_EQ(OptionError("/v").code, 2003u);
+  // A bad argument where the next option begins is a missing one.
+  EXPECT_EQ(OptionError("/v/a"), (SyntaxError{2003, "/v", "option /v"}));
+}
+
+TEST(ParseOptionsTest, DefaultHandlerRefusesEveryOption) {
+  CKelCmdParse p("/x");
+  EXPECT_EQ(CatchError([&] { p.ParseOptions(); }), (SyntaxError{2023, "/x", "option /x"}));
+}
+
+TEST(ParseOptionsTest, LongOptionTextIsShortenedInTheLocation) {
+  const SyntaxError e = OptionError("/q123456789012345678901234567890");
+  EXPECT_EQ(e.location, "option /q1234567890123456789012345...");
+}
+
+TEST(ParseOptionsTest, FileErrorsPassUntouched) {
+  TestCmdParse p("/f");
+  EXPECT_EQ(CatchError([&] { p.ParseOptions(); }), (SyntaxError{1001, "x.vxb", ""}));
+  EXPECT_EQ(p.GetLastErrorCode(), 0u);
+}
+
+TEST(ParseOptionsTest, HandledErrorsAreRememberedAndParsingGoesOn) {
+  TestCmdParse p("/q /v9 /a");
+  p.reportErrors = true;
+  EXPECT_EQ(p.ParseOptions(), 0);
+  EXPECT_EQ(p.seen, "a");
+  EXPECT_EQ(p.reported, (std::vector<std::string>{"2001 option /q", "2002 option /v9"}));
+  EXPECT_EQ(p.GetLastErrorCode(), 2002u);
+}
+
+TEST(ParseOptionsTest, OptionCharactersCanBeChanged) {
+  TestCmdParse p("-a /a");
+  p.SetOptionChars("-");
+  EXPECT_EQ(p.ParseOptions(), '/');
+  EXPECT_EQ(p.seen, "a");
+}
+
+TEST(CheckServerSwitchTest, WholeWordsCaseIgnoredCursorKept) {
+  const char text[] = "  /RegServer";
+  CKelCmdParse p(text);
+  EXPECT_EQ(p.CheckServerSwitch(), 1);
+  EXPECT_EQ(p.GetCursor(), text);
+  CKelCmdParse un("-unregserver /x");
+  EXPECT_EQ(un.CheckServerSwitch(), 0);
+  for (const char* other : {"/reg", "/regserverx", "/regserver2", "regserver", "", "/"}) {
+    CKelCmdParse p2(other);
+    EXPECT_EQ(p2.CheckServerSwitch(), 2) << other;
+  }
+}
+
+const KelAppDescriptor kDescriptor = {"Test Frame", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS",
+                                      0x300};
+
+class OptionMessageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallMessageTable();
+    auto* messages = new CKelErrorMessage(nullptr, 0, "VK");
+    messages->m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+    app.SetErrorMessage(messages);
+  }
+  void TearDown() override { SetMessageTable(nullptr); }
+
+  std::string Report(const char* commandLine) {
+    TestCmdParse p(commandLine);
+    try {
+      p.ParseOptions();
+    } catch (CKelException* e) {
+      std::unique_ptr<CKelException> owned(e);
+      return app.GetErrorMessage()->Report(e);
+    }
+    return {};
+  }
+
+  CKelApp app{&kDescriptor};
+};
+
+TEST_F(OptionMessageTest, UnknownOptionReadsAsDescribed) {
+  EXPECT_EQ(Report("/q"), "option /q: error VK2001 - invalid option.");
+}
+
+TEST_F(OptionMessageTest, LocationFollowsTheDefaultLocationAndIsRestored) {
+  app.GetErrorMessage()->m_defaultLocation = "Command line";
+  EXPECT_EQ(Report("/a /v"), "Command line, option /v: error VK2003 - missing argument in option.");
+  EXPECT_EQ(app.GetErrorMessage()->m_defaultLocation, "Command line");
+}
+
+TEST_F(OptionMessageTest, HandlerSeesTheOptionAsDefaultLocation) {
+  struct Reporting : TestCmdParse {
+    using TestCmdParse::TestCmdParse;
+    std::string during;
+    void OnOptionError(CKelException*) override {
+      during = CKelApp::GetFrame()->GetErrorMessage()->m_defaultLocation;
+    }
+  } p("/q");
+  p.ParseOptions();
+  EXPECT_EQ(p.during, "option /q");
+  EXPECT_EQ(app.GetErrorMessage()->m_defaultLocation, "");
+}
+
+}  // namespace

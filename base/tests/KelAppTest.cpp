@@ -1,0 +1,269 @@
+// The application frame: command line, companion, module and help file paths,
+// the main loop's exceptions and the console break handler.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "base/KelApp.h"
+#include "base/KelErrorMessage.h"
+#include "base/KelException.h"
+#include "base/messages/MessageTable.h"
+#include "base/MessageText.h"
+
+namespace {
+
+const KelAppDescriptor kDescriptor = {"Test Frame", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS",
+                                      0x300};
+
+std::string CommandLineOf(std::vector<const char*> argv) {
+  return CKelApp::SkipProgramName(
+      CKelApp::BuildCommandLine(static_cast<int>(argv.size()), argv.data()).c_str());
+}
+
+std::string ProgramPath() {
+  char buffer[PATH_MAX];
+  return realpath("/proc/self/exe", buffer);
+}
+
+TEST(CommandLineTest, QuotedProgramNameWithBlanks) {
+  EXPECT_EQ(CKelApp::BuildCommandLine(2, std::vector<const char*>{"/opt/my apps/vxstreg", "/l"}.data()),
+            "\"/opt/my apps/vxstreg\" /l");
+  EXPECT_EQ(CommandLineOf({"/opt/my apps/vxstreg", "/l"}), " /l");
+}
+
+TEST(CommandLineTest, ArgumentsWithBlanksAreQuoted) {
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/i", "my docs/*.vxb", "/s"}), " /i \"my docs/*.vxb\" /s");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "", "x"}), " \"\" x");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "tab\there"}), " \"tab\there\"");
+  EXPECT_EQ(CommandLineOf({"vxstreg"}), "");
+  EXPECT_EQ(CommandLineOf({"voil\xC3\xA0", "x"}), " x");  // "à" holds no blank
+}
+
+TEST(CommandLineTest, ProgramNameEndsAtTheFirstBlankOutsideQuotes) {
+  EXPECT_EQ(CKelApp::SkipProgramName("\"a b\"c d"), " d");
+  EXPECT_EQ(CKelApp::SkipProgramName("prog\t/x"), "\t/x");
+  EXPECT_EQ(CKelApp::SkipProgramName("prog\xA0/x"), "\xA0/x");
+  EXPECT_EQ(CKelApp::SkipProgramName("\"unterminated /x"), "");
+  EXPECT_EQ(CKelApp::SkipProgramName(nullptr), "");
+}
+
+TEST(CommandLineTest, InitInstanceTakesTheProgramsArguments) {
+  char program[] = "/usr/bin/my prog";
+  char option[] = "/l";
+  char* argv[] = {program, option, nullptr};
+  const AfxProgramArgs saved = AfxGetProgramArgs();
+  AfxGetProgramArgs() = {2, argv};
+  CKelApp app(&kDescriptor);
+  EXPECT_TRUE(app.InitInstance());
+  EXPECT_EQ(app.GetCommandLine(), " /l");
+  EXPECT_STREQ(app.m_lpCmdLine, " /l");
+  AfxGetProgramArgs() = saved;
+}
+
+TEST(FrameTest, DescriptorSystemVersionAndRegistration) {
+  {
+    CKelApp app(&kDescriptor);
+    EXPECT_EQ(CKelApp::GetFrame(), &app);
+    EXPECT_EQ(AfxGetApp(), &app);
+    EXPECT_STREQ(app.GetAppName(), "Test Frame");
+    EXPECT_STREQ(app.m_pszAppName, "Test Frame");
+    EXPECT_EQ(app.GetDescriptor()->settingsVersion, 0x300);
+    EXPECT_TRUE(app.GetSystemVersion().ntFamily);
+    EXPECT_FALSE(app.GetSystemVersion().name.empty());
+  }
+  EXPECT_EQ(CKelApp::GetFrame(), nullptr);
+}
+
+TEST(FrameTest, ModuleAndCompanionPaths) {
+  CKelApp app(&kDescriptor);
+  const std::string program = ProgramPath();
+  EXPECT_EQ(CKelApp::ModuleFilePath(), program);
+  std::string name = "vxstrd.chm";
+  app.MakeModulePath(name);
+  EXPECT_EQ(name, std::filesystem::path(program).parent_path().string() + "/vxstrd.chm");
+  std::string companion;
+  app.MakeCompanionFilePath(companion, "ini");
+  EXPECT_EQ(companion, program + ".ini");  // the test program has no extension
+}
+
+TEST(HelpFileTest, LanguageSuffixes) {
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x407), "De");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0xC07), "De");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x804), "Cn");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x404), "Tw");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x1004), "Us");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x416), "Br");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x41D), "Se");
+  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x419), "Us");
+}
+
+class HelpFilePathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vxst-help-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  std::string folder;
+  CKelApp app{&kDescriptor};
+};
+
+TEST_F(HelpFilePathTest, GermanCompiledHelpFoundOrFallingBackToUs) {
+  std::string path = folder + "/vxstreg";
+  app.GetHelpFilePath(path, true, 0x407);
+  EXPECT_EQ(path, folder + "/vxstregUs.chm");
+  std::ofstream(folder + "/vxstregDe.chm") << "help";
+  path = folder + "/vxstreg";
+  app.GetHelpFilePath(path, true, 0x407);
+  EXPECT_EQ(path, folder + "/vxstregDe.chm");
+}
+
+TEST_F(HelpFilePathTest, FramesLanguageNeutralLanguageAndPlainHelp) {
+  std::ofstream(folder + "/appFr.hlp") << "aide";
+  app.SetLanguage(0x40C);
+  std::string path = folder + "/app";
+  app.GetHelpFilePath(path, false, -1);
+  EXPECT_EQ(path, folder + "/appFr.hlp");
+  path = folder + "/app";
+  app.GetHelpFilePath(path, false, 0x400);  // primary language 0: no suffix
+  EXPECT_EQ(path, folder + "/app.hlp");
+}
+
+TEST_F(HelpFilePathTest, NameWithoutFolderLivesBesideTheProgram) {
+  std::string path = "vxst-no-such-help";
+  app.GetHelpFilePath(path, true, 0x407);
+  EXPECT_EQ(path, std::filesystem::path(ProgramPath()).parent_path().string() +
+                      "/vxst-no-such-helpUs.chm");
+}
+
+class MainLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallMessageTable();
+    auto* messages = new CKelErrorMessage(nullptr, 0, "VK");
+    messages->m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+    app.SetErrorMessage(messages);
+  }
+  void TearDown() override { SetMessageTable(nullptr); }
+
+  // A frame whose initialisation throws what the test gives it.
+  struct ThrowingApp : CKelApp {
+    using CKelApp::CKelApp;
+    CException* toThrow = nullptr;
+    int exits = 0;
+    bool InitInstance() override {
+      CKelApp::InitInstance();
+      throw toThrow;
+    }
+    int ExitInstance() override {
+      ++exits;
+      return 99;
+    }
+  } app{&kDescriptor};
+};
+
+TEST_F(MainLoopTest, LibraryExceptionsBecomeTheResult) {
+  app.toThrow = new CKelAbortException(7);
+  EXPECT_EQ(AfxWinMain(0, nullptr), 7);
+  EXPECT_EQ(app.exits, 1);
+  app.toThrow = new CKelException(1001, "a.vxb");
+  EXPECT_EQ(AfxWinMain(0, nullptr), 1);
+  EXPECT_STREQ(app.GetErrorMessage()->m_output, "fatal error VK1001 - file a.vxb not found.");
+  app.toThrow = new CKelException(4003);
+  EXPECT_EQ(AfxWinMain(0, nullptr), -1);
+}
+
+TEST_F(MainLoopTest, OtherExceptionsAreThrownOn) {
+  CException* other = new CException;
+  app.toThrow = other;
+  try {
+    AfxWinMain(0, nullptr);
+    ADD_FAILURE();
+  } catch (CException* e) {
+    EXPECT_EQ(e, other);
+    e->Delete();
+  }
+}
+
+TEST(ConsoleTest, PromptAnyKeyWritesToStandardError) {
+  CKelConsoleInOut console;
+  testing::internal::CaptureStderr();
+  console.PromptAnyKey();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Press any key to continue]");
+}
+
+TEST(ConsoleTest, OnConsoleAbortWritesTheAbortLine) {
+  CKelApp app(&kDescriptor);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(app.OnConsoleAbort(SIGINT));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nTest Frame: Program aborted.\n");
+}
+
+using ConsoleBreakDeathTest = ::testing::Test;
+
+TEST_F(ConsoleBreakDeathTest, BreakPrintsTheAbortLineAndEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (int signal : {SIGINT, SIGTERM}) {
+    EXPECT_EXIT(
+        {
+          dup2(2, 1);  // the abort line goes to standard output
+          CKelApp app(&kDescriptor);
+          app.InitInstance();
+          raise(signal);
+          for (;;) pause();
+        },
+        testing::KilledBySignal(signal), "Test Frame: Program aborted\\.");
+  }
+}
+
+// A frame that handles breaks itself; the program goes on.
+struct PatientApp : CKelApp {
+  using CKelApp::CKelApp;
+  std::mutex mutex;
+  std::condition_variable seen;
+  int signal = 0;
+  bool OnConsoleAbort(int s) override {
+    std::lock_guard lock(mutex);
+    signal = s;
+    seen.notify_all();
+    return true;
+  }
+};
+
+TEST_F(ConsoleBreakDeathTest, HandledBreakLetsTheProgramGoOn) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        PatientApp app(&kDescriptor);
+        app.InitInstance();
+        raise(SIGINT);
+        std::unique_lock lock(app.mutex);
+        app.seen.wait(lock, [&] { return app.signal != 0; });
+        std::fprintf(stderr, "went on after %d\n", app.signal);
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "went on after 2");
+}
+
+TEST_F(ConsoleBreakDeathTest, WithoutAFrameTheBreakEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        { CKelApp app(&kDescriptor); app.InitInstance(); }
+        raise(SIGINT);
+        for (;;) pause();
+      },
+      testing::KilledBySignal(SIGINT), "");
+}
+
+}  // namespace

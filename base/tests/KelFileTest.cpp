@@ -1,0 +1,462 @@
+#include "base/KelFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "base/KelException.h"
+#include "base/MessageText.h"
+#include "base/messages/MessageTable.h"
+#include "platform/FileFaults.h"
+#include "platform/SystemError.h"
+#include "platform/tests/TempFolder.h"
+
+using os::FileCall;
+
+namespace {
+
+using Failure = std::unique_ptr<CKelFileException>;
+
+// The file exception that ACTION throws, or null.
+Failure Caught(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (CKelFileException* e) {
+    return Failure(e);
+  }
+  return nullptr;
+}
+
+class KelFileTest : public ::testing::Test {
+ protected:
+  KelFileTest() {
+    InstallMessageTable();
+    m_faults.PretendCurrentFolder(m_folder.Path());
+  }
+  ~KelFileTest() override { SetMessageTable(nullptr); }
+
+  TempFolder m_folder;
+  FileFaults m_faults;
+};
+
+// Errors ---------------------------------------------------------------------
+
+TEST_F(KelFileTest, MissingFileIs1001WithoutLocation) {
+  CKelFile file;
+  Failure e = Caught([&] { file.OpenExisting(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1001u);
+  EXPECT_EQ(e->m_systemError, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(e->m_arg1, "none.vxb");
+  EXPECT_EQ(e->m_path, m_folder / "none.vxb");
+  EXPECT_EQ(e->m_location, "");
+  EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(KelFileTest, MissingFolderIs1002) {
+  CKelFile file(m_folder / "no/a b.vxb");
+  Failure e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1002u);
+  EXPECT_EQ(e->m_systemError, ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(e->m_arg1, "\"no/a b.vxb\"");
+  EXPECT_EQ(e->m_location, "");
+}
+
+TEST_F(KelFileTest, DrivePathFailsAsAMissingFile) {
+  CKelFile file;
+  Failure e = Caught([&] { file.OpenExisting("C:\\x.vxb", GENERIC_READ, OPEN_EXISTING); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1001u);
+  EXPECT_EQ(e->m_arg1, "C:\\x.vxb");
+  EXPECT_EQ(e->m_path, "C:\\x.vxb");
+}
+
+TEST_F(KelFileTest, RefusedAccessIs1013) {
+  const std::string path = m_folder.Write("locked.vxb", "data");
+  m_faults.Add({FileCall::Open, "locked.vxb", ERROR_ACCESS_DENIED});
+  CKelFile file;
+  Failure e = Caught([&] { file.CreateNew(path, GENERIC_WRITE, CREATE_ALWAYS); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1013u);
+  EXPECT_EQ(e->m_systemError, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(e->m_arg1, "locked.vxb");
+  EXPECT_EQ(e->m_location, "");
+}
+
+TEST_F(KelFileTest, UnmappedErrorsKeepTheCodeOfTheOperation) {
+  m_faults.Add({FileCall::Open, "odd", ERROR_INVALID_NAME});
+  CKelFile file;
+  Failure e = Caught([&] { file.CreateNew(m_folder / "odd", GENERIC_WRITE, CREATE_ALWAYS); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1004u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_NAME);
+  e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
+  EXPECT_EQ(e->m_code, 1003u);
+}
+
+TEST_F(KelFileTest, SharingViolationIsALockedFile) {
+  m_faults.Add({FileCall::Open, "shared", ERROR_SHARING_VIOLATION});
+  CKelFile file(m_folder / "shared");
+  Failure e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1022u);
+}
+
+TEST_F(KelFileTest, CodesThatDoNotNameTheFileGetTheLocation) {
+  const CKelFile file(m_folder / "docs/a b.vxb");
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1031u);
+  EXPECT_EQ(e->m_systemError, 0u);
+  EXPECT_EQ(e->m_arg1, " (bad topic length)");
+  EXPECT_EQ(e->m_location, "file \"docs/a b.vxb\"");  // relative, never quoted
+}
+
+TEST_F(KelFileTest, WithoutMessageTableTheLocationIsEmpty) {
+  SetMessageTable(nullptr);
+  const CKelFile file(m_folder / "a.vxb");
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_location, "");
+}
+
+TEST_F(KelFileTest, DriveErrorsNameTheDrive) {
+  m_faults.PretendCurrentFolder("D:\\work");
+  const CKelFile file("c:\\docs\\a.vxb");
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1003, ERROR_NOT_READY); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1018u);
+  EXPECT_EQ(e->m_arg1, "c:");
+  EXPECT_EQ(e->m_location, "file \"C:\\docs\\a.vxb\"");
+
+  const CKelFile network("\\\\srv\\share\\x\\y.vxb");
+  e = Caught([&] { CKelFile::ThrowFileError(network, 1010, ERROR_WRITE_PROTECT); });
+  EXPECT_EQ(e->m_code, 1017u);
+  EXPECT_EQ(e->m_arg1, "\\\\srv\\share");
+  e = Caught([&] { CKelFile::ThrowFileError(network, 1003, ERROR_CRC); });
+  EXPECT_EQ(e->m_code, 1009u);
+  EXPECT_EQ(e->m_location, "");
+}
+
+TEST_F(KelFileTest, DriveErrorsOnPathsWithoutDriveKeepNamingTheFile) {
+  const CKelFile file(m_folder / "a.vxb");
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1009, ERROR_GEN_FAILURE); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1015u);
+  EXPECT_EQ(e->m_arg1, "a.vxb");
+  EXPECT_EQ(e->m_location, "file \"a.vxb\"");
+}
+
+TEST_F(KelFileTest, MinusOneAndMinusTwoTakeTheLastError) {
+  const CKelFile file(m_folder / "a");
+  SetLastError(ERROR_ALREADY_EXISTS);
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1004, static_cast<DWORD>(-1)); });
+  EXPECT_EQ(e->m_code, 1029u);
+  EXPECT_EQ(e->m_systemError, ERROR_ALREADY_EXISTS);
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  e = Caught([&] { CKelFile::ThrowFileError(file, 1004, static_cast<DWORD>(-2)); });
+  EXPECT_EQ(e->m_code, 1014u);
+  EXPECT_EQ(e->m_location, "file \"a\"");
+}
+
+TEST_F(KelFileTest, EmptyPathShowsNone) {
+  const CKelFile file;
+  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1003, 0); });
+  EXPECT_EQ(e->m_arg1, "<none>");
+}
+
+// Reading and writing --------------------------------------------------------
+
+TEST_F(KelFileTest, ShortReadWithoutCountIs1009InvalidData) {
+  CKelFile file(m_folder.Write("r.bin", "0123456789ABCDEF"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  EXPECT_EQ(file.GetLength(), 16u);
+  EXPECT_EQ(file.Seek(-4, FILE_END), 12u);
+  char buffer[10];
+  Failure e = Caught([&] { file.Read(buffer, 10); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1009u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
+  EXPECT_EQ(e->m_arg1, "r.bin");
+  file.Seek(12);
+  std::size_t read = 0;
+  file.Read(buffer, 10, read);
+  EXPECT_EQ(read, 4u);
+  EXPECT_EQ(std::string(buffer, 4), "CDEF");
+  file.Read(buffer, 10, read);
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(file.GetPosition(), 16u);
+}
+
+TEST_F(KelFileTest, FailedReadIs1009) {
+  CKelFile file(m_folder.Write("bad.bin", "0123"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  m_faults.Add({FileCall::Read, "bad.bin", ERROR_INVALID_FUNCTION});
+  char buffer[4];
+  Failure e = Caught([&] { file.Read(buffer, 4); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1009u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_FUNCTION);
+}
+
+TEST_F(KelFileTest, InjectedShortReadIsCaught) {
+  CKelFile file(m_folder.Write("short.bin", "0123456789"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  m_faults.Add({FileCall::Read, "short.bin", ERROR_SUCCESS, 3});
+  char buffer[8];
+  Failure e = Caught([&] { file.Read(buffer, 8); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1009u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
+}
+
+TEST_F(KelFileTest, ReadValueIsLittleEndian) {
+  CKelFile file(m_folder.Write("v.bin", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A", 10)));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  EXPECT_EQ(file.ReadValue(1), 0x01u);
+  EXPECT_EQ(file.ReadValue(2), 0x0302u);
+  EXPECT_EQ(file.ReadValue(3), 0x060504u);
+  EXPECT_EQ(file.ReadValue(4), 0x0A090807u);
+  Failure e = Caught([&] { file.ReadValue(1); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1009u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
+}
+
+TEST_F(KelFileTest, WriteFlushAndFullDisk) {
+  const std::string path = m_folder / "w.bin";
+  CKelFile file;
+  file.CreateNew(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE);
+  file.Write("hello", 5);
+  file.Flush();
+  m_faults.Add({FileCall::Write, "w.bin", ERROR_SUCCESS, 2});
+  Failure e = Caught([&] { file.Write(" world", 6); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1010u);
+  EXPECT_EQ(e->m_systemError, ERROR_DISK_FULL);
+  file.Close();
+  EXPECT_EQ(TempFolder::ReadAll(path), "hello w");
+}
+
+TEST_F(KelFileTest, CloseTwiceIs1005InvalidHandle) {
+  CKelFile file(m_folder.Write("c.bin", "x"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  file.Close();
+  Failure e = Caught([&] { file.Close(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1005u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_HANDLE);
+  e = Caught([&] { file.Flush(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1010u);
+}
+
+TEST_F(KelFileTest, FailedCloseIs1005AndTheFileIsClosed) {
+  CKelFile file(m_folder.Write("c.bin", "x"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  m_faults.Add({FileCall::Close, "c.bin", ERROR_INVALID_FUNCTION});
+  Failure e = Caught([&] { file.Close(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1005u);
+  EXPECT_EQ(e->m_systemError, ERROR_INVALID_FUNCTION);
+  EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(KelFileTest, ResetClosesQuietlyAndEmptiesThePath) {
+  CKelFile file(m_folder.Write("c.bin", "x"));
+  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  m_faults.Add({FileCall::Close, "c.bin", ERROR_WRITE_FAULT});
+  file.Reset();
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(file.GetPath(), "");
+}
+
+// Deleting, existence, renaming ------------------------------------------------
+
+TEST_F(KelFileTest, DeleteWithAndWithoutMustExist) {
+  CKelFile file(m_folder.Write("d.bin", "x"));
+  EXPECT_TRUE(file.Exists());
+  EXPECT_TRUE(file.Delete(true));
+  EXPECT_FALSE(file.Exists());
+  EXPECT_FALSE(file.Delete(false));
+  Failure e = Caught([&] { file.Delete(true); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1001u);
+  EXPECT_EQ(e->m_location, "");
+
+  CKelFile refused(m_folder.Write("r.bin", "x"));
+  m_faults.Add({FileCall::Delete, "r.bin", ERROR_INVALID_FUNCTION});
+  e = Caught([&] { refused.Delete(false); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1013u);
+  EXPECT_TRUE(refused.Exists());
+}
+
+TEST_F(KelFileTest, ExistsTellsFilesFromFolders) {
+  CKelFile folder(m_folder.Path());
+  EXPECT_FALSE(folder.Exists());
+  EXPECT_TRUE(folder.FolderExists());
+  CKelFile file(m_folder.Write("f", ""));
+  EXPECT_TRUE(file.Exists());
+  EXPECT_FALSE(file.FolderExists());
+  m_faults.Add({FileCall::Query, "/f", ERROR_FILE_NOT_FOUND});  // the file vanishes
+  EXPECT_FALSE(file.Exists());
+}
+
+TEST_F(KelFileTest, RenameKeepsTheFolderAndTakesOnlyTheName) {
+  CKelFile file(m_folder.Write("old.vxb", "A"));
+  file.Rename("/elsewhere/new.vxb");
+  EXPECT_EQ(file.GetPath(), m_folder / "new.vxb");
+  EXPECT_EQ(TempFolder::ReadAll(m_folder / "new.vxb"), "A");
+  EXPECT_FALSE(CKelFile(m_folder / "old.vxb").Exists());
+}
+
+TEST_F(KelFileTest, RenameOntoAnExistingNameIs1029) {
+  CKelFile file(m_folder.Write("old.vxb", "A"));
+  m_folder.Write("new one.vxb", "B");
+  Failure e = Caught([&] { file.Rename("new one.vxb"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1029u);
+  EXPECT_EQ(e->m_systemError, ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(e->m_arg1, "\"new one.vxb\"");
+  EXPECT_EQ(e->m_location, "file \"old.vxb\"");
+  EXPECT_EQ(file.GetPath(), m_folder / "old.vxb");
+  EXPECT_EQ(TempFolder::ReadAll(m_folder / "new one.vxb"), "B");
+}
+
+TEST_F(KelFileTest, RenameOfAMissingFileIs1001) {
+  CKelFile file(m_folder / "gone.vxb");
+  Failure e = Caught([&] { file.Rename("new.vxb"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1001u);
+}
+
+// Temporary files and wiping ----------------------------------------------------
+
+TEST_F(KelFileTest, TempNamesUseTheProgramName) {
+  CKelFile file(m_folder.Path());
+  file.MakeTempName();
+  const std::string name = file.GetPart(vxs::kPartName | vxs::kPartExtension);
+  EXPECT_EQ(name.substr(0, 4), "~" + std::string(program_invocation_short_name).substr(0, 3));
+  EXPECT_EQ(file.GetPart(vxs::kPartExtension), ".tmp");
+  EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
+  EXPECT_TRUE(file.Exists());
+}
+
+TEST_F(KelFileTest, SetTempInFolderTakesTheFileFolderOrTheCurrentOne) {
+  ASSERT_EQ(::mkdir((m_folder / "sub").c_str(), 0777), 0);
+  CKelFile file;
+  file.SetTempInFolder(m_folder / "sub/archive.vxb");
+  EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder / "sub");
+  file.SetTempInFolder();
+  EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
+}
+
+TEST_F(KelFileTest, TempFileFailureIs1006WithLocation) {
+  m_faults.Add({FileCall::Open, "~", ERROR_HANDLE_DISK_FULL});
+  CKelFile file(m_folder.Path());
+  Failure e = Caught([&] { file.MakeTempName(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1006u);
+  EXPECT_EQ(e->m_location, "file \".\"");
+}
+
+TEST_F(KelFileTest, WipeZeroesDatesAndMovesTheFile) {
+  const std::string original = m_folder.Write("secret.txt", std::string(100000, 'S'));
+  unsigned writesBefore = m_faults.Count(FileCall::Write);
+  CKelFile file(original);
+  EXPECT_TRUE(file.Wipe());
+  EXPECT_EQ(m_faults.Count(FileCall::Write) - writesBefore, 2u);  // 61440 + 38560 bytes
+  EXPECT_FALSE(CKelFile(original).Exists());
+  EXPECT_NE(file.GetPath(), original);
+  EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
+  EXPECT_EQ(file.GetPart(vxs::kPartExtension), ".tmp");
+  struct stat info {};
+  ASSERT_EQ(::stat(file.GetPath().c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 0);
+  EXPECT_EQ(info.st_mtime, 315619200);
+}
+
+TEST_F(KelFileTest, WipeOfAMissingFileIsFalse) {
+  CKelFile file(m_folder / "none");
+  EXPECT_FALSE(file.Wipe());
+  m_faults.Add({FileCall::Open, "refused", ERROR_ACCESS_DENIED});
+  CKelFile refused(m_folder.Write("refused", "x"));
+  Failure e = Caught([&] { refused.Wipe(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1013u);
+}
+
+// Paths ------------------------------------------------------------------------
+
+TEST_F(KelFileTest, CreateFoldersMakesEveryLevel) {
+  CKelFile file(m_folder / "a/b/c/");
+  file.CreateFolders();
+  EXPECT_TRUE(file.FolderExists());
+  file.CreateFolders();  // all there: passed over
+  m_faults.Add({FileCall::MakeFolder, "/a/b", ERROR_ACCESS_DENIED});
+  file.CreateFolders();  // refused: passed over
+}
+
+TEST_F(KelFileTest, CreateFoldersFailsWith1039) {
+  m_faults.Add({FileCall::MakeFolder, "/x", ERROR_DISK_FULL});
+  CKelFile file(m_folder / "x/y");
+  Failure e = Caught([&] { file.CreateFolders(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1039u);
+  EXPECT_EQ(e->m_arg1, "x/y");
+  EXPECT_EQ(e->m_location, "file \"x/y\"");
+}
+
+TEST_F(KelFileTest, CreateFoldersBehindAFileIsAMissingFolder) {
+  m_folder.Write("plain", "");
+  CKelFile file(m_folder / "plain/sub");
+  Failure e = Caught([&] { file.CreateFolders(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 1002u);
+}
+
+TEST_F(KelFileTest, ExpandEnvironmentTellsWhetherThePathChanged) {
+  ::setenv("VXST_DOCS", "/srv/docs", 1);
+  CKelFile file("%VXST_DOCS%/a.vxb");
+  EXPECT_TRUE(file.ExpandEnvironment());
+  EXPECT_EQ(file.GetPath(), "/srv/docs/a.vxb");
+  EXPECT_FALSE(file.ExpandEnvironment());
+}
+
+TEST_F(KelFileTest, FullPathCurrentFolderAndAppendName) {
+  m_faults.PretendCurrentFolder("C:\\work");
+  CKelFile file("docs\\..\\a.vxb");
+  file.MakeFullPath();
+  EXPECT_EQ(file.GetPath(), "C:\\work\\a.vxb");
+  file.SetToCurrentFolder();
+  EXPECT_EQ(file.GetPath(), "C:\\work");
+  file.AppendName("b.vxb");
+  EXPECT_EQ(file.GetPath(), "C:\\work\\b.vxb");
+  CKelFile posix("/home/");
+  posix.AppendName("u");
+  posix.AppendName("x.vxb");
+  EXPECT_EQ(posix.GetPath(), "/home/u/x.vxb");
+  CKelFile empty;
+  empty.AppendName("x");
+  EXPECT_EQ(empty.GetPath(), "x");
+}
+
+TEST_F(KelFileTest, DisplayFormAndPartsWithAPretendedCurrentFolder) {
+  m_faults.PretendCurrentFolder("C:\\work");
+  EXPECT_EQ(CKelFile("C:\\work\\docs\\a b.vxb").DisplayForm(0, vxs::kDisplayRelative),
+            "\"docs\\a b.vxb\"");
+  EXPECT_EQ(CKelFile("C:\\work").DisplayForm(0, vxs::kDisplayRelative), ".");
+  EXPECT_EQ(CKelFile("").DisplayForm(0, vxs::kDisplayRelative), "<none>");
+  EXPECT_EQ(CKelFile("C:\\one\\two\\three\\file.vxb").DisplayForm(20, 0),
+            "C:\\...\\three\\file.vxb");
+  EXPECT_EQ(CKelFile("C:\\a.vxb").GetPart(12), "C:\\");
+  EXPECT_EQ(CKelFile("\\\\srv\\share\\x\\y.vxb").GetPart(12), "\\\\srv\\share\\x");
+  EXPECT_EQ(CKelFile("/srv/x/y.vxb").GetPartStart(3), 7u);
+}
+
+}  // namespace

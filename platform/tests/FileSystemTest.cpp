@@ -1,0 +1,189 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/Environment.h"
+#include "platform/FileFaults.h"
+#include "platform/SystemError.h"
+#include "platform/tests/TempFolder.h"
+
+using os::FileCall;
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  std::string ReadWhole(const std::string& path, std::size_t count) {
+    os::FileHandle file = os::OpenFile(path, GENERIC_READ, OPEN_EXISTING, 0);
+    EXPECT_NE(file, os::INVALID_FILE_HANDLE);
+    std::string bytes(count, '\0');
+    std::size_t done = 0;
+    EXPECT_TRUE(os::ReadFile(file, bytes.data(), count, done));
+    bytes.resize(done);
+    EXPECT_TRUE(os::CloseFile(file));
+    return bytes;
+  }
+  TempFolder m_folder;
+};
+
+TEST_F(FileSystemTest, MissingFileAndMissingFolderAreToldApart) {
+  EXPECT_EQ(os::OpenFile(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING, 0),
+            os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(os::OpenFile(m_folder / "no/none.vxb", GENERIC_READ, OPEN_EXISTING, 0),
+            os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(os::OpenFile(m_folder / "no/new.vxb", GENERIC_WRITE, CREATE_NEW, 0),
+            os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(FileSystemTest, DriveAndNetworkPathsNameNothing) {
+  EXPECT_EQ(os::OpenFile("C:\\x.vxb", GENERIC_READ, OPEN_EXISTING, 0), os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(os::QueryPath("\\\\srv\\share\\x.vxb"), os::PathKind::None);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(os::CreateFolder("D:\\new"));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(FileSystemTest, BackslashesReachTheFileSystemAsSlashes) {
+  m_folder.Write("a.txt", "abc");
+  std::string path = m_folder.Path() + "\\a.txt";
+  EXPECT_EQ(os::QueryPath(path), os::PathKind::File);
+  EXPECT_EQ(os::QueryPath(m_folder.Path() + "\\"), os::PathKind::Folder);
+}
+
+TEST_F(FileSystemTest, AFolderCannotBeOpenedAsAFile) {
+  EXPECT_EQ(os::OpenFile(m_folder.Path(), GENERIC_READ, OPEN_EXISTING, 0), os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(os::DeleteFile(m_folder.Path()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(FileSystemTest, DispositionsBehaveAsOnTheOriginalPlatform) {
+  const std::string path = m_folder / "d.bin";
+  os::FileHandle file = os::OpenFile(path, GENERIC_WRITE, CREATE_NEW, 0);
+  ASSERT_NE(file, os::INVALID_FILE_HANDLE);
+  ASSERT_TRUE(os::WriteFile(file, "12345", 5));
+  ASSERT_TRUE(os::CloseFile(file));
+  EXPECT_EQ(os::OpenFile(path, GENERIC_WRITE, CREATE_NEW, 0), os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+
+  file = os::OpenFile(path, GENERIC_WRITE, OPEN_ALWAYS, 0);  // keeps the bytes
+  ASSERT_TRUE(os::CloseFile(file));
+  EXPECT_EQ(ReadWhole(path, 10), "12345");
+  file = os::OpenFile(path, GENERIC_WRITE, TRUNCATE_EXISTING, 0);
+  ASSERT_TRUE(os::CloseFile(file));
+  EXPECT_EQ(ReadWhole(path, 10), "");
+  EXPECT_EQ(os::OpenFile(path, GENERIC_READ, 9, 0), os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(FileSystemTest, SeekLengthAndTruncate) {
+  const std::string path = m_folder.Write("s.bin", "0123456789");
+  os::FileHandle file = os::OpenFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, 0);
+  std::uint64_t position = 0, length = 0;
+  ASSERT_TRUE(os::SeekFile(file, -3, FILE_END, position));
+  EXPECT_EQ(position, 7u);
+  char bytes[8];
+  std::size_t done = 0;
+  ASSERT_TRUE(os::ReadFile(file, bytes, sizeof bytes, done));
+  EXPECT_EQ(done, 3u);
+  EXPECT_FALSE(os::SeekFile(file, -20, FILE_CURRENT, position));
+  ASSERT_TRUE(os::SetFileLength(file, 4));
+  ASSERT_TRUE(os::GetFileLength(file, length));
+  EXPECT_EQ(length, 4u);
+  EXPECT_TRUE(os::CloseFile(file));
+  EXPECT_FALSE(os::CloseFile(file));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(FileSystemTest, RenameNeverReplaces) {
+  const std::string a = m_folder.Write("a", "A");
+  const std::string b = m_folder.Write("b", "B");
+  EXPECT_FALSE(os::RenameFile(a, b));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(TempFolder::ReadAll(b), "B");
+  EXPECT_TRUE(os::RenameFile(a, m_folder / "c"));
+  EXPECT_EQ(TempFolder::ReadAll(m_folder / "c"), "A");
+  EXPECT_FALSE(os::RenameFile(a, m_folder / "d"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(FileSystemTest, FoldersAndTemporaryFiles) {
+  EXPECT_TRUE(os::CreateFolder(m_folder / "sub"));
+  EXPECT_FALSE(os::CreateFolder(m_folder / "sub"));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(os::CreateFolder(m_folder / "x/y"));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+
+  std::string first, second;
+  ASSERT_TRUE(os::CreateTempFile(m_folder / "sub", "~vxs", first));
+  ASSERT_TRUE(os::CreateTempFile(m_folder / "sub/", "~vxs", second));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.rfind(m_folder / "sub/~vxs", 0), 0u);
+  EXPECT_EQ(first.size(), (m_folder / "sub/~vxs").size() + 8);  // four digits and ".tmp"
+  EXPECT_EQ(os::QueryPath(first), os::PathKind::File);
+  EXPECT_FALSE(os::CreateTempFile(m_folder / "none", "~vxs", first));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(FileSystemTest, HookRefusesShortensAndCounts) {
+  const std::string path = m_folder.Write("h.bin", "0123456789");
+  FileFaults faults;
+  faults.Add({FileCall::Open, "h.bin", ERROR_ACCESS_DENIED, SIZE_MAX, 1, 1});  // the second open
+  faults.Add({FileCall::Read, "h.bin", ERROR_SUCCESS, 4});
+  EXPECT_EQ(ReadWhole(path, 10), "0123");
+  EXPECT_EQ(os::OpenFile(path, GENERIC_READ, OPEN_EXISTING, 0), os::INVALID_FILE_HANDLE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ReadWhole(path, 10), "0123");
+  EXPECT_EQ(faults.Count(FileCall::Open), 3u);
+  EXPECT_EQ(faults.Count(FileCall::Read), 2u);
+}
+
+TEST_F(FileSystemTest, HookFillsTheDisk) {
+  const std::string path = m_folder / "full.bin";
+  FileFaults faults;
+  faults.Add({FileCall::Write, "full.bin", ERROR_SUCCESS, 3});
+  os::FileHandle file = os::OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS, 0);
+  EXPECT_FALSE(os::WriteFile(file, "abcdef", 6));
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  EXPECT_TRUE(os::CloseFile(file));
+  EXPECT_EQ(TempFolder::ReadAll(path), "abc");
+}
+
+TEST_F(FileSystemTest, HookFailsACloseButTheHandleIsReleased) {
+  const std::string path = m_folder.Write("c.bin", "x");
+  FileFaults faults;
+  faults.Add({FileCall::Close, "c.bin", ERROR_WRITE_FAULT});
+  os::FileHandle file = os::OpenFile(path, GENERIC_READ, OPEN_EXISTING, 0);
+  EXPECT_FALSE(os::CloseFile(file));
+  EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+  EXPECT_FALSE(os::CloseFile(file));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(FileSystemTest, HookPretendsACurrentFolderAndUninstalls) {
+  const std::string real = os::CurrentFolder();
+  {
+    FileFaults faults;
+    faults.PretendCurrentFolder("C:\\work");
+    EXPECT_EQ(os::CurrentFolder(), "C:\\work");
+  }
+  EXPECT_EQ(os::CurrentFolder(), real);
+}
+
+TEST(Environment, ExpandsSetVariablesAndKeepsTheRest) {
+  ::setenv("VXST_TEST_HOME", "/home/u", 1);
+  ::unsetenv("VXST_TEST_UNSET");
+  EXPECT_EQ(ExpandEnvironmentStrings("%VXST_TEST_HOME%/a.vxb"), "/home/u/a.vxb");
+  EXPECT_EQ(ExpandEnvironmentStrings("%VXST_TEST_UNSET%/a"), "%VXST_TEST_UNSET%/a");
+  EXPECT_EQ(ExpandEnvironmentStrings("50% of %VXST_TEST_HOME%"), "50% of /home/u");
+  EXPECT_EQ(ExpandEnvironmentStrings("%%VXST_TEST_HOME%"), "%/home/u");
+  EXPECT_EQ(ExpandEnvironmentStrings("100%"), "100%");
+}
+
+}  // namespace
