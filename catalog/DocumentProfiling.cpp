@@ -109,6 +109,21 @@ bool DocumentProfiling::CanUpdateEntry() {
   return OpenIfPresent() && GetAccess() == kReadWrite;
 }
 
+ArchiveIdentity IdentityOf(const VxbFile& document) {
+  if (!document.IsOpen()) return {};
+  CKelFile file(document.GetPath());
+  file.MakeFullPath();
+  return {true, document.GetArchiveName(), document.GetFirmCode(), file.GetPath()};
+}
+
+bool DocumentProfiling::RegisterArchive(const VxbFile& document, Placement placement) {
+  return ChangeRegistration(IdentityOf(document), placement, false);
+}
+
+bool DocumentProfiling::UnregisterArchive(const VxbFile& document, Placement placement) {
+  return ChangeRegistration(IdentityOf(document), placement, true);
+}
+
 bool DocumentProfiling::RegisterArchive(const ArchiveIdentity& archive, Placement placement) {
   return ChangeRegistration(archive, placement, false);
 }
@@ -119,7 +134,7 @@ bool DocumentProfiling::UnregisterArchive(const ArchiveIdentity& archive, Placem
 
 bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Placement placement,
                                            bool unregister) {
-  if (!archive.open || archive.firmCode == 0xFFFFFFFF || archive.archiveName.empty())
+  if (!archive.open || archive.firmCode == kNoFirmCode || archive.archiveName.empty())
     return false;
   if (HoldsKeySeparator(archive.archiveName)) {
     if (unregister) return false;  // no such name can be in the catalog
