@@ -29,7 +29,8 @@ class CKelCmdParse : public CKelParse {
  protected:
   // Called with the option letter (lower case) as the current character and
   // the cursor behind it; reads the option's argument. False for an option it
-  // does not know. The default throws 2023 at the option.
+  // does not know. The token is the option text, so ThrowAtToken names the
+  // option. The default throws 2023 at the option.
   virtual bool HandleOption();
   // Called with an option error (code 2000 or above) whose location has been
   // set. The default throws it on. A handler that returns has dealt with it:
