@@ -96,8 +96,9 @@ class CKelLzExpandBufByte : public CKelLzExpandBufBase {
   // OUTPUT and returns the number of bytes written. Each dictionary entry is
   // kept as the offset and length of a string already written, so a code is
   // copied out rather than walked byte by byte; bytes, count and errors are
-  // those of ExpandStepwise for every input. Bytes of the output area past the
-  // returned count may be overwritten. No allocation.
+  // those of ExpandStepwise for every input, and no byte past the count
+  // changes (on corrupt data up to 15 bytes past those expanded before the
+  // failing code may have). No allocation.
   std::size_t Expand(std::uint8_t* output, std::size_t outputSize, const std::uint8_t* input,
                      std::size_t inputSize);
 

@@ -10,6 +10,8 @@ function(vxst_embed target function)
     file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${f})
     list(APPEND names ${rel})
   endforeach()
+  # The shell would split a ';'-separated list, so the names travel joined by '|'.
+  string(REPLACE ";" "|" names "${names}")
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -DOUT=${out} -DFUNCTION=${function}
             -DBASE=${CMAKE_CURRENT_SOURCE_DIR} "-DFILES=${names}" -P ${VXST_EMBED_SCRIPT}

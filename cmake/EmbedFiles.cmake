@@ -1,5 +1,6 @@
 # Script mode: writes OUT, a C++ file that holds FILES (relative to BASE) as byte
 # arrays and a lookup function FUNCTION by name.
+string(REPLACE "|" ";" FILES "${FILES}")
 set(body "#include <string_view>\n\nnamespace {\n")
 set(table "")
 set(i 0)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/RegistryControl.h"
+#include "platform/RegistryList.h"
 #include "platform/WinTypes.h"
 
 struct sqlite3;
@@ -26,12 +27,6 @@ using RegKeyPath = std::vector<std::string>;
 
 // The key at the top of every hive; it has no name and cannot be deleted.
 inline constexpr RegKeyId kHiveRootKey = 1;
-
-struct RegValue {
-  std::string name;
-  DWORD type = 0;
-  std::string data;  // the value's bytes
-};
 
 // What RegQueryInfoKeyA reports; lengths in bytes of UTF-8, without terminating zero.
 struct RegKeyInfo {

@@ -11,6 +11,8 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using ULONG = std::uint32_t;
 using BOOL = int;
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
 using HRESULT = std::int32_t;
 using LSTATUS = LONG;
 
@@ -24,6 +26,12 @@ struct GUID {
 };
 using IID = GUID;
 using CLSID = GUID;
+
+// A point in time: 100-nanosecond intervals since 1 January 1601 (UTC).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
 
 // System error numbers (the subset the system and its stand-ins produce).
 inline constexpr DWORD ERROR_SUCCESS = 0;
@@ -62,6 +70,7 @@ inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr DWORD ERROR_BAD_PATHNAME = 161;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;

@@ -230,7 +230,7 @@ class LzExpandEquivalence : public testing::Test {
   }
 
   std::size_t RandomOutputSize() {
-    return Pick(4) == 0 ? Pick(64) : Pick(1 << 18);
+    return Pick(4) == 0 ? Pick(64) : Pick(1 << 16);
   }
 
   void Mutate(std::vector<std::uint8_t>& bytes) {
@@ -276,7 +276,7 @@ TEST_F(LzExpandEquivalence, StructuredStreamsOfEveryShape) {
       const unsigned corruption = round % 3 == 0 ? 0 : 1 + Pick(round % 3 == 1 ? 3 : 30);
       std::vector<std::uint8_t> input = RandomCodes(shapes[s], corruption);
       ExpectSameOutcome(shapes[s].literalBits, shapes[s].sizeExponent, input, RandomOutputSize());
-      ExpectSameOutcome(shapes[s].literalBits, shapes[s].sizeExponent, input, 1u << 20);
+      ExpectSameOutcome(shapes[s].literalBits, shapes[s].sizeExponent, input, 1u << 18);
       for (int m = 0; m < 4; ++m) {
         Mutate(input);
         ExpectSameOutcome(shapes[s].literalBits, shapes[s].sizeExponent, input, RandomOutputSize());

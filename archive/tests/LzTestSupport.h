@@ -110,13 +110,16 @@ struct Outcome {
   bool failed = false;
   std::uint32_t code = 0;
   std::string detail;
+  // After success: no byte of the output area past the bytes expanded changed.
+  bool untouchedPastEnd = true;
 
   bool operator==(const Outcome&) const = default;
   friend void PrintTo(const Outcome& o, std::ostream* os) {
     if (o.failed)
       *os << "failure " << o.code << " \"" << o.detail << "\"";
     else
-      *os << o.bytes.size() << " bytes \"" << std::string(o.bytes.begin(), o.bytes.end()) << "\"";
+      *os << o.bytes.size() << " bytes \"" << std::string(o.bytes.begin(), o.bytes.end()) << "\""
+          << (o.untouchedPastEnd ? "" : ", area past them changed");
   }
 };
 
@@ -138,7 +141,11 @@ enum class Decoder { Fast, Stepwise };
 // Expands INPUT into an area of OUTPUTSIZE bytes with the chosen decoder.
 inline Outcome Expand(CKelLzExpandBufByte& expander, Decoder decoder,
                       const std::vector<std::uint8_t>& input, std::size_t outputSize) {
-  std::vector<std::uint8_t> output(outputSize);
+  // One area for all calls: large areas, allocated afresh each time, make the
+  // sanitizer build slow.
+  static thread_local std::vector<std::uint8_t> output;
+  constexpr std::uint8_t kUnwritten = 0xA5;
+  output.assign(outputSize, kUnwritten);
   Outcome outcome;
   try {
     const std::size_t n =
@@ -146,6 +153,9 @@ inline Outcome Expand(CKelLzExpandBufByte& expander, Decoder decoder,
             ? expander.Expand(output.data(), output.size(), input.data(), input.size())
             : expander.ExpandStepwise(output.data(), output.size(), input.data(), input.size());
     outcome.bytes.assign(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(n));
+    outcome.untouchedPastEnd =
+        std::all_of(output.begin() + static_cast<std::ptrdiff_t>(n), output.end(),
+                    [](std::uint8_t byte) { return byte == kUnwritten; });
   } catch (CKelException* e) {
     std::unique_ptr<CKelException> owned(e);
     outcome.failed = true;

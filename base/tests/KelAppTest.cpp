@@ -267,3 +267,24 @@ TEST_F(ConsoleBreakDeathTest, WithoutAFrameTheBreakEndsTheProgram) {
 }
 
 }  // namespace
+
+#include <dlfcn.h>
+
+namespace {
+
+TEST(ModulePathTest, InsideASharedLibraryItIsTheLibrarysPath) {
+  void* module = dlopen(VXST_MODULE_PROBE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  using Probe = void (*)(char*, std::size_t);
+  auto probe = reinterpret_cast<Probe>(dlsym(module, "ProbeModuleFilePath"));
+  ASSERT_NE(probe, nullptr);
+  char path[PATH_MAX];
+  probe(path, sizeof path);
+  char expected[PATH_MAX];
+  ASSERT_NE(realpath(VXST_MODULE_PROBE, expected), nullptr);
+  EXPECT_STREQ(path, expected);
+  EXPECT_NE(std::string(path), ProgramPath());
+  dlclose(module);
+}
+
+}  // namespace

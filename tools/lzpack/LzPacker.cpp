@@ -12,54 +12,60 @@ constexpr std::uint32_t kLimit = 8192;     // T = 2^(12+1)
 }  // namespace
 
 // The entries F to T - 1 as a hash table from (prefix code, next byte) to the
-// entry's code. Each block starts a new generation, so the table is emptied
-// without touching it, except once every 2047 blocks.
+// entry's code. The key p * 256 + b is hashed as (key + 1) * K (mod 2^32), a
+// one-to-one map, so a slot holds the full hash as its tag. A code is carried
+// as its node value c * 256 * K, so that the hash of the next key is one
+// addition away and a step down the tree costs little more than one load.
 class LzPacker::Dictionary {
  public:
-  void Clear() {
-    if (++m_generation == kGenerations) {
-      std::memset(m_tags, 0, sizeof m_tags);
-      m_generation = 1;
-    }
-    m_stamp = m_generation << kKeyBits;
-  }
+  using Node = std::uint32_t;
 
-  // The code of the entry PREFIX + BYTE, or 0 when there is none.
-  std::uint32_t Find(std::uint32_t prefix, std::uint8_t byte) const {
-    const std::uint32_t key = prefix << 8 | byte;
-    const std::uint32_t tag = m_stamp | key;
-    for (std::uint32_t slot = Slot(key);; slot = (slot + 1) & (kSlots - 1)) {
-      const std::uint32_t found = m_tags[slot];
-      if (found == tag) return m_codes[slot];
-      if ((found & ~kKeyMask) != m_stamp) return 0;
+  static Node NodeOf(std::uint32_t code) { return code * kNodeFactor; }
+  static std::uint32_t CodeOf(Node node) { return ((node >> 8) * kInverse) & 0xFFFFFF; }
+
+  void Clear() { std::memset(m_slots, 0, sizeof m_slots); }
+
+  // Moves NODE to its entry NODE + BYTE and returns true, or returns false
+  // when there is no such entry.
+  bool Extend(Node& node, std::uint8_t byte) const {
+    const std::uint32_t hash = node + (byte + 1u) * kFactor;
+    for (std::uint32_t slot = hash >> kShift;; slot = (slot + 1) & (kSlots - 1)) {
+      const std::uint64_t found = m_slots[slot];
+      if (static_cast<std::uint32_t>(found) == hash) {
+        node = static_cast<Node>(found >> 32);
+        return true;
+      }
+      if (found == 0) return false;
     }
   }
 
   void Enter(std::uint32_t prefix, std::uint8_t byte, std::uint32_t code) {
-    const std::uint32_t key = prefix << 8 | byte;
-    std::uint32_t slot = Slot(key);
-    while ((m_tags[slot] & ~kKeyMask) == m_stamp) slot = (slot + 1) & (kSlots - 1);
-    m_tags[slot] = m_stamp | key;
-    m_codes[slot] = static_cast<std::uint16_t>(code);
+    const std::uint32_t hash = NodeOf(prefix) + (byte + 1u) * kFactor;
+    std::uint32_t slot = hash >> kShift;
+    while (m_slots[slot] != 0) slot = (slot + 1) & (kSlots - 1);
+    // The node value of a code from 256 to 8191 is never 0, so no entry looks empty.
+    m_slots[slot] = std::uint64_t{NodeOf(code)} << 32 | hash;
   }
 
  private:
-  static constexpr unsigned kKeyBits = 21;  // 13-bit prefix code and a byte
-  static constexpr std::uint32_t kKeyMask = (1u << kKeyBits) - 1;
-  static constexpr std::uint32_t kGenerations = 1u << (32 - kKeyBits);
+  static constexpr std::uint32_t kFactor = 0x9E3779B1u;  // odd
+  static constexpr std::uint32_t kNodeFactor = kFactor << 8;
+  static constexpr std::uint32_t kInverse = [] {  // kFactor^-1 mod 2^32 (Newton)
+    std::uint32_t inverse = kFactor;
+    for (int i = 0; i < 5; ++i) inverse *= 2 - kFactor * inverse;
+    return inverse;
+  }();
+  static_assert(kFactor * kInverse == 1);
   static constexpr unsigned kSlotBits = 14;  // at most 7936 entries: under half full
+  static constexpr unsigned kShift = 32 - kSlotBits;
   static constexpr std::uint32_t kSlots = 1u << kSlotBits;
 
-  static std::uint32_t Slot(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kSlotBits); }
-
-  std::uint32_t m_tags[kSlots] = {};
-  std::uint16_t m_codes[kSlots] = {};
-  std::uint32_t m_generation = 0;
-  std::uint32_t m_stamp = 0;
+  std::uint64_t m_slots[kSlots] = {};
 };
 
 // Appends values least significant bit first and notices when the block grows
-// past ROOM bytes. The buffer has 8 bytes more than ROOM.
+// past ROOM bytes. The buffer has 8 bytes more than ROOM. A copy of the writer
+// marks a point to go back to.
 class LzPacker::BitWriter {
  public:
   BitWriter(std::uint8_t* out, std::size_t room) : m_out(out), m_room(room) {}
@@ -78,6 +84,7 @@ class LzPacker::BitWriter {
   }
 
   bool Overflowed() const { return m_size > m_room; }
+  std::size_t Bits() const { return m_size * 8 + m_count; }
 
   // Writes the last bits, padded with zero bits to a byte; the block's size.
   std::size_t Finish() {
@@ -108,52 +115,88 @@ bool LzPacker::Pack(std::span<const std::uint8_t> chunk) {
   return chunk.size() >= 2 && PackCodes(chunk);
 }
 
-bool LzPacker::PackCodes(std::span<const std::uint8_t> chunk) {
-  const std::uint8_t* const in = chunk.data();
-  const std::size_t size = chunk.size();
-  Dictionary& dictionary = *m_dictionary;
-  dictionary.Clear();
-  BitWriter out(m_block.get(), size - 1);
-
+// Where the packer stands in a chunk, and what the expander will know when it
+// reads the next code.
+struct LzPacker::Parse {
+  std::size_t pos = 0;
+  std::size_t previousLength = 0;
   std::uint32_t nextEntry = kFirstCode;  // the code the next entry gets
   std::uint32_t readNext = kFirstCode;   // N when the expander reads the next code
   unsigned indexBits = 1;
   unsigned limitRun = 0;  // codes T written in a row
-  std::size_t previousLength = 0;
-  for (std::size_t pos = 0; pos < size;) {
-    std::uint32_t code = in[pos];
+};
+
+bool LzPacker::PackCodes(std::span<const std::uint8_t> chunk) {
+  m_dictionary->Clear();
+  BitWriter out(m_block.get(), chunk.size() - 1);
+  Parse parse;
+  if (!WriteCodes(parse, chunk, out, Stage::Growing)) return false;
+  if (parse.pos < chunk.size()) {
+    // The dictionary is full and stays as it is. Greedy use of code T does not
+    // always pay, so the rest is packed with and without it and the shorter
+    // kept: never longer than a plain LZW that stops at a full dictionary.
+    const Parse full = parse;
+    const BitWriter mark = out;
+    const bool withFits = WriteCodes(parse, chunk, out, Stage::FullWithLimitCode);
+    const std::size_t withBits = out.Bits();
+    parse = full;
+    out = mark;
+    const bool withoutFits = WriteCodes(parse, chunk, out, Stage::FullWithoutLimitCode);
+    if (withFits && (!withoutFits || withBits < out.Bits())) {
+      parse = full;
+      out = mark;
+      WriteCodes(parse, chunk, out, Stage::FullWithLimitCode);
+    } else if (!withoutFits) {
+      return false;
+    }
+  }
+  m_blockSize = out.Finish();
+  if (m_blockSize < chunk.size()) return true;
+  m_blockSize = 0;
+  return false;
+}
+
+bool LzPacker::WriteCodes(Parse& parse, std::span<const std::uint8_t> chunk, BitWriter& writer,
+                          Stage stage) {
+  const std::uint8_t* const in = chunk.data();
+  const std::size_t size = chunk.size();
+  const Dictionary& dictionary = *m_dictionary;
+  // Local copies, so that the compiler keeps them in registers.
+  Parse p = parse;
+  BitWriter out = writer;
+  while (p.pos < size && (stage != Stage::Growing || p.readNext < kLimit)) {
+    Dictionary::Node node = Dictionary::NodeOf(in[p.pos]);
     std::size_t length = 1;
-    for (; pos + length < size; ++length) {
-      const std::uint32_t longer = dictionary.Find(code, in[pos + length]);
-      if (longer == 0) break;
-      code = longer;
-    }
+    while (p.pos + length < size && dictionary.Extend(node, in[p.pos + length])) ++length;
+    std::uint32_t code = length == 1 ? in[p.pos] : Dictionary::CodeOf(node);
     // Once full, code T is the previous string followed by its first byte.
-    if (readNext == kLimit && limitRun < 2 && previousLength >= length &&
-        pos + previousLength < size &&
-        std::memcmp(in + pos, in + pos - previousLength, previousLength + 1) == 0) {
+    if (stage == Stage::FullWithLimitCode && p.limitRun < 2 && p.previousLength >= length &&
+        p.pos + p.previousLength < size &&
+        std::memcmp(in + p.pos, in + p.pos - p.previousLength, p.previousLength + 1) == 0) {
       code = kLimit;
-      length = previousLength + 1;
+      length = p.previousLength + 1;
     }
-    limitRun = code == kLimit ? limitRun + 1 : 0;
+    p.limitRun = code == kLimit ? p.limitRun + 1 : 0;
 
     if (code < kFirstCode) {
       out.Put(code << 1, 9);
     } else {
-      while (readNext - kFirstCode >= 1u << indexBits) ++indexBits;
-      out.Put((code - kFirstCode) << 1 | 1, 1 + indexBits);
+      while (p.readNext - kFirstCode >= 1u << p.indexBits) ++p.indexBits;
+      out.Put((code - kFirstCode) << 1 | 1, 1 + p.indexBits);
     }
-    if (out.Overflowed()) return false;
-    if (pos > 0 && readNext < kLimit) ++readNext;
+    if (out.Overflowed()) {
+      writer = out;
+      return false;
+    }
+    if (p.pos > 0 && p.readNext < kLimit) ++p.readNext;
 
-    pos += length;
-    if (pos < size && nextEntry < kLimit) dictionary.Enter(code, in[pos], nextEntry++);
-    previousLength = length;
+    p.pos += length;
+    if (p.pos < size && p.nextEntry < kLimit) m_dictionary->Enter(code, in[p.pos], p.nextEntry++);
+    p.previousLength = length;
   }
-  m_blockSize = out.Finish();
-  if (m_blockSize < size) return true;
-  m_blockSize = 0;
-  return false;
+  parse = p;
+  writer = out;
+  return true;
 }
 
 bool LzPackChunk(std::span<const std::uint8_t> chunk, std::vector<std::uint8_t>& block) {

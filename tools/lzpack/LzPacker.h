@@ -3,7 +3,9 @@
 // expands back to the chunk.
 //
 // Codes are chosen greedily: at each position the longest string the
-// expander's dictionary holds at that moment. The packer keeps the same
+// expander's dictionary holds at that moment. Once the dictionary is full the
+// rest of the chunk is packed both with and without code T (below) and the
+// shorter kept, so no block is longer than a plain greedy LZW makes it. The packer keeps the same
 // dictionary as the expander: a new entry after every code (the previous
 // string plus the first byte of the next one), the index width growing with
 // the next free code, and once the dictionary is full (N = T = 8192) no new
@@ -53,8 +55,14 @@ class LzPacker {
  private:
   class Dictionary;
   class BitWriter;
+  struct Parse;
+  enum class Stage { Growing, FullWithLimitCode, FullWithoutLimitCode };
 
   bool PackCodes(std::span<const std::uint8_t> chunk);
+  // Writes codes from PARSE on: while the dictionary grows, or once it is
+  // full to the end of the chunk, using code T or not. False when the block
+  // grows past its room.
+  bool WriteCodes(Parse& parse, std::span<const std::uint8_t> chunk, BitWriter& out, Stage stage);
 
   std::unique_ptr<Dictionary> m_dictionary;
   std::unique_ptr<std::uint8_t[]> m_block;

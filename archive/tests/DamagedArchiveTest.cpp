@@ -1,0 +1,258 @@
+// Damaged archives end with code 1031 (or a read error), never with a crash, a
+// hang or wrong bytes. Each test damages a sound archive in one place.
+#include "archive/tests/ArchiveFixture.h"
+
+namespace archive_tests {
+namespace {
+
+constexpr std::uint32_t kCorrupt = 1031;
+constexpr std::uint32_t kNotFound = 0xFFFFFFFF;  // not an error: OpenTopic said false
+
+// Writes packed blocks code by code, as the expander reads them.
+class PackedBlock {
+ public:
+  void Literal(std::uint8_t byte) {
+    Bits(0, 1);
+    Bits(byte, 8);
+    Entered();
+  }
+  // The code of the next free entry: the previous string and its own first byte.
+  void Newest() {
+    const std::uint32_t code = m_next;
+    while (m_next >= 256 + m_range) {
+      m_range *= 2;
+      ++m_width;
+    }
+    Bits(1, 1);
+    Bits(code - 256, m_width);
+    Entered();
+  }
+  std::string Bytes() const {
+    std::string bytes = m_bytes;
+    if (m_count > 0) bytes += static_cast<char>(m_buffer);
+    return bytes;
+  }
+
+ private:
+  void Entered() {
+    if (!m_first) ++m_next;
+    m_first = false;
+  }
+  void Bits(std::uint32_t value, unsigned count) {
+    for (unsigned i = 0; i < count; ++i) {
+      m_buffer |= ((value >> i) & 1) << m_count;
+      if (++m_count == 8) {
+        m_bytes += static_cast<char>(m_buffer);
+        m_buffer = 0;
+        m_count = 0;
+      }
+    }
+  }
+  std::string m_bytes;
+  std::uint32_t m_buffer = 0;
+  unsigned m_count = 0;
+  std::uint32_t m_next = 256;
+  std::uint32_t m_range = 2;
+  unsigned m_width = 1;
+  bool m_first = true;
+};
+
+class DamagedArchiveTest : public ArchiveTest {
+ protected:
+  void SetUp() override {
+    m_path = Build({{"a.htm", TextBytes(5000)}, {"big.bin", RandomBytes(40000)}, {"z.htm", "last"}});
+  }
+
+  // The code with which loading, opening TOPIC and reading it all ends (0: none).
+  std::uint32_t ReadCode(const std::string& topic, std::string* detail = nullptr) {
+    return ThrownCode(
+        [&] {
+          const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
+          std::string path = topic;
+          if (!archive->OpenTopic(ThisVxbFile::kNoTopic, path)) throw new CKelException(kNotFound);
+          ReadAll(*archive, 1000);
+        },
+        detail);
+  }
+  std::uint32_t ReadByNumberCode(std::uint32_t slot) {
+    return ThrownCode([&] {
+      const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
+      std::string path;
+      archive->OpenTopic(static_cast<std::int32_t>(slot), path);
+      ReadAll(*archive, 1000);
+    });
+  }
+  std::size_t FileSize() const { return TempFolder::ReadAll(m_path).size(); }
+
+  // Replaces the stored data of TOPIC by BLOCK as one packed chunk of EXPANDED bytes.
+  void PackedChunk(const std::string& topic, const std::string& block, std::uint32_t expanded) {
+    const std::string path = Build({{topic, RandomBytes(block.size())}});
+    const SlotPlace place = PlaceOf(path, topic);
+    ASSERT_EQ(place.slot.storedLength, block.size() + 2);
+    PatchBytes(path, place.dataAt, std::string(1, static_cast<char>(block.size() & 0xFF)) +
+                                        static_cast<char>(0x80 | (block.size() >> 8)) + block);
+    PatchU32(path, place.slotAt + 4, expanded);
+    m_path = path;
+  }
+
+  std::string m_path;
+};
+
+TEST_F(DamagedArchiveTest, TheSoundArchiveReads) {
+  EXPECT_EQ(ReadCode("a.htm"), 0u);
+  EXPECT_EQ(ReadCode("big.bin"), 0u);
+  EXPECT_EQ(ReadCode("z.htm"), 0u);
+}
+
+TEST_F(DamagedArchiveTest, TopicTableOrSlotListBeyondTheEndOfTheFile) {
+  const std::string sound = TempFolder::ReadAll(m_path);
+  for (const auto& [offset, value] : std::vector<std::pair<std::size_t, std::uint32_t>>{
+           {4, 0x40000000},                                            // slot count
+           {4, TopicTableRecord(sound, 4) + 1},                        // one slot more
+           {0, static_cast<std::uint32_t>(sound.size())},              // table offset
+           {12, 0xFFFFFFF0},                                           // slot list length
+           {8, static_cast<std::uint32_t>(sound.size() - 2)}}) {       // slot list offset
+    Rewrite(m_path, sound);
+    PatchRecord(m_path, stow::kRecordTopicTable, offset, value);
+    EXPECT_EQ(ThrownCode([&] { Load(m_path); }), kCorrupt) << "field " << offset;
+  }
+}
+
+TEST_F(DamagedArchiveTest, NameOffsetBeyondTheEndOfTheFile) {
+  const SlotPlace z = PlaceOf(m_path, "z.htm");
+  const std::uint32_t slot = SlotOf(m_path, "z.htm");
+  PatchU32(m_path, z.slotAt, static_cast<std::uint32_t>(FileSize() - 1));
+  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
+  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
+  PatchU32(m_path, z.slotAt, 0xFFFFFFF0);
+  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
+  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
+}
+
+TEST_F(DamagedArchiveTest, NameRecordRunningPastItsTopic) {
+  const SlotPlace z = PlaceOf(m_path, "z.htm");
+  const std::uint32_t slot = SlotOf(m_path, "z.htm");
+  // One character more: the data seems to begin inside the real chunk.
+  PatchU16(m_path, z.slot.nameOffset, 6);
+  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
+  EXPECT_EQ(ReadCode("z.htm"), kNotFound);  // the name no longer has its length
+  // A name beyond the end of the file.
+  PatchU16(m_path, z.slot.nameOffset, 0xFFFF);
+  std::string detail;
+  EXPECT_EQ(ThrownCode([&] {
+              const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
+              std::string path;
+              archive->OpenTopic(static_cast<std::int32_t>(slot), path);
+            }, &detail),
+            kCorrupt);
+  EXPECT_EQ(detail, " (topic name beyond the end of the file)");
+}
+
+TEST_F(DamagedArchiveTest, StoredDataBeyondTheEndOfTheFile) {
+  const SlotPlace big = PlaceOf(m_path, "big.bin");
+  PatchU32(m_path, big.slotAt + 8, static_cast<std::uint32_t>(FileSize()));
+  EXPECT_EQ(ReadCode("big.bin"), kCorrupt);
+}
+
+TEST_F(DamagedArchiveTest, StoredDataShorterThanTheExpandedLength) {
+  const SlotPlace a = PlaceOf(m_path, "a.htm");
+  PatchU32(m_path, a.slotAt + 4, a.slot.expandedLength + 1);
+  std::string detail;
+  EXPECT_EQ(ReadCode("a.htm", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (topic data too short)");
+  PatchU32(m_path, a.slotAt + 8, 1);  // not even a chunk head
+  EXPECT_EQ(ReadCode("a.htm"), kCorrupt);
+}
+
+TEST_F(DamagedArchiveTest, ChunkLongerThanWhatIsLeft) {
+  const SlotPlace z = PlaceOf(m_path, "z.htm");
+  ASSERT_EQ(vxs::GetU16(TempFolder::ReadAll(m_path).data() + z.dataAt), 4);  // plain "last"
+  PatchU16(m_path, z.dataAt, 5);
+  std::string detail;
+  EXPECT_EQ(ReadCode("z.htm", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (chunk longer than the topic data)");
+  PatchU16(m_path, z.dataAt, 0x8000 + 0x7FFF);
+  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
+}
+
+TEST_F(DamagedArchiveTest, ChunksGivingMoreThanTheTopicsLength) {
+  const SlotPlace a = PlaceOf(m_path, "a.htm");
+  PatchU32(m_path, a.slotAt + 4, 10);
+  std::string detail;
+  EXPECT_EQ(ReadCode("a.htm", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (chunk longer than the topic)");
+}
+
+TEST_F(DamagedArchiveTest, PackedChunkExpandingBeyondTheBuffer) {
+  // 'a', then codes that each repeat the string before with one more 'a': 1 + 2 +
+  // ... + 361 = 65341 bytes; 211 literals bring it to 65552, the buffer's size.
+  PackedBlock fits;
+  fits.Literal('a');
+  for (int i = 0; i < 360; ++i) fits.Newest();
+  for (int i = 0; i < 211; ++i) fits.Literal('b');
+  PackedChunk("fits.bin", fits.Bytes(), 65552);
+  EXPECT_EQ(ReadCode("fits.bin"), 0u);
+
+  PackedBlock beyond;
+  beyond.Literal('a');
+  for (int i = 0; i < 360; ++i) beyond.Newest();
+  for (int i = 0; i < 212; ++i) beyond.Literal('b');
+  PackedChunk("beyond.bin", beyond.Bytes(), 65553);
+  std::string detail;
+  EXPECT_EQ(ReadCode("beyond.bin", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (chunk expands beyond the buffer)");
+}
+
+TEST_F(DamagedArchiveTest, CorruptPackedCodes) {
+  PackedBlock block;
+  block.Literal('a');
+  block.Newest();
+  std::string bytes = block.Bytes();
+  bytes[1] = static_cast<char>(0xFF);  // an index beyond the next free code
+  PackedChunk("bad.bin", bytes + std::string(20, '\xFF'), 100);
+  EXPECT_EQ(ReadCode("bad.bin"), kCorrupt);
+}
+
+TEST_F(DamagedArchiveTest, ChainsLeadingOutOfTheTable) {
+  const std::unique_ptr<ThisVxbFile> sound = Load(m_path);
+  const std::uint32_t tableAt = TopicTableRecord(TempFolder::ReadAll(m_path), 0);
+  for (std::uint32_t slot = 0; slot < sound->GetSlotCount(); ++slot)
+    PatchU32(m_path, tableAt + slot * 24 + 16, slot % 2 ? 0x7FFFFFFF : 0x80000000);
+  // Every chain now ends after one slot: lookups end, found or not.
+  for (const char* topic : {"a.htm", "big.bin", "z.htm", "b.htm", "x/y.gif", "nothing"}) {
+    const std::uint32_t code = ReadCode(topic);
+    EXPECT_TRUE(code == 0 || code == kNotFound) << topic << ": " << code;
+  }
+}
+
+TEST_F(DamagedArchiveTest, StoredDataLongerThanItsChunks) {
+  const SlotPlace z = PlaceOf(m_path, "z.htm");
+  PatchU32(m_path, z.slotAt + 8, z.slot.storedLength + 2);
+  std::string detail;
+  EXPECT_EQ(ReadCode("z.htm", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (topic data longer than its chunks)");
+}
+
+TEST_F(DamagedArchiveTest, SlotListWithoutEntryLengths) {
+  const std::string bytes = TempFolder::ReadAll(m_path);
+  const std::uint32_t listAt = TopicTableRecord(bytes, 8);
+  const std::uint32_t listLength = TopicTableRecord(bytes, 12);
+  PatchBytes(m_path, listAt, std::string(listLength, '\0'));
+  const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
+  EXPECT_EQ(archive->GetSlotListEntryCount(), 0u);
+  EXPECT_EQ(ReadCode("a.htm"), 0u);
+}
+
+TEST_F(DamagedArchiveTest, ArchivesCutShortAnywhere) {
+  const std::string sound = TempFolder::ReadAll(m_path);
+  for (std::size_t length = 0; length < sound.size(); length += 997) {
+    Rewrite(m_path, sound.substr(0, length));
+    for (const char* topic : {"a.htm", "big.bin", "z.htm"}) {
+      const std::uint32_t code = ReadCode(topic);
+      EXPECT_TRUE(code == kCorrupt || code == 1009) << "cut at " << length << ": " << code;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace archive_tests

@@ -1,0 +1,137 @@
+// Finding topics: by path against the base path, by number, along hash chains.
+#include "archive/TopicName.h"
+#include "archive/tests/ArchiveFixture.h"
+
+namespace archive_tests {
+namespace {
+
+class TopicLookupTest : public ArchiveTest {
+ protected:
+  // Opens REQUEST (":N" for a number) and returns the resolved path, or "-".
+  static std::string Open(ThisVxbFile& archive, const std::string& request) {
+    std::string path = request;
+    const bool found = request.starts_with(':')
+                           ? archive.OpenTopic(std::stoi(request.substr(1)), path)
+                           : archive.OpenTopic(ThisVxbFile::kNoTopic, path);
+    return found ? path : "-";
+  }
+};
+
+TEST_F(TopicLookupTest, PathsAreFoundWithoutRegardToCase) {
+  const std::unique_ptr<ThisVxbFile> archive =
+      Load(Build({{"Guide/Index.htm", "i"}, {"caf\xC3\xA9.htm", "c"}, {"\xC3\x9Cmlaut/x.css", "u"}}));
+  EXPECT_EQ(Open(*archive, "guide/INDEX.HTM"), "Guide/Index.htm");
+  EXPECT_EQ(Open(*archive, "CAF\xC3\x89.htm"), "caf\xC3\xA9.htm");
+  EXPECT_EQ(Open(*archive, "\xC3\xBCmlaut/X.CSS"), "\xC3\x9Cmlaut/x.css");
+  EXPECT_EQ(Open(*archive, "cafe.htm"), "-");
+  EXPECT_EQ(Open(*archive, ""), "-");
+}
+
+TEST_F(TopicLookupTest, RequestsAreTriedInTheBaseFolderThenItsParents) {
+  const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"a/b/page.htm", "p"},
+                                                            {"a/b/x.gif", "1"},
+                                                            {"a/x.gif", "2"},
+                                                            {"x.gif", "3"},
+                                                            {"a/y.gif", "4"},
+                                                            {"z.gif", "5"}}));
+  EXPECT_EQ(Open(*archive, "a/b/page.htm"), "a/b/page.htm");
+  EXPECT_EQ(archive->GetBasePath(), "a/b");
+  EXPECT_EQ(Open(*archive, "x.gif"), "a/b/x.gif");
+  EXPECT_EQ(Open(*archive, "y.gif"), "a/y.gif");
+  EXPECT_EQ(Open(*archive, "z.gif"), "z.gif");
+  EXPECT_EQ(archive->GetBasePath(), "a/b");  // pictures leave the base path
+  EXPECT_EQ(Open(*archive, "b/x.gif"), "a/b/x.gif");
+  EXPECT_EQ(Open(*archive, "w.gif"), "-");
+}
+
+TEST_F(TopicLookupTest, HtmlPagesMoveTheBasePathOtherTopicsDoNot) {
+  const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"doc/page.HTM", "p"},
+                                                            {"doc/deep/more.html", "m"},
+                                                            {"top.htm", "t"},
+                                                            {"pic.gif", "g"},
+                                                            {"doc/README", "r"},
+                                                            {"v1.0/notes", "n"}}));
+  EXPECT_EQ(archive->GetBasePath(), "");
+  EXPECT_EQ(Open(*archive, "doc/page.HTM"), "doc/page.HTM");
+  EXPECT_EQ(archive->GetBasePath(), "doc");
+  EXPECT_EQ(archive->GetTopicExtension(), "HTM");
+  EXPECT_EQ(Open(*archive, "pic.gif"), "pic.gif");
+  EXPECT_EQ(archive->GetBasePath(), "doc");
+  EXPECT_EQ(archive->GetTopicExtension(), "gif");
+  EXPECT_EQ(Open(*archive, "deep/more.html"), "doc/deep/more.html");
+  EXPECT_EQ(archive->GetBasePath(), "doc/deep");
+  EXPECT_EQ(Open(*archive, "v1.0/notes"), "v1.0/notes");  // a dot, but no extension
+  EXPECT_EQ(archive->GetBasePath(), "doc/deep");
+  EXPECT_EQ(archive->GetTopicExtension(), "");
+  EXPECT_EQ(Open(*archive, "top.htm"), "top.htm");
+  EXPECT_EQ(archive->GetBasePath(), "");
+  EXPECT_EQ(Open(*archive, "doc/page.htm"), "doc/page.HTM");
+  EXPECT_EQ(Open(*archive, "README"), "doc/README");  // no dot at all: a page
+  EXPECT_EQ(archive->GetBasePath(), "");
+}
+
+TEST_F(TopicLookupTest, TopicsByNumber) {
+  const std::string path = Build({{"a.htm", "a"}, {"sub/b.htm", "b"}});
+  const std::unique_ptr<ThisVxbFile> archive = Load(path);
+  const std::uint32_t b = SlotOf(path, "sub/b.htm");
+  EXPECT_EQ(Open(*archive, ":" + std::to_string(b)), "sub/b.htm");
+  EXPECT_EQ(archive->GetCurrentSlot(), static_cast<std::int32_t>(b));
+  EXPECT_EQ(archive->GetBasePath(), "sub");  // a page found by number moves it too
+  EXPECT_EQ(ReadAll(*archive), "b");
+  EXPECT_EQ(Open(*archive, ":" + std::to_string(archive->GetSlotCount())), "-");
+  // An empty slot holds no topic (its name offset 0 would point at the header).
+  for (std::uint32_t slot = 0; slot < archive->GetSlotCount(); ++slot) {
+    if (archive->GetSlot(slot).nameOffset == 0) {
+      EXPECT_EQ(Open(*archive, ":" + std::to_string(slot)), "-");
+    }
+  }
+}
+
+TEST_F(TopicLookupTest, EveryTopicOfAThousandIsFoundAlongItsChain) {
+  Topics topics;
+  for (int i = 0; i < 1000; ++i)
+    topics.push_back({"d" + std::to_string(i % 7) + "/t" + std::to_string(i) + ".htm", std::to_string(i)});
+  const std::unique_ptr<ThisVxbFile> archive = Load(Build(topics));
+  for (const auto& [path, bytes] : topics) {
+    // The base path moves with every page; the full path is still found at the top.
+    ASSERT_EQ(Open(*archive, path), path);
+    ASSERT_EQ(ReadAll(*archive), bytes);
+  }
+}
+
+TEST_F(TopicLookupTest, ChainsEndAtMinusOneAndCirclesAtTheSlotCount) {
+  const std::string path = Build({{"k.gif", "k"}});
+  const SlotPlace k = PlaceOf(path, "k.gif");
+  EXPECT_EQ(k.slot.next, -1);
+  // The chain of k's home leads back to itself: a lookup of a missing name that
+  // hashes there must end instead of running in a circle.
+  PatchU32(path, k.slotAt + 16, SlotOf(path, "k.gif"));
+  const std::unique_ptr<ThisVxbFile> archive = Load(path);
+  std::string other;
+  for (char c = 'a'; c <= 'z' && other.empty(); ++c) {
+    const std::string candidate = std::string(1, c) + ".gif";
+    if (candidate != "k.gif" &&
+        stow::HomeSlot(candidate, archive->GetSlotCount()) == stow::HomeSlot("k.gif", archive->GetSlotCount()))
+      other = candidate;
+  }
+  ASSERT_FALSE(other.empty());
+  EXPECT_EQ(Open(*archive, other), "-");
+  EXPECT_EQ(Open(*archive, "k.gif"), "k.gif");
+}
+
+TEST_F(TopicLookupTest, SkippedBlockBehindTheNameIsSkipped) {
+  stow::ArchiveWriter writer(Properties());
+  writer.AddBytes("with.htm", "the data", std::string(3 * 20, '\x55'));
+  writer.AddBytes("without.htm", "other data");
+  const std::string path = m_folder / "skip.vxb";
+  writer.Write(path);
+  const std::unique_ptr<ThisVxbFile> archive = Load(path);
+  EXPECT_EQ(Open(*archive, "with.htm"), "with.htm");
+  EXPECT_EQ(archive->GetSlot(archive->GetCurrentSlot()).slotListIndex, stow::kSkippedBlockMark);
+  EXPECT_EQ(ReadAll(*archive), "the data");
+  EXPECT_EQ(Open(*archive, "without.htm"), "without.htm");
+  EXPECT_EQ(ReadAll(*archive), "other data");
+}
+
+}  // namespace
+}  // namespace archive_tests

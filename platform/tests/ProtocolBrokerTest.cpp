@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "platform/ProtocolBroker.h"
+#include "platform/tests/ComTestSupport.h"
+
+namespace {
+
+constexpr DWORD kAllData =
+    BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION | BSCF_DATAFULLYAVAILABLE;
+
+using Broker = FakeModuleRegistry;
+
+// Records each call, in order, as one line.
+class Recorder final : public ProtocolListener {
+ public:
+  explicit Recorder(std::size_t stopAfterChunks = SIZE_MAX) : m_stopAfter(stopAfterChunks) {}
+  void OnReport(const ProtocolReport& report) override {
+    calls.push_back(report.kind == ProtocolReportKind::Data ? "data" : "report");
+  }
+  bool OnData(std::string_view chunk) override {
+    calls.push_back("chunk " + std::to_string(chunk.size()));
+    bytes.append(chunk);
+    return --m_stopAfter != 0;
+  }
+  std::vector<std::string> calls;
+  std::string bytes;
+
+ private:
+  std::size_t m_stopAfter;
+};
+
+TEST_F(Broker, CollectsReportsInOrderAndAllBytes) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:text/Hello, reader!");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_EQ(response.mimeType, "text/plain");
+  EXPECT_EQ(response.cacheFile, "");
+  EXPECT_EQ(response.bytes, "Hello, reader!");
+  std::vector<ProtocolReport> expected = {
+      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain"),
+      ProtocolReport::Data(kAllData, 14, 14)};
+  EXPECT_EQ(response.reports, expected);
+}
+
+TEST_F(Broker, SuccessReportedBeforeReadingLosesNoData) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:complete/all here");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_EQ(response.bytes, "all here");
+  std::vector<ProtocolReport> expected = {ProtocolReport::Data(kAllData, 8, 8),
+                                          ProtocolReport::Result(S_OK, 0, "")};
+  EXPECT_EQ(response.reports, expected);
+}
+
+TEST_F(Broker, ReportsCacheFileAndDataOfUnknownSize) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:cached/sheet.xls");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_EQ(response.mimeType, "application/octet-stream");
+  EXPECT_EQ(response.cacheFile, "/cache/sheet.xls");
+  EXPECT_EQ(response.bytes, "sheet.xls");
+  std::vector<ProtocolReport> expected = {
+      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/octet-stream"),
+      ProtocolReport::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, "/cache/sheet.xls"),
+      ProtocolReport::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0)};
+  EXPECT_EQ(response.reports, expected);
+}
+
+TEST_F(Broker, StreamsChunkByChunkAfterTheReports) {
+  ProtocolBroker broker(4096);
+  Recorder recorder;
+  EXPECT_EQ(broker.Stream("vxfake:big/10000", recorder), S_OK);
+  std::vector<std::string> expected = {"data", "chunk 4096", "chunk 4096", "chunk 1808"};
+  EXPECT_EQ(recorder.calls, expected);
+  ASSERT_EQ(recorder.bytes.size(), 10000u);
+  for (std::size_t i = 0; i < recorder.bytes.size(); ++i)
+    ASSERT_EQ(static_cast<unsigned char>(recorder.bytes[i]), i % 251) << i;
+}
+
+TEST_F(Broker, ListenerThatStopsAbortsTheHandler) {
+  ProtocolBroker broker(1000);
+  Recorder recorder(2);
+  EXPECT_EQ(broker.Stream("vxfake:big/5000", recorder), E_ABORT);
+  std::vector<std::string> expected = {"data", "chunk 1000", "chunk 1000", "report"};
+  EXPECT_EQ(recorder.calls, expected);
+}
+
+TEST_F(Broker, SchemeIsFoundWithoutRegardToCase) {
+  ProtocolBroker broker;
+  EXPECT_EQ(broker.Fetch("VXFake:nodata").result, S_OK);
+  DWORD value = 0;
+  EXPECT_EQ(broker.QueryInfo("VXFAKE:x", QUERY_CAN_NAVIGATE, 0, value), S_OK);
+}
+
+TEST_F(Broker, ParseOnlyRequestStartsAndReportsNothing) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:text/abc", PI_PARSE_URL);
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_TRUE(response.reports.empty());
+  EXPECT_TRUE(response.bytes.empty());
+}
+
+TEST_F(Broker, SwitchIsAnsweredWithContinue) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:switch/later");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_EQ(response.mimeType, "text/plain");
+  EXPECT_EQ(response.bytes, "later");
+}
+
+TEST_F(Broker, GivesBindInformationAndTheUrl) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:bindinfo");
+  EXPECT_EQ(response.result, S_OK);
+  std::vector<ProtocolReport> expected = {
+      ProtocolReport::Progress(BINDSTATUS_SENDINGREQUEST,
+                               "verb=0 flags=128 size=" + std::to_string(sizeof(BINDINFO))),
+      ProtocolReport::Progress(BINDSTATUS_SENDINGREQUEST, "vxfake:bindinfo")};
+  EXPECT_EQ(response.reports, expected);
+}
+
+TEST_F(Broker, NothingIsReadWhenNoDataWasAnnounced) {
+  ProtocolBroker broker;
+  ProtocolResponse response = broker.Fetch("vxfake:nodata");
+  EXPECT_EQ(response.result, S_OK);
+  EXPECT_TRUE(response.reports.empty());
+}
+
+TEST_F(Broker, HandlerFailuresBecomeTheResult) {
+  ProtocolBroker broker;
+  ProtocolResponse failed = broker.Fetch("vxfake:fail");
+  EXPECT_EQ(failed.result, INET_E_RESOURCE_NOT_FOUND);
+  EXPECT_TRUE(failed.reports.empty());
+
+  ProtocolResponse reported = broker.Fetch("vxfake:result");
+  EXPECT_EQ(reported.result, INET_E_DATA_NOT_AVAILABLE);
+  std::vector<ProtocolReport> expected = {
+      ProtocolReport::Result(INET_E_DATA_NOT_AVAILABLE, 7, "gone")};
+  EXPECT_EQ(reported.reports, expected);
+
+  EXPECT_EQ(broker.Fetch("vxfake:readfail").result, E_FAIL);
+  // A handler that never ends its data is given up, not waited for.
+  EXPECT_EQ(broker.Fetch("vxfake:stall").result, INET_E_DATA_NOT_AVAILABLE);
+  // The handler still serves after all that.
+  EXPECT_EQ(broker.Fetch("vxfake:text/ok").bytes, "ok");
+}
+
+TEST_F(Broker, UrlsWithoutUsableHandler) {
+  ProtocolBroker broker;
+  EXPECT_EQ(broker.Fetch("no scheme here").result, INET_E_INVALID_URL);
+  EXPECT_EQ(broker.Fetch(":nothing").result, INET_E_INVALID_URL);
+  EXPECT_EQ(broker.Fetch("1abc:x").result, INET_E_INVALID_URL);
+  EXPECT_EQ(broker.Fetch(std::string_view("vxfake:text/a\0b", 15)).result, INET_E_INVALID_URL);
+  EXPECT_EQ(broker.Fetch("vexost://Manual/").result, INET_E_UNKNOWN_PROTOCOL);
+  PutText(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vxbad", "CLSID",
+          "{5A1E0002-7E57-4C0D-9A11-0000F00D0002}");
+  EXPECT_EQ(broker.Fetch("vxbad:x").result, REGDB_E_CLASSNOTREG);
+  PutText(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vxtext", "CLSID", "not a class");
+  EXPECT_EQ(broker.Fetch("vxtext:x").result, CO_E_CLASSSTRING);
+}
+
+TEST_F(Broker, AnswersOfTheHandlersProtocolInfo) {
+  ProtocolBroker broker;
+  std::string result = "untouched";
+  EXPECT_EQ(broker.ParseUrl("vxfake:text/a", PARSE_CANONICALIZE, 0, result), E_NOTIMPL);
+  EXPECT_EQ(result, "untouched");
+  ASSERT_EQ(broker.ParseUrl("vxfake:text/a", PARSE_SECURITY_URL, 0, result), S_OK);
+  EXPECT_EQ(result, "vxfake:");
+
+  ASSERT_EQ(broker.CombineUrl("vxfake:text/a", "b.htm", 0, result), S_OK);
+  EXPECT_EQ(result, "vxfake:text/a|b.htm");
+  std::string longRelative(10000, 'x');
+  ASSERT_EQ(broker.CombineUrl("vxfake:text/a", longRelative, 0, result), S_OK);
+  EXPECT_EQ(result, "vxfake:text/a|" + longRelative);
+  EXPECT_EQ(broker.CombineUrl("vxfake:text/a", "", 0, result), E_NOTIMPL);
+  EXPECT_EQ(broker.CombineUrl("vxfake:text/a", std::string_view("b\0c", 3), 0, result),
+            INET_E_INVALID_URL);
+
+  EXPECT_EQ(broker.CompareUrl("vxfake:a", "vxfake:a", 0), S_OK);
+  EXPECT_EQ(broker.CompareUrl("vxfake:a", "vxfake:b", 0), S_FALSE);
+
+  DWORD value = 99;
+  ASSERT_EQ(broker.QueryInfo("vxfake:a", QUERY_CAN_NAVIGATE, 0, value), S_OK);
+  EXPECT_EQ(value, 1u);
+  EXPECT_EQ(broker.QueryInfo("vxfake:a", QUERY_IS_CACHED, 0, value), INET_E_QUERYOPTION_UNKNOWN);
+  EXPECT_EQ(broker.QueryInfo("nothing:a", QUERY_IS_CACHED, 0, value), INET_E_UNKNOWN_PROTOCOL);
+}
+
+TEST_F(Broker, KeepsTheHandlerModuleLoadedWhileItLives) {
+  {
+    ProtocolBroker broker;
+    ASSERT_EQ(broker.Fetch("vxfake:text/a").result, S_OK);
+    CoFreeUnusedLibraries();
+    EXPECT_TRUE(IsLibraryLoaded(VXST_FAKE_PROTOCOL_MODULE));
+  }
+  CoFreeUnusedLibraries();
+  EXPECT_FALSE(IsLibraryLoaded(VXST_FAKE_PROTOCOL_MODULE));
+}
+
+}  // namespace

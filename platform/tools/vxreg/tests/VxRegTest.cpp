@@ -1,0 +1,250 @@
+#include "platform/tools/vxreg/VxRegCommand.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/tests/ScratchRegistry.h"
+
+namespace {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+class VxReg : public ScratchRegistry {
+ protected:
+  static Outcome Run(std::vector<std::string> args, const std::string& answers = "") {
+    std::istringstream in(answers);
+    std::ostringstream out, err;
+    const int code = RunVxReg(args, VxRegStreams{in, out, err});
+    return Outcome{code, out.str(), err.str()};
+  }
+  static void Fill() {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"add", "HKCU\\Software\\Docs\\Manual\\FC10", "/v", "Doc", "/d", "/home/a/manual.vxb"},
+             {"add", "HKCU\\Software\\Docs\\Manual\\FC10", "/v", "Count", "/t", "REG_DWORD", "/d", "0x1F"},
+             {"add", "HKCU\\Software\\Docs", "/ve", "/d", "catalog"},
+             {"add", "HKCU\\Software\\Docs", "/v", "List", "/t", "reg_multi_sz", "/d", "one\\0two"},
+             {"add", "HKCU\\Software\\Docs", "/v", "Raw", "/t", "REG_BINARY", "/d", "00ff7A"},
+             {"add", "HKCU\\Software\\Docs", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", "%HOME%/x"},
+             {"add", "HKCU\\Software\\Docs\\Empty"},
+         }) {
+      ASSERT_EQ(Run(args).code, kVxRegDone);
+    }
+  }
+};
+
+TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeys) {
+  Fill();
+  const Outcome outcome = Run({"query", "HKCU\\Software\\Docs"});
+  EXPECT_EQ(outcome.code, kVxRegDone);
+  EXPECT_EQ(outcome.out,
+            "HKEY_CURRENT_USER\\Software\\Docs\n"
+            "    (Default)    REG_SZ    catalog\n"
+            "    List    REG_MULTI_SZ    one\\0two\n"
+            "    Path    REG_EXPAND_SZ    %HOME%/x\n"
+            "    Raw    REG_BINARY    00FF7A\n"
+            "\n"
+            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
+            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n");
+  EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(VxReg, QueryWithSubkeysPrintsEveryKeyTheSameWay) {
+  Fill();
+  const Outcome outcome = Run({"query", "hkey_current_user\\Software\\Docs\\", "/S"});
+  EXPECT_EQ(outcome.out,
+            "HKEY_CURRENT_USER\\Software\\Docs\n"
+            "    (Default)    REG_SZ    catalog\n"
+            "    List    REG_MULTI_SZ    one\\0two\n"
+            "    Path    REG_EXPAND_SZ    %HOME%/x\n"
+            "    Raw    REG_BINARY    00FF7A\n"
+            "\n"
+            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
+            "\n"
+            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n"
+            "\n"
+            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
+            "    Count    REG_DWORD    0x1f\n"
+            "    Doc    REG_SZ    /home/a/manual.vxb\n"
+            "\n");
+}
+
+TEST_F(VxReg, QueryOfOneValue) {
+  Fill();
+  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs\\Manual\\FC10", "/v", "DOC"}).out,
+            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
+            "    Doc    REG_SZ    /home/a/manual.vxb\n\n");
+  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs", "/ve"}).out,
+            "HKEY_CURRENT_USER\\Software\\Docs\n    (Default)    REG_SZ    catalog\n\n");
+  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs\\Empty", "/ve"}).out,
+            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n    (Default)    REG_SZ    (value not set)\n\n");
+  EXPECT_EQ(Run({"query", "HKCU\\Software", "/v", "Doc", "/s"}).out,
+            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
+            "    Doc    REG_SZ    /home/a/manual.vxb\n\n");
+  const Outcome missing = Run({"query", "HKCU\\Software\\Docs", "/v", "Nothing"});
+  EXPECT_EQ(missing.code, kVxRegFailed);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "ERROR: The system was unable to find the specified registry key or value.\n");
+}
+
+TEST_F(VxReg, MissingKeysFailWithExitCodeOne) {
+  const Outcome outcome = Run({"query", "HKLM\\Software\\Nowhere"});
+  EXPECT_EQ(outcome.code, kVxRegFailed);
+  EXPECT_EQ(outcome.err, "ERROR: The system was unable to find the specified registry key or value.\n");
+  EXPECT_EQ(Run({"delete", "HKCU\\Nowhere", "/f"}).code, kVxRegFailed);
+  EXPECT_EQ(Run({"export", "HKCU\\Nowhere", Folder() + "/x.reg"}).code, kVxRegFailed);
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "/x.reg"));
+}
+
+TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwo) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"list", "HKCU"},
+      {"query"},
+      {"query", "HKCU", "HKLM"},
+      {"query", "HKXX\\Software"},
+      {"query", "HKU\\S-1-5"},
+      {"query", "HKCU\\a\\\\b"},
+      {"query", "HKCU", "/t", "REG_SZ"},
+      {"query", "HKCU", "/v"},
+      {"query", "HKCU", "/v", "a", "/ve"},
+      {"add", "HKCU\\x", "/t", "REG_WORD"},
+      {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "4294967296"},
+      {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "-1"},
+      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "0g"},
+      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "abc"},
+      {"delete", "HKCU", "/f"},
+      {"delete", "HKCU\\x", "/va", "/v", "a"},
+      {"export", "HKCU"},
+  };
+  for (const std::vector<std::string>& args : bad) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.code, kVxRegBadCommand) << ::testing::PrintToString(args);
+    EXPECT_EQ(outcome.err.rfind("ERROR: Invalid syntax: ", 0), 0u) << outcome.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "/user.db")) << "a refused command wrote something";
+}
+
+TEST_F(VxReg, AddStoresTheBytesOfEachType) {
+  ASSERT_EQ(Run({"add", "HKCU\\T", "/v", "N", "/t", "REG_DWORD", "/d", "4294967295"}).code, kVxRegDone);
+  ASSERT_EQ(Run({"add", "HKCU\\T", "/v", "Q", "/t", "REG_QWORD", "/d", "0x100000000"}).code, kVxRegDone);
+  ASSERT_EQ(Run({"add", "HKCU\\T", "/v", "M", "/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"}).code, kVxRegDone);
+  ASSERT_EQ(Run({"add", "HKCU\\T", "/v", "E", "/t", "REG_BINARY"}).code, kVxRegDone);
+  EXPECT_EQ(Run({"query", "HKCU\\T"}).out,
+            "HKEY_CURRENT_USER\\T\n"
+            "    E    REG_BINARY    \n"
+            "    M    REG_MULTI_SZ    a\n"
+            "    N    REG_DWORD    0xffffffff\n"
+            "    Q    REG_QWORD    0x100000000\n\n");
+  BYTE multi[16];
+  DWORD size = sizeof multi;
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "T", 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key, "M", nullptr, nullptr, multi, &size), ERROR_SUCCESS);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(multi), size), std::string("a\0\0b\0\0", 6));
+  RegCloseKey(key);
+}
+
+TEST_F(VxReg, OverwritingAsksUnlessForced) {
+  ASSERT_EQ(Run({"add", "HKCU\\K", "/v", "V", "/d", "first"}).code, kVxRegDone);
+  const Outcome declined = Run({"add", "HKCU\\K", "/v", "v", "/d", "second"}, "no\n");
+  EXPECT_EQ(declined.code, kVxRegFailed);
+  EXPECT_EQ(declined.out, "Value v exists, overwrite (Yes/No)? The operation was cancelled.\n");
+  EXPECT_EQ(Run({"add", "HKCU\\K", "/v", "V", "/d", "second"}).code, kVxRegFailed);  // no answer at all
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "K", "V"), "first");
+  EXPECT_EQ(Run({"add", "HKCU\\K", "/v", "V", "/d", "second"}, "Yes\n").code, kVxRegDone);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "K", "V"), "second");
+  EXPECT_EQ(Run({"add", "HKCU\\K", "/v", "V", "/d", "third", "-F"}).out, "The operation completed successfully.\n");
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "K", "V"), "third");
+}
+
+TEST_F(VxReg, DeleteRemovesKeysAndValuesAfterConfirmation) {
+  Fill();
+  const Outcome kept = Run({"delete", "HKCU\\Software\\Docs\\Manual"}, "n\n");
+  EXPECT_EQ(kept.code, kVxRegFailed);
+  EXPECT_EQ(kept.out,
+            "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Docs\\Manual (Yes/No)? "
+            "The operation was cancelled.\n");
+  EXPECT_EQ(Run({"delete", "HKCU\\Software\\Docs\\Manual"}, "y\n").code, kVxRegDone);
+  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs\\Manual"}).code, kVxRegFailed);
+  EXPECT_EQ(Run({"delete", "HKCU\\Software\\Docs", "/v", "raw", "/f"}).code, kVxRegDone);
+  EXPECT_EQ(Run({"delete", "HKCU\\Software\\Docs", "/v", "raw", "/f"}).code, kVxRegFailed);
+  EXPECT_EQ(Run({"delete", "HKCU\\Software\\Docs", "/ve", "/f"}).code, kVxRegDone);
+  EXPECT_EQ(Run({"delete", "HKCU\\Software\\Docs", "/va", "/f"}).code, kVxRegDone);
+  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs"}).out,
+            "HKEY_CURRENT_USER\\Software\\Docs\n\nHKEY_CURRENT_USER\\Software\\Docs\\Empty\n");
+}
+
+TEST_F(VxReg, ExportWritesARegFile) {
+  Fill();
+  ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\Manual", "/v", "Quote \"x\"", "/d", "C:\\dir\\a.vxb"}).code, kVxRegDone);
+  const std::string file = Folder() + "/docs.reg";
+  ASSERT_EQ(Run({"export", "HKCU\\Software\\Docs\\Manual", file}).code, kVxRegDone);
+  std::ifstream in(file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text,
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Docs\\Manual]\r\n"
+            "\"Quote \\\"x\\\"\"=\"C:\\\\dir\\\\a.vxb\"\r\n"
+            "\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10]\r\n"
+            "\"Count\"=dword:0000001f\r\n"
+            "\"Doc\"=\"/home/a/manual.vxb\"\r\n"
+            "\r\n");
+  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
+  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
+  std::ifstream again(file, std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  EXPECT_NE(all.find("@=\"catalog\"\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n"
+                     "\"Path\"=hex(2):25,48,4f,4d,45,25,2f,78,00\r\n\"Raw\"=hex:00,ff,7a\r\n"),
+            std::string::npos)
+      << all;
+}
+
+TEST_F(VxReg, ExportWrapsLongHexDataAndKeepsOddTextsExact) {
+  const std::string bytes(40, '\xAB');
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "W", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  RegSetValueExA(key, "B", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()), 40);
+  RegSetValueExA(key, "T", 0, REG_SZ, reinterpret_cast<const BYTE*>("a\nb"), 3);
+  RegCloseKey(key);
+  const std::string file = Folder() + "/w.reg";
+  ASSERT_EQ(Run({"export", "HKCU\\W", file}).code, kVxRegDone);
+  std::ifstream in(file, std::ios::binary);
+  std::string line, text;
+  while (std::getline(in, line)) {
+    EXPECT_LE(line.size(), 80u) << line;
+    text += line + "\n";
+  }
+  EXPECT_NE(text.find("\"B\"=hex:ab,ab,"), std::string::npos);
+  EXPECT_NE(text.find(",\\\r\n  ab,"), std::string::npos);
+  EXPECT_NE(text.find("\"T\"=hex(1):61,0a,62\r\n"), std::string::npos);
+}
+
+TEST_F(VxReg, RefusedAccessIsReported) {
+  RegistrySetReadOnly(RegistryHiveKind::Machine, true);
+  const Outcome outcome = Run({"add", "HKLM\\Software\\X", "/v", "a", "/d", "b"});
+  EXPECT_EQ(outcome.code, kVxRegFailed);
+  EXPECT_EQ(outcome.err, "ERROR: Access is denied.\n");
+}
+
+TEST_F(VxReg, TheProgramTellsItsResultByExitCode) {
+  const std::string program = VXREG_PROGRAM;
+  EXPECT_EQ(std::system((program + " add HKCU\\\\P /v a /d b > /dev/null").c_str()), 0);
+  EXPECT_EQ(WEXITSTATUS(std::system((program + " query HKCU\\\\Q 2> /dev/null").c_str())), kVxRegFailed);
+  EXPECT_EQ(WEXITSTATUS(std::system((program + " frobnicate 2> /dev/null").c_str())), kVxRegBadCommand);
+  FILE* pipe = popen((program + " query HKCU\\\\P").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char buffer[256] = {};
+  const std::size_t size = fread(buffer, 1, sizeof buffer - 1, pipe);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(std::string(buffer, size), "HKEY_CURRENT_USER\\P\n    a    REG_SZ    b\n\n");
+}
+
+}  // namespace

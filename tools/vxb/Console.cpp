@@ -1,0 +1,22 @@
+#include "tools/vxb/Console.h"
+
+namespace vxb {
+
+Console::Console(std::ostream& out, std::ostream& err, bool progressBar)
+    : m_out(out), m_err(err), m_progressBar(progressBar), m_messages(nullptr, 0, "VK") {
+  m_messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine |
+                       CKelErrorMessage::kExecutableName;
+}
+
+void Console::Report(CKelException& exception) {
+  m_out.flush();
+  m_err << m_messages.Report(&exception) << '\n';
+  m_err.flush();
+}
+
+void Console::Warn(std::string text, std::string arg) {
+  CKelException warning(4000, std::move(text), std::move(arg));
+  Report(warning);
+}
+
+}  // namespace vxb
