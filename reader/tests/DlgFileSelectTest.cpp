@@ -221,5 +221,23 @@ TEST_F(DlgFileSelectTest, StepsCanBeRunOneByOne) {
   EXPECT_TRUE(boxes.shown().empty());
 }
 
+std::size_t OpenFileCount() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+TEST_F(DlgFileSelectTest, FileOpenedForTheCheckIsClosedWhateverTheOutcome) {
+  DlgFileSelect dialog(oldPath, "Manual", 7, catalog);
+  dialog.OnInitDialog();
+  const std::size_t before = OpenFileCount();
+  for (const std::string& path : {MakeArchive("other.vxb", "Other", 7), MakeArchive("fc9.vxb", "Manual", 9),
+                                  files.Write("text.vxb", "text"), manual}) {
+    dialog.SetFilePath(path);
+    dialog.CheckFile();
+    EXPECT_EQ(OpenFileCount(), before) << path;
+  }
+}
+
 }  // namespace
 }  // namespace dialog_tests
