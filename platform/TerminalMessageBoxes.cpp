@@ -40,15 +40,14 @@ int AnswerOfLine(const std::string& line, const std::vector<int>& answers, int d
   return 0;
 }
 
-// One line from IN without its line end; false at the end of input.
-bool ReadLine(std::FILE* in, std::string& line) {
+}  // namespace
+
+bool ReadTerminalLine(std::FILE* in, std::string& line) {
   line.clear();
   int c;
   while ((c = std::fgetc(in)) != EOF && c != '\n') line += static_cast<char>(c);
   return c != EOF || !line.empty();
 }
-
-}  // namespace
 
 int TerminalMessageBoxes::ShowMessageBox(const MessageBoxRequest& request) {
   WriteMessageBoxText(m_out, request);
@@ -65,7 +64,7 @@ int TerminalMessageBoxes::AskAtPrompt(DWORD style) {
   for (;;) {
     std::fputs(prompt.c_str(), m_out);
     std::fflush(m_out);
-    if (!ReadLine(m_in, line)) return defaultAnswer;
+    if (!ReadTerminalLine(m_in, line)) return defaultAnswer;
     if (int answer = AnswerOfLine(line, answers, defaultAnswer)) return answer;
   }
 }

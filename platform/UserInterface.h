@@ -74,6 +74,10 @@ int DefaultMessageBoxAnswer(DWORD style);
 // (when there is a caption), the text, a line end.
 void WriteMessageBoxText(std::FILE* out, const MessageBoxRequest& request);
 
+// One line from IN without its line end; false at the end of input. Shared by
+// the terminal front-ends of message boxes and dialogs.
+bool ReadTerminalLine(std::FILE* in, std::string& line);
+
 class MessageBoxFrontEnd {
  public:
   virtual ~MessageBoxFrontEnd() = default;
