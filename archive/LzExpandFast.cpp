@@ -86,7 +86,8 @@ std::size_t CKelLzExpandBufByte::Expand(std::uint8_t* output, std::size_t output
   // byte past the returned count changes.
   const unsigned maxIndexBits = static_cast<unsigned>(std::bit_width(limit)) - 1;  // S + 1
   const std::size_t codeBits = 1 + std::max(literalBits, maxIndexBits);
-  // 16 codes, and a byte for a code that starts inside its byte (at least 7).
+  // 16 codes take 2 * codeBits bytes, plus one for a code that starts inside
+  // its byte; at least 7, so that the 8-byte load stays inside the input.
   const std::size_t margin = 2 * codeBits + 1;
   const std::size_t wideEnd = inputSize > margin ? inputSize - margin : 0;
   std::size_t bitPos = 0;

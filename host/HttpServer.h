@@ -1,0 +1,53 @@
+// A small HTTP server over libmicrohttpd. All requests are handled on the
+// library's one polling thread, one after another; the handler returns a response
+// whose body is complete, and the library sends it while the next request is
+// handled, so a slow or stalled client holds up nobody.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "host/HttpExchange.h"
+
+struct MHD_Daemon;
+
+class HttpServer {
+ public:
+  using Handler = std::function<HttpResponse(const HttpRequest&)>;
+
+  struct Options {
+    std::string address = "127.0.0.1";
+    std::uint16_t port = 0;              // 0: any free port
+    unsigned maxConnections = 512;
+    unsigned connectionTimeout = 60;     // seconds of idleness
+    std::size_t maxRequestHeader = 16 * 1024;  // request line and headers
+    std::size_t maxBody = 64 * 1024;           // form data of a POST
+  };
+
+  HttpServer(Options options, Handler handler);
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+  ~HttpServer();
+
+  // Binds the listening socket, so that Port() is known before serving; false
+  // with ERROR set when the address cannot be used.
+  bool Bind(std::string& error);
+  // Starts serving on the bound socket (binding first if needed).
+  bool Start(std::string& error);
+  void Stop();
+  std::uint16_t Port() const { return m_port; }
+  const Options& GetOptions() const { return m_options; }
+
+  // Library entry points (public for the C callbacks only).
+  struct Exchange;
+  int Handle(struct MHD_Connection* connection, const char* url, const char* method,
+             const char* uploadData, std::size_t* uploadSize, void** state);
+
+ private:
+  Options m_options;
+  Handler m_handler;
+  MHD_Daemon* m_daemon = nullptr;
+  int m_socket = -1;
+  std::uint16_t m_port = 0;
+};

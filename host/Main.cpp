@@ -1,0 +1,185 @@
+// vxstserve: serves document archives to any web browser.
+//
+//   vxstserve [ARCHIVE...] [--port N] [--address A] [--open]
+//
+// The reader module is loaded through its registration as a browser loads it;
+// archives named on the command line are handed to its reader control, so they
+// are served by name without registration at http://ADDRESS:PORT/vexost://NAME/.
+// "/" shows the list of registered archives.
+#include <signal.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/HtmlEscape.h"
+#include "base/KelErrorMessage.h"
+#include "base/messages/MessageTable.h"
+#include "host/HttpServer.h"
+#include "host/ModuleSetup.h"
+#include "host/ReaderGateway.h"
+#include "reader/client/ReaderControlClient.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--open]\n"
+    "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port).\n"
+    "  --open   opens the first URL in the desktop's browser\n";
+
+struct Options {
+  std::vector<std::string> archives;
+  std::string address = "127.0.0.1";
+  std::uint16_t port = 0;
+  bool open = false;
+};
+
+bool ParsePort(const std::string& text, std::uint16_t& port) {
+  unsigned value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > 65535) return false;
+  port = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+bool ParseArguments(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string word = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (word == "--open") {
+      options.open = true;
+    } else if (word == "--port") {
+      if (!hasValue || !ParsePort(argv[++i], options.port)) return error = "--port needs a number from 0 to 65535", false;
+    } else if (word == "--address") {
+      if (!hasValue) return error = "--address needs an IPv4 address", false;
+      options.address = argv[++i];
+    } else if (word == "--help" || word == "-h") {
+      return error.clear(), false;
+    } else if (word.starts_with("--")) {
+      return error = "unknown option " + word, false;
+    } else {
+      options.archives.push_back(word);
+    }
+  }
+  return true;
+}
+
+bool IsLoopback(const std::string& address) { return address.starts_with("127."); }
+
+std::vector<std::string> AllowedHosts(const std::string& address, std::uint16_t port) {
+  std::string suffix = ":" + std::to_string(port);
+  std::vector<std::string> hosts = {address + suffix};
+  if (IsLoopback(address))
+    for (const char* name : {"localhost", "127.0.0.1", "[::1]"}) hosts.push_back(name + suffix);
+  return hosts;
+}
+
+// Hands the archives to the reader control; reports the first failure.
+bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>& handed) {
+  if (paths.empty()) return true;
+  ReaderControlClient control;
+  HRESULT hr = control.Create();
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "vxstserve: the reader control cannot be created (0x%08X)\n", unsigned(hr));
+    return false;
+  }
+  CKelErrorMessage messages;
+  messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+  for (const std::string& path : paths) {
+    try {
+      HandedArchive archive = ReadHandedArchive(path);
+      hr = control.HandOver(archive);
+      if (FAILED(hr)) {
+        std::fprintf(stderr, "vxstserve: %s cannot be handed to the reader (0x%08X)\n",
+                     path.c_str(), unsigned(hr));
+        return false;
+      }
+      handed.push_back(archive);
+    } catch (CKelException* e) {
+      std::unique_ptr<CKelException> owned(e);
+      std::fprintf(stderr, "vxstserve: %s\n", messages.Report(e));
+      return false;
+    }
+  }
+  return true;
+}
+
+void OpenInBrowser(const std::string& url) {
+  if (::fork() == 0) {
+    ::execlp("xdg-open", "xdg-open", url.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+}
+
+void WaitForStopSignal() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  int received = 0;
+  sigwait(&signals, &received);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseArguments(argc, argv, options, error)) {
+    if (!error.empty()) std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
+    std::fputs(kUsage, error.empty() ? stdout : stderr);
+    return error.empty() ? 0 : 2;
+  }
+  // The reader's questions must never wait at a prompt of the server's terminal.
+  ::setenv("VXST_UI", "none", 0);
+  // Signals go to the waiting main thread only, not to the server's threads.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  ::signal(SIGCHLD, SIG_IGN);
+  ::signal(SIGPIPE, SIG_IGN);
+  InstallMessageTable();
+
+  std::string module = EnsureReaderModule(error);
+  if (module.empty()) {
+    std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
+    return 1;
+  }
+  std::vector<HandedArchive> handed;
+  if (!HandOver(options.archives, handed)) return 1;
+
+  HttpServer::Options serverOptions;
+  serverOptions.address = options.address;
+  serverOptions.port = options.port;
+  std::unique_ptr<ReaderGateway> gateway;
+  HttpServer server(serverOptions, [&](const HttpRequest& r) { return gateway->Serve(r); });
+  if (!server.Bind(error)) {
+    std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
+    return 1;
+  }
+  ReaderGateway::Options gatewayOptions;
+  gatewayOptions.modulePath = module;
+  gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
+  gateway = std::make_unique<ReaderGateway>(gatewayOptions);
+  if (!server.Start(error)) {
+    std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
+    return 1;
+  }
+
+  std::string root = "http://" + options.address + ":" + std::to_string(server.Port()) + "/";
+  std::vector<std::string> urls;
+  for (const HandedArchive& archive : handed)
+    urls.push_back(root + "vexost://" + vxs::EscapeUrlComponent(archive.name) + "/");
+  if (urls.empty()) urls.push_back(root);
+  for (const std::string& url : urls) std::printf("%s\n", url.c_str());
+  std::fflush(stdout);
+  if (options.open) OpenInBrowser(urls.front());
+  WaitForStopSignal();
+  return 0;
+}

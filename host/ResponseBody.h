@@ -1,0 +1,36 @@
+// The bytes of one response, drained completely from the reader before the
+// response is sent: in memory up to a bound, in an unlinked temporary file
+// beyond it. So a slow client never holds the reader, and no response can carry
+// another request's bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class ResponseBody {
+ public:
+  explicit ResponseBody(std::size_t memoryBound);
+  ResponseBody(const ResponseBody&) = delete;
+  ResponseBody& operator=(const ResponseBody&) = delete;
+  ~ResponseBody();
+
+  // Appends a piece; false when the temporary file could not be written.
+  bool Append(std::string_view bytes);
+
+  std::uint64_t Size() const { return m_size; }
+  bool InMemory() const { return m_fd < 0; }
+  const std::string& Memory() const { return m_memory; }
+  int FileDescriptor() const { return m_fd; }
+  // FNV-1a over all bytes, for the entity tag.
+  std::uint64_t Digest() const { return m_digest; }
+
+ private:
+  bool SpillToFile();
+
+  std::size_t m_memoryBound;
+  std::string m_memory;
+  int m_fd = -1;
+  std::uint64_t m_size = 0;
+  std::uint64_t m_digest = 1469598103934665603ull;
+};
