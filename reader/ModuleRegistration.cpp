@@ -5,6 +5,7 @@
 
 #include "platform/Com.h"
 #include "platform/Registry.h"
+#include "platform/RegistryText.h"
 #include "reader/VexoStReaderCtl.h"
 
 namespace {
@@ -133,23 +134,6 @@ LSTATUS WriteScript(HKEY root, const std::vector<ScriptKey>& script) {
   return ERROR_SUCCESS;
 }
 
-// The text value NAME of ROOT\PATH; FOUND tells whether there is one.
-std::string ReadText(HKEY root, const char* path, const char* name, bool& found) {
-  found = false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
-  std::string text(1024, '\0');
-  DWORD type = 0;
-  DWORD size = static_cast<DWORD>(text.size());
-  const LSTATUS status =
-      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  found = true;
-  text.resize(size);
-  return text.substr(0, text.find('\0'));
-}
-
 // Whether the machine's hive takes the shell settings (it refuses a user who
 // may not write it).
 bool MachineSettingsWritable() {
@@ -164,8 +148,7 @@ bool MachineSettingsWritable() {
 }  // namespace
 
 HRESULT RegisterReaderModule(const std::string& modulePath) {
-  bool found = false;
-  const std::string browser = ReadText(HKEY_LOCAL_MACHINE, kBrowserPathKey, nullptr, found);
+  const std::string browser = ReadRegistryText(HKEY_LOCAL_MACHINE, kBrowserPathKey, "").value_or("");
   if (WriteScript(HKEY_CLASSES_ROOT, ClassesScript(modulePath, browser)) != ERROR_SUCCESS)
     return SELFREG_E_CLASS;
   if (MachineSettingsWritable() &&
@@ -175,12 +158,9 @@ HRESULT RegisterReaderModule(const std::string& modulePath) {
 }
 
 HRESULT UnregisterReaderModule(const std::string& modulePath) {
-  bool found = false;
-  const std::string server =
-      ReadText(HKEY_CLASSES_ROOT,
-               ("CLSID\\" + GuidToString(CLSID_VexoStReaderPlugProt) + "\\InprocServer32").c_str(),
-               nullptr, found);
-  if (found && server != modulePath) return S_OK;
+  const std::optional<std::string> server = ReadRegistryText(
+      HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(CLSID_VexoStReaderPlugProt) + "\\InprocServer32", "");
+  if (server && *server != modulePath) return S_OK;
 
   for (const ScriptKey& entry : ClassesScript(modulePath, {})) {
     if (!entry.owned) continue;
@@ -192,8 +172,7 @@ HRESULT UnregisterReaderModule(const std::string& modulePath) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry.path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
       continue;
-    bool iconFound = false;
-    if (ReadText(key, "", "Icon", iconFound) == ShellIcon(modulePath)) RegDeleteValueA(key, "Icon");
+    if (ReadRegistryText(key, "", "Icon") == ShellIcon(modulePath)) RegDeleteValueA(key, "Icon");
     RegDeleteValueA(key, "Vxb");
     RegCloseKey(key);
   }

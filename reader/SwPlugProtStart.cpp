@@ -71,11 +71,16 @@ HRESULT SwPlugProt::ServeRequest(DWORD flags) {
     Serve();
     return answer;
   }
-  if (flags & PI_PARSE_URL) return S_OK;
-
-  std::int32_t topicNumber = TopicNumberOf(m_request.topicNumber);
+  // Paths name files of a case-sensitive file system: compared exactly.
   const bool sameArchive = m_request.archivePath.empty() ||
                            (archive.IsOpen() && archive.GetPath() == m_request.archivePath);
+  if (flags & PI_PARSE_URL) {
+    // The prefix stands for the archive open now; an archive only parsed is not.
+    if (!sameArchive) m_state.GetGrammar().ClearArchivePrefix();
+    return S_OK;
+  }
+
+  std::int32_t topicNumber = TopicNumberOf(m_request.topicNumber);
   if (sameArchive) {
     if (m_request.topicNumber == RequestUrl::kNone && m_request.topicPath.empty())
       topicNumber = archive.GetStartTopic();
