@@ -1,0 +1,87 @@
+// The reader control's buffer and the hand-over record read from it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "base/KelException.h"
+#include "reader/ControlBuffer.h"
+#include "reader/client/ReaderControlClient.h"
+
+namespace {
+
+// The text of the generic error thrown by CALL, or "" when it throws none.
+template <class Call>
+std::string ErrorOf(Call call) {
+  try {
+    call();
+  } catch (CKelException* e) {
+    std::unique_ptr<CKelException> owned(e);
+    EXPECT_EQ(e->m_code, 1000u);
+    return e->m_arg1;
+  }
+  return {};
+}
+
+void Put(Buffer& buffer, std::uint32_t offset, const std::string& bytes) {
+  std::memcpy(buffer.GetData() + offset, bytes.data(), bytes.size());
+}
+
+TEST(ControlBuffer, StartsZeroedWithTwoKilobytes) {
+  Buffer buffer;
+  EXPECT_EQ(buffer.GetCapacity(), 2048u);
+  EXPECT_EQ(std::string(buffer.GetData(), 2048), std::string(2048, '\0'));
+  EXPECT_FALSE(buffer.m_inUse);
+}
+
+TEST(ControlBuffer, ReadsLittleEndianValuesAndTexts) {
+  Buffer buffer(16);
+  Put(buffer, 0, std::string("\x03\x00" "abc" "\xFE\xFF\xFF\xFF", 9));
+  EXPECT_EQ(buffer.ReadString(), "abc");
+  EXPECT_EQ(buffer.ReadInt32(), -2);
+  EXPECT_EQ(buffer.GetReadPosition(), 9u);
+}
+
+TEST(ControlBuffer, ReadsUpToTheLastByteAndNoFurther) {
+  Buffer buffer(8);
+  buffer.SetReadPosition(4);
+  EXPECT_EQ(buffer.ReadInt32(), 0);
+  EXPECT_EQ(ErrorOf([&] { buffer.ReadInt32(); }), "Buffer to small");
+  buffer.SetReadPosition(7);
+  EXPECT_EQ(ErrorOf([&] { buffer.ReadString(); }), "Buffer to small");
+  buffer.SetReadPosition(0xFFFFFFFE);
+  EXPECT_EQ(ErrorOf([&] { buffer.ReadInt32(); }), "Buffer to small");
+}
+
+TEST(ControlBuffer, TextLongerThanTheRestIsRefused) {
+  Buffer buffer(8);
+  Put(buffer, 0, std::string("\x06\x00", 2));
+  EXPECT_EQ(buffer.ReadString(), std::string(6, '\0'));
+  buffer.SetReadPosition(0);
+  Put(buffer, 0, std::string("\x07\x00", 2));
+  EXPECT_EQ(ErrorOf([&] { buffer.ReadString(); }), "Incorrect value for string length");
+}
+
+TEST(ControlBuffer, HandOverRecordAsHostsWriteIt) {
+  Buffer buffer;
+  std::string record;
+  ASSERT_TRUE(EncodeHandOverRecord({"Manual", "/docs/manual.vxb", 10}, 2048, record));
+  Put(buffer, 0, record);
+  buffer.SetReadPosition(100);
+  const stow::RegisteredArchive archive = ReadHandOverRecord(buffer);
+  EXPECT_EQ(archive.m_archiveName, "Manual");
+  EXPECT_EQ(archive.m_filePath, "/docs/manual.vxb");
+  EXPECT_EQ(archive.m_firmCode, 10u);
+  EXPECT_EQ(archive.m_text, "");
+  EXPECT_FALSE(buffer.m_inUse);
+}
+
+TEST(ControlBuffer, RecordWithTooLongAFirstTextFails) {
+  Buffer buffer;
+  Put(buffer, 0, std::string("\xB8\x0B", 2));  // 3000
+  EXPECT_EQ(ErrorOf([&] { ReadHandOverRecord(buffer); }), "Incorrect value for string length");
+  EXPECT_FALSE(buffer.m_inUse);
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// The module's own pages in place of topics: every failure of a URL, the list
+// of registered archives, and the outcome each reports to hosts.
+#include <string>
+
+#include "reader/tests/ReaderModuleFixture.h"
+
+namespace {
+
+class Pages : public ReaderModuleTest {
+ protected:
+  void SetUp() override {
+    ReaderModuleTest::SetUp();
+    m_archive = BuildArchive("manual.vxb", "Manual", 10, {{"index.htm", "<html>start</html>"}},
+                             "index.htm");
+    Catalog("Manual", 10, m_archive);
+  }
+
+  static bool Holds(const ProtocolResponse& response, const std::string& text) {
+    return response.bytes.find(text) != std::string::npos;
+  }
+
+  std::string m_archive;
+};
+
+TEST_F(Pages, WrongSyntaxShowsWhereTheUrlGoesWrong) {
+  const ProtocolResponse response = Fetch("vexost:/Manual");
+  ExpectPage(response, 1);
+  EXPECT_TRUE(Holds(response, "wrong syntax")) << response.bytes;
+  EXPECT_TRUE(Holds(response, "Manual"));
+  ExpectPage(Fetch("http://Manual/x.htm"), 1);
+  ExpectPage(Fetch("vexost://Manual/:x"), 1);
+}
+
+TEST_F(Pages, UrlWithoutNameGetsPageTwo) {
+  const ProtocolResponse response = Fetch("vexost://");
+  ExpectPage(response, 2);
+  EXPECT_TRUE(Holds(response, "does not contain a archive or file name"));
+}
+
+TEST_F(Pages, UnknownNameGetsPageThree) {
+  const ProtocolResponse response = Fetch("vexost://Unknown/index.htm");
+  ExpectPage(response, 3);
+  EXPECT_TRUE(Holds(response, "Unknown"));
+}
+
+TEST_F(Pages, FirmCodeNotRegisteredForTheNameGetsPageFour) {
+  const ProtocolResponse response = Fetch("vexost://FirmCode:11::Manual/");
+  ExpectPage(response, 4);
+  EXPECT_TRUE(Holds(response, "Firm Code 11 wrong"));
+}
+
+TEST_F(Pages, AmbiguousNameGetsPageFiveThenTheFirmCodeDialog) {
+  const std::string second = BuildArchive("second.vxb", "Manual", 12, {{"index.htm", "second"}}, "index.htm");
+  Catalog("Manual", 12, second);
+  ExpectPage(Fetch("vexost://Manual/"), 5);
+  m_dialogs.QueueFirmCodeAnswer(IDOK, 1);
+  const ProtocolResponse chosen = Fetch("vexost://Manual/");
+  EXPECT_EQ(chosen.bytes, "second");
+  ASSERT_EQ(m_dialogs.firmCodeViews.size(), 1u);
+  EXPECT_EQ(m_dialogs.firmCodeViews[0].entries, (std::vector<std::string>{"10", "12"}));
+}
+
+TEST_F(Pages, RegisteredArchiveThatCannotBeOpenedGetsPageSix) {
+  Catalog("Lost", 4, m_folder / "lost.vxb");
+  const ProtocolResponse response = Fetch("vexost://Lost/index.htm");
+  ExpectPage(response, 6);
+  EXPECT_TRUE(Holds(response, m_folder / "lost.vxb"));
+  EXPECT_TRUE(Holds(response, "Lost"));
+  EXPECT_TRUE(Holds(response, "VK")) << "the error text is missing";
+}
+
+TEST_F(Pages, ArchiveFileThatCannotBeOpenedGetsPageSeven) {
+  const ProtocolResponse response = Fetch("vexost://file:" + (m_folder / "none.vxb") + "::/a.htm");
+  ExpectPage(response, 7);
+  EXPECT_TRUE(Holds(response, m_folder / "none.vxb"));
+}
+
+TEST_F(Pages, FileThatIsNoArchiveGetsAPageNotStaleData) {
+  EXPECT_EQ(Fetch("vexost://Manual/").result, S_OK);
+  const std::string junk = m_folder.Write("junk.vxb", std::string(4096, 'x'));
+  const ProtocolResponse response = Fetch("vexost://file:" + junk + "::/index.htm");
+  ExpectPage(response, 7);
+  EXPECT_TRUE(Holds(response, "VK"));
+  // The archive that was open is closed; asking for it opens it again.
+  EXPECT_EQ(Fetch("vexost://Manual/index.htm").bytes, "<html>start</html>");
+}
+
+TEST_F(Pages, ListPageShowsTheArchivesOfAllUsers) {
+  const std::string shared = BuildArchive("shared.vxb", "Shared", 21, {{"a.htm", "a"}});
+  Catalog("Shared", 21, shared, HKEY_LOCAL_MACHINE);
+  for (const char* url : {"vexost:", "VEXOST:list"}) {
+    const ProtocolResponse response = Fetch(url);
+    ExpectPage(response, 11);
+    EXPECT_TRUE(Holds(response, "vexost://Shared"));
+    EXPECT_TRUE(Holds(response, shared));
+    EXPECT_FALSE(Holds(response, "vexost://Manual")) << "a current user's archive is listed";
+  }
+}
+
+TEST_F(Pages, PageReportsComeBeforeTheMimeType) {
+  const ProtocolResponse response = Fetch("vexost://Unknown/");
+  ASSERT_GE(response.reports.size(), 3u);
+  EXPECT_EQ(response.reports[0], ProtocolReport::Progress(BINDSTATUS_READEROUTCOME, "3"));
+  EXPECT_EQ(response.reports[1],
+            ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/html"));
+  const auto size = static_cast<ULONG>(response.bytes.size());
+  EXPECT_EQ(response.reports[2], ProtocolReport::Data(kAllData, size, size));
+}
+
+TEST_F(Pages, PageLeftUnreadIsNotServedByTheNextRequest) {
+  struct StopAtFirstData final : ProtocolListener {
+    void OnReport(const ProtocolReport&) override {}
+    bool OnData(std::string_view) override { return false; }
+  } stop;
+  ProtocolBroker smallReads(16);
+  EXPECT_EQ(smallReads.Stream("vexost://Unknown/", stop), E_ABORT);
+  // A missing topic is told as such, not answered with the page of the request before.
+  const ProtocolResponse missing = Fetch("vexost://Manual/gone.htm");
+  EXPECT_EQ(missing.result, E_FAIL);
+  EXPECT_EQ(OutcomeOf(missing), kReaderOutcomeMissingTopic);
+  EXPECT_TRUE(missing.bytes.empty());
+}
+
+}  // namespace
