@@ -1,16 +1,16 @@
 #!/bin/bash
-# vxstserve end to end in headless Chromium: an archive packed from a page with a style
-# sheet, an image and a relative link renders with both (checked on the screenshot's
-# pixels), and the link leads to the second page. The screenshot is kept as an artefact.
+# vxstserve end to end: every href and src of the served sample manual answers 200, and in
+# headless Chromium an archive packed from a page with a style sheet, an image and a
+# relative link renders with both (checked on the screenshot's pixels) and the link leads
+# to the second page. The screenshot is kept as an artefact.
 #
 #   browser_test.sh BUILD_DIR
 #
-# Exits 77 (skipped) when chromium is not installed.
+# Exits 77 (skipped) after the link check when chromium is not installed.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
-chromium_bin=$(command -v chromium || command -v chromium-browser || true)
-[ -n "$chromium_bin" ] || { echo "chromium is not installed; skipping"; exit 77; }
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 artefacts=$build/host/artefacts
 mkdir -p "$artefacts"
@@ -49,15 +49,28 @@ open(sys.argv[1], "wb").write(png)
 PY
 "$build/tools/vxb/vxb" pack "$scratch/manual" -o "$scratch/manual.vxb" --name BrowserCheck \
   --firm-code 1 --start index.htm >/dev/null || fail "vxb pack"
+"$build/tools/vxb/vxb" pack "$source_dir/sample/manual" -o "$scratch/sample.vxb" --name SampleManual \
+  --firm-code 1 --start index.htm >/dev/null || fail "vxb pack of the sample manual"
 
 mkdir -p "$scratch/registry" "$scratch/cache"
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
-  "$build/host/vxstserve" "$scratch/manual.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
+  "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
 serve_pid=$!
-for _ in $(seq 300); do [ -s "$scratch/serve.out" ] && break; sleep 0.1; done
-base=$(head -1 "$scratch/serve.out")
-[ -n "$base" ] || fail "vxstserve printed no URL: $(cat "$scratch/serve.err")"
-echo "serving $base"
+for _ in $(seq 300); do [ "$(wc -l <"$scratch/serve.out")" -ge 2 ] && break; sleep 0.1; done
+base=$(sed -n 1p "$scratch/serve.out")
+sample=$(sed -n 2p "$scratch/serve.out")
+[ -n "$sample" ] || fail "vxstserve printed no URLs: $(cat "$scratch/serve.err")"
+echo "serving $base and $sample"
+
+# Every page of the sample manual is reached from its start page, and no link is broken.
+pages=$(find "$source_dir/sample/manual" -name '*.htm' | wc -l)
+report=$(python3 "$source_dir/host/tests/link_check.py" "$sample") || fail "broken links: $report"
+echo "$report"
+reached=$(sed -n 's/^link check: \([0-9]*\) pages.*/\1/p' <<<"$report")
+[ "$reached" -ge "$pages" ] || fail "link check reached $reached of $pages pages"
+
+chromium_bin=$(command -v chromium || command -v chromium-browser || true)
+[ -n "$chromium_bin" ] || { echo "chromium is not installed; skipping the browser part"; exit 77; }
 
 browse() { # output-option url
   timeout 60 "$chromium_bin" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
