@@ -21,6 +21,7 @@ nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 [ -d "$docs" ] || { echo "run.sh: no documentation set at $docs" >&2; exit 1; }
 
 scratch=$(mktemp -d /tmp/vxst-hostbench.XXXXXX)
+chmod 755 "$scratch"  # nginx workers run as an unprivileged user
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
@@ -104,6 +105,8 @@ measure() { # label url
   p99=$(awk '$1 == "99%" {print $2}' <<<"$out")
   transfer=$(awk '/^Transfer\/sec:/ {print $2}' <<<"$out")
   printf '  %-10s %12s req/s   p99 %9s   %10s/s\n' "$1" "$rate" "$p99" "$transfer"
+  # Timeouts and error answers make the figures above meaningless; show them.
+  grep -E '^ *(Socket errors|Non-2xx)' <<<"$out" | sed 's/^ */             /' || true
 }
 
 rss_before=$(resident_kb)
