@@ -1,0 +1,137 @@
+#!/bin/bash
+# vxstserve end to end: every href and src of the served sample manual answers 200, and in
+# headless Chromium an archive packed from a page with a style sheet, an image and a
+# relative link renders with both (checked on the screenshot's pixels) and the link leads
+# to the second page. The screenshot is kept as an artefact.
+#
+#   browser_test.sh BUILD_DIR
+#
+# Exits 77 (skipped) after the link check when chromium is not installed.
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+
+artefacts=$build/host/artefacts
+mkdir -p "$artefacts"
+scratch=$(mktemp -d /tmp/vxst-browser.XXXXXX)
+serve_pid=
+cleanup() {
+  if [ -n "$serve_pid" ]; then kill "$serve_pid" 2>/dev/null || true; wait "$serve_pid" 2>/dev/null || true; fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The archive: colours chosen so the screenshot shows whether the style sheet (page
+# background) and the image (a solid block) were applied.
+mkdir -p "$scratch/manual/pictures" "$scratch/manual/chapter"
+cat >"$scratch/manual/index.htm" <<'HTML'
+<html><head><title>Browser check</title><link rel="stylesheet" href="style.css"></head>
+<body><h1>Welcome to the browser check</h1>
+<p><img src="pictures/block.png" width="200" height="120" alt="block"></p>
+<p><a id="next" href="chapter/second.htm">Second page</a></p></body></html>
+HTML
+printf 'body { background: #2060c0; color: white; margin: 0; }\n' >"$scratch/manual/style.css"
+cat >"$scratch/manual/chapter/second.htm" <<'HTML'
+<html><body><p>The second page was reached</p><a href="../index.htm">back</a></body></html>
+HTML
+python3 - "$scratch/manual/pictures/block.png" <<'PY'
+import struct, sys, zlib
+width, height, colour = 40, 24, bytes((0xE0, 0x30, 0x20))
+rows = b"".join(b"\0" + colour * width for _ in range(height))
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+       + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+open(sys.argv[1], "wb").write(png)
+PY
+"$build/tools/vxb/vxb" pack "$scratch/manual" -o "$scratch/manual.vxb" --name BrowserCheck \
+  --firm-code 1 --start index.htm >/dev/null || fail "vxb pack"
+"$build/tools/vxb/vxb" pack "$source_dir/sample/manual" -o "$scratch/sample.vxb" --name SampleManual \
+  --firm-code 1 --start index.htm >/dev/null || fail "vxb pack of the sample manual"
+
+mkdir -p "$scratch/registry" "$scratch/cache"
+VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
+  "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
+serve_pid=$!
+for _ in $(seq 300); do [ "$(wc -l <"$scratch/serve.out")" -ge 2 ] && break; sleep 0.1; done
+base=$(sed -n 1p "$scratch/serve.out")
+sample=$(sed -n 2p "$scratch/serve.out")
+[ -n "$sample" ] || fail "vxstserve printed no URLs: $(cat "$scratch/serve.err")"
+echo "serving $base and $sample"
+
+# Every page of the sample manual is reached from its start page, and no link is broken.
+pages=$(find "$source_dir/sample/manual" -name '*.htm' | wc -l)
+report=$(python3 "$source_dir/host/tests/link_check.py" "$sample") || fail "broken links: $report"
+echo "$report"
+reached=$(sed -n 's/^link check: \([0-9]*\) pages.*/\1/p' <<<"$report")
+[ "$reached" -ge "$pages" ] || fail "link check reached $reached of $pages pages"
+
+chromium_bin=$(command -v chromium || command -v chromium-browser || true)
+[ -n "$chromium_bin" ] || { echo "chromium is not installed; skipping the browser part"; exit 77; }
+
+browse() { # output-option url
+  timeout 60 "$chromium_bin" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$scratch/profile" --window-size=800,600 "$1" "$2" 2>>"$scratch/chromium.err"
+}
+
+# The first page's DOM carries its text and the relative link.
+browse --dump-dom "${base}index.htm" >"$scratch/index.dom" || fail "chromium --dump-dom timed out or failed"
+grep -q "Welcome to the browser check" "$scratch/index.dom" || fail "page text missing from the DOM"
+link=$(sed -n 's/.*id="next" href="\([^"]*\)".*/\1/p' "$scratch/index.dom")
+[ "$link" = "chapter/second.htm" ] || fail "relative link not found in the DOM (got '$link')"
+
+# Following the link, resolved against the page's URL as the browser does.
+browse --dump-dom "${base}${link}" >"$scratch/second.dom" || fail "chromium failed on the linked page"
+grep -q "The second page was reached" "$scratch/second.dom" || fail "linked page did not load"
+
+# The screenshot shows the style sheet's background and the image's colour.
+shot=$artefacts/browser_index.png
+rm -f "$shot"
+browse --screenshot="$shot" "${base}index.htm" >/dev/null || fail "chromium --screenshot failed"
+[ -s "$shot" ] || fail "no screenshot written"
+python3 - "$shot" <<'PY' || fail "screenshot does not show the style sheet and the image"
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
+pos, idat = 8, b""
+while pos < len(data):
+    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    body = data[pos + 8:pos + 8 + length]
+    if kind == b"IHDR":
+        width, height, depth, ctype = struct.unpack(">IIBB", body[:10])
+    elif kind == b"IDAT":
+        idat += body
+    pos += 12 + length
+assert depth == 8 and ctype in (2, 6), f"unexpected PNG format {depth}/{ctype}"
+bpp = 3 if ctype == 2 else 4
+raw, stride = zlib.decompress(idat), width * bpp
+prev, counts, i = bytearray(stride), {}, 0
+for _ in range(height):
+    kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
+    i += 1 + stride
+    for x in range(stride):
+        a = line[x - bpp] if x >= bpp else 0
+        b, c = prev[x], prev[x - bpp] if x >= bpp else 0
+        if kind == 1: line[x] = (line[x] + a) & 255
+        elif kind == 2: line[x] = (line[x] + b) & 255
+        elif kind == 3: line[x] = (line[x] + (a + b) // 2) & 255
+        elif kind == 4:
+            p = a + b - c
+            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+            line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+    for x in range(0, stride, bpp):
+        pixel = bytes(line[x:x + 3])
+        counts[pixel] = counts.get(pixel, 0) + 1
+    prev = line
+total = width * height
+background = counts.get(bytes((0x20, 0x60, 0xC0)), 0)
+image = counts.get(bytes((0xE0, 0x30, 0x20)), 0)
+print(f"screenshot {width}x{height}: {background} background pixels, {image} image pixels")
+assert background > total // 4, "style sheet background not applied"
+assert image >= 200 * 120 // 2, "image not drawn"
+PY
+echo "PASS (screenshot kept at $shot)"
