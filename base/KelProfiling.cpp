@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "base/KelApp.h"
 #include "base/KelException.h"
 #include "base/KelFile.h"
 #include "base/MessageText.h"
@@ -53,7 +54,16 @@ LSTATUS QueryCut(HKEY key, const char* name, DWORD* type, void* buffer, DWORD si
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
+const KelAppDescriptor kWithoutFrame{"", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS", 0x300};
+
+const KelAppDescriptor& FrameDescriptor() {
+  const CKelApp* frame = CKelApp::GetFrame();
+  return frame && frame->GetDescriptor() ? *frame->GetDescriptor() : kWithoutFrame;
+}
+
 }  // namespace
+
+CKelProfiling::CKelProfiling() : CKelProfiling(FrameDescriptor()) {}
 
 CKelProfiling::CKelProfiling(const KelAppDescriptor& descriptor) : m_descriptor(descriptor) {}
 

@@ -50,6 +50,9 @@ class CKelProfiling {
   // The longest text ReadTextValue gives.
   static constexpr std::size_t kMaxTextValue = 512;
 
+  // Names come from the descriptor of the program's frame (CKelApp); without a
+  // frame, from the system's company and product names alone.
+  CKelProfiling();
   explicit CKelProfiling(const KelAppDescriptor& descriptor);
   virtual ~CKelProfiling();
   CKelProfiling(const CKelProfiling&) = delete;

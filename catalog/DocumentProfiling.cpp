@@ -10,7 +10,6 @@ namespace stow {
 
 namespace {
 
-
 constexpr const char* kPathValue = "Doc";
 // Codes of an entry whose "Doc" value cannot be read: missing, bad data.
 constexpr std::uint32_t kValueMissing = 1141;
@@ -18,7 +17,15 @@ constexpr std::uint32_t kValueBadData = 1142;
 
 bool HoldsKeySeparator(const std::string& name) { return name.find('\\') != std::string::npos; }
 
-std::string ArchiveKeyPath(const std::string& name) { return name; }
+bool HasSubKeys(HKEY parent, const std::string& child) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parent, child.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD subKeys = 0;
+  const LSTATUS status = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr,
+                                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && subKeys != 0;
+}
 
 std::string FirmCodeKeyPath(const std::string& name, std::uint32_t firmCode) {
   return name + '\\' + FirmCodeKeyName(firmCode);
@@ -50,7 +57,7 @@ bool DocumentProfiling::OpenArchiveKey(const std::string& name, int root, int ac
     Close();
     return false;
   }
-  PositionBelowCatalog(ArchiveKeyPath(name));
+  PositionBelowCatalog(name);
   return OpenIfPresent();
 }
 
@@ -65,7 +72,7 @@ std::vector<std::string> DocumentProfiling::ListArchiveNames(Placement placement
 std::vector<std::uint32_t> DocumentProfiling::ListFirmCodes() {
   std::vector<std::uint32_t> firmCodes;
   if (m_archiveName.empty() || HoldsKeySeparator(m_archiveName)) return firmCodes;
-  PositionBelowCatalog(ArchiveKeyPath(m_archiveName));
+  PositionBelowCatalog(m_archiveName);
   if (!OpenIfPresent()) return firmCodes;
   for (const std::string& name : EnumerateSubKeys()) {
     if (const auto firmCode = ParseFirmCodeKeyName(name)) firmCodes.push_back(*firmCode);
@@ -109,6 +116,21 @@ bool DocumentProfiling::CanUpdateEntry() {
   return OpenIfPresent() && GetAccess() == kReadWrite;
 }
 
+ArchiveIdentity IdentityOf(const VxbFile& document) {
+  if (!document.IsOpen()) return {};
+  CKelFile file(document.GetPath());
+  file.MakeFullPath();
+  return {true, document.GetArchiveName(), document.GetFirmCode(), file.GetPath()};
+}
+
+bool DocumentProfiling::RegisterArchive(const VxbFile& document, Placement placement) {
+  return ChangeRegistration(IdentityOf(document), placement, false);
+}
+
+bool DocumentProfiling::UnregisterArchive(const VxbFile& document, Placement placement) {
+  return ChangeRegistration(IdentityOf(document), placement, true);
+}
+
 bool DocumentProfiling::RegisterArchive(const ArchiveIdentity& archive, Placement placement) {
   return ChangeRegistration(archive, placement, false);
 }
@@ -119,7 +141,7 @@ bool DocumentProfiling::UnregisterArchive(const ArchiveIdentity& archive, Placem
 
 bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Placement placement,
                                            bool unregister) {
-  if (!archive.open || archive.firmCode == 0xFFFFFFFF || archive.archiveName.empty())
+  if (!archive.open || archive.firmCode == kNoFirmCode || archive.archiveName.empty())
     return false;
   if (HoldsKeySeparator(archive.archiveName)) {
     if (unregister) return false;  // no such name can be in the catalog
@@ -198,8 +220,10 @@ void DocumentProfiling::DeleteEmptyKey(const std::string& parentPath, const std:
   PositionBelowCatalog(parentPath);
   if (!OpenIfPresent()) return;  // gone with its parent
   const LSTATUS status = RegDeleteKeyA(GetKey(), child.c_str());
-  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-    ThrowError(static_cast<DWORD>(status), "");
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return;
+  // A key that another process has given subkeys since is refused; it stays.
+  if (status == ERROR_ACCESS_DENIED && HasSubKeys(GetKey(), child)) return;
+  ThrowError(static_cast<DWORD>(status), "");
 }
 
 bool DocumentProfiling::RemoveEntry() {
@@ -223,7 +247,7 @@ void DocumentProfiling::PruneFirmCodeKey() {
 
 void DocumentProfiling::PruneArchiveKey() {
   if (!OpenArchiveKey(m_archiveName, m_catalogRoot, m_catalogAccess) || !OpenKeyIsEmpty()) return;
-  DeleteEmptyKey({}, ArchiveKeyPath(m_archiveName));
+  DeleteEmptyKey({}, m_archiveName);
 }
 
 unsigned DocumentProfiling::RemoveDeadEntries(Placement placement, const ConfirmRemoval& confirm) {

@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "archive/VxbFile.h"
 #include "base/KelProfiling.h"
 
 namespace stow {
-
-class VxbFile;
 
 // Where a catalog lives.
 enum class Placement { CurrentUser, AllUsers };
@@ -26,9 +25,11 @@ enum class Placement { CurrentUser, AllUsers };
 struct ArchiveIdentity {
   bool open = false;
   std::string archiveName;
-  std::uint32_t firmCode = 0xFFFFFFFF;  // 0xFFFFFFFF: the archive has none
-  std::string path;                     // the file's full path
+  std::uint32_t firmCode = kNoFirmCode;
+  std::string path;  // the file's full path
 };
+
+ArchiveIdentity IdentityOf(const VxbFile& document);
 
 // Answers whether the catalog entry of a file that is gone may be removed; gets
 // the entry's path.
@@ -73,11 +74,15 @@ class DocumentProfiling : public CKelProfiling {
   // Whether that key exists and may be written.
   bool CanUpdateEntry();
 
-  // Registers the archive's path under its name and firm code (replacing the
-  // path of another file), or removes its entry when it points to this file.
-  // True when the catalog changed. An archive that is not open, or has no name
-  // or no firm code, is never registered. An archive name holding "\" cannot
-  // be a key name: registering it raises error 2000 with the reason.
+  // Registers the archive's full path under its name and firm code (replacing
+  // the path of another file), or removes its entry when it points to this
+  // file (paths compare as the file system does, case counting). True when the
+  // catalog changed. An archive that is not open, or has no name or no firm
+  // code, is never registered. An archive name holding "\" cannot be a key
+  // name: registering it raises error 2000 with the reason.
+  bool RegisterArchive(const VxbFile& document, Placement placement);
+  bool UnregisterArchive(const VxbFile& document, Placement placement);
+  // The same for an archive described by its properties.
   bool RegisterArchive(const ArchiveIdentity& archive, Placement placement);
   bool UnregisterArchive(const ArchiveIdentity& archive, Placement placement);
 

@@ -28,7 +28,7 @@ std::optional<ResolveFailure> ThisDocumentProfiling::LookUp(const std::string& n
   if (!OpenArchiveKey(name, kUserThenMachine,
                       mayWrite ? kReadWriteElseRead : kReadOnly))
     return ResolveFailure::NotFound;
-  if (firmCode == kNoFirmCode) {
+  if (firmCode == stow::kNoFirmCode) {
     const std::vector<std::uint32_t> firmCodes = ListFirmCodes();
     if (firmCodes.empty()) return ResolveFailure::NotFound;
     if (!PickFirmCode(name, firmCodes, firmCode)) return ResolveFailure::Ambiguous;
@@ -45,7 +45,7 @@ bool ThisDocumentProfiling::PickFirmCode(const std::string& name,
     return true;
   }
   const bool askedBefore = EqualNoCase(name, m_lastResolvedName);
-  if (askedBefore && m_lastFirmCode != kNoFirmCode) {
+  if (askedBefore && m_lastFirmCode != stow::kNoFirmCode) {
     firmCode = m_lastFirmCode;
     return true;
   }
@@ -65,7 +65,7 @@ void ThisDocumentProfiling::RememberFailure(ResolveFailure failure, const std::s
   if (failure == ResolveFailure::Ambiguous) {
     // The next request for this name lets the user choose.
     m_lastResolvedName = name;
-    m_lastFirmCode = kNoFirmCode;
+    m_lastFirmCode = stow::kNoFirmCode;
   }
   if (failure != ResolveFailure::NotFound) m_askNextTime = true;
 }

@@ -15,14 +15,12 @@
 
 class ThisDocumentProfiling : public stow::DocumentProfiling {
  public:
-  static constexpr std::uint32_t kNoFirmCode = 0xFFFFFFFF;
-
   explicit ThisDocumentProfiling(const KelAppDescriptor& descriptor)
       : DocumentProfiling(descriptor) {}
 
   // The file path of the archive NAME: a handed-over archive of exactly that
   // name first, else the catalog (current user first, then all users). FIRMCODE
-  // is the firm code asked (kNoFirmCode: any) and receives the one used.
+  // is the firm code asked (stow::kNoFirmCode: any) and receives the one used.
   // MAYWRITE opens the catalog for writing where allowed (a later
   // UpdateEntryPath needs it). An empty result means failure: unless QUIET the
   // failure is reported (SetFailureReport) and remembered, so that the next
@@ -50,7 +48,7 @@ class ThisDocumentProfiling : public stow::DocumentProfiling {
   void RememberFailure(ResolveFailure failure, const std::string& name);
 
   std::string m_lastResolvedName;
-  std::uint32_t m_lastFirmCode = kNoFirmCode;
+  std::uint32_t m_lastFirmCode = stow::kNoFirmCode;
   bool m_askNextTime = false;
   stow::TempRegistrar m_tempRegistrar;
   FirmCodeChooser* m_chooser = nullptr;

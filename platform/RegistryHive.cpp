@@ -41,7 +41,7 @@ void Configure(sqlite3* db) {
   if (sqlite3_db_readonly(db, "main") == 0) {
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);  // stays as it was on failure
   }
-  sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+  sqlite3_exec(db, "PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 262144", nullptr, nullptr, nullptr);
 }
 
 constexpr const char* kSchema =

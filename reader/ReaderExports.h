@@ -3,6 +3,7 @@
 // interface). The COM exports follow the in-process server convention.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Com.h"
@@ -35,3 +36,7 @@ using VxStRdSetUserInterfaceProc = void (*)(MessageBoxFrontEnd*, ReaderDialogFro
 // VXST_UI=gtk use (the viewer's GTK dialogs).
 VXSTRD_EXPORT void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* messageBoxes,
                                                        ReaderDialogFrontEnd* dialogs);
+
+// The module's built-in resources by name (the header image of its pages), for
+// hosts that serve res:// URLs (platform/ModuleResource.h).
+VXSTRD_EXPORT int VxstModuleResource(const char* name, const void** data, std::size_t* size);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/KelApp.h"
 #include "base/tests/ProfilingTestSupport.h"
 
 namespace {
@@ -31,6 +32,15 @@ TEST_F(KelProfiling, KeyPathsComeFromTheDescriptor) {
   EXPECT_EQ(m_settings.GetKeyPath(), "Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\Viewer\\01.02");
   ASSERT_TRUE(m_settings.EnsureOpen(P::kCreate));
   EXPECT_EQ(m_settings.GetKeyPath(), "Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\Viewer\\01.02\\X");
+}
+
+TEST_F(KelProfiling, WithoutADescriptorTheFramesIsTaken) {
+  static const KelAppDescriptor registrar{"VEXO-KEY Stowra Registrar", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS", 0x300};
+  CKelApp frame(&registrar);
+  CKelProfiling settings;
+  settings.SetProfile("", P::kCurrentUser, P::kReadWrite, P::kDescriptorVersion);
+  ASSERT_TRUE(settings.EnsureOpen(P::kCreate));
+  EXPECT_EQ(settings.GetKeyPath(), "Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\VEXO-KEY Stowra Registrar\\03.00");
 }
 
 TEST_F(KelProfiling, ValuesGoAndComeBackWithTheirTypes) {

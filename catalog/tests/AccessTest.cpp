@@ -42,7 +42,7 @@ TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
   MakeReadOnly();
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers), std::vector<std::string>{"Manual"});
   ThisDocumentProfiling reader(kReaderDescriptor);
-  std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
+  std::uint32_t firmCode = stow::kNoFirmCode;
   EXPECT_EQ(reader.ResolveArchive("Manual", firmCode, true, false), manual);
   EXPECT_FALSE(reader.CanUpdateEntry());
   EXPECT_EQ(CodeOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), 1140u);
@@ -54,7 +54,7 @@ TEST_F(ReadOnlyAllUsers, AnEntryReadForReadingCanBeUpdatedWhereWritable) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   ASSERT_TRUE(Register(manual, Placement::AllUsers));
   ThisDocumentProfiling reader(kReaderDescriptor);
-  std::uint32_t firmCode = ThisDocumentProfiling::kNoFirmCode;
+  std::uint32_t firmCode = stow::kNoFirmCode;
   ASSERT_EQ(reader.ResolveArchive("Manual", firmCode, false, false), manual);
   EXPECT_TRUE(reader.CanUpdateEntry());
   reader.UpdateEntryPath("/moved.vxb");

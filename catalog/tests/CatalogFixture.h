@@ -1,14 +1,13 @@
-// A scratch registry for each test, with helpers that make archive files, register
-// them through the catalog and look at the keys that the catalog left behind.
+// A scratch registry for each test, with helpers that write archive files with
+// the project's own writer, register them through the catalog and look at the keys that the catalog left behind.
 #pragma once
 
-#include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "base/KelException.h"
 #include "catalog/DocumentProfiling.h"
+#include "tools/vxb/ArchiveWriter.h"
 #include "platform/tests/ScratchRegistry.h"
 
 // The reader module's application descriptor.
@@ -31,21 +30,31 @@ class CatalogTest : public ScratchRegistry {
     return NameKey(name) + "\\FC" + std::to_string(firmCode);
   }
 
-  // An archive file FILENAME in the scratch folder named NAME with FIRMCODE;
-  // returns its full path.
+  // Writes an archive file FILENAME into the scratch folder, named NAME, with
+  // FIRMCODE; returns its full path.
   std::string MakeArchive(const std::string& fileName, const std::string& name,
                           std::uint32_t firmCode) {
+    stow::ArchiveProperties properties;
+    properties.name = name;
+    properties.firmCode = firmCode;
+    properties.startTopic = "index.htm";
+    stow::ArchiveWriter writer(properties);
+    writer.AddBytes("index.htm", "<p>" + name + "</p>");
     const std::string path = Folder() + "/" + fileName;
-    std::ofstream(path) << "archive " << name;
-    m_archives[path] = {true, name, firmCode, path};
+    writer.Write(path);
     return path;
   }
 
+  // Opens the archive at PATH and registers (unregisters) it in PLACEMENT.
   bool Register(const std::string& path, Placement placement = Placement::CurrentUser) {
-    return m_catalog.RegisterArchive(m_archives.at(path), placement);
+    stow::VxbFile document;
+    document.Open(path);
+    return m_catalog.RegisterArchive(document, placement);
   }
   bool Unregister(const std::string& path, Placement placement = Placement::CurrentUser) {
-    return m_catalog.UnregisterArchive(m_archives.at(path), placement);
+    stow::VxbFile document;
+    document.Open(path);
+    return m_catalog.UnregisterArchive(document, placement);
   }
 
   static HKEY RootOf(Placement placement) {
@@ -80,7 +89,4 @@ class CatalogTest : public ScratchRegistry {
   }
 
   stow::DocumentProfiling m_catalog{kReaderDescriptor};
-
- private:
-  std::map<std::string, stow::ArchiveIdentity> m_archives;
 };

@@ -6,39 +6,48 @@
 
 namespace {
 
-class ConcurrentRegistration : public CatalogTest {};
-
 constexpr int kArchivesPerProcess = 500;
 
-std::string ArchiveName(int writer, int index) {
-  return "Archive " + std::to_string(writer) + "-" + std::to_string(index);
-}
-
-// A registrar process: waits until START closes, then registers its archives,
-// half of them under one shared name with firm codes of its own; exits 0 when
-// every registration changed the catalog.
-[[noreturn]] void RunRegistrar(int writer, int start) {
-  char go = 0;
-  (void)!read(start, &go, 1);
-  int failures = 0;
-  try {
-    stow::DocumentProfiling catalog(kReaderDescriptor);
-    for (int index = 0; index < kArchivesPerProcess; ++index) {
-      const bool shared = index % 2 == 0;
-      const stow::ArchiveIdentity archive{
-          true, shared ? "Shared" : ArchiveName(writer, index),
-          static_cast<std::uint32_t>(writer * kArchivesPerProcess + index),
-          "/archives/" + ArchiveName(writer, index) + ".vxb"};
-      failures += !catalog.RegisterArchive(archive, stow::Placement::CurrentUser);
-    }
-  } catch (CKelException* e) {
-    delete e;
-    _exit(2);
+class ConcurrentRegistration : public CatalogTest {
+ protected:
+  // Archive INDEX of registrar WRITER: half of them share one name, with firm
+  // codes of their own; the others have names of their own.
+  static std::string ArchiveName(int writer, int index) {
+    return index % 2 == 0 ? "Shared"
+                          : "Archive " + std::to_string(writer) + "-" + std::to_string(index);
   }
-  _exit(failures == 0 ? 0 : 1);
-}
+  static std::uint32_t FirmCode(int writer, int index) {
+    return static_cast<std::uint32_t>(writer * kArchivesPerProcess + index);
+  }
+  static std::string FileName(int writer, int index) {
+    return "a" + std::to_string(writer) + "-" + std::to_string(index) + ".vxb";
+  }
+  std::string ArchivePath(int writer, int index) const {
+    return Folder() + "/" + FileName(writer, index);
+  }
+
+  // A registrar process: waits until START closes, then registers its
+  // archives; exits 0 when every registration changed the catalog.
+  [[noreturn]] void RunRegistrar(int writer, int start) {
+    char go = 0;
+    (void)!read(start, &go, 1);
+    int failures = 0;
+    try {
+      for (int index = 0; index < kArchivesPerProcess; ++index)
+        failures += !Register(ArchivePath(writer, index));
+    } catch (CKelException* e) {
+      delete e;
+      _exit(2);
+    }
+    _exit(failures == 0 ? 0 : 1);
+  }
+};
 
 TEST_F(ConcurrentRegistration, TwoProcessesLoseNoEntry) {
+  for (int writer = 0; writer < 2; ++writer) {
+    for (int index = 0; index < kArchivesPerProcess; ++index)
+      MakeArchive(FileName(writer, index), ArchiveName(writer, index), FirmCode(writer, index));
+  }
   int start[2];
   ASSERT_EQ(pipe(start), 0);
   pid_t registrars[2];
@@ -62,14 +71,10 @@ TEST_F(ConcurrentRegistration, TwoProcessesLoseNoEntry) {
   ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUser, kRead));
   EXPECT_EQ(m_catalog.ListFirmCodes().size(), static_cast<std::size_t>(kArchivesPerProcess));
   int entries = 0;
-  for (int writer = 0; writer < 2; ++writer) {
-    for (int index = 0; index < kArchivesPerProcess; ++index) {
-      const bool shared = index % 2 == 0;
-      const std::uint32_t firmCode = writer * kArchivesPerProcess + index;
-      entries += Doc(shared ? "Shared" : ArchiveName(writer, index), firmCode) ==
-                 "/archives/" + ArchiveName(writer, index) + ".vxb";
-    }
-  }
+  for (int writer = 0; writer < 2; ++writer)
+    for (int index = 0; index < kArchivesPerProcess; ++index)
+      entries += Doc(ArchiveName(writer, index), FirmCode(writer, index)) ==
+                 ArchivePath(writer, index);
   EXPECT_EQ(entries, 2 * kArchivesPerProcess);
 }
 

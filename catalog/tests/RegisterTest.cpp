@@ -1,4 +1,6 @@
 // Registering and unregistering archives: what the catalog holds afterwards.
+#include <filesystem>
+
 #include "base/KelErrorMessage.h"
 #include "catalog/tests/CatalogFixture.h"
 
@@ -34,18 +36,28 @@ TEST_F(Registration, TwoFirmCodesMakeTwoEntriesUnderOneName) {
 }
 
 TEST_F(Registration, ArchivesWithoutNameOrFirmCodeOrNotOpenAreNeverRegistered) {
-  const std::string path = Folder() + "/x.vxb";
-  const stow::ArchiveIdentity refused[] = {
-      {true, "", 10, path},            // no archive name
-      {true, "Manual", 0xFFFFFFFF, path},  // no firm code
-      {false, "Manual", 10, path},     // not open
-  };
-  for (const stow::ArchiveIdentity& archive : refused) {
-    EXPECT_FALSE(m_catalog.RegisterArchive(archive, Placement::CurrentUser));
-    EXPECT_FALSE(m_catalog.RegisterArchive(archive, Placement::AllUsers));
-  }
+  const std::string anonymous = MakeArchive("anonymous.vxb", "Manual", stow::kNoFirmCode);
+  EXPECT_FALSE(Register(anonymous, Placement::CurrentUser));
+  EXPECT_FALSE(Register(anonymous, Placement::AllUsers));
+  stow::VxbFile closed;
+  EXPECT_FALSE(m_catalog.RegisterArchive(closed, Placement::CurrentUser));
+  // The writer makes no archive without a name; the catalog refuses one anyway.
+  const stow::ArchiveIdentity nameless{true, "", 10, anonymous};
+  EXPECT_FALSE(m_catalog.RegisterArchive(nameless, Placement::AllUsers));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, CatalogKey()));
+}
+
+// The path registered is the full path, whatever path the archive was opened by.
+TEST_F(Registration, TheFullPathIsRegistered) {
+  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
+  const std::string previous = std::filesystem::current_path();
+  std::filesystem::current_path(Folder());
+  const bool registered = Register("manual.vxb");
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(registered);
+  EXPECT_EQ(Doc("Manual", 10), manual);
+  EXPECT_FALSE(Register(manual));
 }
 
 TEST_F(Registration, PlacementChoosesTheRoot) {

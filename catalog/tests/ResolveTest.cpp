@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::uint32_t kNone = ThisDocumentProfiling::kNoFirmCode;
+constexpr std::uint32_t kNone = stow::kNoFirmCode;
 
 // Stands for the firm-code dialog: records what it offered and answers from
 // a script (nothing scripted: the user cancels).

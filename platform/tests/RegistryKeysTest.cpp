@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/tests/ScratchRegistry.h"
@@ -169,11 +170,17 @@ TEST_F(RegistryKeys, CreatingNeedsTheCreateRightOfTheParentHandle) {
 TEST_F(RegistryKeys, HiveFilesFollowTheEnvironment) {
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), Folder() + "/user.db");
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), Folder() + "/machine.db");
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string config = saved ? saved : "";
   unsetenv("VXST_REGISTRY_DIR");
   setenv("XDG_CONFIG_HOME", "/home/someone/.cfg", 1);
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), "/home/someone/.cfg/vexost/user.db");
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), "/var/lib/vexost/machine.db");
-  unsetenv("XDG_CONFIG_HOME");
+  if (saved) {
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
   setenv("VXST_REGISTRY_DIR", Folder().c_str(), 1);
 }
 

@@ -8,6 +8,7 @@
 #include "reader/ReaderClassFactory.h"
 #include "reader/ReaderDialogs.h"
 #include "reader/ReaderExports.h"
+#include "reader/ReaderPages.h"
 #include "reader/ThisDll.h"
 
 namespace {
@@ -53,4 +54,12 @@ void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* messageBoxes,
                                           ReaderDialogFrontEnd* dialogs) {
   RegisterGraphicalMessageBoxes(messageBoxes);
   RegisterGraphicalReaderDialogs(dialogs);
+}
+
+int VxstModuleResource(const char* name, const void** data, std::size_t* size) {
+  std::string_view bytes = name ? FindReaderResource(name) : std::string_view();
+  if (bytes.empty()) return 0;
+  *data = bytes.data();
+  *size = bytes.size();
+  return 1;
 }

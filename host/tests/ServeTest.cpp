@@ -1,0 +1,135 @@
+// vxstserve end to end: archives packed by vxb from files written here, served to
+// curl, compared to the bytes of the files.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
+
+#include <filesystem>
+#include <future>
+#include <random>
+
+#include "host/tests/ServerProcess.h"
+
+namespace {
+
+std::string RandomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
+class ServeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(m_scratch / "manual/sub");
+    std::filesystem::create_directories(m_scratch / "other");
+    m_page = "<html><head><link rel=stylesheet href=style.css></head><body>" +
+             std::string(3000, 'x') + "<a href=\"vexost://Manual/sub/page.htm\">p</a></body></html>";
+    m_scratch.Write("manual/index.htm", m_page);
+    m_scratch.Write("manual/style.css", "body { color: black; }\n");
+    m_image = RandomBytes(70000, 1);
+    m_scratch.Write("manual/sub/picture.gif", m_image);
+    m_scratch.Write("manual/sub/page.htm", "<p>sub page</p>");
+    m_scratch.Write("manual/caf\xC3\xA9.htm", "<p>caf\xC3\xA9</p>");
+    m_scratch.Write("other/start.htm", "<p>the other archive</p>");
+    Pack("manual", "manual.vxb", "Manual", "index.htm");
+    Pack("other", "other.vxb", "Other", "start.htm");
+  }
+
+  void Pack(const std::string& folder, const std::string& file, const std::string& name,
+            const std::string& start) {
+    std::string command = Quote(BuiltProgram("tools/vxb/vxb")) + " pack " +
+                          Quote(m_scratch / folder) + " -o " + Quote(m_scratch / file) +
+                          " --name " + name + " --firm-code 7 --start " + start + " >/dev/null";
+    ASSERT_EQ(RunCommand(command), 0) << command;
+  }
+
+  TempFolder m_scratch;
+  std::string m_page;
+  std::string m_image;
+};
+
+TEST_F(ServeTest, TopicsByteExactWithTypesAndStatuses) {
+  ServerProcess server({m_scratch / "manual.vxb", m_scratch / "other.vxb"}, m_scratch);
+  ASSERT_EQ(server.Urls().size(), 2u);
+  EXPECT_EQ(server.Urls()[0], server.Origin() + "/vexost://Manual/");
+  std::string base = server.Origin() + "/vexost://Manual/";
+
+  CurlResult start = Curl(base);
+  EXPECT_EQ(start.status, 200);
+  EXPECT_EQ(HeaderValue(start.headers, "Content-Type").rfind("text/html", 0), 0u);
+  EXPECT_NE(start.body.find("href=\"/vexost://Manual/sub/page.htm\""), std::string::npos)
+      << "absolute vexost: links are served under the host's root";
+
+  CurlResult image = Curl(base + "sub/picture.gif");
+  EXPECT_EQ(image.status, 200);
+  EXPECT_EQ(HeaderValue(image.headers, "Content-Type"), "image/gif");
+  EXPECT_EQ(image.body, m_image);
+
+  CurlResult accented = Curl(base + "caf%C3%A9.htm");
+  EXPECT_EQ(accented.status, 200);
+  EXPECT_EQ(accented.body, "<p>caf\xC3\xA9</p>");
+
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://Other/start.htm").body, "<p>the other archive</p>");
+  EXPECT_EQ(Curl(base + "missing.htm").status, 404);
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://Nobody/").status, 404);
+  EXPECT_EQ(Curl(server.Origin() + "/vexost:/Manual").status, 400);
+  EXPECT_EQ(Curl(server.Origin() + "/").status, 200);
+  EXPECT_EQ(Curl(server.Origin() + "/etc/passwd").status, 404);
+}
+
+TEST_F(ServeTest, ValidatorsRangesAndCompression) {
+  ServerProcess server({m_scratch / "manual.vxb"}, m_scratch);
+  std::string url = server.Origin() + "/vexost://Manual/sub/picture.gif";
+  CurlResult whole = Curl(url);
+  std::string etag = HeaderValue(whole.headers, "ETag");
+  ASSERT_FALSE(etag.empty());
+  EXPECT_FALSE(HeaderValue(whole.headers, "Last-Modified").empty());
+  EXPECT_EQ(Curl(url, "-H " + Quote("If-None-Match: " + etag)).status, 304);
+
+  CurlResult part = Curl(url, "-H 'Range: bytes=100-199'");
+  EXPECT_EQ(part.status, 206);
+  EXPECT_EQ(part.body, m_image.substr(100, 100));
+  EXPECT_EQ(HeaderValue(part.headers, "Content-Range"), "bytes 100-199/70000");
+  EXPECT_EQ(Curl(url, "-H 'Range: bytes=70000-'").status, 416);
+
+  CurlResult packed = Curl(server.Origin() + "/vexost://Manual/index.htm", "--compressed");
+  EXPECT_EQ(HeaderValue(packed.headers, "Content-Encoding"), "gzip");
+  EXPECT_EQ(packed.body.size(), m_page.size() + 1);  // the rewritten link gained a '/'
+}
+
+TEST_F(ServeTest, RefusesForeignHostsMethodsAndHugeTargets) {
+  ServerProcess server({m_scratch / "manual.vxb"}, m_scratch);
+  std::string url = server.Origin() + "/vexost://Manual/";
+  EXPECT_EQ(Curl(url, "-H 'Host: attacker.example:80'").status, 403);
+  EXPECT_EQ(Curl(url, "-H " + Quote("Host: localhost:" + server.HostHeader().substr(10))).status, 200);
+  EXPECT_EQ(Curl(url, "-X DELETE").status, 405);
+  EXPECT_EQ(Curl(url + std::string(9000, 'a')).status, 414);
+  EXPECT_TRUE(HeaderValue(Curl(url).headers, "Access-Control-Allow-Origin").empty());
+}
+
+TEST_F(ServeTest, ConcurrentClientsGetTheirOwnBytesAndAStalledOneBlocksNobody) {
+  ServerProcess server({m_scratch / "manual.vxb", m_scratch / "other.vxb"}, m_scratch);
+  // A client that sends half a request and then never reads.
+  int stalled = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(server.HostHeader().substr(10))));
+  ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  ASSERT_EQ(::connect(stalled, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::string half = "GET /vexost://Manual/sub/picture.gif HTTP/1.1\r\nHost: x";
+  ASSERT_GT(::send(stalled, half.data(), half.size(), 0), 0);
+
+  std::vector<std::future<bool>> clients;
+  for (int i = 0; i < 16; ++i)
+    clients.push_back(std::async(std::launch::async, [&, i] {
+      if (i % 2) return Curl(server.Origin() + "/vexost://Manual/sub/picture.gif").body == m_image;
+      return Curl(server.Origin() + "/vexost://Other/start.htm").body == "<p>the other archive</p>";
+    }));
+  for (auto& client : clients) EXPECT_TRUE(client.get());
+  ::close(stalled);
+}
+
+}  // namespace

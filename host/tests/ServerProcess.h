@@ -1,0 +1,130 @@
+// Runs the real programs for the host's tests: vxb to pack archives from files the
+// test writes, vxstserve in a scratch registry and cache, and curl as the client.
+#pragma once
+
+#include <signal.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/tests/TempFolder.h"
+
+inline std::string BuiltProgram(const std::string& relative) {
+  return std::string(VXST_BINARY_DIR) + "/" + relative;
+}
+
+// Output of a shell command (standard output only) and its exit status.
+inline int RunCommand(const std::string& command, std::string* output = nullptr) {
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  std::string text;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+  int status = ::pclose(pipe);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline std::string Quote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// vxstserve started on a free port; stopped with SIGTERM at destruction.
+class ServerProcess {
+ public:
+  ServerProcess(const std::vector<std::string>& archives, const TempFolder& scratch) {
+    int out[2];
+    if (::pipe(out) != 0) std::abort();
+    m_pid = ::fork();
+    if (m_pid == 0) {
+      ::dup2(out[1], 1);
+      ::close(out[0]);
+      ::setenv("VXST_REGISTRY_DIR", (scratch / "registry").c_str(), 1);
+      ::setenv("VXST_CACHE_DIR", (scratch / "cache").c_str(), 1);
+      std::vector<std::string> words = {BuiltProgram("host/vxstserve")};
+      words.insert(words.end(), archives.begin(), archives.end());
+      std::vector<char*> argv;
+      for (std::string& w : words) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    m_output = ::fdopen(out[0], "r");
+    char line[4096];
+    while (m_output && std::fgets(line, sizeof line, m_output)) {
+      std::string text(line);
+      while (!text.empty() && text.back() == '\n') text.pop_back();
+      m_urls.push_back(text);
+      if (m_urls.size() >= (archives.empty() ? 1 : archives.size())) break;
+    }
+  }
+  ~ServerProcess() {
+    if (m_pid > 0) {
+      ::kill(m_pid, SIGTERM);
+      int status = 0;
+      ::waitpid(m_pid, &status, 0);
+    }
+    if (m_output) std::fclose(m_output);
+  }
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  // The URLs it printed: one per archive, or its root.
+  const std::vector<std::string>& Urls() const { return m_urls; }
+  // "http://127.0.0.1:PORT"
+  std::string Origin() const {
+    if (m_urls.empty()) return "";
+    std::size_t slash = m_urls[0].find('/', 7);
+    return m_urls[0].substr(0, slash);
+  }
+  std::string HostHeader() const { return Origin().substr(7); }
+
+ private:
+  pid_t m_pid = -1;
+  FILE* m_output = nullptr;
+  std::vector<std::string> m_urls;
+};
+
+struct CurlResult {
+  int status = 0;
+  std::string headers;
+  std::string body;
+};
+
+// One request with curl; OPTIONS are extra curl words (already quoted).
+inline CurlResult Curl(const std::string& url, const std::string& options = "") {
+  TempFolder scratch;
+  std::string headers = scratch / "headers", body = scratch / "body";
+  std::string statusText;
+  RunCommand("curl -s -g --path-as-is -o " + Quote(body) + " -D " + Quote(headers) +
+                 " -w '%{http_code}' " + options + " " + Quote(url),
+             &statusText);
+  return {std::atoi(statusText.c_str()), TempFolder::ReadAll(headers), TempFolder::ReadAll(body)};
+}
+
+// The value of header NAME (case ignored) in curl's header dump, or "".
+inline std::string HeaderValue(const std::string& headers, const std::string& name) {
+  std::size_t at = 0;
+  while (at < headers.size()) {
+    std::size_t end = headers.find("\r\n", at);
+    if (end == std::string::npos) end = headers.size();
+    std::string line = headers.substr(at, end - at);
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        ::strncasecmp(line.c_str(), name.c_str(), name.size()) == 0) {
+      std::string value = line.substr(name.size() + 1);
+      while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+      return value;
+    }
+    at = end + 2;
+  }
+  return "";
+}
