@@ -3,8 +3,10 @@
 #include <array>
 #include <cctype>
 
+#include "archive/VxbFile.h"
 #include "base/HtmlEscape.h"
 #include "base/KelException.h"
+#include "catalog/ThisDocumentProfiling.h"
 
 std::string_view ReaderResource(std::string_view name);  // the embedded files
 
@@ -79,4 +81,33 @@ std::string FormatArchiveListPage(ArchiveListSource& source, std::string_view la
                                   const ReaderModuleInfo& module) {
   const PageArgument rows[] = {{BuildArchiveRows(source), true}};
   return FormatPage(kPageArchiveList, rows, lastUrl, module);
+}
+
+std::vector<std::string> CatalogArchiveList::ListArchiveNames() {
+  return m_catalog.ListArchiveNames(stow::Placement::AllUsers);
+}
+
+std::vector<std::uint32_t> CatalogArchiveList::ListFirmCodes(const std::string& name) {
+  if (!m_catalog.OpenArchiveKey(name, CKelProfiling::kLocalMachine, CKelProfiling::kReadOnly))
+    return {};
+  return m_catalog.ListFirmCodes();
+}
+
+std::string CatalogArchiveList::ResolveArchive(const std::string& name, std::uint32_t firmCode) {
+  // A damaged entry (a firm-code key without its path) fails its own row only.
+  try {
+    return m_catalog.ResolveArchive(name, firmCode, false, false);
+  } catch (CKelException* e) {
+    e->Delete();
+    return {};
+  }
+}
+
+void ShowPage(ThisVxbFile& archive, std::string_view lastUrl, unsigned page,
+              std::initializer_list<std::string> args) {
+  archive.SetPage(FormatPage(page, args, lastUrl));
+}
+
+void BuildArchiveList(ThisVxbFile& archive, ArchiveListSource& source, std::string_view lastUrl) {
+  archive.SetPage(FormatArchiveListPage(source, lastUrl));
 }

@@ -13,6 +13,9 @@
 #include "reader/PageFormatter.h"
 #include "reader/ReaderModule.h"
 
+class ThisVxbFile;
+class ThisDocumentProfiling;
+
 enum ReaderPage : unsigned {
   kPageWrongSyntax = 1,          // %1 = rest of the URL from the error position
   kPageWithoutName = 2,          // no arguments
@@ -56,6 +59,21 @@ class ArchiveListSource {
   virtual std::string ResolveArchive(const std::string& name, std::uint32_t firmCode) = 0;
 };
 
+// The list of the catalog's all-users placement, each path resolved by the
+// reader's name resolution (which may arrange an error page of its own when an
+// entry vanished between listing and resolving; the list page replaces it). An
+// entry that cannot be read gives an empty path instead of failing the list.
+class CatalogArchiveList : public ArchiveListSource {
+ public:
+  explicit CatalogArchiveList(ThisDocumentProfiling& catalog) : m_catalog(catalog) {}
+  std::vector<std::string> ListArchiveNames() override;
+  std::vector<std::uint32_t> ListFirmCodes(const std::string& name) override;
+  std::string ResolveArchive(const std::string& name, std::uint32_t firmCode) override;
+
+ private:
+  ThisDocumentProfiling& m_catalog;
+};
+
 // The rows of the list page: one per archive name and firm code, each a link to
 // "vexost://" and the name, the firm code and the path, ended by a line break.
 std::string BuildArchiveRows(ArchiveListSource& source);
@@ -63,3 +81,11 @@ std::string BuildArchiveRows(ArchiveListSource& source);
 // The list page (page 11) with the rows of SOURCE.
 std::string FormatArchiveListPage(ArchiveListSource& source, std::string_view lastUrl,
                                   const ReaderModuleInfo& module = ReaderModuleInfo::Current());
+
+// Builds page N with ARGS and hands it to ARCHIVE (SetPage): the page is what the
+// next request reads, as a topic of type HTML.
+void ShowPage(ThisVxbFile& archive, std::string_view lastUrl, unsigned page,
+              std::initializer_list<std::string> args);
+
+// Builds the list page of the archives SOURCE lists and shows it on ARCHIVE.
+void BuildArchiveList(ThisVxbFile& archive, ArchiveListSource& source, std::string_view lastUrl);

@@ -1,0 +1,255 @@
+#include "reader/IECache.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/KelException.h"
+#include "platform/UrlCache.h"
+#include "reader/CacheEntryList.h"
+#include "tools/vxb/ArchiveWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records what a delivery object tells the browser, in order.
+class RecordingSink : public IInternetProtocolSink {
+ public:
+  HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+  HRESULT Switch(PROTOCOLDATA*) override { return E_NOTIMPL; }
+  HRESULT ReportProgress(ULONG status, LPCWSTR text) override {
+    reports.push_back("progress " + std::to_string(status) + " " + text);
+    return S_OK;
+  }
+  HRESULT ReportData(DWORD flags, ULONG progress, ULONG progressMax) override {
+    reports.push_back("data " + std::to_string(flags) + " " + std::to_string(progress) + " " +
+                      std::to_string(progressMax));
+    return S_OK;
+  }
+  HRESULT ReportResult(HRESULT, DWORD, LPCWSTR) override { return S_OK; }
+
+  std::vector<std::string> reports;
+};
+
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+class IECacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vxiecache-XXXXXX";
+    m_root = mkdtemp(pattern);
+    setenv("VXST_CACHE_DIR", (m_root / "cache").c_str(), 1);
+    m_topics = {{"a.GIF", Pattern(3000)},      {"doc.pdf", Pattern(100000)},
+                {"sheet.xls", Pattern(70000)}, {"x.bmp", Pattern(10)},
+                {"README", "no extension"},    {"page.htm", "<p>hello</p>"},
+                {"notes.Doc", Pattern(5)},     {"empty.txt", ""}};
+    stow::ArchiveProperties properties;
+    properties.name = "Manual";
+    properties.firmCode = 10;
+    stow::ArchiveWriter writer(properties);
+    for (const auto& [path, bytes] : m_topics) {
+      fs::path source = m_root / ("source-" + std::to_string(writer_files_++));
+      std::ofstream(source, std::ios::binary) << bytes;
+      writer.AddFile(path, source.string(), bytes.size());
+    }
+    writer.Write((m_root / "manual.vxb").string());
+    m_archive.SetPath((m_root / "manual.vxb").string());
+    m_archive.LoadTopicTable();
+  }
+  void TearDown() override {
+    CacheEntryList::Destroy();
+    SetUrlCacheAccessRefused(false);
+    unsetenv("VXST_CACHE_DIR");
+    fs::remove_all(m_root);
+  }
+
+  std::unique_ptr<IECache> Deliver(std::string path) {
+    EXPECT_TRUE(m_archive.OpenTopic(-1, path)) << path;
+    return CreateDeliveryObject(&m_sink, "vexost://Manual/" + path, &m_archive);
+  }
+
+  // Reads everything in pieces of SIZE bytes.
+  static std::string ReadAll(IECache& delivery, std::uint32_t size = 4096) {
+    std::string out;
+    std::vector<char> piece(size);
+    for (int guard = 0; guard < 100000; ++guard) {
+      std::uint32_t count = 0;
+      bool ended = delivery.Read(piece.data(), size, count);
+      out.append(piece.data(), count);
+      if (ended) return out;
+    }
+    ADD_FAILURE() << "no end";
+    return out;
+  }
+
+  static std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  fs::path m_root;
+  std::map<std::string, std::string> m_topics;
+  int writer_files_ = 0;
+  ThisVxbFile m_archive;
+  RecordingSink m_sink;
+};
+
+TEST(DeliveryKinds, ChosenByType) {
+  EXPECT_EQ(DeliveryKindOf("PDF"), DeliveryKind::DummyFile);
+  for (const char* type :
+       {"GIF", "BMP", "JPG", "HTML", "HTM", "JPEG", "TXT", "PNG", "WMF", "EMF", "CSS"})
+    EXPECT_EQ(DeliveryKindOf(type), DeliveryKind::Passthrough) << type;
+  for (const char* type : {"XLS", "DOC", "ZIP", "JS", "SVG", "", "gif", "EXE"})
+    EXPECT_EQ(DeliveryKindOf(type), DeliveryKind::File) << type;
+}
+
+TEST_F(IECacheTest, ImagesPassStraightThrough) {
+  std::unique_ptr<IECache> delivery = Deliver("a.GIF");
+  EXPECT_NE(dynamic_cast<PassthroughCache*>(delivery.get()), nullptr);
+  EXPECT_EQ(delivery->GetType(), "GIF");
+  delivery->Start();
+  EXPECT_EQ(m_sink.reports,
+            (std::vector<std::string>{"progress 22 image/gif", "data 13 3000 3000"}));
+  EXPECT_TRUE(delivery->GetCacheFileName().empty());
+  EXPECT_EQ(ReadAll(*delivery, 1000), m_topics["a.GIF"]);
+  EXPECT_FALSE(fs::exists(m_root / "cache" / "index"));
+}
+
+TEST_F(IECacheTest, PdfGetsAPlaceholderFileAndStreamsFromTheArchive) {
+  std::unique_ptr<IECache> delivery = Deliver("doc.pdf");
+  EXPECT_NE(dynamic_cast<DummyFileCache*>(delivery.get()), nullptr);
+  delivery->Start();
+  const std::string& file = delivery->GetCacheFileName();
+  ASSERT_FALSE(file.empty());
+  EXPECT_EQ(m_sink.reports,
+            (std::vector<std::string>{"progress 22 application/pdf", "progress 14 " + file,
+                                      "data 13 100000 100000"}));
+  EXPECT_EQ(FileBytes(file), std::string(1024, ' '));
+  EXPECT_EQ(ReadAll(*delivery, 7000), m_topics["doc.pdf"]);
+  EXPECT_EQ(FileBytes(file), std::string(1024, ' '));
+  UrlCacheEntryInfo info;
+  ASSERT_TRUE(GetUrlCacheEntryInfo("vexost://Manual/doc.pdf", &info));
+  EXPECT_EQ(info.localFileName, file);
+  EXPECT_EQ(CacheEntryList::Instance().Urls().count("vexost://Manual/doc.pdf"), 1u);
+}
+
+TEST_F(IECacheTest, SpreadsheetIsWrittenWholeBeforeItIsAnnounced) {
+  std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+  EXPECT_NE(dynamic_cast<FileCache*>(delivery.get()), nullptr);
+  EXPECT_EQ(dynamic_cast<DummyFileCache*>(delivery.get()), nullptr);
+  delivery->Start();
+  const std::string& file = delivery->GetCacheFileName();
+  EXPECT_EQ(m_sink.reports,
+            (std::vector<std::string>{"progress 22 application/msexcel", "progress 14 " + file,
+                                      "data 16 0 0"}));
+  EXPECT_EQ(fs::path(file).extension(), ".XLS");
+  EXPECT_EQ(FileBytes(file), m_topics["sheet.xls"]);
+  // Reading comes from the cache file: the archive's source is used up already.
+  std::uint32_t count = 0;
+  char probe[16];
+  EXPECT_TRUE(m_archive.ReadTopicData(probe, sizeof probe, count));
+  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(ReadAll(*delivery, 9999), m_topics["sheet.xls"]);
+  std::uint32_t after = 1;
+  EXPECT_TRUE(delivery->Read(probe, sizeof probe, after));
+  EXPECT_EQ(after, 0u);
+}
+
+TEST_F(IECacheTest, TypesWithoutMimeTypeReportNone) {
+  std::unique_ptr<IECache> bitmap = Deliver("x.bmp");
+  EXPECT_NE(dynamic_cast<PassthroughCache*>(bitmap.get()), nullptr);
+  bitmap->Start();
+  EXPECT_EQ(m_sink.reports, (std::vector<std::string>{"data 13 10 10"}));
+  EXPECT_EQ(ReadAll(*bitmap), m_topics["x.bmp"]);
+
+  m_sink.reports.clear();
+  std::unique_ptr<IECache> plain = Deliver("README");
+  EXPECT_NE(dynamic_cast<FileCache*>(plain.get()), nullptr);
+  EXPECT_EQ(plain->GetType(), "");
+  plain->Start();
+  ASSERT_EQ(m_sink.reports.size(), 2u);
+  EXPECT_EQ(m_sink.reports[0], "progress 14 " + plain->GetCacheFileName());
+  EXPECT_EQ(fs::path(plain->GetCacheFileName()).extension(), "");
+  EXPECT_EQ(ReadAll(*plain), "no extension");
+}
+
+TEST_F(IECacheTest, TypeIsComparedInUpperCase) {
+  std::unique_ptr<IECache> document = Deliver("notes.Doc");
+  EXPECT_EQ(document->GetType(), "DOC");
+  document->Start();
+  EXPECT_EQ(m_sink.reports.front(), "progress 22 application/msword");
+  EXPECT_EQ(m_sink.reports.back(), "data 16 0 0");
+  EXPECT_EQ(ReadAll(*document), m_topics["notes.Doc"]);
+}
+
+TEST_F(IECacheTest, EmptyTopicEndsAtOnce) {
+  std::unique_ptr<IECache> delivery = Deliver("empty.txt");
+  delivery->Start();
+  EXPECT_EQ(m_sink.reports, (std::vector<std::string>{"progress 22 text/plain", "data 13 0 0"}));
+  EXPECT_EQ(ReadAll(*delivery), "");
+}
+
+TEST_F(IECacheTest, GeneratedPageIsHtmlPassedThrough) {
+  std::string page(1500, 'p');
+  m_archive.SetPage(page);
+  std::unique_ptr<IECache> delivery =
+      CreateDeliveryObject(&m_sink, "vexost://Manual/missing", &m_archive);
+  EXPECT_NE(dynamic_cast<PassthroughCache*>(delivery.get()), nullptr);
+  delivery->Start();
+  EXPECT_EQ(m_sink.reports, (std::vector<std::string>{"progress 22 text/html", "data 13 1500 1500"}));
+  EXPECT_EQ(ReadAll(*delivery, 1000), page);
+  EXPECT_TRUE(m_archive.GetPageText().empty());
+}
+
+TEST_F(IECacheTest, CacheFailuresThrowTheGenericError) {
+  SetUrlCacheAccessRefused(true);
+  std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+  try {
+    delivery->Start();
+    FAIL() << "no error";
+  } catch (CKelException* e) {
+    std::unique_ptr<CKelException> owned(e);
+    EXPECT_EQ(e->m_code, 1000u);
+    EXPECT_EQ(e->m_arg1, "CreateUrlCacheEntry failed.");
+  }
+  EXPECT_EQ(m_sink.reports, (std::vector<std::string>{"progress 22 application/msexcel"}));
+  EXPECT_TRUE(CacheEntryList::Instance().Urls().empty());
+}
+
+TEST_F(IECacheTest, RepeatedRequestsReplaceTheEntryAndAreListedOnce) {
+  std::string first, second;
+  {
+    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+    delivery->Start();
+    first = delivery->GetCacheFileName();
+  }
+  {
+    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+    delivery->Start();
+    second = delivery->GetCacheFileName();
+    EXPECT_EQ(ReadAll(*delivery), m_topics["sheet.xls"]);
+  }
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_TRUE(fs::exists(second));
+  EXPECT_EQ(CacheEntryList::Instance().Urls().size(), 1u);
+  EXPECT_EQ(CacheEntryList::Instance().Counter(), 2u);
+  CacheEntryList::Instance().Clear();
+  EXPECT_FALSE(fs::exists(second));
+}
+
+}  // namespace
