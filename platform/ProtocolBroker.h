@@ -6,6 +6,11 @@
 // on the way (progress such as the MIME type and the cache file name, data
 // notifications, a result) is handed on in the order it came.
 //
+// Handlers may report more than the browser's own statuses: the reader module
+// tells what a request came to (the page it served in place of a topic, a topic
+// that is missing) with the progress status of reader/client/ReaderOutcome.h,
+// which hosts find among the reports.
+//
 // The handler is driven synchronously on the caller's thread, as the browser's
 // apartment did: a handler that answers E_PENDING fails the request. One broker
 // serves one thread. The class factory of a scheme's handler is kept (and its

@@ -1,4 +1,5 @@
 // SwPlugProt as the protocol handler: the browser's calls after Start.
+#include "platform/Framework.h"
 #include "reader/IECache.h"
 #include "reader/SwPlugProt.h"
 

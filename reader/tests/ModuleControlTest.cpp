@@ -103,10 +103,12 @@ TEST_F(Control, BufferAddressComesWholeThroughDispatch) {
   EXPECT_EQ(number, 1);
   EXPECT_EQ(size, 2048);
   // The whole pointer: the record written there is the one SetData reads.
-  const std::string record = std::string("\3\0Abc", 5);
+  const std::string path = BuildArchive("given.vxb", "Given", 5, {{"p.htm", "given"}}, "p.htm");
+  std::string record;
+  ASSERT_TRUE(EncodeHandOverRecord({"Given", path, 5}, 2048, record));
   std::memcpy(reinterpret_cast<char*>(static_cast<std::uintptr_t>(address)), record.data(), record.size());
-  EXPECT_EQ(Invoke(kDispIdSetData, DISPATCH_METHOD, {Long(1), Long(1)}), E_FAIL)
-      << "the record lacks its path, firm code and text";
+  EXPECT_EQ(Invoke(kDispIdSetData, DISPATCH_METHOD, {Long(1), Long(1)}), S_OK);
+  EXPECT_EQ(Fetch("vexost://Given/").bytes, "given");
 }
 
 TEST_F(Control, SetDataAnswersByBufferAndAction) {
@@ -166,7 +168,7 @@ TEST_F(Control, FirstRecordOfANameStays) {
 
 TEST_F(Control, WebBrowserHoldsTheObjectItIsGiven) {
   RecordingSink browser;
-  EXPECT_EQ(m_control->putref_WebBrowser(&browser), S_OK);
+  EXPECT_EQ(m_control->putref_WebBrowser(static_cast<IInternetProtocolSink*>(&browser)), S_OK);
   EXPECT_EQ(browser.references, 1u);
   IUnknown* held = nullptr;
   EXPECT_EQ(m_control->get_WebBrowser(&held), S_OK);

@@ -77,7 +77,7 @@ TEST_F(Registration, ReadOnlyMachineHiveLeavesOutOnlyTheShellSettings) {
   ASSERT_EQ(RunVxRegSvr(std::string("/u '") + VXST_READER_MODULE + "'"), 0);
   setenv("VXST_REGISTRY_READONLY", "machine", 1);
   ASSERT_EQ(RunVxRegSvr(std::string("'") + VXST_READER_MODULE + "'"), 0);
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kShellKey));
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kShellKey, "Icon"), "<none>");
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, kHandlerKey + "\\InprocServer32"), VXST_READER_MODULE);
 }
 
