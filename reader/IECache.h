@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "archive/VxbFile.h"
+#include "base/KelException.h"
 #include "base/KelFile.h"
 #include "platform/UrlMon.h"
 
