@@ -8,7 +8,7 @@
 #include "platform/WinTypes.h"
 
 struct CKelFileSpecEntry {
-  // Kind bits kept from the specification (see ReadFileSpec), and the scan's marks.
+  // Kind bits kept from the file spec (see ReadFileSpec), and the scan's marks.
   static constexpr DWORD kWildcards = 0x100;
   static constexpr DWORD kReportedMissing = 0x800;
   static constexpr DWORD kNeverSearched = 0x1000;

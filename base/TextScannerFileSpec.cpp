@@ -59,7 +59,7 @@ void TextScanner::ReadRawFileSpec(std::string& out, unsigned flags, unsigned& ki
     if (c == '"') {
       ++m_pCursor;
       if (wholeRest) continue;
-      if (quoted) break;  // a closing quote ends the specification
+      if (quoted) break;  // a closing quote ends the file spec
       quoted = true;
       continue;
     }

@@ -16,7 +16,7 @@ namespace {
 struct Spec {
   std::string text;
   unsigned kind = 0;
-  std::string rest;  // what follows the specification
+  std::string rest;  // what follows the file spec
 };
 
 Spec ReadSpec(const char* text, unsigned flags = 0, const char* extension = nullptr,
