@@ -144,6 +144,8 @@ std::string JoinName(const std::string& folder, const std::string& name) {
 
 FileHook* InstallFileHook(FileHook* hook) { return g_hook.exchange(hook); }
 
+DWORD AskFileHook(FileCall call, const std::string& path) { return AskHook(call, path); }
+
 FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
   if (DWORD error = AskHook(FileCall::Open, path)) return FailOpen(error);
   const int dispositionFlags = DispositionFlags(disposition);

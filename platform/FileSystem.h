@@ -65,6 +65,7 @@ enum class FileCall {
   Delete,      // delete a file
   Rename,      // rename (the path is the old one)
   MakeFolder,  // create a folder
+  List,        // list the entries of a folder (the folder's path)
 };
 
 class FileHook {
@@ -81,6 +82,9 @@ class FileHook {
 
 // Installs HOOK (nullptr removes it); returns the previous one.
 FileHook* InstallFileHook(FileHook* hook);
+// What the installed hook says about CALL on PATH made by another part of this
+// layer (folder listings): ERROR_SUCCESS when there is no hook.
+DWORD AskFileHook(FileCall call, const std::string& path);
 
 FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags);
 // Reads until COUNT bytes are in or the file ends; DONE receives the number read.

@@ -42,12 +42,18 @@ void WriteMessageBoxText(std::FILE* out, const MessageBoxRequest& request) {
 UserInterfaceKind ChooseUserInterface(bool graphicalRegistered) {
   const char* choice = std::getenv("VXST_UI");
   if (choice != nullptr) {
-    if (std::strcmp(choice, "terminal") == 0) return UserInterfaceKind::Terminal;
+    if (std::strcmp(choice, "terminal") == 0 || std::strcmp(choice, "script") == 0)
+      return UserInterfaceKind::Terminal;
     if (std::strcmp(choice, "none") == 0) return UserInterfaceKind::None;
     if (std::strcmp(choice, "gtk") == 0 && graphicalRegistered) return UserInterfaceKind::Graphical;
   }
   if (OnTerminal()) return UserInterfaceKind::Terminal;
   return graphicalRegistered ? UserInterfaceKind::Graphical : UserInterfaceKind::None;
+}
+
+bool AnswersFromStandardInput() {
+  const char* choice = std::getenv("VXST_UI");
+  return isatty(STDIN_FILENO) || (choice != nullptr && std::strcmp(choice, "script") == 0);
 }
 
 void RegisterGraphicalMessageBoxes(MessageBoxFrontEnd* frontEnd) { g_graphical = frontEnd; }
@@ -62,7 +68,7 @@ MessageBoxFrontEnd& CurrentMessageBoxFrontEnd() {
       // Chosen by VXST_UI without a terminal at hand, it answers with the defaults.
       static TerminalMessageBoxes interactive(stdin, stderr, true);
       static TerminalMessageBoxes unattended(stdin, stderr, false);
-      return isatty(STDIN_FILENO) ? interactive : unattended;
+      return AnswersFromStandardInput() ? interactive : unattended;
     }
     case UserInterfaceKind::None: break;
   }

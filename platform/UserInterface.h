@@ -5,7 +5,10 @@
 //   - none: the text on standard error, every question answered with the default button;
 //   - graphical: registered by a program that links a toolkit (the viewer's GTK);
 //   - scripted: for tests, which queue answers and read back what was shown.
-// VXST_UI ("terminal", "gtk", "none") chooses the front-end; without it (or when
+// VXST_UI ("terminal", "gtk", "none", "script") chooses the front-end; "script"
+// is the terminal front-end reading every answer from standard input even when
+// that is no terminal, one line per question (tests drive programs so, and the
+// end of input answers with the default button). Without VXST_UI (or when
 // it names a graphical front-end nobody registered) the choice is automatic: the
 // terminal when standard input and standard error are terminals, else the
 // registered graphical front-end, else none.
@@ -135,6 +138,9 @@ class ScriptedMessageBoxes : public MessageBoxFrontEnd {
 // graphical one. Every user-interface service (message boxes, dialogs) follows it.
 enum class UserInterfaceKind { Terminal, Graphical, None };
 UserInterfaceKind ChooseUserInterface(bool graphicalRegistered);
+// Whether the terminal front-ends read answers from standard input: when it is
+// a terminal, or VXST_UI is "script".
+bool AnswersFromStandardInput();
 
 // Lets VXST_UI=gtk and the automatic choice use FRONTEND (nullptr withdraws it).
 // Called by a program that links a graphical toolkit.

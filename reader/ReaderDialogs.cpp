@@ -1,6 +1,5 @@
 #include "reader/ReaderDialogs.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -23,7 +22,7 @@ ReaderDialogFrontEnd& CurrentReaderDialogFrontEnd() {
   switch (ChooseUserInterface(g_graphical != nullptr)) {
     case UserInterfaceKind::Graphical: return *g_graphical;
     // Chosen by VXST_UI without a terminal at hand, it answers with the defaults.
-    case UserInterfaceKind::Terminal: return isatty(STDIN_FILENO) ? interactive : unattended;
+    case UserInterfaceKind::Terminal: return AnswersFromStandardInput() ? interactive : unattended;
     case UserInterfaceKind::None: break;
   }
   return unattended;

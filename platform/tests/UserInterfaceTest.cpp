@@ -124,6 +124,15 @@ TEST_F(FrontEndChoice, VxstUiNamesTheFrontEnd) {
   EXPECT_EQ(&CurrentMessageBoxFrontEnd(), &graphical);
 }
 
+TEST_F(FrontEndChoice, ScriptIsTheTerminalReadingAnswersFromInput) {
+  setenv("VXST_UI", "script", 1);
+  EXPECT_EQ(ChooseUserInterface(true), UserInterfaceKind::Terminal);
+  EXPECT_TRUE(AnswersFromStandardInput());
+  EXPECT_NE(dynamic_cast<TerminalMessageBoxes*>(&CurrentMessageBoxFrontEnd()), nullptr);
+  setenv("VXST_UI", "none", 1);
+  EXPECT_EQ(AnswersFromStandardInput(), isatty(STDIN_FILENO) != 0);
+}
+
 TEST_F(FrontEndChoice, WithoutTerminalTheGraphicalFrontEndOrNone) {
   if (OnTerminal()) GTEST_SKIP() << "run from a terminal";
   EXPECT_EQ(ChooseUserInterface(false), UserInterfaceKind::None);

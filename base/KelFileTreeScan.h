@@ -1,0 +1,109 @@
+// CKelFileTreeScan: walks a folder, and optionally every folder below it, and
+// hands each file whose name matches one of a list of patterns to the hooks of
+// a derived class, depth first: a folder's own files, then each subfolder with
+// everything below it, in listing order, before the next subfolder.
+//
+// The inherited path holds the folder or file being visited (the file handle is
+// not used). Listing failures are collected while walking and thrown as one
+// CKelFileException when the walk ends; exceptions thrown by the hooks end the
+// scan at once and pass to the caller.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/KelFile.h"
+#include "base/KelFileSpecList.h"
+
+class CKelFileException;
+
+class CKelFileTreeScan : public CKelFile {
+ public:
+  // Scan flags.
+  static constexpr DWORD kScanHidden = 0x2;       // include hidden files
+  static constexpr DWORD kScanSystem = 0x4;       // include system files
+  static constexpr DWORD kScanSubfolders = 0x10;  // descend into subfolders
+
+  // Options.
+  static constexpr DWORD kAllWhenEmpty = 0x1;      // an empty list scans "*.*"
+  static constexpr DWORD kReportMissing = 0x2;     // a name without wildcards that matches
+                                                   // nothing is handed out unchanged
+  static constexpr DWORD kEveryFolder = 0x4;       // OnFolder also for folders without matches
+  static constexpr DWORD kStopOnFolderError = 0x8; // a folder that cannot be listed ends the scan
+
+  // Longest folder path plus pattern that is searched.
+  static constexpr std::size_t kMaxPath = 260;
+
+  // A file found in a folder: the pattern it matched and its name.
+  struct FileEntry {
+    const CKelFileSpecEntry* pattern;
+    std::string name;
+  };
+  // A folder entered: its name (empty for the start folder), its subfolders in
+  // listing order and the files matched in it.
+  struct FolderNode {
+    std::string name;
+    std::vector<std::string> subfolders;
+    std::size_t nextSubfolder = 0;
+    std::vector<FileEntry> files;
+  };
+
+  CKelFileTreeScan();
+  ~CKelFileTreeScan() override;
+
+  // Frees the patterns, then resets the file.
+  void Reset() override;
+
+  // Takes the list's base folder (the current folder when it is empty) as the
+  // start, its entries as the patterns and, with its subfolder flag, adds
+  // kScanSubfolders to SCANFLAGS. An empty list scans "*.*" with kAllWhenEmpty,
+  // else nothing (and no subfolders).
+  void Prepare(const CKelFileSpecList& list, DWORD options, DWORD scanFlags);
+  // Walks the tree calling the hooks; then throws the pending listing error.
+  void Scan();
+
+  // The files matched in the folder being visited, and the subfolders found
+  // over the whole scan.
+  std::uint32_t GetFilesInFolder() const { return m_filesInFolder; }
+  std::uint32_t GetSubfolderCount() const { return m_subfoldersFound; }
+  // Folders entered below the start folder.
+  std::int32_t GetDepth() const { return m_depth; }
+  const std::vector<CKelFileSpecEntry>& GetPatterns() const { return m_patterns; }
+  DWORD GetScanFlags() const { return m_scanFlags; }
+
+ protected:
+  // The path holds the folder (no trailing separator but for a root).
+  virtual void OnFolder(FolderNode& folder);
+  // The path holds the file's full path.
+  virtual void OnFile(FileEntry& file);
+  // The path holds the folder.
+  virtual void OnFolderDone(FolderNode& folder);
+
+ private:
+  // Steps of one folder; the path holds it with its trailing separator.
+  void VisitFolder(FolderNode& folder);
+  void ListSubfolders(FolderNode& folder);
+  void CollectMatches(FolderNode& folder);
+  // Lists the folder with PATTERN and appends the candidates; true when the
+  // listing found an entry that is not a folder.
+  bool ListPattern(FolderNode& folder, const CKelFileSpecEntry& pattern, bool deduplicate);
+  void ApplyMissingRule(FolderNode& folder, CKelFileSpecEntry& pattern, bool found);
+  // Takes a listing failure ERROR of the folder being visited.
+  void NoteListingError(DWORD error);
+  void HandOut(FolderNode& folder);
+  // The folder text as the hooks see it.
+  std::string FolderForHooks(const std::string& folderPath) const;
+  char Separator() const;
+
+  DWORD m_scanFlags = 0;
+  DWORD m_options = 0;
+  DWORD m_workOptions = 0;
+  std::vector<CKelFileSpecEntry> m_patterns;
+  std::int32_t m_depth = 0;
+  std::uint32_t m_filesInFolder = 0;
+  std::uint32_t m_subfoldersFound = 0;
+  std::unique_ptr<CKelFileException> m_pendingError;
+  bool m_error = false;
+};
