@@ -41,6 +41,19 @@ bool HoldsBlank(const char* text) {
   return false;
 }
 
+// Whether ARG is a path with "/" separators rather than an option. The command
+// line's parsers end an unquoted file spec at "/", their option sign, so such a
+// path travels in double quotes. An argument that begins with an option sign
+// is an option ("/i", "-v0", "/o:/home/a/x.vxb") unless its text before the
+// first ':' holds another "/" ("/home/a/x.vxb").
+bool IsSlashPath(const char* arg) {
+  if (arg[0] != '/' && arg[0] != '-') return std::strchr(arg, '/') != nullptr;
+  for (const char* p = arg + 1; *p && *p != ':'; ++p) {
+    if (*p == '/') return true;
+  }
+  return false;
+}
+
 bool HasFolder(const std::string& path) { return path.find_first_of("\\/:") != std::string::npos; }
 
 // The folder part of PATH (without its last separator).
@@ -93,7 +106,7 @@ std::string CKelApp::BuildCommandLine(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc && argv[i]; ++i) {
     if (i > 0) line += ' ';
-    const bool quote = argv[i][0] == '\0' || HoldsBlank(argv[i]);
+    const bool quote = argv[i][0] == '\0' || HoldsBlank(argv[i]) || (i > 0 && IsSlashPath(argv[i]));
     if (quote) line += '"';
     line += argv[i];
     if (quote) line += '"';

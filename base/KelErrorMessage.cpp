@@ -107,7 +107,8 @@ std::uint32_t CKelErrorMessage::ShowMessageBox(const char* text) {
   else
     style = m_severity >= 1 ? MB_ICONSTOP : MB_ICONEXCLAMATION;
   style |= m_buttons & MB_TYPEMASK;
-  int answer = MessageBoxA(text, ExecutableName(), style, m_code);
+  const char* caption = m_caption.empty() ? ExecutableName() : m_caption.c_str();
+  int answer = MessageBoxA(text, caption, style, m_code);
   m_length = 0;
   m_output[0] = '\0';
   std::uint32_t buttons = m_buttons;

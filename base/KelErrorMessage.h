@@ -69,6 +69,7 @@ class CKelErrorMessage {
   std::uint32_t m_flags;
   std::string m_defaultLocation;  // used when the exception has no location
   std::string m_codePrefix;
+  std::string m_caption;          // caption of its message boxes; empty: the executable's name
 
  protected:
   // Appends TEXT at the cursor (as much as fits, never half a character).

@@ -4,6 +4,8 @@
 // shows it and hands the user's actions to OnOK and OnCancel.
 #pragma once
 
+#include <string>
+
 #include "platform/UserInterface.h"
 #include "platform/WinTypes.h"
 
@@ -37,3 +39,14 @@ class CDialog {
   bool m_ended = false;
   int m_result = 0;
 };
+
+// A dialog text without its "&" mnemonic marks ("&&" stands for "&"), for
+// front-ends that show dialogs as text.
+inline std::string WithoutMnemonics(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    out += text[i];
+  }
+  return out;
+}

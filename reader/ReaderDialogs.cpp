@@ -1,6 +1,5 @@
 #include "reader/ReaderDialogs.h"
 
-
 #include <cstdio>
 
 #include "platform/UserInterface.h"
@@ -26,13 +25,4 @@ ReaderDialogFrontEnd& CurrentReaderDialogFrontEnd() {
     case UserInterfaceKind::None: break;
   }
   return unattended;
-}
-
-std::string WithoutMnemonics(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-    out += text[i];
-  }
-  return out;
 }

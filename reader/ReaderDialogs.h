@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/Dialog.h"
+
 class DlgFirmCode;
 class DlgFileSelect;
 
@@ -44,6 +46,3 @@ void RegisterGraphicalReaderDialogs(ReaderDialogFrontEnd* frontEnd);
 // Puts FRONTEND in place of the chosen one (tests, the HTTP host); nullptr
 // returns to the choice.
 void SetReaderDialogFrontEnd(ReaderDialogFrontEnd* frontEnd);
-
-// A dialog text without its "&" mnemonic marks ("&&" stands for "&").
-std::string WithoutMnemonics(const std::string& text);

@@ -47,6 +47,13 @@ TEST(CommandLineTest, ArgumentsWithBlanksAreQuoted) {
   EXPECT_EQ(CommandLineOf({"voil\xC3\xA0", "x"}), " x");  // "à" holds no blank
 }
 
+TEST(CommandLineTest, PathsWithSlashesAreQuotedOptionsAreNot) {
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/i", "/home/a/docs/*.vxb", "/s"}), " /i \"/home/a/docs/*.vxb\" /s");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/a.vxb", "b.vxb"}), " /I \"docs/a.vxb\" b.vxb");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/o:/home/a/x.vxb", "-v0"}), " /o:/home/a/x.vxb -v0");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/o", "/home/a/x.vxb"}), " /o \"/home/a/x.vxb\"");
+}
+
 TEST(CommandLineTest, ProgramNameEndsAtTheFirstBlankOutsideQuotes) {
   EXPECT_EQ(CKelApp::SkipProgramName("\"a b\"c d"), " d");
   EXPECT_EQ(CKelApp::SkipProgramName("prog\t/x"), "\t/x");

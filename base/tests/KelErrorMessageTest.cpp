@@ -44,6 +44,12 @@ TEST_F(ReportTest, FileErrorWithLocation) {
   EXPECT_EQ(boxes.shown().back().helpContext, 1031u);
 }
 
+TEST_F(ReportTest, AProgramMayNameTheCaption) {
+  messages.m_caption = "Stowra Document Registration";
+  Box(CKelException(1001, "a.vxb"));
+  EXPECT_EQ(boxes.shown().back().caption, "Stowra Document Registration");
+}
+
 TEST_F(ReportTest, CodeWithoutTextIsToldAsGenericOfItsRange) {
   EXPECT_EQ(OneLine(CKelException(1234, "ignored")),
             "fatal error VK1000 - Undocumented/internal (1234).");

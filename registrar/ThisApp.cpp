@@ -1,0 +1,191 @@
+#include "registrar/ThisApp.h"
+
+#include <cerrno>
+#include <memory>
+
+#include "base/KelErrorMessage.h"
+#include "base/KelException.h"
+#include "base/messages/MessageTable.h"
+#include "platform/DriveType.h"
+#include "platform/UserInterface.h"
+#include "registrar/BrowseDialogFrontEnd.h"
+#include "registrar/DlgDocumentBrowse.h"
+#include "registrar/ShellSettings.h"
+#include "registrar/ThisCmdParse.h"
+#include "registrar/ThisFileTreeScan.h"
+
+const KelAppDescriptor ThisApp::kDescriptor = {registrar::kTitle, "VK", "VEXO-KEY\\Stowra",
+                                               "VEXO-SYSTEMS", 0x300};
+
+namespace {
+
+constexpr std::size_t kFileSpecCapacity = 200;
+
+// The program's name as the help text shows it.
+std::string ProgramName() { return program_invocation_short_name; }
+
+}  // namespace
+
+ThisApp::ThisApp() : CKelApp(&kDescriptor), m_catalog(kDescriptor) {
+  m_fileSpecs.reserve(kFileSpecCapacity);
+}
+
+ThisApp::~ThisApp() = default;
+
+bool ThisApp::InitInstance() {
+  CKelApp::InitInstance();
+  m_exitCode = RunCommandLine();
+  return false;
+}
+
+int ThisApp::ExitInstance() {
+  CKelApp::ExitInstance();
+  return m_exitCode;
+}
+
+int ThisApp::RunCommandLine() {
+  InstallMessageTable();
+  auto* messages = new CKelErrorMessage(nullptr, 0, kDescriptor.codePrefix);
+  messages->m_caption = registrar::kTitle;
+  SetErrorMessage(messages);
+  try {
+    return Execute();
+  } catch (CException* e) {
+    return ProcessMainLoopException(e);
+  }
+}
+
+int ThisApp::Execute() {
+  CKelCmdParse probe(GetCommandLine().c_str());
+  const int server = probe.CheckServerSwitch();
+  if (server != 2) return RunServerSwitch(server == 1);
+  Parse();
+  if (m_parseError != 0 || m_helpRequested) {
+    ShowHelp(m_helpRequested);
+    return kExitHelp;
+  }
+  if (m_nothingGiven) m_listDialog = true;
+  RunCommands();
+  return kExitDone;
+}
+
+int ThisApp::RunServerSwitch(bool registerSettings) {
+  const std::string module = ModuleFilePath();
+  DWORD error = ERROR_SUCCESS;
+  const bool done = registerSettings ? registrar::RegisterShellSettings(module, error)
+                                     : registrar::UnregisterShellSettings(module, error);
+  if (done) return kExitDone;
+  // A refused registry is told, not passed over as success.
+  CKelException failure(2000, registerSettings ? "the shell settings cannot be written (system error %1)"
+                                               : "the shell settings cannot be removed (system error %1)",
+                        std::to_string(error));
+  GetErrorMessage()->Report(&failure);
+  return kExitHelp;
+}
+
+void ThisApp::Parse() {
+  CKelErrorMessage* messages = GetErrorMessage();
+  const std::string savedLocation = messages->m_defaultLocation;
+  messages->m_defaultLocation = "Command line";
+  const std::string text = GetCommandLine();
+  ThisCmdParse parser(*this, text.c_str());
+  try {
+    parser.ParseCommandLine();
+  } catch (...) {
+    messages->m_defaultLocation = savedLocation;
+    throw;
+  }
+  messages->m_defaultLocation = savedLocation;
+}
+
+void ThisApp::ReportCommandLineError(CKelException* e) {
+  if (m_parseError == 0) m_parseError = e->m_code;
+  GetErrorMessage()->Report(e);
+}
+
+void ThisApp::AddFileGroups(CKelFileSpecList list, bool unregister) {
+  if (list.baseFolder.empty() && list.entries.empty()) return;
+  m_nothingGiven = false;
+  if (m_placement == kUndecided) AskPlacement();
+  m_fileSpecs.push_back({std::move(list), unregister, m_placement == kAllUsers});
+}
+
+void ThisApp::AskPlacement() {
+  if (m_placement != kUndecided) return;
+  if (m_parseError != 0 || !m_catalog.CanWriteAllUsers()) {
+    m_placement = kCurrentUser;
+    return;
+  }
+  switch (MessageBoxA(registrar::kAllUsersQuestion, registrar::kTitle, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: m_placement = kAllUsers; break;
+    case IDNO: m_placement = kCurrentUser; break;
+    default: CKelAbortException::Throw(kExitHelp);
+  }
+}
+
+stow::Placement ThisApp::CurrentPlacement() const {
+  return m_placement == kAllUsers ? stow::Placement::AllUsers : stow::Placement::CurrentUser;
+}
+
+void ThisApp::Tidy() {
+  AskPlacement();
+  const unsigned removed = m_catalog.RemoveDeadEntries(
+      CurrentPlacement(), [this](const std::string& path) { return ConfirmRemoval(path); });
+  if (m_outputLevel >= 1) ShowMessage(registrar::TidyResultText(removed), MB_OK | MB_ICONINFORMATION);
+}
+
+bool ThisApp::ConfirmRemoval(const std::string& path) {
+  const std::string question = registrar::TidyQuestion(path, GetDriveTypeOfPath(path));
+  if (question.empty()) return true;
+  return MessageBoxA(question.c_str(), registrar::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void ThisApp::RunCommands() {
+  ScanAll(true);
+  ScanAll(false);
+  if (!m_fileSpecs.empty()) ShowSummary();
+  for (const registrar::OpenRequest& request : m_openRequests) {
+    registrar::OpenDocument(request, *GetErrorMessage());
+  }
+  if (m_listDialog) ShowListDialog();
+}
+
+void ThisApp::ScanAll(bool unregister) {
+  for (const FileSpecEntry& entry : m_fileSpecs) {
+    if (entry.unregister != unregister) continue;
+    ThisFileTreeScan scan(entry.unregister, entry.allUsers, kDescriptor, m_counters, *GetErrorMessage());
+    scan.Run(entry.list);
+  }
+}
+
+void ThisApp::ShowSummary() {
+  if (m_outputLevel == 0) return;
+  std::string text;
+  if (m_counters.filesScanned > 0) {
+    text = registrar::SummaryText(m_counters);
+  } else if (m_fileSpecs.size() == 1 && m_fileSpecs[0].list.entries.size() == 1 &&
+             !(m_fileSpecs[0].list.entries[0].kind & CKelFileSpecEntry::kWildcards)) {
+    // One named file that is not there: name it.
+    CKelFile file(m_fileSpecs[0].list.baseFolder);
+    file.AppendName(m_fileSpecs[0].list.entries[0].text);
+    text = registrar::FileNotFoundText(file.GetPath());
+  } else {
+    text = registrar::kNoFilesFound;
+  }
+  ShowMessage(text, MB_OK | MB_ICONINFORMATION);
+}
+
+void ThisApp::ShowListDialog() {
+  DlgDocumentBrowse dialog(m_catalog, [this](const registrar::OpenRequest& request) {
+    registrar::OpenDocument(request, *GetErrorMessage());
+  });
+  dialog.DoModal(CurrentBrowseDialogFrontEnd());
+}
+
+void ThisApp::ShowHelp(bool full) {
+  ShowMessage(registrar::HelpText(ProgramName(), full), MB_OK | MB_ICONINFORMATION);
+}
+
+void ThisApp::ShowMessage(const std::string& text, DWORD style) {
+  MessageBoxA(text.c_str(), registrar::kTitle, style);
+}
