@@ -16,8 +16,8 @@ inline constexpr const char* kNoMissingLinks =
 inline constexpr const char* kCatalogErrors =
     "It seems that the document registrations has errors. Please call vxstreg \r\n with the "
     "tidy option /t.";
-inline constexpr const char* kReaderNotRegistered =
-    "The Reader module libvxstrd.so is not registered.";
+// A message text: the message adds the final period.
+inline constexpr const char* kReaderNotRegistered = "The Reader module libvxstrd.so is not registered";
 
 // The run-wide counters.
 struct RunCounters {

@@ -1,6 +1,7 @@
 #include "registrar/ThisCmdParse.h"
 
 #include <cstring>
+#include <string>
 #include <memory>
 
 #include "base/KelException.h"
@@ -19,7 +20,9 @@ constexpr std::size_t kMaxOpenArgument = 255;
 registrar::OpenRequest OpenRequestOf(const std::string& token) {
   std::string path;
   try {
-    CKelParse parser(token.c_str());
+    // Quoted, since "/" would end an unquoted file spec.
+    const std::string quoted = "\"" + token + "\"";
+    CKelParse parser(quoted.c_str());
     parser.ReadFileSpec(path, vxs::TextScanner::kFullPath, nullptr, ".vxb");
   } catch (CKelException* e) {
     e->Delete();
@@ -104,7 +107,10 @@ void ThisCmdParse::ReadOpenRequest() {
   const unsigned char first = SkipBlanks();
   if (first == 0 || (c != ':' && IsOptionChar(first))) ThrowAtToken(2003);
   std::string token;
-  ReadString(token, kEndAtBlank | kRaw, kMaxOpenArgument);
+  // Raw, so that backslashes in paths stay; the quotes are taken off here.
+  ReadString(token, kEndAtBlank | kRaw, kMaxOpenArgument + 2);
+  std::erase(token, '"');
+  if (token.size() > kMaxOpenArgument) ThrowAtToken(2007);
   if (token.empty()) ThrowAtToken(2003);
   m_app.m_openRequests.push_back(OpenRequestOf(token));
 }
