@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 #include <memory>
 
 #include "base/KelException.h"
@@ -48,15 +49,41 @@ void ThisCmdParse::ParseCommandLine() {
 }
 
 void ThisCmdParse::ReadTrailingList() {
-  CKelFileSpecList list;
-  ParseFileSpecList(list, nullptr, kListFlags, true);
+  std::vector<CKelFileSpecList> lists = ReadLists();
   // The end of the line is checked first, so that a faulty line asks nothing.
   if (SkipBlanks() != 0) {
     SetTokenStart(GetCursor());
     MarkTokenEnd(kTokenToTextEnd);
     ThrowAtToken(2022);
   }
-  m_app.AddFileGroups(std::move(list), false);
+  for (CKelFileSpecList& list : lists) m_app.AddFileGroups(std::move(list), false);
+}
+
+std::vector<CKelFileSpecList> ThisCmdParse::ReadLists() {
+  std::vector<CKelFileSpecList> lists;
+  for (;;) {
+    CKelFileSpecList list;
+    bool complete = true;
+    try {
+      ParseFileSpecList(list, nullptr, kListFlags, true);
+    } catch (CKelException* e) {
+      // A later file spec with a folder of its own (a path the shell expanded
+      // from a pattern) begins the next list.
+      if (e->m_code != kFolderInLaterSpec || list.entries.empty()) throw;
+      e->Delete();
+      SetCursor(m_pTokenStart);
+      complete = false;
+    }
+    const bool sameFolder = !lists.empty() && lists.back().baseFolder == list.baseFolder &&
+                            !(lists.back().flags & CKelFileSpecList::kSubfolders);
+    if (sameFolder) {
+      lists.back().flags |= list.flags;
+      lists.back().entries.insert(lists.back().entries.end(), list.entries.begin(), list.entries.end());
+    } else {
+      lists.push_back(std::move(list));
+    }
+    if (complete) return lists;
+  }
 }
 
 bool ThisCmdParse::HandleOption() {
@@ -80,9 +107,7 @@ bool ThisCmdParse::HandleOption() {
 }
 
 void ThisCmdParse::ReadFileGroups(bool unregister) {
-  CKelFileSpecList list;
-  ParseFileSpecList(list, nullptr, kListFlags, true);
-  m_app.AddFileGroups(std::move(list), unregister);
+  for (CKelFileSpecList& list : ReadLists()) m_app.AddFileGroups(std::move(list), unregister);
 }
 
 void ThisCmdParse::ReadOutputLevel() {

@@ -3,7 +3,10 @@
 // once and ends parsing.
 #pragma once
 
+#include <vector>
+
 #include "base/KelCmdParse.h"
+#include "base/KelFileSpecList.h"
 
 class ThisApp;
 
@@ -18,6 +21,8 @@ class ThisCmdParse : public CKelCmdParse {
 
   // The flags of every file-group list.
   static constexpr unsigned kListFlags = kWildcards | kEndAtOption | kFullPath;
+  // The error of a folder in a file spec after the first of a list.
+  static constexpr std::uint32_t kFolderInLaterSpec = 2101;
 
  protected:
   bool HandleOption() override;
@@ -25,6 +30,10 @@ class ThisCmdParse : public CKelCmdParse {
 
  private:
   void ReadFileGroups(bool unregister);
+  // One or more file-group lists: a file spec with a folder after the first
+  // begins a new list (the shell hands expanded patterns over as paths), and
+  // lists of the same folder are joined.
+  std::vector<CKelFileSpecList> ReadLists();
   void ReadOpenRequest();
   void ReadOutputLevel();
   void ReadTrailingList();

@@ -30,6 +30,26 @@ TEST_F(RunTest, AFolderTreeIsRegisteredAndATextFileIsReportedOnce) {
   EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), "#2");
 }
 
+TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
+  const std::string a = MakeArchive("a.vxb", "Alpha");
+  const std::string b = MakeArchive("b.vxb", "Beta");
+  const std::string notes = MakeText("notes.vxb");
+  const std::string c = MakeArchive("sub/c.vxb", "Gamma");
+  const Outcome run = Run({"/C", "/I", a, b, notes, c});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.err.find(BoxText("4 files in 2 folders scanned:\nArchives: 3 files registered.\n")),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(Count(run.err, "VK1009"), 1u);
+  EXPECT_EQ(Doc("Gamma"), c);
+  const Outcome trailing = Run({"/C", "/U", a, b, "/I", c});
+  EXPECT_EQ(trailing.err, BoxText("3 files in 2 folders scanned:\nArchives: 2 files unregistered.\n"));
+  EXPECT_EQ(Doc("Alpha"), "#2");
+  EXPECT_EQ(Doc("Gamma"), c);
+  Run({"/C", a, b});
+  EXPECT_EQ(Doc("Beta"), b);
+}
+
 TEST_F(RunTest, AnArchiveAlreadyRegisteredWithTheSamePathIsNotCounted) {
   MakeArchive("a.vxb", "Alpha");
   MakeArchive("b.vxb", "Beta");
