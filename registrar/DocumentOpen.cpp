@@ -46,9 +46,11 @@ class ReaderBinding {
   GetDocumentFileNameAProc m_function = nullptr;
 };
 
+// The module stays loaded until the process ends: what it made lives on in it
+// to the end (unloading it early would strand that memory).
 ReaderBinding& Binding() {
-  static ReaderBinding binding;
-  return binding;
+  static ReaderBinding* const binding = new ReaderBinding;
+  return *binding;
 }
 
 // Opens PATH as an archive and closes it again; false when it is none.

@@ -39,6 +39,9 @@ bool ThisApp::InitInstance() {
 }
 
 int ThisApp::ExitInstance() {
+  // The catalog's key is closed while the registry is still there: the
+  // application object outlives the registry's process-wide state.
+  m_catalog.Close();
   CKelApp::ExitInstance();
   return m_exitCode;
 }

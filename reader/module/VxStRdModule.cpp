@@ -2,6 +2,7 @@
 // module starts when it is loaded and ends when it is unloaded.
 #include <cstdlib>
 
+#include "platform/RegistryControl.h"
 #include "platform/UserInterface.h"
 #include "reader/DocumentFileName.h"
 #include "reader/ModuleRegistration.h"
@@ -23,6 +24,8 @@ void EndModule() { theApp.ExitInstance(); }
 struct ModuleStart {
   ModuleStart() {
     theApp.InitInstance();
+    // The end closes the reader's registry keys: the registry must outlive it.
+    RegistryEnsureState();
     std::atexit(&EndModule);
   }
 } g_moduleStart;
