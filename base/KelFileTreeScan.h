@@ -71,7 +71,6 @@ class CKelFileTreeScan : public CKelFile {
   // Folders entered below the start folder.
   std::int32_t GetDepth() const { return m_depth; }
   const std::vector<CKelFileSpecEntry>& GetPatterns() const { return m_patterns; }
-  DWORD GetScanFlags() const { return m_scanFlags; }
 
  protected:
   // The path holds the folder (no trailing separator but for a root).

@@ -48,12 +48,6 @@ class ThisApp : public CKelApp {
   // exception that escapes is reported as the frame reports it.
   int RunCommandLine();
 
-  const registrar::RunCounters& GetCounters() const { return m_counters; }
-  const std::vector<FileSpecEntry>& GetFileSpecs() const { return m_fileSpecs; }
-  const std::vector<registrar::OpenRequest>& GetOpenRequests() const { return m_openRequests; }
-  std::uint8_t GetPlacement() const { return m_placement; }
-  int GetOutputLevel() const { return m_outputLevel; }
-
  private:
   friend class ThisCmdParse;
 
