@@ -1,6 +1,6 @@
 // vxstserve: serves document archives to any web browser.
 //
-//   vxstserve [ARCHIVE...] [--port N] [--address A] [--open]
+//   vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--open]
 //
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
@@ -27,14 +27,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--open]\n"
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--open]\n"
     "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port).\n"
+    "  --cache-mb N   keeps up to N MiB of answers for the archives named here (default 64, 0: none)\n"
     "  --open   opens the first URL in the desktop's browser\n";
 
 struct Options {
   std::vector<std::string> archives;
   std::string address = "127.0.0.1";
   std::uint16_t port = 0;
+  std::size_t cacheMegabytes = 64;
   bool open = false;
 };
 
@@ -46,6 +48,11 @@ bool ParsePort(const std::string& text, std::uint16_t& port) {
   return true;
 }
 
+bool ParseCacheSize(const std::string& text, std::size_t& megabytes) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+  return ec == std::errc() && end == text.data() + text.size() && megabytes <= 65536;
+}
+
 bool ParseArguments(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
@@ -54,6 +61,9 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
       options.open = true;
     } else if (word == "--port") {
       if (!hasValue || !ParsePort(argv[++i], options.port)) return error = "--port needs a number from 0 to 65535", false;
+    } else if (word == "--cache-mb") {
+      if (!hasValue || !ParseCacheSize(argv[++i], options.cacheMegabytes))
+        return error = "--cache-mb needs a number from 0 to 65536", false;
     } else if (word == "--address") {
       if (!hasValue) return error = "--address needs an IPv4 address", false;
       options.address = argv[++i];
@@ -166,6 +176,8 @@ int main(int argc, char** argv) {
   ReaderGateway::Options gatewayOptions;
   gatewayOptions.modulePath = module;
   gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
+  gatewayOptions.handedArchives = handed;
+  gatewayOptions.cacheBound = options.cacheMegabytes << 20;
   gateway = std::make_unique<ReaderGateway>(gatewayOptions);
   if (!server.Start(error)) {
     std::fprintf(stderr, "vxstserve: %s\n", error.c_str());

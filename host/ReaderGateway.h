@@ -2,7 +2,8 @@
 // reader module serve it through the protocol broker, drains the answer into a
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
-// apartment requires.
+// apartment requires. Topics of the archives handed to the reader are kept in a
+// response cache and sent again without the reader while their file is unchanged.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "host/HttpExchange.h"
+#include "host/ResponseCache.h"
 #include "platform/ProtocolBroker.h"
+#include "reader/client/ReaderControlClient.h"
 
 class ReaderGateway {
  public:
@@ -18,6 +21,8 @@ class ReaderGateway {
     std::vector<std::string> allowedHosts;  // Host header values accepted
     std::size_t memoryBound = 8 * 1024 * 1024;  // larger bodies go to a temporary file
     std::string modulePath;  // the reader module, the only source of res:// images
+    std::vector<HandedArchive> handedArchives;  // their topics are cached
+    std::size_t cacheBound = 64 * 1024 * 1024;  // bytes of all cached bodies
   };
 
   explicit ReaderGateway(Options options);
@@ -26,14 +31,25 @@ class ReaderGateway {
 
   // The vexost: URL an HTTP target names ("/" the list page), or "" for none.
   static std::string VexostUrlOf(const std::string& target);
+  // The file of the handed archive that URL names plainly by name (no file path,
+  // firm code, escape or topic text that could change which archive is meant),
+  // or "": only such answers may be cached.
+  static std::string HandedArchiveOf(const std::string& url,
+                                     const std::vector<HandedArchive>& handed);
 
  private:
   HttpResponse ServeReader(const HttpRequest& request, const std::string& url);
   HttpResponse ServeResource(const HttpRequest& request, const std::string& url);
-  HttpResponse Finish(const HttpRequest& request, int status, std::string mimeType,
-                      std::shared_ptr<const ResponseBody> body);
+  // The topic at URL from the cache or the reader; null with RESPONSE set when
+  // the reader served no topic.
+  std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response);
+  // The gzip form of ANSWER (cached with it), or null when it does not pay.
+  std::shared_ptr<const CachedAnswer> Compressed(const std::string& url,
+                                                 const std::shared_ptr<const CachedAnswer>& answer);
+  HttpResponse Finish(const HttpRequest& request, int status, const CachedAnswer& answer);
 
   Options m_options;
   ProtocolBroker m_broker;
+  ResponseCache m_cache;
   std::int64_t m_startTime;
 };

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 
@@ -33,17 +34,34 @@ int OpenAnonymousFile() {
 
 }  // namespace
 
-ResponseBody::ResponseBody(std::size_t memoryBound) : m_memoryBound(memoryBound) {}
+ResponseBody::ResponseBody(std::size_t memoryBound)
+    : m_memoryBound(memoryBound),
+      m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))),
+      m_adler(static_cast<std::uint32_t>(adler32(0, nullptr, 0))) {}
+
+ResponseBody::ResponseBody(std::string&& bytes) : ResponseBody(bytes.size()) {
+  AddToDigest(bytes);
+  m_size = bytes.size();
+  m_memory = std::move(bytes);
+}
+
+void ResponseBody::AddToDigest(std::string_view bytes) {
+  // zlib takes at most 4 GiB per call.
+  for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {
+    auto piece = bytes.substr(at, 1u << 30);
+    auto data = reinterpret_cast<const Bytef*>(piece.data());
+    auto size = static_cast<uInt>(piece.size());
+    m_crc = static_cast<std::uint32_t>(crc32(m_crc, data, size));
+    m_adler = static_cast<std::uint32_t>(adler32(m_adler, data, size));
+  }
+}
 
 ResponseBody::~ResponseBody() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
 bool ResponseBody::Append(std::string_view bytes) {
-  for (unsigned char c : bytes) {
-    m_digest ^= c;
-    m_digest *= 1099511628211ull;
-  }
+  AddToDigest(bytes);
   m_size += bytes.size();
   if (m_fd < 0 && m_memory.size() + bytes.size() > m_memoryBound && !SpillToFile()) return false;
   if (m_fd < 0) {

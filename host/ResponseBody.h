@@ -11,6 +11,8 @@
 class ResponseBody {
  public:
   explicit ResponseBody(std::size_t memoryBound);
+  // A body held in memory whole, taking BYTES without a copy.
+  explicit ResponseBody(std::string&& bytes);
   ResponseBody(const ResponseBody&) = delete;
   ResponseBody& operator=(const ResponseBody&) = delete;
   ~ResponseBody();
@@ -22,15 +24,18 @@ class ResponseBody {
   bool InMemory() const { return m_fd < 0; }
   const std::string& Memory() const { return m_memory; }
   int FileDescriptor() const { return m_fd; }
-  // FNV-1a over all bytes, for the entity tag.
-  std::uint64_t Digest() const { return m_digest; }
+  // CRC-32 and Adler-32 of all bytes, for the entity tag: both run word-wise and
+  // go along with the pieces as they come.
+  std::uint64_t Digest() const { return std::uint64_t{m_crc} << 32 | m_adler; }
 
  private:
   bool SpillToFile();
+  void AddToDigest(std::string_view bytes);
 
   std::size_t m_memoryBound;
   std::string m_memory;
   int m_fd = -1;
   std::uint64_t m_size = 0;
-  std::uint64_t m_digest = 1469598103934665603ull;
+  std::uint32_t m_crc;
+  std::uint32_t m_adler;
 };

@@ -4,7 +4,8 @@
 #
 #   bench/host/run.sh [BUILD_DIR] [DOC_DIR]
 #
-# Environment: DURATION (wrk seconds per page, default 10), THREADS (2), CONNECTIONS (16).
+# Environment: DURATION (wrk seconds per page, default 10), THREADS (2), CONNECTIONS (16),
+# SERVE_ARGS (more vxstserve options, e.g. "--cache-mb 0" to measure the reader every time).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -50,7 +51,7 @@ ls -l "$scratch/docs.vxb" | awk '{print "archive size: " $5 " bytes"}'
 # vxstserve, in a scratch registry and cache.
 mkdir -p "$scratch/registry" "$scratch/cache"
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
-  "$build/host/vxstserve" "$scratch/docs.vxb" >"$scratch/vxstserve.out" 2>"$scratch/vxstserve.err" &
+  "$build/host/vxstserve" "$scratch/docs.vxb" ${SERVE_ARGS:-} >"$scratch/vxstserve.out" 2>"$scratch/vxstserve.err" &
 serve_pid=$!
 pids+=("$serve_pid")
 for _ in $(seq 100); do [ -s "$scratch/vxstserve.out" ] && break; sleep 0.1; done
@@ -109,6 +110,7 @@ measure() { # label url
   grep -E '^ *(Socket errors|Non-2xx)' <<<"$out" | sed 's/^ */             /' || true
 }
 
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 rss_before=$(resident_kb)
 echo "wrk: $threads threads, $connections connections, ${duration}s per page"
 for entry in "small:$small" "medium:$medium" "largest:$largest"; do
