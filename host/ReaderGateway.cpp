@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <map>
 #include <ctime>
 #include <memory>
 
+#include "host/DialogPages.h"
+#include "host/FormData.h"
 #include "host/HttpCaching.h"
 #include "host/PageLinks.h"
 #include "host/PageOutcome.h"
@@ -83,7 +87,11 @@ ReaderGateway::ReaderGateway(Options options)
     : m_options(std::move(options)),
       m_broker(256 * 1024),
       m_cache(m_options.cacheBound, m_options.cacheBound / 4),
-      m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {}
+      m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {
+  std::string error;
+  if (!m_options.modulePath.empty() && !m_dialogs.Attach(m_options.modulePath, error))
+    std::fprintf(stderr, "vxstserve: the reader's dialogs stay on standard error: %s\n", error.c_str());
+}
 
 std::string ReaderGateway::VexostUrlOf(const std::string& target) {
   if (target == "/") return "vexost:";
@@ -115,13 +123,14 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
     response.SetText(403, "text/plain; charset=utf-8", "Unknown host name.\n");
     return response;
   }
+  if (request.target.size() > kMaxTarget) {
+    response.SetText(414, "text/plain; charset=utf-8", "URL too long.\n");
+    return response;
+  }
+  if (request.method == "POST") return ServeFormPost(request);
   if (request.method != "GET" && request.method != "HEAD") {
     response.SetText(405, "text/plain; charset=utf-8", "Only GET and HEAD are served.\n");
     response.SetHeader("Allow", "GET, HEAD");
-    return response;
-  }
-  if (request.target.size() > kMaxTarget) {
-    response.SetText(414, "text/plain; charset=utf-8", "URL too long.\n");
     return response;
   }
   if (StartsWithNoCase(request.target, "/res://")) return ServeResource(request, request.target.substr(1));
@@ -143,16 +152,70 @@ HttpResponse ReaderGateway::ServeReader(const HttpRequest& request, const std::s
   return Finish(request, 200, *answer);
 }
 
+HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
+  HttpResponse response;
+  const std::string url = VexostUrlOf(request.target);
+  if (url.empty() || !StartsWithNoCase(url, kScheme)) {
+    response.SetText(405, "text/plain; charset=utf-8", "Only the file dialog's form is posted.\n");
+    response.SetHeader("Allow", "GET, HEAD");
+    return response;
+  }
+  // A page of another site must not drive the reader: browsers name the page
+  // that posts a form in its Origin header.
+  const auto& hosts = m_options.allowedHosts;
+  if (std::none_of(hosts.begin(), hosts.end(),
+                   [&](const std::string& host) { return request.origin == "http://" + host; })) {
+    response.SetText(403, "text/plain; charset=utf-8", "Forms are taken from this host's own pages only.\n");
+    return response;
+  }
+  if (!StartsWithNoCase(request.contentType, "application/x-www-form-urlencoded")) {
+    response.SetText(415, "text/plain; charset=utf-8", "The form is posted as application/x-www-form-urlencoded.\n");
+    return response;
+  }
+  std::map<std::string, std::string> fields = ParseFormData(request.body);
+  if (fields["path"].empty()) {
+    response.SetText(400, "text/plain; charset=utf-8", "The form names no file path.\n");
+    return response;
+  }
+  const WebDialogs::FileAnswer answer{fields["path"], !fields["update"].empty()};
+  // The reader asks for the file on the request after the one that found it
+  // missing: when it did not ask, the request is made once more.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    response = HttpResponse{};
+    const bool served = ReadTopic(url, response, answer) != nullptr;
+    if (served || m_dialogs.AnswerTaken()) break;
+  }
+  if (m_dialogs.FileSelectShown()) return response;  // the path was refused: the form again
+  response = HttpResponse{};
+  response.SetText(303, "text/plain; charset=utf-8", "See " + request.target + "\n");
+  response.SetHeader("Location", request.target);
+  return response;
+}
+
+bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response) const {
+  std::string page;
+  if (const auto& firmCode = m_dialogs.FirmCodeShown()) page = FirmCodePage(*firmCode, url);
+  else if (const auto& file = m_dialogs.FileSelectShown()) page = FileSelectPage(*file, m_dialogs.Messages(), url);
+  else return false;
+  response.SetText(200, "text/html; charset=utf-8", std::move(page));
+  response.SetHeader("Cache-Control", "no-store");
+  return true;
+}
+
 std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(const std::string& url,
-                                                             HttpResponse& response) {
+                                                             HttpResponse& response,
+                                                             std::optional<WebDialogs::FileAnswer> fileAnswer) {
   const std::string archive = HandedArchiveOf(url, m_options.handedArchives);
   std::optional<FileStamp> stamp;
   if (!archive.empty()) {
-    if (std::shared_ptr<const CachedAnswer> kept = m_cache.Find(url)) return kept;
+    if (!fileAnswer)
+      if (std::shared_ptr<const CachedAnswer> kept = m_cache.Find(url)) return kept;
     stamp = StampOfFile(archive);  // before reading: a change meanwhile shows later
   }
   Drain drain(m_options.memoryBound);
+  m_dialogs.BeginRequest(std::move(fileAnswer));
   HRESULT hr = m_broker.Stream(url, drain);
+  if (DialogPage(url, response)) return nullptr;
   if (drain.writeFailed) {
     response.SetText(500, "text/plain; charset=utf-8", "The response could not be buffered.\n");
     return nullptr;
@@ -172,9 +235,9 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(const std::string& 
     response = Finish(HttpRequest{}, status, *AnswerOf(std::move(mimeType), std::move(body)));
     return nullptr;
   }
-  std::shared_ptr<const CachedAnswer> answer = AnswerOf(std::move(mimeType), std::move(body));
-  if (stamp && SUCCEEDED(hr) && !drain.readerPage) m_cache.Store(url, archive, *stamp, answer);
-  return answer;
+  std::shared_ptr<const CachedAnswer> topic = AnswerOf(std::move(mimeType), std::move(body));
+  if (stamp && SUCCEEDED(hr) && !drain.readerPage) m_cache.Store(url, archive, *stamp, topic);
+  return topic;
 }
 
 std::shared_ptr<const CachedAnswer> ReaderGateway::Compressed(

@@ -2,7 +2,8 @@
 // reader module serve it through the protocol broker, drains the answer into a
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
-// apartment requires. Topics of the archives handed to the reader are kept in a
+// apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
+// file dialog's form is the only thing posted. Topics of the archives handed to the reader are kept in a
 // response cache and sent again without the reader while their file is unchanged.
 #pragma once
 
@@ -12,6 +13,7 @@
 
 #include "host/HttpExchange.h"
 #include "host/ResponseCache.h"
+#include "host/WebDialogs.h"
 #include "platform/ProtocolBroker.h"
 #include "reader/client/ReaderControlClient.h"
 
@@ -39,10 +41,18 @@ class ReaderGateway {
 
  private:
   HttpResponse ServeReader(const HttpRequest& request, const std::string& url);
+  // The file dialog's form: hands the path entered to the reader's file dialog
+  // and sends the browser back to the page, or shows the form again with what
+  // was wrong.
+  HttpResponse ServeFormPost(const HttpRequest& request);
   HttpResponse ServeResource(const HttpRequest& request, const std::string& url);
   // The topic at URL from the cache or the reader; null with RESPONSE set when
-  // the reader served no topic.
-  std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response);
+  // the reader served no topic or asked the user. ANSWER goes to the reader's
+  // file dialog, if it opens one.
+  std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response,
+                                                std::optional<WebDialogs::FileAnswer> answer = {});
+  // The page of the dialog the last request showed; false when it showed none.
+  bool DialogPage(const std::string& url, HttpResponse& response) const;
   // The gzip form of ANSWER (cached with it), or null when it does not pay.
   std::shared_ptr<const CachedAnswer> Compressed(const std::string& url,
                                                  const std::shared_ptr<const CachedAnswer>& answer);
@@ -51,5 +61,6 @@ class ReaderGateway {
   Options m_options;
   ProtocolBroker m_broker;
   ResponseCache m_cache;
+  WebDialogs m_dialogs;
   std::int64_t m_startTime;
 };
