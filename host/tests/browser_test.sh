@@ -20,7 +20,7 @@ scratch=$(mktemp -d /tmp/vxst-browser.XXXXXX)
 serve_pid=
 cleanup() {
   if [ -n "$serve_pid" ]; then kill "$serve_pid" 2>/dev/null || true; wait "$serve_pid" 2>/dev/null || true; fi
-  [ -n "${KEEP_SCRATCH:-}" ] || rm -rf "$scratch"
+  rm -rf "$scratch"
 }
 trap cleanup EXIT
 
