@@ -43,6 +43,7 @@ ResponseBody::ResponseBody(std::string&& bytes) : ResponseBody(bytes.size()) {
   AddToDigest(bytes);
   m_size = bytes.size();
   m_memory = std::move(bytes);
+  s_inUse += m_memory.size();
 }
 
 void ResponseBody::AddToDigest(std::string_view bytes) {
@@ -58,14 +59,18 @@ void ResponseBody::AddToDigest(std::string_view bytes) {
 
 ResponseBody::~ResponseBody() {
   if (m_fd >= 0) ::close(m_fd);
+  s_inUse -= m_memory.size();
 }
 
 bool ResponseBody::Append(std::string_view bytes) {
   AddToDigest(bytes);
   m_size += bytes.size();
-  if (m_fd < 0 && m_memory.size() + bytes.size() > m_memoryBound && !SpillToFile()) return false;
+  if (m_fd < 0 && (m_memory.size() + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget) &&
+      !SpillToFile())
+    return false;
   if (m_fd < 0) {
     m_memory.append(bytes);
+    s_inUse += bytes.size();
     return true;
   }
   return WriteAll(m_fd, bytes.data(), bytes.size());
@@ -75,6 +80,7 @@ bool ResponseBody::SpillToFile() {
   m_fd = OpenAnonymousFile();
   if (m_fd < 0) return false;
   bool written = WriteAll(m_fd, m_memory.data(), m_memory.size());
+  s_inUse -= m_memory.size();
   m_memory.clear();
   m_memory.shrink_to_fit();
   return written;

@@ -1,9 +1,12 @@
 // The bytes of one response, drained completely from the reader before the
 // response is sent: in memory up to a bound, in an unlinked temporary file
 // beyond it. So a slow client never holds the reader, and no response can carry
-// another request's bytes.
+// another request's bytes. All bodies of the process share one memory budget:
+// once the bodies in memory reach it, bodies being drained go to files too, so
+// that many clients that read slowly cannot make the host grow without end.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +19,10 @@ class ResponseBody {
   ResponseBody(const ResponseBody&) = delete;
   ResponseBody& operator=(const ResponseBody&) = delete;
   ~ResponseBody();
+
+  // The budget of all bodies in memory together (bytes), and what they hold now.
+  static void SetMemoryBudget(std::size_t bytes) { s_budget = bytes; }
+  static std::size_t MemoryInUse() { return s_inUse; }
 
   // Appends a piece; false when the temporary file could not be written.
   bool Append(std::string_view bytes);
@@ -38,4 +45,7 @@ class ResponseBody {
   std::uint64_t m_size = 0;
   std::uint32_t m_crc;
   std::uint32_t m_adler;
+
+  static inline std::atomic<std::size_t> s_budget{256u << 20};
+  static inline std::atomic<std::size_t> s_inUse{0};
 };
