@@ -35,14 +35,17 @@ trap cleanup EXIT
 cp -rL "$docs" "$scratch/site"
 site=$scratch/site
 
-# Page closest to a wanted size, as a path relative to the site.
+# Page closest to a wanted size, as a path relative to the site. (awk reads all its
+# input: a reader that stops early would kill the pipeline under pipefail.)
 page_near() {
-  (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') |
-    awk -v want="$1" '{d = $1 - want; if (d < 0) d = -d; print d, $2}' | sort -n | head -1 | cut -d' ' -f2
+  (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n' | LC_ALL=C sort -k2) |
+    awk -v want="$1" '{d = $1 - want; if (d < 0) d = -d; if (best == "" || d < bestd) {best = $2; bestd = d}}
+                      END {print best}'
 }
 small=$(page_near 5000)
 medium=$(page_near 30000)
-largest=$( (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') | sort -n | tail -1 | cut -d' ' -f2)
+largest=$( (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') |
+  awk '$1 > size {size = $1; page = $2} END {print page}')
 
 echo "Packing $docs ..."
 "$build/tools/vxb/vxb" pack "$site" -o "$scratch/docs.vxb" --name pydocs --firm-code 1 --start index.html >/dev/null
