@@ -173,7 +173,7 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
     return response;
   }
   std::map<std::string, std::string> fields = ParseFormData(request.body);
-  if (fields["path"].empty()) {
+  if (fields["path"].empty() || fields["path"].find('\0') != std::string::npos) {
     response.SetText(400, "text/plain; charset=utf-8", "The form names no file path.\n");
     return response;
   }

@@ -102,6 +102,7 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   EXPECT_EQ(Post(url, "null", right).status, 403);
   EXPECT_EQ(Post(server.Origin() + "/", server.Origin(), right).status, 405);
   EXPECT_EQ(Post(url, server.Origin(), "update=1").status, 400);
+  EXPECT_EQ(Post(url, server.Origin(), "path=" + m_scratch / "found.vxb%00.txt").status, 400);
   EXPECT_EQ(Curl(url, "-H " + Quote("Origin: " + server.Origin()) + " -H 'Content-Type: text/plain' --data " +
                           Quote(right)).status,
             415);

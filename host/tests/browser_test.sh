@@ -4,6 +4,7 @@
 # relative link renders with both (checked on the screenshot's pixels) and the link leads
 # to the second page. A PDF topic (a small PDF written here) is served as application/pdf
 # with its bytes, a page's script loads it so, and Chromium opens it in its PDF viewer.
+# The reader's file dialog for a registered archive whose file has gone shows as a form.
 # The screenshots are kept as artefacts.
 #
 #   browser_test.sh BUILD_DIR
@@ -84,6 +85,10 @@ PY
   --firm-code 1 --start index.htm >/dev/null || fail "vxb pack of the sample manual"
 
 mkdir -p "$scratch/registry" "$scratch/cache"
+# A registered archive whose file has gone, for the file dialog's page.
+VXST_REGISTRY_DIR=$scratch/registry "$build/platform/tools/vxreg/vxreg" add \
+  'HKCU\Software\VEXO-SYSTEMS\VEXO-KEY\Stowra\03.00\Documents\Moved\FC1' /v Doc /d "$scratch/moved.vxb" /f \
+  >/dev/null || fail "vxreg add"
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
   "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
 serve_pid=$!
@@ -125,6 +130,17 @@ link=$(sed -n 's/.*id="next" href="\([^"]*\)".*/\1/p' "$scratch/index.dom")
 # Following the link, resolved against the page's URL as the browser does.
 browse --dump-dom "${base}${link}" >"$scratch/second.dom" || fail "chromium failed on the linked page"
 grep -q "The second page was reached" "$scratch/second.dom" || fail "linked page did not load"
+
+# The reader's file dialog as a page: after the reader's own page for the missing file,
+# the browser gets the form with the path and the check box.
+root=${base%%/vexost:*}
+curl -s -o /dev/null "$root/vexost://Moved/index.htm"
+browse --dump-dom "$root/vexost://Moved/index.htm" >"$scratch/dialog.dom" || fail "chromium failed on the dialog page"
+grep -q "File: $scratch/moved.vxb" "$scratch/dialog.dom" || fail "file dialog page missing its file line"
+grep -q 'name="update"' "$scratch/dialog.dom" || fail "file dialog page missing its check box"
+dialog_shot=$artefacts/browser_file_dialog.png
+rm -f "$dialog_shot"
+browse --screenshot="$dialog_shot" "$root/vexost://Moved/index.htm" >/dev/null || fail "chromium --screenshot of the dialog failed"
 
 # The screenshot shows the style sheet's background and the image's colour.
 shot=$artefacts/browser_index.png
@@ -186,4 +202,4 @@ pdf_shot=$artefacts/browser_pdf.png
 rm -f "$pdf_shot"
 browse --virtual-time-budget=5000 --screenshot="$pdf_shot" "$pdf_url" >/dev/null || fail "chromium --screenshot of the PDF failed"
 [ -s "$pdf_shot" ] || fail "no screenshot of the PDF written"
-echo "PASS (screenshots kept at $shot and $pdf_shot)"
+echo "PASS (screenshots kept at $shot, $dialog_shot and $pdf_shot)"
