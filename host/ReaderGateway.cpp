@@ -53,11 +53,11 @@ class Drain : public ProtocolListener {
   bool writeFailed = false;
 };
 
-std::string EntityTag(const ResponseBody& body, bool gzip) {
+// Of the topic's bytes; its gzip form has the same tag with "-gz" added.
+std::string EntityTag(const ResponseBody& body) {
   char text[48];
-  std::snprintf(text, sizeof text, "\"%016llx-%llx%s\"",
-                static_cast<unsigned long long>(body.Digest()),
-                static_cast<unsigned long long>(body.Size()), gzip ? "-gz" : "");
+  std::snprintf(text, sizeof text, "\"%08x-%llx\"", static_cast<unsigned>(body.Digest()),
+                static_cast<unsigned long long>(body.Size()));
   return text;
 }
 
@@ -65,7 +65,7 @@ std::shared_ptr<const CachedAnswer> AnswerOf(std::string mimeType,
                                              std::shared_ptr<const ResponseBody> body) {
   auto answer = std::make_shared<CachedAnswer>();
   answer->mimeType = std::move(mimeType);
-  answer->etag = EntityTag(*body, false);
+  answer->etag = EntityTag(*body);
   answer->body = std::move(body);
   return answer;
 }

@@ -35,9 +35,7 @@ int OpenAnonymousFile() {
 }  // namespace
 
 ResponseBody::ResponseBody(std::size_t memoryBound)
-    : m_memoryBound(memoryBound),
-      m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))),
-      m_adler(static_cast<std::uint32_t>(adler32(0, nullptr, 0))) {}
+    : m_memoryBound(memoryBound), m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {}
 
 ResponseBody::ResponseBody(std::string&& bytes) : ResponseBody(bytes.size()) {
   AddToDigest(bytes);
@@ -53,7 +51,6 @@ void ResponseBody::AddToDigest(std::string_view bytes) {
     auto data = reinterpret_cast<const Bytef*>(piece.data());
     auto size = static_cast<uInt>(piece.size());
     m_crc = static_cast<std::uint32_t>(crc32(m_crc, data, size));
-    m_adler = static_cast<std::uint32_t>(adler32(m_adler, data, size));
   }
 }
 

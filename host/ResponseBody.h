@@ -31,9 +31,9 @@ class ResponseBody {
   bool InMemory() const { return m_fd < 0; }
   const std::string& Memory() const { return m_memory; }
   int FileDescriptor() const { return m_fd; }
-  // CRC-32 and Adler-32 of all bytes, for the entity tag: both run word-wise and
-  // go along with the pieces as they come.
-  std::uint64_t Digest() const { return std::uint64_t{m_crc} << 32 | m_adler; }
+  // The CRC-32 of all bytes, for the entity tag (with the size): it runs
+  // word-wise and goes along with the pieces as they come.
+  std::uint32_t Digest() const { return m_crc; }
 
  private:
   bool SpillToFile();
@@ -44,7 +44,6 @@ class ResponseBody {
   int m_fd = -1;
   std::uint64_t m_size = 0;
   std::uint32_t m_crc;
-  std::uint32_t m_adler;
 
   static inline std::atomic<std::size_t> s_budget{256u << 20};
   static inline std::atomic<std::size_t> s_inUse{0};
