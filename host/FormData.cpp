@@ -33,7 +33,8 @@ std::map<std::string, std::string> ParseFormData(std::string_view body) {
     std::string_view field = body.substr(0, amp);
     if (!field.empty()) {
       std::size_t equals = field.find('=');
-      std::string_view value = equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
+      std::string_view value =
+          equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
       fields.emplace(Decode(field.substr(0, equals)), Decode(value));
     }
     if (amp == std::string_view::npos) break;

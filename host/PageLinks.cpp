@@ -39,7 +39,8 @@ bool RewritePageLinks(std::string_view html, std::string& out) {
     const void* colon = std::memchr(data + at, ':', html.size() - at);
     if (!colon) break;
     at = static_cast<std::size_t>(static_cast<const char*>(colon) - data);
-    if (std::size_t link = LinkBefore(html, at); link != std::string_view::npos) inserts.push_back(link);
+    if (std::size_t link = LinkBefore(html, at); link != std::string_view::npos)
+      inserts.push_back(link);
   }
   if (inserts.empty()) return false;
   out.clear();

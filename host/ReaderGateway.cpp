@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <map>
 #include <ctime>
+#include <map>
 #include <memory>
 
 #include "host/DialogPages.h"
@@ -90,7 +90,8 @@ ReaderGateway::ReaderGateway(Options options)
       m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {
   std::string error;
   if (!m_options.modulePath.empty() && !m_dialogs.Attach(m_options.modulePath, error))
-    std::fprintf(stderr, "vxstserve: the reader's dialogs stay on standard error: %s\n", error.c_str());
+    std::fprintf(stderr, "vxstserve: the reader's dialogs stay on standard error: %s\n",
+                 error.c_str());
 }
 
 std::string ReaderGateway::VexostUrlOf(const std::string& target) {
@@ -133,7 +134,8 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
     response.SetHeader("Allow", "GET, HEAD");
     return response;
   }
-  if (StartsWithNoCase(request.target, "/res://")) return ServeResource(request, request.target.substr(1));
+  if (StartsWithNoCase(request.target, "/res://"))
+    return ServeResource(request, request.target.substr(1));
   std::string url = VexostUrlOf(request.target);
   if (url.empty()) {
     response.SetText(404, "text/plain; charset=utf-8",
@@ -165,11 +167,13 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
   const auto& hosts = m_options.allowedHosts;
   if (std::none_of(hosts.begin(), hosts.end(),
                    [&](const std::string& host) { return request.origin == "http://" + host; })) {
-    response.SetText(403, "text/plain; charset=utf-8", "Forms are taken from this host's own pages only.\n");
+    response.SetText(403, "text/plain; charset=utf-8",
+                     "Forms are taken from this host's own pages only.\n");
     return response;
   }
   if (!StartsWithNoCase(request.contentType, "application/x-www-form-urlencoded")) {
-    response.SetText(415, "text/plain; charset=utf-8", "The form is posted as application/x-www-form-urlencoded.\n");
+    response.SetText(415, "text/plain; charset=utf-8",
+                     "The form is posted as application/x-www-form-urlencoded.\n");
     return response;
   }
   std::map<std::string, std::string> fields = ParseFormData(request.body);
@@ -194,17 +198,20 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
 
 bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response) const {
   std::string page;
-  if (const auto& firmCode = m_dialogs.FirmCodeShown()) page = FirmCodePage(*firmCode, url);
-  else if (const auto& file = m_dialogs.FileSelectShown()) page = FileSelectPage(*file, m_dialogs.Messages(), url);
-  else return false;
+  if (const auto& firmCode = m_dialogs.FirmCodeShown())
+    page = FirmCodePage(*firmCode, url);
+  else if (const auto& file = m_dialogs.FileSelectShown())
+    page = FileSelectPage(*file, m_dialogs.Messages(), url);
+  else
+    return false;
   response.SetText(200, "text/html; charset=utf-8", std::move(page));
   response.SetHeader("Cache-Control", "no-store");
   return true;
 }
 
-std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(const std::string& url,
-                                                             HttpResponse& response,
-                                                             std::optional<WebDialogs::FileAnswer> fileAnswer) {
+std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
+    const std::string& url, HttpResponse& response,
+    std::optional<WebDialogs::FileAnswer> fileAnswer) {
   const std::string archive = HandedArchiveOf(url, m_options.handedArchives);
   std::optional<FileStamp> stamp;
   if (!archive.empty()) {
@@ -269,7 +276,8 @@ HttpResponse ReaderGateway::ServeResource(const HttpRequest& request, const std:
     response.SetText(404, "text/plain; charset=utf-8", "No such resource.\n");
     return response;
   }
-  return Finish(request, 200, *AnswerOf(mimeType, std::make_shared<ResponseBody>(std::move(bytes))));
+  return Finish(request, 200,
+                *AnswerOf(mimeType, std::make_shared<ResponseBody>(std::move(bytes))));
 }
 
 HttpResponse ReaderGateway::Finish(const HttpRequest& request, int status,

@@ -3,8 +3,9 @@
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
 // apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
-// file dialog's form is the only thing posted. Topics of the archives handed to the reader are kept in a
-// response cache and sent again without the reader while their file is unchanged.
+// file dialog's form is the only thing posted. Topics of the archives handed to
+// the reader are kept in a response cache and sent again without the reader
+// while their file is unchanged.
 #pragma once
 
 #include <cstdint>
@@ -47,10 +48,10 @@ class ReaderGateway {
   HttpResponse ServeFormPost(const HttpRequest& request);
   HttpResponse ServeResource(const HttpRequest& request, const std::string& url);
   // The topic at URL from the cache or the reader; null with RESPONSE set when
-  // the reader served no topic or asked the user. ANSWER goes to the reader's
-  // file dialog, if it opens one.
+  // the reader served no topic or asked the user. FILEANSWER goes to the
+  // reader's file dialog, if it opens one (and then the cache is not asked).
   std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response,
-                                                std::optional<WebDialogs::FileAnswer> answer = {});
+                                                std::optional<WebDialogs::FileAnswer> fileAnswer = {});
   // The page of the dialog the last request showed; false when it showed none.
   bool DialogPage(const std::string& url, HttpResponse& response) const;
   // The gzip form of ANSWER (cached with it), or null when it does not pay.

@@ -62,7 +62,8 @@ ResponseBody::~ResponseBody() {
 bool ResponseBody::Append(std::string_view bytes) {
   AddToDigest(bytes);
   m_size += bytes.size();
-  if (m_fd < 0 && (m_memory.size() + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget) &&
+  if (m_fd < 0 &&
+      (m_memory.size() + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget) &&
       !SpillToFile())
     return false;
   if (m_fd < 0) {

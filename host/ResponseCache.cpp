@@ -5,9 +5,9 @@
 std::optional<FileStamp> StampOfFile(const std::string& path) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-  return FileStamp{status.st_dev, status.st_ino, static_cast<std::int64_t>(status.st_size),
-                   static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 +
-                       status.st_ctim.tv_nsec};
+  return FileStamp{
+      status.st_dev, status.st_ino, static_cast<std::int64_t>(status.st_size),
+      static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
 }
 
 std::shared_ptr<const CachedAnswer> ResponseCache::Find(const std::string& key) {

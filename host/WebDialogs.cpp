@@ -13,7 +13,8 @@ bool WebDialogs::Attach(const std::string& modulePath, std::string& error) {
     error = "cannot load " + modulePath + ": " + m_module.LoadError();
     return false;
   }
-  m_setUserInterface = reinterpret_cast<SetUserInterfaceProc>(m_module.Symbol("VxStRdSetUserInterface"));
+  m_setUserInterface =
+      reinterpret_cast<SetUserInterfaceProc>(m_module.Symbol("VxStRdSetUserInterface"));
   if (!m_setUserInterface) {
     error = modulePath + " takes no user interface from its host";
     return false;
@@ -43,8 +44,9 @@ int WebDialogs::WaitForFileSelectButton(DlgFileSelect& dialog) {
     m_fileSelect.reset();
     return IDOK;
   }
-  m_fileSelect = FileSelectView{dialog.GetFileLine(), dialog.GetDocumentLine(), dialog.GetFilePath(),
-                                dialog.IsUpdateRegistryEnabled(), dialog.GetUpdateRegistry()};
+  m_fileSelect =
+      FileSelectView{dialog.GetFileLine(), dialog.GetDocumentLine(), dialog.GetFilePath(),
+                     dialog.IsUpdateRegistryEnabled(), dialog.GetUpdateRegistry()};
   return IDCANCEL;
 }
 

@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr const char* kCatalog = "HKCU\\Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\03.00\\Documents\\";
+constexpr const char* kCatalog =
+    "HKCU\\Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\03.00\\Documents\\";
 
 class DialogPageTest : public ::testing::Test {
  protected:
@@ -21,7 +22,8 @@ class DialogPageTest : public ::testing::Test {
     Pack("gone", 7, "<p>found again</p>", "found.vxb");  // the name in other case
   }
 
-  void Pack(const std::string& name, unsigned firmCode, const std::string& page, const std::string& file) {
+  void Pack(const std::string& name, unsigned firmCode, const std::string& page,
+            const std::string& file) {
     std::string folder = m_scratch / (file + ".d");
     std::filesystem::create_directories(folder);
     m_scratch.Write(file + ".d/index.htm", page);
@@ -37,13 +39,15 @@ class DialogPageTest : public ::testing::Test {
                       output);
   }
   void Register(const std::string& name, unsigned firmCode, const std::string& path) {
-    ASSERT_EQ(Registry("add " + Quote(std::string(kCatalog) + name + "\\FC" + std::to_string(firmCode)) +
-                       " /v Doc /d " + Quote(path) + " /f >/dev/null"),
-              0);
+    ASSERT_EQ(
+        Registry("add " + Quote(std::string(kCatalog) + name + "\\FC" + std::to_string(firmCode)) +
+                 " /v Doc /d " + Quote(path) + " /f >/dev/null"),
+        0);
   }
   std::string RegisteredPath(const std::string& name, unsigned firmCode) {
     std::string output;
-    Registry("query " + Quote(std::string(kCatalog) + name + "\\FC" + std::to_string(firmCode)) + " /v Doc",
+    Registry("query " + Quote(std::string(kCatalog) + name + "\\FC" + std::to_string(firmCode)) +
+                 " /v Doc",
              &output);
     std::size_t at = output.find("REG_SZ    ");
     return at == std::string::npos ? "" : output.substr(at + 10, output.find('\n', at) - at - 10);
@@ -71,11 +75,14 @@ TEST_F(DialogPageTest, AmbiguousNameOffersEachFirmCodeAsALink) {
   EXPECT_NE(choice.body.find("<p id=\"name\">Manual</p>"), std::string::npos);
   EXPECT_NE(choice.body.find("Please select the desired Firm Code:"), std::string::npos);
   std::size_t seven = choice.body.find("<a href=\"/vexost://FirmCode:7::Manual/index.htm\">7</a>");
-  std::size_t twelve = choice.body.find("<a href=\"/vexost://FirmCode:12::Manual/index.htm\">12</a>");
+  std::size_t twelve =
+      choice.body.find("<a href=\"/vexost://FirmCode:12::Manual/index.htm\">12</a>");
   ASSERT_NE(seven, std::string::npos) << choice.body;
   ASSERT_NE(twelve, std::string::npos) << choice.body;
-  EXPECT_EQ(Curl(server.Origin() + "/vexost://FirmCode:12::Manual/index.htm").body, "<p>manual twelve</p>");
-  EXPECT_EQ(Curl(server.Origin() + "/vexost://FirmCode:7::Manual/index.htm").body, "<p>manual seven</p>");
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://FirmCode:12::Manual/index.htm").body,
+            "<p>manual twelve</p>");
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://FirmCode:7::Manual/index.htm").body,
+            "<p>manual seven</p>");
 }
 
 TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
@@ -87,9 +94,11 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   CurlResult form = Curl(url);
   EXPECT_EQ(form.status, 200);
   EXPECT_NE(form.body.find("<title>Document File not found</title>"), std::string::npos);
-  EXPECT_NE(form.body.find("<p id=\"file\">File: " + missing + "</p>"), std::string::npos) << form.body;
+  EXPECT_NE(form.body.find("<p id=\"file\">File: " + missing + "</p>"), std::string::npos)
+      << form.body;
   EXPECT_NE(form.body.find("<p id=\"document\">Document: Gone</p>"), std::string::npos);
-  EXPECT_NE(form.body.find("<form method=\"post\" action=\"/vexost://Gone/index.htm\">"), std::string::npos);
+  EXPECT_NE(form.body.find("<form method=\"post\" action=\"/vexost://Gone/index.htm\">"),
+            std::string::npos);
   EXPECT_NE(form.body.find("value=\"" + missing + "\""), std::string::npos);
   EXPECT_NE(form.body.find("name=\"update\" value=\"1\"> Update Registry with valid file"),
             std::string::npos);
@@ -103,16 +112,18 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   EXPECT_EQ(Post(server.Origin() + "/", server.Origin(), right).status, 405);
   EXPECT_EQ(Post(url, server.Origin(), "update=1").status, 400);
   EXPECT_EQ(Post(url, server.Origin(), "path=" + m_scratch / "found.vxb%00.txt").status, 400);
-  EXPECT_EQ(Curl(url, "-H " + Quote("Origin: " + server.Origin()) + " -H 'Content-Type: text/plain' --data " +
-                          Quote(right)).status,
+  EXPECT_EQ(Curl(url, "-H " + Quote("Origin: " + server.Origin()) +
+                          " -H 'Content-Type: text/plain' --data " + Quote(right))
+                .status,
             415);
   EXPECT_EQ(RegisteredPath("Gone", 7), missing);
 
   // The reader's checks keep the form open with their message.
   CurlResult otherName = Post(url, server.Origin(), "path=" + m_scratch / "m7.vxb");
   EXPECT_EQ(otherName.status, 200);
-  EXPECT_NE(otherName.body.find("Selected File has name &quot;Manual&quot; instead of &quot;Gone&quot;."),
-            std::string::npos)
+  EXPECT_NE(
+      otherName.body.find("Selected File has name &quot;Manual&quot; instead of &quot;Gone&quot;."),
+      std::string::npos)
       << otherName.body;
   Pack("Gone", 12, "<p>other firm</p>", "firm12.vxb");
   CurlResult otherFirm = Post(url, server.Origin(), "path=" + m_scratch / "firm12.vxb");

@@ -42,23 +42,28 @@ TEST(ManyClients, TwoHundredSlowReadersStayWithinTheMemoryBudget) {
   scratch.Write("manual/big.gif", topic);
   scratch.Write("manual/index.htm", "<p>still here</p>");
   ASSERT_EQ(RunCommand(Quote(BuiltProgram("tools/vxb/vxb")) + " pack " + Quote(scratch / "manual") +
-                       " -o " + Quote(scratch / "m.vxb") + " --name Manual --firm-code 1 --start index.htm >/dev/null"),
+                       " -o " + Quote(scratch / "m.vxb") +
+                       " --name Manual --firm-code 1 --start index.htm >/dev/null"),
             0);
   // Without the cache every slow reader gets a body of its own: 240 MiB in all.
   // Under the address sanitizer freed memory is held back for a while; the
   // server is told not to, so that its resident size means what it says.
   const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
   const std::string saved = sanitizerOptions ? sanitizerOptions : "";
-  ::setenv("ASAN_OPTIONS", (saved.empty() ? "" : saved + ":").append("quarantine_size_mb=0").c_str(), 1);
+  ::setenv("ASAN_OPTIONS",
+           (saved.empty() ? "" : saved + ":").append("quarantine_size_mb=0").c_str(), 1);
   ServerProcess server({scratch / "m.vxb"}, scratch, {"--cache-mb", "0", "--memory-mb", "16"});
-  if (sanitizerOptions) ::setenv("ASAN_OPTIONS", saved.c_str(), 1);
-  else ::unsetenv("ASAN_OPTIONS");
+  if (sanitizerOptions)
+    ::setenv("ASAN_OPTIONS", saved.c_str(), 1);
+  else
+    ::unsetenv("ASAN_OPTIONS");
   ASSERT_FALSE(server.Urls().empty());
   const long before = server.ResidentKilobytes();
   ASSERT_GT(before, 0);
 
   std::vector<int> clients, slowReaders;
-  const std::string request = "GET /vexost://Manual/big.gif HTTP/1.1\r\nHost: " + server.HostHeader() + "\r\n\r\n";
+  const std::string request =
+      "GET /vexost://Manual/big.gif HTTP/1.1\r\nHost: " + server.HostHeader() + "\r\n\r\n";
   const std::string half = "GET /vexost://Manual/index.htm HTTP/1.1\r\nHost: ";
   for (int i = 0; i < kClients; ++i) {
     int fd = ConnectSlowReader(server.Port());
@@ -78,8 +83,8 @@ TEST(ManyClients, TwoHundredSlowReadersStayWithinTheMemoryBudget) {
   EXPECT_EQ(other.status, 200);
   EXPECT_EQ(other.body, "<p>still here</p>");
   const long during = server.ResidentKilobytes();
-  EXPECT_LT(during - before, 96 * 1024) << "resident " << before << " kB before, " << during << " kB with "
-                                        << kClients << " connections";
+  EXPECT_LT(during - before, 96 * 1024) << "resident " << before << " kB before, " << during
+                                        << " kB with " << kClients << " connections";
   for (int fd : clients) ::close(fd);
   // Once they are gone, a whole topic still comes with its bytes.
   EXPECT_EQ(Curl(server.Urls()[0] + "big.gif").body, topic);

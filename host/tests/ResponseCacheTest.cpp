@@ -1,10 +1,9 @@
 // The response cache: bounded by bytes with the least recently used dropped
 // first, and no answer outlives a change of its archive file.
-#include "host/ResponseCache.h"
-
 #include <gtest/gtest.h>
 
 #include "host/ReaderGateway.h"
+#include "host/ResponseCache.h"
 #include "platform/tests/TempFolder.h"
 
 namespace {
@@ -65,13 +64,14 @@ TEST(HandedArchiveOf, OnlyPlainNamesOfHandedArchives) {
   std::vector<HandedArchive> handed = {{"Manual", "/d/manual.vxb", 7}, {"Other", "/d/o.vxb", 1}};
   EXPECT_EQ(ReaderGateway::HandedArchiveOf("vexost://Manual/a/b.htm", handed), "/d/manual.vxb");
   EXPECT_EQ(ReaderGateway::HandedArchiveOf("VEXOST://Other", handed), "/d/o.vxb");
-  EXPECT_EQ(ReaderGateway::HandedArchiveOf("vexost://Manual/caf%C3%A9.htm", handed), "/d/manual.vxb");
-  for (const char* url : {"vexost://manual/a.htm",  // names compare exactly, as the reader's table does
-                          "vexost://Nobody/a.htm", "vexost:", "vexost://", "vexost:/Manual/x",
-                          "vexost://FirmCode:7::Manual/a.htm", "vexost://file:/d/manual.vxb",
-                          "vexost://Manual/a::Other/b.htm", "vexost://Manual/x%3a%3aOther/b",
-                          "vexost://Manual/x||Other/b", "vexost://Man%75al/a.htm",
-                          "vexost://Manual\\a.htm"})
+  EXPECT_EQ(ReaderGateway::HandedArchiveOf("vexost://Manual/caf%C3%A9.htm", handed),
+            "/d/manual.vxb");
+  for (const char* url :
+       {"vexost://manual/a.htm",  // names compare exactly, as the reader's table does
+        "vexost://Nobody/a.htm", "vexost:", "vexost://", "vexost:/Manual/x",
+        "vexost://FirmCode:7::Manual/a.htm", "vexost://file:/d/manual.vxb",
+        "vexost://Manual/a::Other/b.htm", "vexost://Manual/x%3a%3aOther/b",
+        "vexost://Manual/x||Other/b", "vexost://Man%75al/a.htm", "vexost://Manual\\a.htm"})
     EXPECT_EQ(ReaderGateway::HandedArchiveOf(url, handed), "") << url;
 }
 
