@@ -95,10 +95,11 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
   }
   if (action == "follow-link") {
     const std::string script = "(function(){for (const a of document.links) if (a.href.includes(" +
-                               JsString(argument) + ")) { a.click(); return; }})()";
+                               JsString(argument) + ")) { a.click(); return true; } return false;})()";
+    m_loadsBefore = view.GetFinishedLoads();
     webkit_web_view_evaluate_javascript(view.WebView(), script.c_str(), -1, nullptr, nullptr, nullptr,
-                                        nullptr, nullptr);
-    return WaitForLoad();
+                                        &StowTestScript::OnLinkClicked, this);
+    return false;
   }
   if (action == "back" || action == "forward" || action == "home") {
     const bool started = action == "back" ? view.GoBack() : action == "forward" ? view.GoForward() : view.GoHome();
@@ -150,6 +151,21 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
   }
   std::fprintf(stderr, "stow: unknown test action %s\n", action.c_str());
   return true;
+}
+
+void StowTestScript::OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self) {
+  auto* script = static_cast<StowTestScript*>(self);
+  JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
+  const bool clicked = value && jsc_value_to_boolean(value);
+  if (value) g_object_unref(value);
+  if (!clicked) {
+    std::fprintf(stderr, "stow: no link to follow\n");
+    script->ScheduleContinue();
+    return;
+  }
+  // The load the click started may have finished already.
+  script->m_waitingForLoad = true;
+  script->OnLoadFinished();
 }
 
 void StowTestScript::WriteImages(const std::string& file) {

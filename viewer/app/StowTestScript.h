@@ -5,6 +5,7 @@
 //   wait                 until the first page load has finished
 //   navigate URL         load URL
 //   follow-link TEXT     click the first link whose address contains TEXT
+//                        (none: the script goes on)
 //   back | forward | home
 //   open PATH            the open command with PATH chosen in its dialog
 //   open-cancel          the open command with its dialog cancelled
@@ -54,6 +55,7 @@ class StowTestScript {
   void ScheduleContinue();
 
   static gboolean ContinueLater(gpointer self);
+  static void OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self);
   static void OnImagesCounted(GObject* source, GAsyncResult* result, gpointer self);
   static void OnSnapshot(GObject* source, GAsyncResult* result, gpointer self);
 

@@ -1,5 +1,6 @@
 #include "viewer/app/SwDocViewerView.h"
 
+#include "viewer/BrowserUrl.h"
 #include "viewer/HomeUrl.h"
 #include "viewer/ViewerErrors.h"
 
@@ -29,7 +30,9 @@ void CSwDocViewerView::HandOver(const std::string& name, const std::string& path
   m_readerCtl.HandOver(name, path, firmCode);
 }
 
-void CSwDocViewerView::Navigate(const std::string& url) { webkit_web_view_load_uri(m_webView, url.c_str()); }
+void CSwDocViewerView::Navigate(const std::string& url) {
+  webkit_web_view_load_uri(m_webView, ToBrowserUrl(url).c_str());
+}
 
 bool CSwDocViewerView::GoHome() {
   if (m_homeUrl.empty()) return false;
@@ -59,7 +62,7 @@ void CSwDocViewerView::OnLoadChanged(WebKitWebView* webView, WebKitLoadEvent eve
   auto* view = static_cast<CSwDocViewerView*>(self);
   if (event == WEBKIT_LOAD_COMMITTED) {
     const gchar* uri = webkit_web_view_get_uri(webView);
-    const std::string url = uri ? uri : "";
+    const std::string url = ToReaderUrl(uri ? uri : "");
     UpdateHomeUrl(url, view->m_homeUrl);
     if (view->onNavigateComplete) view->onNavigateComplete(url);
   } else if (event == WEBKIT_LOAD_FINISHED) {
