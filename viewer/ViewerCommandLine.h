@@ -1,6 +1,7 @@
 // The viewer's command line, read as the framework's standard parsing reads an
 // application's: one file (an archive path or a vexost: URL) and the switches,
-// written with "/" or "-" in any case, for registering and automation.
+// written with "/" or "-" in any case, for registering and automation. A
+// local file:// URI stands for its file.
 #pragma once
 
 #include <string>
@@ -19,6 +20,8 @@ struct ViewerCommandLine {
   // Words that are neither a switch nor the first file.
   std::vector<std::string> ignored;
 
+  // WORD, or the path of a local file:// URI (as desktops hand files over).
+  static std::string FileArgument(const std::string& word);
   // ARGS without the program name.
   static ViewerCommandLine Parse(const std::vector<std::string>& args);
 };

@@ -1,5 +1,7 @@
 #include "viewer/app/StowTestScript.h"
 
+#include <signal.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -143,6 +145,10 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
   }
   if (action == "screenshot") {
     WriteScreenshot(argument);
+    return false;
+  }
+  if (action == "end-session") {
+    ::raise(SIGTERM);
     return false;
   }
   if (action == "quit") {

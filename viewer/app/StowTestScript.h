@@ -15,6 +15,7 @@
 //   placement FILE       append placement=SHOWCMD X1 Y1 X2 Y2 and window=X Y W H
 //   screenshot FILE      the visible page as a PNG file
 //   quit                 close the window as the user would
+//   end-session          the session manager's SIGTERM at the end of the session
 //
 // Empty lines and lines starting with "#" are skipped; an unknown action is
 // reported on standard error and skipped.

@@ -1,5 +1,8 @@
 #include "viewer/app/SwDocViewerApp.h"
 
+#include <glib-unix.h>
+#include <signal.h>
+
 #include <cstdio>
 
 #include "base/KelApp.h"
@@ -13,6 +16,14 @@
 #include "viewer/app/StowTestScript.h"
 
 namespace {
+
+// The end of the user's session (SIGTERM from the session manager, SIGHUP when
+// the terminal goes): the window closes as when the user closes it, keeping its
+// placement.
+gboolean OnSessionEnd(gpointer frame) {
+  static_cast<CMainFrame*>(frame)->Close();
+  return G_SOURCE_REMOVE;
+}
 
 std::vector<std::string> Arguments() {
   const AfxProgramArgs& args = AfxGetProgramArgs();
@@ -92,6 +103,8 @@ void CSwDocViewerApp::OpenWindow() {
   m_view->OnInitialUpdate();
   m_frame->RestorePlacement();
   m_frame->Show();
+  m_sessionEndSources[0] = g_unix_signal_add(SIGTERM, &OnSessionEnd, m_frame.get());
+  m_sessionEndSources[1] = g_unix_signal_add(SIGHUP, &OnSessionEnd, m_frame.get());
   if (const char* script = std::getenv(StowTestScript::kVariable); script && *script) {
     m_script = std::make_unique<StowTestScript>(*this);
     m_script->Start(script);
@@ -104,6 +117,10 @@ int CSwDocViewerApp::Run() {
 }
 
 int CSwDocViewerApp::ExitInstance() {
+  for (guint& source : m_sessionEndSources) {
+    if (source) g_source_remove(source);
+    source = 0;
+  }
   m_script.reset();
   m_frame.reset();
   m_view.reset();

@@ -58,4 +58,5 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
   std::unique_ptr<CSwDocViewerView> m_view;
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<StowTestScript> m_script;
+  guint m_sessionEndSources[2] = {0, 0};
 };

@@ -36,4 +36,13 @@ TEST(ViewerCommandLine, UnknownSwitchIsAFileName) {
   EXPECT_EQ(line.file, "/Regserverx");
 }
 
+TEST(ViewerCommandLine, LocalFileUriStandsForItsPath) {
+  EXPECT_EQ(ViewerCommandLine::Parse({"file:///home/a/My%20Manual.vxb"}).file, "/home/a/My Manual.vxb");
+  EXPECT_EQ(ViewerCommandLine::FileArgument("file://localhost/x.vxb"), "/x.vxb");
+  EXPECT_EQ(ViewerCommandLine::FileArgument("file:///a%2"), "/a%2");
+  EXPECT_EQ(ViewerCommandLine::FileArgument("file:///a%00b"), "/a%00b");
+  EXPECT_EQ(ViewerCommandLine::FileArgument("file://server/x.vxb"), "file://server/x.vxb");
+  EXPECT_EQ(ViewerCommandLine::FileArgument("vexost://Manual"), "vexost://Manual");
+}
+
 }  // namespace

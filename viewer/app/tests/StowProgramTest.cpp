@@ -238,6 +238,12 @@ TEST_F(StowProgram, PlacementIsSavedWhenTheWindowCloses) {
   EXPECT_EQ(SavedPlacement(), "1 0 0 900 700");
 }
 
+TEST_F(StowProgram, PlacementIsSavedWhenTheSessionEnds) {
+  SavePlacement(2, 10, 20, 610, 520);  // minimized: written back as restored
+  ASSERT_EQ(RunStow({}, {"end-session"}), 0) << m_errors;
+  EXPECT_EQ(SavedPlacement(), "1 10 20 610 520");
+}
+
 TEST_F(StowProgram, OpenCommandHandsOverTheChosenArchiveAndCancelShowsTheCurrentOneAgain) {
   const std::string manual = PackManual();
   const std::string guide = PackManual("Guide");
