@@ -74,7 +74,10 @@ LSTATUS RemoveFileType(const GUID& fileType, const std::string& command) {
 
 }  // namespace
 
-std::string ShellOpenCommand(const std::string& modulePath) { return modulePath + " \"%1\""; }
+std::string ShellOpenCommand(const std::string& modulePath) {
+  const bool blank = modulePath.find_first_of(" \t") != std::string::npos;
+  return (blank ? "\"" + modulePath + "\"" : modulePath) + " \"%1\"";
+}
 
 LSTATUS RegisterViewerShellSettings(const std::string& modulePath) {
   for (const GUID& fileType : stow::kArchiveGuids) {

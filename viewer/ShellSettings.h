@@ -3,7 +3,8 @@
 // Extension\01.00\Setting\0009, for each of the two archive file-type GUIDs, the
 // type's name as default value and an Open key whose Command starts the viewer.
 // The registrar writes the same keys; whoever registers last sets the name and
-// the command.
+// the command. (The registrar keeps its settings as a registry script; once
+// that is shared, these keys can be written the same way.)
 #pragma once
 
 #include <string>
@@ -15,7 +16,8 @@ inline constexpr std::string_view kShellSettingKey =
     "SOFTWARE\\VEXO-SYSTEMS\\Shell Extension\\01.00\\Setting\\0009";
 inline constexpr std::string_view kShellDocumentTypeName = "Stowra Document VEXO-KEY";
 
-// The Open command for the program at MODULEPATH: the path, a blank and "%1" in quotes.
+// The Open command for the program at MODULEPATH: the path (in quotes when it
+// holds a blank, so that the command names all of it), a blank and "%1" in quotes.
 std::string ShellOpenCommand(const std::string& modulePath);
 
 // Writes the settings; ERROR_SUCCESS or the registry's error.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive/VxbFile.h"
 #include "base/KelException.h"
 #include "viewer/CurrentArchive.h"
 #include "viewer/tests/ViewerTestSupport.h"
@@ -105,6 +106,24 @@ TEST_F(CurrentArchiveTest, NonArchiveRaises1600AndKeepsTheState) {
   EXPECT_EQ(failure->m_arg2, "");
   EXPECT_EQ(m_archive.GetUrl(), "vexost://Before");
   EXPECT_FALSE(m_archive.IsHandOverPending());
+}
+
+TEST_F(CurrentArchiveTest, NewerArchiveVersionIsToldInTheSecondText) {
+  BiffFileKind newer = stow::VxbFile::kKind;
+  newer.versionMajor = 9;
+  newer.versionMinor = 5;
+  const std::string path = m_folder / "future.vxb";
+  {
+    CVexoBiffFile container(newer);
+    container.Create(path);
+    container.Finish();
+    container.Close();
+  }
+  const std::unique_ptr<CKelException> failure = FailureOf(m_archive, path);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->m_code, 1600u);
+  EXPECT_EQ(failure->m_arg1, path + " could not be opened");
+  EXPECT_EQ(failure->m_arg2, "The file has the wrong version (File version is 9.05) ");
 }
 
 TEST_F(CurrentArchiveTest, MissingFileAndEmptyFileRaise1600) {

@@ -23,6 +23,14 @@ TEST_F(ShellSettings, RegisteringWritesNameAndOpenCommandForBothTypes) {
   }
 }
 
+TEST_F(ShellSettings, PathWithBlanksIsQuotedInTheCommand) {
+  EXPECT_EQ(ShellOpenCommand("/opt/my apps/stow"), "\"/opt/my apps/stow\" \"%1\"");
+  ASSERT_EQ(RegisterViewerShellSettings("/opt/my apps/stow"), ERROR_SUCCESS);
+  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType2).c_str(), "Command"), "\"/opt/my apps/stow\" \"%1\"");
+  ASSERT_EQ(UnregisterViewerShellSettings("/opt/my apps/stow"), ERROR_SUCCESS);
+  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType2).c_str(), "Command"), "#2");
+}
+
 TEST_F(ShellSettings, RegisteringAgainReplacesAnotherProgramsCommand) {
   PutText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command", "/usr/bin/other \"%1\"");
   ASSERT_EQ(RegisterViewerShellSettings("/opt/stow"), ERROR_SUCCESS);
