@@ -23,18 +23,44 @@ std::string JsString(const std::string& text) {
 }  // namespace
 
 StowTestScript::~StowTestScript() {
+  SetModalDialogHook({});
   if (m_idleSource) g_source_remove(m_idleSource);
   if (CSwDocViewerView* view = m_app.View()) view->onLoadFinished = nullptr;
 }
 
-void StowTestScript::Start(const std::string& path) {
+void StowTestScript::Load(const std::string& path) {
   std::ifstream in(path);
   if (!in) std::fprintf(stderr, "stow: the test script %s cannot be read\n", path.c_str());
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line[0] != '#') m_lines.push_back(line);
+    if (line.starts_with("dialogs "))
+      m_dialogLog = line.substr(8);
+    else if (!line.empty() && line[0] != '#')
+      m_lines.push_back(line);
   }
-  // The frame's handler keeps the buttons right; the script's runs after it.
+  SetModalDialogHook([this](GtkDialog* dialog) { return AnswerDialog(dialog); });
+}
+
+int StowTestScript::AnswerDialog(GtkDialog* dialog) {
+  if (!m_dialogLog.empty()) {
+    const gchar* title = gtk_window_get_title(GTK_WINDOW(dialog));
+    std::string entry = "dialog=" + std::string(title ? title : "") + "\n";
+    if (GTK_IS_MESSAGE_DIALOG(dialog)) {
+      gchar* text = nullptr;
+      g_object_get(dialog, "text", &text, nullptr);
+      std::string shown = text ? text : "";
+      g_free(text);
+      for (char& c : shown)
+        if (c == '\n') c = '|';
+      entry += "text=" + shown + "\n";
+    }
+    Append(m_dialogLog, entry);
+  }
+  GtkWidget* button = gtk_window_get_default_widget(GTK_WINDOW(dialog));
+  return button ? gtk_dialog_get_response_for_widget(dialog, button) : GTK_RESPONSE_CANCEL;
+}
+
+void StowTestScript::Start() {  // The frame's handler keeps the buttons right; the script's runs after it.
   CSwDocViewerView* view = m_app.View();
   auto frameHandler = view->onLoadFinished;
   view->onLoadFinished = [this, frameHandler] {
@@ -114,9 +140,7 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     return navigates && !CurrentArchive::Instance().GetUrl().empty() ? WaitForLoad() : true;
   }
   if (action == "about") {
-    SetModalDialogHook([](GtkDialog*) { return IDOK; });
     m_app.OnAppAbout();
-    SetModalDialogHook({});
     return true;
   }
   if (action == "report") {
@@ -140,7 +164,14 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     return true;
   }
   if (action == "images") {
-    WriteImages(argument);
+    static constexpr const char* kCount =
+        "(function(){let n=0; for (const i of document.images) if (i.complete && i.naturalWidth > 0) ++n;"
+        " return n + '/' + document.images.length;})()";
+    WriteEvaluated(argument, "images", kCount);
+    return false;
+  }
+  if (action == "page") {
+    WriteEvaluated(argument, "page", "document.title");
     return false;
   }
   if (action == "screenshot") {
@@ -174,16 +205,15 @@ void StowTestScript::OnLinkClicked(GObject* source, GAsyncResult* result, gpoint
   script->OnLoadFinished();
 }
 
-void StowTestScript::WriteImages(const std::string& file) {
+void StowTestScript::WriteEvaluated(const std::string& file, const std::string& key,
+                                    const char* expression) {
   m_pendingFile = file;
-  static constexpr const char* kCount =
-      "(function(){let n=0; for (const i of document.images) if (i.complete && i.naturalWidth > 0) ++n;"
-      " return n + '/' + document.images.length;})()";
-  webkit_web_view_evaluate_javascript(m_app.View()->WebView(), kCount, -1, nullptr, nullptr, nullptr,
-                                      &StowTestScript::OnImagesCounted, this);
+  m_pendingKey = key;
+  webkit_web_view_evaluate_javascript(m_app.View()->WebView(), expression, -1, nullptr, nullptr, nullptr,
+                                      &StowTestScript::OnEvaluated, this);
 }
 
-void StowTestScript::OnImagesCounted(GObject* source, GAsyncResult* result, gpointer self) {
+void StowTestScript::OnEvaluated(GObject* source, GAsyncResult* result, gpointer self) {
   auto* script = static_cast<StowTestScript*>(self);
   GError* error = nullptr;
   JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
@@ -197,7 +227,7 @@ void StowTestScript::OnImagesCounted(GObject* source, GAsyncResult* result, gpoi
     text = std::string("error ") + error->message;
     g_error_free(error);
   }
-  script->Append(script->m_pendingFile, "images=" + text + "\n");
+  script->Append(script->m_pendingFile, script->m_pendingKey + "=" + text + "\n");
   script->ScheduleContinue();
 }
 

@@ -1,6 +1,12 @@
 // A control channel for tests: when VXST_STOW_SCRIPT names a file, its lines
 // are carried out one after another once the window is shown. Each action
-// waits for what it started (a page load, a snapshot, a script result):
+// waits for what it started (a page load, a snapshot, a script result).
+// Modal dialogs (message boxes, the reader's dialogs, the about box) are
+// answered with their default button from the start of the program on, and
+// logged when the script names a log:
+//
+//   dialogs FILE         append dialog=TITLE and text=TEXT (message boxes) of
+//                        every dialog to FILE; taken at start, before any dialog
 //
 //   wait                 until the first page load has finished
 //   navigate URL         load URL
@@ -9,8 +15,9 @@
 //   back | forward | home
 //   open PATH            the open command with PATH chosen in its dialog
 //   open-cancel          the open command with its dialog cancelled
-//   about                the about box (answered at once)
+//   about                the about box
 //   report FILE          append uri=, home=, title=, loads= lines to FILE
+//   page FILE            append page=TITLE of the page shown
 //   images FILE          append images=LOADED/ALL of the page to FILE
 //   placement FILE       append placement=SHOWCMD X1 Y1 X2 Y2 and window=X Y W H
 //   screenshot FILE      the visible page as a PNG file
@@ -39,8 +46,10 @@ class StowTestScript {
   StowTestScript(const StowTestScript&) = delete;
   StowTestScript& operator=(const StowTestScript&) = delete;
 
-  // Reads the script at PATH and starts it from the main loop.
-  void Start(const std::string& path);
+  // Reads the script at PATH and answers dialogs from now on.
+  void Load(const std::string& path);
+  // Starts the actions from the main loop, once the window is there.
+  void Start();
 
  private:
   // Runs actions until one has to wait.
@@ -51,13 +60,15 @@ class StowTestScript {
   bool WaitForLoad();
   void OnLoadFinished();
   void Append(const std::string& file, const std::string& text);
-  void WriteImages(const std::string& file);
+  // Appends KEY=the value of EXPRESSION in the page to FILE.
+  void WriteEvaluated(const std::string& file, const std::string& key, const char* expression);
   void WriteScreenshot(const std::string& file);
   void ScheduleContinue();
+  int AnswerDialog(GtkDialog* dialog);
 
   static gboolean ContinueLater(gpointer self);
   static void OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self);
-  static void OnImagesCounted(GObject* source, GAsyncResult* result, gpointer self);
+  static void OnEvaluated(GObject* source, GAsyncResult* result, gpointer self);
   static void OnSnapshot(GObject* source, GAsyncResult* result, gpointer self);
 
   CSwDocViewerApp& m_app;
@@ -65,5 +76,7 @@ class StowTestScript {
   unsigned m_loadsBefore = 0;
   bool m_waitingForLoad = false;
   std::string m_pendingFile;
+  std::string m_pendingKey;
+  std::string m_dialogLog;
   guint m_idleSource = 0;
 };

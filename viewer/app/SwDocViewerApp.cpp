@@ -55,6 +55,10 @@ bool CSwDocViewerApp::InitInstance() {
     m_exitCode = 1;
     return false;
   }
+  if (const char* script = std::getenv(StowTestScript::kVariable); script && *script) {
+    m_script = std::make_unique<StowTestScript>(*this);
+    m_script->Load(script);
+  }
   RegisterGraphicalMessageBoxes(&m_messageBoxes);
   RegisterGraphicalReaderDialogs(&m_readerDialogs);
   if (!ConnectReaderModule()) {
@@ -105,10 +109,7 @@ void CSwDocViewerApp::OpenWindow() {
   m_frame->Show();
   m_sessionEndSources[0] = g_unix_signal_add(SIGTERM, &OnSessionEnd, m_frame.get());
   m_sessionEndSources[1] = g_unix_signal_add(SIGHUP, &OnSessionEnd, m_frame.get());
-  if (const char* script = std::getenv(StowTestScript::kVariable); script && *script) {
-    m_script = std::make_unique<StowTestScript>(*this);
-    m_script->Start(script);
-  }
+  if (m_script) m_script->Start();
 }
 
 int CSwDocViewerApp::Run() {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/KelAppDescriptor.h"
+#include "catalog/ThisDocumentProfiling.h"
 #include "platform/AppProfile.h"
 #include "platform/Registry.h"
 #include "platform/tests/TempFolder.h"
@@ -65,8 +67,10 @@ class StowProgram : public ::testing::Test {
   }
 
   // Packs a manual with a start page (an image and a link) and a second page.
-  std::string PackManual(const std::string& name = "Manual") {
-    const std::string source = m_folder / ("source-" + name);
+  std::string PackManual(const std::string& name = "Manual", std::uint32_t firmCode = 7,
+                         const std::string& stem = "") {
+    const std::string file = stem.empty() ? name : stem;
+    const std::string source = m_folder / ("source-" + file);
     std::filesystem::create_directories(source + "/intro");
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 120, 80);
     cairo_t* painter = cairo_create(image);
@@ -76,14 +80,16 @@ class StowProgram : public ::testing::Test {
     cairo_surface_write_to_png(image, (source + "/logo.png").c_str());
     cairo_surface_destroy(image);
     std::ofstream(source + "/index.htm")
-        << "<html><body style=\"background:#fff\"><h1>" << name << " start page</h1>"
+        << "<html><head><title>" << file << "</title></head><body style=\"background:#fff\"><h1>" << name
+        << " start page</h1>"
         << "<img src=\"logo.png\" width=\"120\" height=\"80\"><p><a href=\"intro/page.htm\">Introduction</a></p>"
         << "</body></html>";
     std::ofstream(source + "/intro/page.htm")
         << "<html><body><h1>Introduction</h1><a href=\"../index.htm\">Start</a></body></html>";
-    const std::string archive = m_folder / (name + ".vxb");
+    const std::string archive = m_folder / (file + ".vxb");
     const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " + Quoted(archive) +
-                                " --name " + Quoted(name) + " --firm-code 7 --start index.htm > /dev/null";
+                                " --name " + Quoted(name) + " --firm-code " + std::to_string(firmCode) +
+                                " --start index.htm > /dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return archive;
   }
@@ -210,6 +216,42 @@ TEST_F(StowProgram, FileThatIsNoArchiveShowsError1600ThenTheEmptyWindow) {
   EXPECT_EQ(All(values, "uri"), std::vector<std::string>{""});
   EXPECT_EQ(All(values, "loads"), std::vector<std::string>{"0"});
   EXPECT_EQ(All(values, "title"), std::vector<std::string>{"Untitled - SwDocViewer"});
+}
+
+TEST_F(StowProgram, OnTheDesktopTheErrorIsAGtkMessageBox) {
+  setenv("VXST_UI", "gtk", 1);
+  const std::string notes = m_folder.Write("notes.txt", "no archive at all");
+  const std::string report = Report();
+  ASSERT_EQ(RunStow({notes}, {"dialogs " + report, "report " + report, "about", "quit"}), 0) << m_errors;
+  EXPECT_EQ(m_errors.find("Error Number"), std::string::npos) << "shown on the terminal: " << m_errors;
+  const auto values = ReadReport(report);
+  EXPECT_EQ(All(values, "dialog"), (std::vector<std::string>{"stow", "Stowra Reader"}));
+  EXPECT_EQ(All(values, "text"), std::vector<std::string>{"Error Number 1600||" + notes + " could not be opened| "});
+  EXPECT_EQ(All(values, "uri"), std::vector<std::string>{""});
+}
+
+// The reader module's firm-code dialog comes up in stow's GTK front-end: the
+// second request for a name registered under two firm codes asks, and the
+// first code, selected at the start, is served.
+TEST_F(StowProgram, ModulesFirmCodeDialogIsShownWithGtk) {
+  setenv("VXST_UI", "gtk", 1);
+  const KelAppDescriptor descriptor{"VxStRd", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS", 0x300};
+  ThisDocumentProfiling catalog(descriptor);
+  ASSERT_TRUE(catalog.RegisterArchive({true, "Manual", 7, PackManual("Manual", 7, "seven")},
+                                      stow::Placement::CurrentUser));
+  ASSERT_TRUE(catalog.RegisterArchive({true, "Manual", 9, PackManual("Manual", 9, "nine")},
+                                      stow::Placement::CurrentUser));
+  const std::string report = Report();
+  ASSERT_EQ(RunStow({"vexost://Manual/"}, {"dialogs " + report, "wait", "page " + report,
+                                           "navigate vexost://Manual/index.htm", "page " + report, "quit"}),
+            0)
+      << m_errors;
+  const auto values = ReadReport(report);
+  EXPECT_EQ(All(values, "dialog"), std::vector<std::string>{"Stowra Firm Code Request"});
+  const std::vector<std::string> pages = All(values, "page");
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_NE(pages[0], "seven");  // the first request reports the ambiguity
+  EXPECT_EQ(pages[1], "seven") << TempFolder::ReadAll(report);
 }
 
 TEST_F(StowProgram, SavedRectangleLargerThanTheScreenIsBroughtInside) {
