@@ -10,6 +10,7 @@
 #include "reader/ReaderExports.h"
 #include "reader/client/ModuleSetup.h"
 #include "viewer/CurrentArchive.h"
+#include "viewer/DocumentRegistration.h"
 #include "viewer/ShellSettings.h"
 #include "viewer/ViewerErrors.h"
 #include "viewer/app/AboutDlg.h"
@@ -66,6 +67,8 @@ bool CSwDocViewerApp::InitInstance() {
     return false;
   }
   RunShowingErrors([this] { CurrentArchive::Instance().Set(m_commandLine.file); });
+  // As at every start of the framework's applications; a refused write changes nothing.
+  RegisterDocumentType(CKelApp::ModuleFilePath());
   OpenWindow();
   return true;
 }
@@ -73,8 +76,9 @@ bool CSwDocViewerApp::InitInstance() {
 int CSwDocViewerApp::ApplyShellSettings(ViewerCommandLine::Action action) {
   const std::string program = CKelApp::ModuleFilePath();
   const bool registering = action == ViewerCommandLine::Action::Register;
-  const LSTATUS status = registering ? RegisterViewerShellSettings(program)
-                                     : UnregisterViewerShellSettings(program);
+  LSTATUS status = registering ? RegisterViewerShellSettings(program) : UnregisterViewerShellSettings(program);
+  if (status == ERROR_SUCCESS)
+    status = registering ? RegisterDocumentType(program) : UnregisterDocumentType(program);
   if (status == ERROR_SUCCESS) return 0;
   std::fprintf(stderr, "stow: the shell settings could not be %s (registry error %u)\n",
                registering ? "written" : "removed", static_cast<unsigned>(status));

@@ -312,8 +312,11 @@ TEST_F(StowProgram, RegisteringSwitchesWriteAndRemoveTheShellSettings) {
             ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_EQ(std::string(command), std::filesystem::canonical(VXST_STOW).string() + " \"%1\"");
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "SwDocViewer.Document", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
   ASSERT_EQ(RunStow({"-unregserver"}, {}), 0) << m_errors;
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOpen, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "SwDocViewer.Document", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
