@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/KelApp.h"
 #include "base/messages/MessageTable.h"
@@ -60,6 +61,9 @@ bool CSwDocViewerApp::InitInstance() {
     m_script = std::make_unique<StowTestScript>(*this);
     m_script->Load(script);
   }
+  // A window program talks to the user in windows, even when started from a
+  // terminal; VXST_UI, when set, still chooses.
+  setenv("VXST_UI", "gtk", 0);
   RegisterGraphicalMessageBoxes(&m_messageBoxes);
   RegisterGraphicalReaderDialogs(&m_readerDialogs);
   if (!ConnectReaderModule()) {
