@@ -15,11 +15,21 @@ constexpr std::string_view kEscaped = ":\\ <>@[]^|";
 // (other escapes mean the same to the reader in either form).
 constexpr std::string_view kReadBack = ":\\";
 
-bool HasPrefix(const std::string& url) {
-  if (url.size() < kPrefix.size()) return false;
-  for (std::size_t i = 0; i < kPrefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(url[i])) != kPrefix[i]) return false;
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
   return true;
+}
+
+bool HasPrefix(const std::string& url) { return StartsWithNoCase(url, kPrefix); }
+
+// A URL that names an archive file and no topic: "vexost://file:" ... ".vxb".
+bool NamesArchiveFileOnly(const std::string& url) {
+  constexpr std::string_view kFileStart = "vexost://file:";
+  constexpr std::string_view kExtension = ".vxb";
+  return StartsWithNoCase(url, kFileStart) && url.size() > kFileStart.size() + kExtension.size() &&
+         StartsWithNoCase(std::string_view(url).substr(url.size() - kExtension.size()), kExtension);
 }
 
 // The end of the archive part: the first "/", "?" or "#" after the prefix.
@@ -50,7 +60,12 @@ std::string ToBrowserUrl(const std::string& url) {
     std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
     out += escape;
   }
-  return out + url.substr(end);
+  out += url.substr(end);
+  // The page of an archive file named without topic gets the "/" that ends the
+  // archive part, so that the browser resolves the page's relative links inside
+  // the archive; the reader takes the "/" as the end of the file's path.
+  if (NamesArchiveFileOnly(url)) out += '/';
+  return out;
 }
 
 std::string ToReaderUrl(const std::string& url) {

@@ -9,7 +9,9 @@
 
 #include <string>
 
-// URL with the characters a host cannot hold %-escaped in its archive part.
+// URL with the characters a host cannot hold %-escaped in its archive part; a
+// URL of an archive file without topic ("vexost://file:/a/manual.vxb") ends with
+// "/" there, so that relative links of its start page stay inside the archive.
 std::string ToBrowserUrl(const std::string& url);
 // The archive part of URL with the escapes of ":" and "\\" undone (others
 // stay, as they mean the same to the reader).

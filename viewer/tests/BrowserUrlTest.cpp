@@ -17,13 +17,22 @@ TEST(BrowserUrl, ColonsAndBackslashesOfTheArchivePartAreEscaped) {
   EXPECT_EQ(ToBrowserUrl("vexost://file:/home/a/m.vxb/x:y.htm"), "vexost://file%3A/home/a/m.vxb/x:y.htm");
   EXPECT_EQ(ToBrowserUrl("vexost://FirmCode:10::Manual/page.htm"),
             "vexost://FirmCode%3A10%3A%3AManual/page.htm");
-  EXPECT_EQ(ToBrowserUrl("vexost://file:C:\\Docs\\m.vxb"), "vexost://file%3AC%3A%5CDocs%5Cm.vxb");
-  EXPECT_EQ(ToBrowserUrl("VEXOST://file:/a.vxb"), "VEXOST://file%3A/a.vxb");
+  EXPECT_EQ(ToBrowserUrl("vexost://file:C:\\Docs\\m.vxb/x.htm"), "vexost://file%3AC%3A%5CDocs%5Cm.vxb/x.htm");
+  EXPECT_EQ(ToBrowserUrl("VEXOST://file:/a.vxb/b.htm"), "VEXOST://file%3A/a.vxb/b.htm");
+}
+
+TEST(BrowserUrl, ArchiveFileWithoutTopicGetsTheSlashThatEndsTheArchivePart) {
+  EXPECT_EQ(ToBrowserUrl("vexost://file:/home/a/m.vxb"), "vexost://file%3A/home/a/m.vxb/");
+  EXPECT_EQ(ToBrowserUrl("vexost://FILE:/home/a/M.VXB"), "vexost://FILE%3A/home/a/M.VXB/");
+  EXPECT_EQ(ToBrowserUrl("vexost://file:/home/a/m.vxb/"), "vexost://file%3A/home/a/m.vxb/");
+  EXPECT_EQ(ToBrowserUrl("vexost://file:/home/a/notes"), "vexost://file%3A/home/a/notes");
+  EXPECT_EQ(ToBrowserUrl("vexost://file:.vxb"), "vexost://file%3A.vxb");
+  EXPECT_EQ(ToBrowserUrl("vexost://Manual.vxb"), "vexost://Manual.vxb");
 }
 
 TEST(BrowserUrl, RoundTripGivesTheUrlBack) {
   for (const char* url : {"vexost://file:/home/a/m.vxb/index.htm", "vexost://FirmCode:7::X/",
-                          "vexost://file:C:\\D\\m.vxb#top"}) {
+                          "vexost://file:C:\\D\\m.vxb/t.htm#top"}) {
     EXPECT_EQ(ToReaderUrl(ToBrowserUrl(url)), url) << url;
   }
 }
