@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "viewer/app/SwDocViewerApp.h"
@@ -35,6 +36,8 @@ void StowTestScript::Load(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.starts_with("dialogs "))
       m_dialogLog = line.substr(8);
+    else if (line.starts_with("answer "))
+      AddAnswer(line.substr(7));
     else if (!line.empty() && line[0] != '#')
       m_lines.push_back(line);
   }
@@ -56,8 +59,21 @@ int StowTestScript::AnswerDialog(GtkDialog* dialog) {
     }
     Append(m_dialogLog, entry);
   }
+  const gchar* title = gtk_window_get_title(GTK_WINDOW(dialog));
+  if (const auto answer = m_answers.find(title ? title : ""); answer != m_answers.end()) return answer->second;
   GtkWidget* button = gtk_window_get_default_widget(GTK_WINDOW(dialog));
   return button ? gtk_dialog_get_response_for_widget(dialog, button) : GTK_RESPONSE_CANCEL;
+}
+
+void StowTestScript::AddAnswer(const std::string& text) {
+  const std::size_t blank = text.find(' ');
+  char* end = nullptr;
+  const long response = std::strtol(text.c_str(), &end, 10);
+  if (blank == std::string::npos || end != text.c_str() + blank) {
+    std::fprintf(stderr, "stow: bad test answer %s\n", text.c_str());
+    return;
+  }
+  m_answers[text.substr(blank + 1)] = static_cast<int>(response);
 }
 
 void StowTestScript::Start() {  // The frame's handler keeps the buttons right; the script's runs after it.

@@ -7,6 +7,8 @@
 //
 //   dialogs FILE         append dialog=TITLE and text=TEXT (message boxes) of
 //                        every dialog to FILE; taken at start, before any dialog
+//   answer N TITLE       answer dialogs titled TITLE with response N (1 OK,
+//                        2 Cancel, ...) in place of the default; taken at start
 //
 //   wait                 until the first page load has finished
 //   navigate URL         load URL
@@ -29,6 +31,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 
 #include "platform/WinTypes.h"
@@ -65,6 +68,7 @@ class StowTestScript {
   void WriteScreenshot(const std::string& file);
   void ScheduleContinue();
   int AnswerDialog(GtkDialog* dialog);
+  void AddAnswer(const std::string& text);
 
   static gboolean ContinueLater(gpointer self);
   static void OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self);
@@ -78,5 +82,6 @@ class StowTestScript {
   std::string m_pendingFile;
   std::string m_pendingKey;
   std::string m_dialogLog;
+  std::map<std::string, int> m_answers;  // by dialog title
   guint m_idleSource = 0;
 };

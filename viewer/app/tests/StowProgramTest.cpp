@@ -254,6 +254,28 @@ TEST_F(StowProgram, ModulesFirmCodeDialogIsShownWithGtk) {
   EXPECT_EQ(pages[1], "seven") << TempFolder::ReadAll(report);
 }
 
+// The reader module's file dialog for a registered archive whose file is gone
+// comes up in stow's GTK front-end on the second request; cancelled, the page
+// about the file is shown again.
+TEST_F(StowProgram, ModulesFileDialogIsShownWithGtk) {
+  setenv("VXST_UI", "gtk", 1);
+  const KelAppDescriptor descriptor{"VxStRd", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS", 0x300};
+  ThisDocumentProfiling catalog(descriptor);
+  ASSERT_TRUE(catalog.RegisterArchive({true, "Gone", 7, m_folder / "gone.vxb"}, stow::Placement::CurrentUser));
+  const std::string report = Report();
+  ASSERT_EQ(RunStow({"vexost://Gone/"}, {"dialogs " + report, "answer 2 Document File not found", "wait",
+                                         "page " + report, "navigate vexost://Gone/index.htm",
+                                         "page " + report, "quit"}),
+            0)
+      << m_errors;
+  const auto values = ReadReport(report);
+  EXPECT_EQ(All(values, "dialog"), std::vector<std::string>{"Document File not found"});
+  const std::vector<std::string> pages = All(values, "page");
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0], pages[1]);
+  EXPECT_NE(pages[0], "");
+}
+
 TEST_F(StowProgram, SavedRectangleLargerThanTheScreenIsBroughtInside) {
   SavePlacement(1, -200, -100, 3000, 2500);
   const std::string report = Report();
