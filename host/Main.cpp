@@ -21,7 +21,7 @@
 #include "base/KelErrorMessage.h"
 #include "base/messages/MessageTable.h"
 #include "host/HttpServer.h"
-#include "host/ModuleSetup.h"
+#include "reader/client/ModuleSetup.h"
 #include "host/ReaderGateway.h"
 #include "reader/client/ReaderControlClient.h"
 
