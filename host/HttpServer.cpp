@@ -87,7 +87,7 @@ bool HttpServer::Bind(std::string& error) {
   ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   socklen_t length = sizeof address;
   if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(m_socket, 128) != 0 ||
+      ::listen(m_socket, 1024) != 0 ||
       ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     error = "cannot listen on " + m_options.address + ":" + std::to_string(m_options.port) + ": " +
             std::strerror(errno);

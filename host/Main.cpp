@@ -1,12 +1,13 @@
 // vxstserve: serves document archives to any web browser.
 //
-//   vxstserve [ARCHIVE...] [--port N] [--address A] [--open]
+//   vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--memory-mb N] [--open]
 //
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
 // are served by name without registration at http://ADDRESS:PORT/vexost://NAME/.
 // "/" shows the list of registered archives.
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -20,21 +21,26 @@
 #include "base/KelErrorMessage.h"
 #include "base/messages/MessageTable.h"
 #include "host/HttpServer.h"
-#include "host/ModuleSetup.h"
+#include "reader/client/ModuleSetup.h"
 #include "host/ReaderGateway.h"
 #include "reader/client/ReaderControlClient.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--open]\n"
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--memory-mb N] [--open]\n"
     "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port).\n"
+    "  --cache-mb N   keeps up to N MiB of answers for the archives named here (default 64, 0: none)\n"
+    "  --memory-mb N  answers held in memory at once, cache included (default 256); more go to\n"
+    "                 temporary files\n"
     "  --open   opens the first URL in the desktop's browser\n";
 
 struct Options {
   std::vector<std::string> archives;
   std::string address = "127.0.0.1";
   std::uint16_t port = 0;
+  std::size_t cacheMegabytes = 64;
+  std::size_t memoryMegabytes = 256;
   bool open = false;
 };
 
@@ -46,6 +52,11 @@ bool ParsePort(const std::string& text, std::uint16_t& port) {
   return true;
 }
 
+bool ParseMegabytes(const std::string& text, std::size_t& megabytes) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+  return ec == std::errc() && end == text.data() + text.size() && megabytes <= 65536;
+}
+
 bool ParseArguments(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
@@ -54,6 +65,12 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
       options.open = true;
     } else if (word == "--port") {
       if (!hasValue || !ParsePort(argv[++i], options.port)) return error = "--port needs a number from 0 to 65535", false;
+    } else if (word == "--cache-mb") {
+      if (!hasValue || !ParseMegabytes(argv[++i], options.cacheMegabytes))
+        return error = "--cache-mb needs a number from 0 to 65536", false;
+    } else if (word == "--memory-mb") {
+      if (!hasValue || !ParseMegabytes(argv[++i], options.memoryMegabytes))
+        return error = "--memory-mb needs a number from 0 to 65536", false;
     } else if (word == "--address") {
       if (!hasValue) return error = "--address needs an IPv4 address", false;
       options.address = argv[++i];
@@ -108,6 +125,16 @@ bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>&
   return true;
 }
 
+// Each connection may hold a socket and the temporary file of its answer (twice,
+// while the library sends it): the soft limit of descriptors is raised to the hard one.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
 void OpenInBrowser(const std::string& url) {
   if (::fork() == 0) {
     ::execlp("xdg-open", "xdg-open", url.c_str(), static_cast<char*>(nullptr));
@@ -134,6 +161,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, error.empty() ? stdout : stderr);
     return error.empty() ? 0 : 2;
   }
+  RaiseDescriptorLimit();
   // The reader's questions must never wait at a prompt of the server's terminal.
   ::setenv("VXST_UI", "none", 0);
   // Signals go to the waiting main thread only, not to the server's threads.
@@ -166,6 +194,9 @@ int main(int argc, char** argv) {
   ReaderGateway::Options gatewayOptions;
   gatewayOptions.modulePath = module;
   gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
+  gatewayOptions.handedArchives = handed;
+  gatewayOptions.cacheBound = options.cacheMegabytes << 20;
+  ResponseBody::SetMemoryBudget(options.memoryMegabytes << 20);
   gateway = std::make_unique<ReaderGateway>(gatewayOptions);
   if (!server.Start(error)) {
     std::fprintf(stderr, "vxstserve: %s\n", error.c_str());

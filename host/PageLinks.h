@@ -7,4 +7,6 @@
 #include <string>
 #include <string_view>
 
-std::string RewritePageLinks(std::string_view html);
+// The page with its links rewritten into OUT; false (OUT untouched) when the page
+// holds no such link, so that the bytes as served stay as they are.
+bool RewritePageLinks(std::string_view html, std::string& out);

@@ -2,20 +2,26 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <ctime>
+#include <map>
 #include <memory>
 
+#include "host/DialogPages.h"
+#include "host/FormData.h"
 #include "host/HttpCaching.h"
-#include "host/PageOutcome.h"
 #include "host/PageLinks.h"
+#include "host/PageOutcome.h"
 #include "platform/ModuleResource.h"
+#include "reader/client/ReaderOutcome.h"
 
 namespace {
 
 constexpr std::size_t kMaxTarget = 8192;
 constexpr std::size_t kMinCompressed = 256;
+constexpr std::string_view kScheme = "vexost://";
 
-bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
          std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
            return std::tolower(static_cast<unsigned char>(a)) ==
@@ -29,10 +35,11 @@ class Drain : public ProtocolListener {
   explicit Drain(std::size_t bound) : body(std::make_shared<ResponseBody>(bound)) {}
   void OnReport(const ProtocolReport& report) override {
     reports.push_back(report);
-    if (report.kind == ProtocolReportKind::Progress &&
-        (report.statusCode == BINDSTATUS_MIMETYPEAVAILABLE ||
-         report.statusCode == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE))
+    if (report.kind != ProtocolReportKind::Progress) return;
+    if (report.statusCode == BINDSTATUS_MIMETYPEAVAILABLE ||
+        report.statusCode == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE)
       mimeType = report.text;
+    if (report.statusCode == BINDSTATUS_READEROUTCOME) readerPage = true;
   }
   bool OnData(std::string_view chunk) override {
     writeFailed = writeFailed || !body->Append(chunk);
@@ -42,39 +49,71 @@ class Drain : public ProtocolListener {
   std::shared_ptr<ResponseBody> body;
   std::vector<ProtocolReport> reports;
   std::string mimeType;
+  bool readerPage = false;  // the reader served a page of its own or no topic
   bool writeFailed = false;
 };
 
-std::string EntityTag(const ResponseBody& body, bool gzip) {
-  char text[40];
-  std::snprintf(text, sizeof text, "\"%016llx%s\"",
-                static_cast<unsigned long long>(body.Digest()), gzip ? "-gz" : "");
+// Of the topic's bytes; its gzip form has the same tag with "-gz" added.
+std::string EntityTag(const ResponseBody& body) {
+  char text[48];
+  std::snprintf(text, sizeof text, "\"%08x-%llx\"", static_cast<unsigned>(body.Digest()),
+                static_cast<unsigned long long>(body.Size()));
   return text;
 }
 
-std::shared_ptr<ResponseBody> BodyOf(std::string_view bytes) {
-  auto body = std::make_shared<ResponseBody>(bytes.size());
-  body->Append(bytes);
-  return body;
+std::shared_ptr<const CachedAnswer> AnswerOf(std::string mimeType,
+                                             std::shared_ptr<const ResponseBody> body) {
+  auto answer = std::make_shared<CachedAnswer>();
+  answer->mimeType = std::move(mimeType);
+  answer->etag = EntityTag(*body);
+  answer->body = std::move(body);
+  return answer;
 }
+
+// The key of the gzip form of the answer kept under KEY; no target holds a zero.
+std::string GzipKey(const std::string& key) { return key + '\0' + "gzip"; }
 
 }  // namespace
 
 void HttpResponse::SetText(int statusCode, std::string contentType, std::string text) {
   status = statusCode;
   SetHeader("Content-Type", std::move(contentType));
-  body = BodyOf(text);
+  body = std::make_shared<ResponseBody>(std::move(text));
   offset = 0;
   length = body->Size();
 }
 
 ReaderGateway::ReaderGateway(Options options)
-    : m_options(std::move(options)), m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {}
+    : m_options(std::move(options)),
+      m_broker(256 * 1024),
+      m_cache(m_options.cacheBound, m_options.cacheBound / 4),
+      m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {
+  std::string error;
+  if (!m_options.modulePath.empty() && !m_dialogs.Attach(m_options.modulePath, error))
+    std::fprintf(stderr, "vxstserve: the reader's dialogs stay on standard error: %s\n",
+                 error.c_str());
+}
 
 std::string ReaderGateway::VexostUrlOf(const std::string& target) {
   if (target == "/") return "vexost:";
   if (target.size() > 1 && target[0] == '/' && StartsWithNoCase(target.substr(1), "vexost:"))
     return target.substr(1);
+  return "";
+}
+
+std::string ReaderGateway::HandedArchiveOf(const std::string& url,
+                                           const std::vector<HandedArchive>& handed) {
+  if (!StartsWithNoCase(url, kScheme)) return "";
+  std::string_view rest = std::string_view(url).substr(kScheme.size());
+  // Each of these could make the reader read another archive part than the plain
+  // name: "::" anywhere, "|" (a colon), an escaped colon.
+  if (rest.find("::") != std::string_view::npos || rest.find('|') != std::string_view::npos ||
+      rest.find("%3a") != std::string_view::npos || rest.find("%3A") != std::string_view::npos)
+    return "";
+  std::string_view name = rest.substr(0, rest.find('/'));
+  if (name.empty() || name.find_first_of("%\\:#") != std::string_view::npos) return "";
+  for (const HandedArchive& archive : handed)
+    if (archive.name == name) return archive.path;
   return "";
 }
 
@@ -85,16 +124,18 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
     response.SetText(403, "text/plain; charset=utf-8", "Unknown host name.\n");
     return response;
   }
+  if (request.target.size() > kMaxTarget) {
+    response.SetText(414, "text/plain; charset=utf-8", "URL too long.\n");
+    return response;
+  }
+  if (request.method == "POST") return ServeFormPost(request);
   if (request.method != "GET" && request.method != "HEAD") {
     response.SetText(405, "text/plain; charset=utf-8", "Only GET and HEAD are served.\n");
     response.SetHeader("Allow", "GET, HEAD");
     return response;
   }
-  if (request.target.size() > kMaxTarget) {
-    response.SetText(414, "text/plain; charset=utf-8", "URL too long.\n");
-    return response;
-  }
-  if (StartsWithNoCase(request.target, "/res://")) return ServeResource(request, request.target.substr(1));
+  if (StartsWithNoCase(request.target, "/res://"))
+    return ServeResource(request, request.target.substr(1));
   std::string url = VexostUrlOf(request.target);
   if (url.empty()) {
     response.SetText(404, "text/plain; charset=utf-8",
@@ -105,24 +146,127 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
 }
 
 HttpResponse ReaderGateway::ServeReader(const HttpRequest& request, const std::string& url) {
-  Drain drain(m_options.memoryBound);
-  HRESULT hr = m_broker.Stream(url, drain);
-  if (drain.writeFailed) {
-    HttpResponse response;
-    response.SetText(500, "text/plain; charset=utf-8", "The response could not be buffered.\n");
+  HttpResponse failure;
+  std::shared_ptr<const CachedAnswer> answer = ReadTopic(url, failure);
+  if (!answer) return failure;
+  if (request.range.empty() && AcceptsGzip(request.acceptEncoding))
+    if (std::shared_ptr<const CachedAnswer> packed = Compressed(url, answer)) answer = packed;
+  return Finish(request, 200, *answer);
+}
+
+HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
+  HttpResponse response;
+  const std::string url = VexostUrlOf(request.target);
+  if (url.empty() || !StartsWithNoCase(url, kScheme)) {
+    response.SetText(405, "text/plain; charset=utf-8", "Only the file dialog's form is posted.\n");
+    response.SetHeader("Allow", "GET, HEAD");
     return response;
+  }
+  // A page of another site must not drive the reader: browsers name the page
+  // that posts a form in its Origin header.
+  const auto& hosts = m_options.allowedHosts;
+  if (std::none_of(hosts.begin(), hosts.end(),
+                   [&](const std::string& host) { return request.origin == "http://" + host; })) {
+    response.SetText(403, "text/plain; charset=utf-8",
+                     "Forms are taken from this host's own pages only.\n");
+    return response;
+  }
+  if (!StartsWithNoCase(request.contentType, "application/x-www-form-urlencoded")) {
+    response.SetText(415, "text/plain; charset=utf-8",
+                     "The form is posted as application/x-www-form-urlencoded.\n");
+    return response;
+  }
+  std::map<std::string, std::string> fields = ParseFormData(request.body);
+  if (fields["path"].empty() || fields["path"].find('\0') != std::string::npos) {
+    response.SetText(400, "text/plain; charset=utf-8", "The form names no file path.\n");
+    return response;
+  }
+  const WebDialogs::FileAnswer answer{fields["path"], !fields["update"].empty()};
+  // The reader asks for the file on the request after the one that found it
+  // missing: when it did not ask, the request is made once more.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    response = HttpResponse{};
+    const bool served = ReadTopic(url, response, answer) != nullptr;
+    if (served || m_dialogs.AnswerTaken()) break;
+  }
+  if (m_dialogs.FileSelectShown()) return response;  // the path was refused: the form again
+  response = HttpResponse{};
+  response.SetText(303, "text/plain; charset=utf-8", "See " + request.target + "\n");
+  response.SetHeader("Location", request.target);
+  return response;
+}
+
+bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response) const {
+  std::string page;
+  if (const auto& firmCode = m_dialogs.FirmCodeShown())
+    page = FirmCodePage(*firmCode, url);
+  else if (const auto& file = m_dialogs.FileSelectShown())
+    page = FileSelectPage(*file, m_dialogs.Messages(), url);
+  else
+    return false;
+  response.SetText(200, "text/html; charset=utf-8", std::move(page));
+  response.SetHeader("Cache-Control", "no-store");
+  return true;
+}
+
+std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
+    const std::string& url, HttpResponse& response,
+    std::optional<WebDialogs::FileAnswer> fileAnswer) {
+  const std::string archive = HandedArchiveOf(url, m_options.handedArchives);
+  std::optional<FileStamp> stamp;
+  if (!archive.empty()) {
+    if (!fileAnswer)
+      if (std::shared_ptr<const CachedAnswer> kept = m_cache.Find(url)) return kept;
+    stamp = StampOfFile(archive);  // before reading: a change meanwhile shows later
+  }
+  Drain drain(m_options.memoryBound);
+  m_dialogs.BeginRequest(std::move(fileAnswer));
+  HRESULT hr = m_broker.Stream(url, drain);
+  if (DialogPage(url, response)) return nullptr;
+  if (drain.writeFailed) {
+    response.SetText(500, "text/plain; charset=utf-8", "The response could not be buffered.\n");
+    return nullptr;
   }
   int status = HttpStatusOf(hr, drain.reports);
   if (FAILED(hr) && drain.body->Size() == 0) {
-    HttpResponse response;
     response.SetText(status, "text/plain; charset=utf-8", FailureText(hr, drain.reports));
-    return response;
+    return nullptr;
   }
   std::string mimeType = drain.mimeType.empty() ? "application/octet-stream" : drain.mimeType;
   std::shared_ptr<const ResponseBody> body = drain.body;
-  if (StartsWithNoCase(mimeType, "text/html") && drain.body->InMemory())
-    body = BodyOf(RewritePageLinks(drain.body->Memory()));
-  return Finish(request, status, mimeType, body);
+  std::string rewritten;
+  if (StartsWithNoCase(mimeType, "text/html") && drain.body->InMemory() &&
+      RewritePageLinks(drain.body->Memory(), rewritten))
+    body = std::make_shared<ResponseBody>(std::move(rewritten));
+  if (status != 200) {
+    response = Finish(HttpRequest{}, status, *AnswerOf(std::move(mimeType), std::move(body)));
+    return nullptr;
+  }
+  std::shared_ptr<const CachedAnswer> topic = AnswerOf(std::move(mimeType), std::move(body));
+  if (stamp && SUCCEEDED(hr) && !drain.readerPage) m_cache.Store(url, archive, *stamp, topic);
+  return topic;
+}
+
+std::shared_ptr<const CachedAnswer> ReaderGateway::Compressed(
+    const std::string& url, const std::shared_ptr<const CachedAnswer>& answer) {
+  const ResponseBody& body = *answer->body;
+  if (!body.InMemory() || body.Size() < kMinCompressed || !IsCompressibleType(answer->mimeType))
+    return nullptr;
+  const std::string archive = HandedArchiveOf(url, m_options.handedArchives);
+  const std::string key = GzipKey(url);
+  if (!archive.empty())
+    if (std::shared_ptr<const CachedAnswer> kept = m_cache.Find(key)) return kept;
+  std::optional<FileStamp> stamp = archive.empty() ? std::nullopt : StampOfFile(archive);
+  std::string packed;
+  if (!Gzip(body.Memory(), packed)) return nullptr;
+  auto gzipped = std::make_shared<CachedAnswer>();
+  gzipped->mimeType = answer->mimeType;
+  gzipped->body = std::make_shared<ResponseBody>(std::move(packed));
+  gzipped->etag = answer->etag.substr(0, answer->etag.size() - 1) + "-gz\"";
+  gzipped->gzip = true;
+  // Kept only beside an answer that is kept itself (same archive, same state).
+  if (stamp && m_cache.Find(url) == answer) m_cache.Store(key, archive, *stamp, gzipped);
+  return gzipped;
 }
 
 HttpResponse ReaderGateway::ServeResource(const HttpRequest& request, const std::string& url) {
@@ -132,26 +276,24 @@ HttpResponse ReaderGateway::ServeResource(const HttpRequest& request, const std:
     response.SetText(404, "text/plain; charset=utf-8", "No such resource.\n");
     return response;
   }
-  return Finish(request, 200, mimeType, BodyOf(bytes));
+  return Finish(request, 200,
+                *AnswerOf(mimeType, std::make_shared<ResponseBody>(std::move(bytes))));
 }
 
-HttpResponse ReaderGateway::Finish(const HttpRequest& request, int status, std::string mimeType,
-                                   std::shared_ptr<const ResponseBody> body) {
+HttpResponse ReaderGateway::Finish(const HttpRequest& request, int status,
+                                   const CachedAnswer& answer) {
+  const std::shared_ptr<const ResponseBody>& body = answer.body;
   HttpResponse response;
   response.status = status;
-  response.SetHeader("Content-Type", mimeType);
+  response.SetHeader("Content-Type", answer.mimeType);
   response.SetHeader("X-Content-Type-Options", "nosniff");
   response.SetHeader("Cache-Control", "no-cache");
-  if (status != 200) {  // pages for failures: no validators, no ranges
-    response.body = body;
-    response.length = body->Size();
-    return response;
-  }
-  bool gzip = body->InMemory() && body->Size() >= kMinCompressed && IsCompressibleType(mimeType) &&
-              request.range.empty();
-  if (IsCompressibleType(mimeType)) response.SetHeader("Vary", "Accept-Encoding");
-  gzip = gzip && AcceptsGzip(request.acceptEncoding);
-  std::string etag = EntityTag(*body, gzip);
+  response.body = body;
+  response.length = body->Size();
+  if (status != 200) return response;  // pages for failures: no validators, no ranges
+  if (IsCompressibleType(answer.mimeType)) response.SetHeader("Vary", "Accept-Encoding");
+  if (answer.gzip) response.SetHeader("Content-Encoding", "gzip");
+  const std::string& etag = answer.etag;
   response.SetHeader("ETag", etag);
   response.SetHeader("Last-Modified", FormatHttpDate(m_startTime));
   response.SetHeader("Accept-Ranges", "bytes");
@@ -160,17 +302,10 @@ HttpResponse ReaderGateway::Finish(const HttpRequest& request, int status, std::
                          : ParseHttpDate(request.ifModifiedSince).value_or(-1) >= m_startTime;
   if (notModified) {
     response.status = 304;
+    response.body = nullptr;
+    response.length = 0;
     return response;
   }
-  if (gzip) {
-    std::string packed;
-    if (Gzip(body->Memory(), packed)) {
-      response.SetHeader("Content-Encoding", "gzip");
-      body = BodyOf(packed);
-    }
-  }
-  response.body = body;
-  response.length = body->Size();
   if (!request.range.empty()) {
     bool unsatisfiable = false;
     std::optional<ByteRange> range = ParseByteRange(request.range, body->Size(), unsatisfiable);

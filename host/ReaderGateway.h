@@ -2,7 +2,10 @@
 // reader module serve it through the protocol broker, drains the answer into a
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
-// apartment requires.
+// apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
+// file dialog's form is the only thing posted. Topics of the archives handed to
+// the reader are kept in a response cache and sent again without the reader
+// while their file is unchanged.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +13,10 @@
 #include <vector>
 
 #include "host/HttpExchange.h"
+#include "host/ResponseCache.h"
+#include "host/WebDialogs.h"
 #include "platform/ProtocolBroker.h"
+#include "reader/client/ReaderControlClient.h"
 
 class ReaderGateway {
  public:
@@ -18,6 +24,8 @@ class ReaderGateway {
     std::vector<std::string> allowedHosts;  // Host header values accepted
     std::size_t memoryBound = 8 * 1024 * 1024;  // larger bodies go to a temporary file
     std::string modulePath;  // the reader module, the only source of res:// images
+    std::vector<HandedArchive> handedArchives;  // their topics are cached
+    std::size_t cacheBound = 64 * 1024 * 1024;  // bytes of all cached bodies
   };
 
   explicit ReaderGateway(Options options);
@@ -26,14 +34,34 @@ class ReaderGateway {
 
   // The vexost: URL an HTTP target names ("/" the list page), or "" for none.
   static std::string VexostUrlOf(const std::string& target);
+  // The file of the handed archive that URL names plainly by name (no file path,
+  // firm code, escape or topic text that could change which archive is meant),
+  // or "": only such answers may be cached.
+  static std::string HandedArchiveOf(const std::string& url,
+                                     const std::vector<HandedArchive>& handed);
 
  private:
   HttpResponse ServeReader(const HttpRequest& request, const std::string& url);
+  // The file dialog's form: hands the path entered to the reader's file dialog
+  // and sends the browser back to the page, or shows the form again with what
+  // was wrong.
+  HttpResponse ServeFormPost(const HttpRequest& request);
   HttpResponse ServeResource(const HttpRequest& request, const std::string& url);
-  HttpResponse Finish(const HttpRequest& request, int status, std::string mimeType,
-                      std::shared_ptr<const ResponseBody> body);
+  // The topic at URL from the cache or the reader; null with RESPONSE set when
+  // the reader served no topic or asked the user. FILEANSWER goes to the
+  // reader's file dialog, if it opens one (and then the cache is not asked).
+  std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response,
+                                                std::optional<WebDialogs::FileAnswer> fileAnswer = {});
+  // The page of the dialog the last request showed; false when it showed none.
+  bool DialogPage(const std::string& url, HttpResponse& response) const;
+  // The gzip form of ANSWER (cached with it), or null when it does not pay.
+  std::shared_ptr<const CachedAnswer> Compressed(const std::string& url,
+                                                 const std::shared_ptr<const CachedAnswer>& answer);
+  HttpResponse Finish(const HttpRequest& request, int status, const CachedAnswer& answer);
 
   Options m_options;
   ProtocolBroker m_broker;
+  ResponseCache m_cache;
+  WebDialogs m_dialogs;
   std::int64_t m_startTime;
 };

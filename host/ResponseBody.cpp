@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 
@@ -33,21 +34,41 @@ int OpenAnonymousFile() {
 
 }  // namespace
 
-ResponseBody::ResponseBody(std::size_t memoryBound) : m_memoryBound(memoryBound) {}
+ResponseBody::ResponseBody(std::size_t memoryBound)
+    : m_memoryBound(memoryBound), m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {}
+
+ResponseBody::ResponseBody(std::string&& bytes) : ResponseBody(bytes.size()) {
+  AddToDigest(bytes);
+  m_size = bytes.size();
+  m_memory = std::move(bytes);
+  s_inUse += m_memory.size();
+}
+
+void ResponseBody::AddToDigest(std::string_view bytes) {
+  // zlib takes at most 4 GiB per call.
+  for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {
+    auto piece = bytes.substr(at, 1u << 30);
+    auto data = reinterpret_cast<const Bytef*>(piece.data());
+    auto size = static_cast<uInt>(piece.size());
+    m_crc = static_cast<std::uint32_t>(crc32(m_crc, data, size));
+  }
+}
 
 ResponseBody::~ResponseBody() {
   if (m_fd >= 0) ::close(m_fd);
+  s_inUse -= m_memory.size();
 }
 
 bool ResponseBody::Append(std::string_view bytes) {
-  for (unsigned char c : bytes) {
-    m_digest ^= c;
-    m_digest *= 1099511628211ull;
-  }
+  AddToDigest(bytes);
   m_size += bytes.size();
-  if (m_fd < 0 && m_memory.size() + bytes.size() > m_memoryBound && !SpillToFile()) return false;
+  if (m_fd < 0 &&
+      (m_memory.size() + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget) &&
+      !SpillToFile())
+    return false;
   if (m_fd < 0) {
     m_memory.append(bytes);
+    s_inUse += bytes.size();
     return true;
   }
   return WriteAll(m_fd, bytes.data(), bytes.size());
@@ -57,6 +78,7 @@ bool ResponseBody::SpillToFile() {
   m_fd = OpenAnonymousFile();
   if (m_fd < 0) return false;
   bool written = WriteAll(m_fd, m_memory.data(), m_memory.size());
+  s_inUse -= m_memory.size();
   m_memory.clear();
   m_memory.shrink_to_fit();
   return written;

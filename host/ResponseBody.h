@@ -1,9 +1,12 @@
 // The bytes of one response, drained completely from the reader before the
 // response is sent: in memory up to a bound, in an unlinked temporary file
 // beyond it. So a slow client never holds the reader, and no response can carry
-// another request's bytes.
+// another request's bytes. All bodies of the process share one memory budget:
+// once the bodies in memory reach it, bodies being drained go to files too, so
+// that many clients that read slowly cannot make the host grow without end.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,9 +14,15 @@
 class ResponseBody {
  public:
   explicit ResponseBody(std::size_t memoryBound);
+  // A body held in memory whole, taking BYTES without a copy.
+  explicit ResponseBody(std::string&& bytes);
   ResponseBody(const ResponseBody&) = delete;
   ResponseBody& operator=(const ResponseBody&) = delete;
   ~ResponseBody();
+
+  // The budget of all bodies in memory together (bytes), and what they hold now.
+  static void SetMemoryBudget(std::size_t bytes) { s_budget = bytes; }
+  static std::size_t MemoryInUse() { return s_inUse; }
 
   // Appends a piece; false when the temporary file could not be written.
   bool Append(std::string_view bytes);
@@ -22,15 +31,20 @@ class ResponseBody {
   bool InMemory() const { return m_fd < 0; }
   const std::string& Memory() const { return m_memory; }
   int FileDescriptor() const { return m_fd; }
-  // FNV-1a over all bytes, for the entity tag.
-  std::uint64_t Digest() const { return m_digest; }
+  // The CRC-32 of all bytes, for the entity tag (with the size): it runs
+  // word-wise and goes along with the pieces as they come.
+  std::uint32_t Digest() const { return m_crc; }
 
  private:
   bool SpillToFile();
+  void AddToDigest(std::string_view bytes);
 
   std::size_t m_memoryBound;
   std::string m_memory;
   int m_fd = -1;
   std::uint64_t m_size = 0;
-  std::uint64_t m_digest = 1469598103934665603ull;
+  std::uint32_t m_crc;
+
+  static inline std::atomic<std::size_t> s_budget{256u << 20};
+  static inline std::atomic<std::size_t> s_inUse{0};
 };

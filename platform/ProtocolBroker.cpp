@@ -154,9 +154,9 @@ class Binding final : public IInternetProtocolSink, public IInternetBindInfo {
 // on the way ends the transfer when it is a failure; a success only says that the
 // handler has all the data ready.
 HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding, ProtocolListener& listener,
-                 ULONG readSize) {
+                 std::vector<char>& buffer) {
   if (!binding.DataReported() || FAILED(binding.Result())) return binding.Result();
-  std::vector<char> buffer(readSize);
+  const auto readSize = static_cast<ULONG>(buffer.size());
   for (unsigned emptyReads = 0; emptyReads < kMaxEmptyReads;) {
     ULONG count = 0;
     HRESULT hr = protocol.Read(buffer.data(), readSize, &count);
@@ -245,7 +245,14 @@ HRESULT ProtocolBroker::Stream(std::string_view url, ProtocolListener& listener,
   if (FAILED(hr)) return hr;
   ComPtr<Binding> binding(new Binding(std::string(url), listener, *protocol.get()));
   hr = protocol->Start(binding->Url(), binding.get(), binding.get(), startFlags, 0);
-  if (SUCCEEDED(hr)) hr = Transfer(*protocol.get(), *binding.get(), listener, m_readSize);
+  if (SUCCEEDED(hr)) {
+    // The read buffer is made once per broker, not per request; a request
+    // started from within another one's listener gets one of its own.
+    std::vector<char> buffer = std::move(m_readBuffer);
+    buffer.resize(m_readSize);
+    hr = Transfer(*protocol.get(), *binding.get(), listener, buffer);
+    m_readBuffer = std::move(buffer);
+  }
   // Also after a failed Start, so that the handler lets go of sink and bind info.
   protocol->Terminate(0);
   binding->Detach();

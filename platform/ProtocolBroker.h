@@ -96,5 +96,6 @@ class ProtocolBroker {
   HRESULT ProtocolInfo(std::string_view url, ComPtr<IInternetProtocolInfo>& info);
 
   ULONG m_readSize;
+  std::vector<char> m_readBuffer;
   std::map<std::string, ComPtr<IClassFactory>> m_factories;  // by scheme, lower case
 };

@@ -47,6 +47,10 @@ LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyC
                         DWORD options, REGSAM access, void* security, PHKEY result,
                         DWORD* disposition);
 LSTATUS RegCloseKey(HKEY key);
+// Open keys live in a process-wide table made on first use and destroyed with
+// the other statics, newest first. Code that registers an exit handler which
+// still closes keys makes the table first, so that the table outlives it.
+void RegPrepareKeyTable();
 LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
                          BYTE* data, DWORD* dataSize);
 LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,

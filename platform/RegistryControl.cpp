@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "platform/CaseFold.h"
-#include "platform/RegistryView.h"
 
 namespace {
 
@@ -81,8 +80,6 @@ std::string RegistryHivePath(RegistryHiveKind kind) {
   if (config.empty() || config.front() != '/') config = HomeFolder() + "/.config";
   return config + "/vexost/" + file;
 }
-
-void RegistryEnsureState() { RegistryState::Get(); }
 
 void RegistrySetReadOnly(RegistryHiveKind kind, bool readOnly) {
   (kind == RegistryHiveKind::User ? g_userReadOnly : g_machineReadOnly) = readOnly;

@@ -24,12 +24,6 @@
 
 enum class RegistryHiveKind { User, Machine };
 
-// Creates the process-wide registry state (the table of open keys) now. Exit
-// handlers run newest first, so a module that closes keys from its own exit
-// handler calls this before registering that handler: the state then outlives
-// the handler.
-void RegistryEnsureState();
-
 // The file of the hive as the current environment places it.
 std::string RegistryHivePath(RegistryHiveKind kind);
 

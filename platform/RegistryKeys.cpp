@@ -151,6 +151,8 @@ LSTATUS RegCloseKey(HKEY key) {
   return Status(state.Release(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
 }
 
+void RegPrepareKeyTable() { RegistryState::Get(); }
+
 LSTATUS RegDeleteKeyA(HKEY key, const char* subKey) {
   if (!subKey) return Status(ERROR_INVALID_PARAMETER);
   const auto lock = RegistryState::Get().Lock();

@@ -4,7 +4,8 @@
 #
 #   bench/host/run.sh [BUILD_DIR] [DOC_DIR]
 #
-# Environment: DURATION (wrk seconds per page, default 10), THREADS (2), CONNECTIONS (16).
+# Environment: DURATION (wrk seconds per page, default 10), THREADS (2), CONNECTIONS (16),
+# SERVE_ARGS (more vxstserve options, e.g. "--cache-mb 0" to measure the reader every time).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,14 +35,17 @@ trap cleanup EXIT
 cp -rL "$docs" "$scratch/site"
 site=$scratch/site
 
-# Page closest to a wanted size, as a path relative to the site.
+# Page closest to a wanted size, as a path relative to the site. (awk reads all its
+# input: a reader that stops early would kill the pipeline under pipefail.)
 page_near() {
-  (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') |
-    awk -v want="$1" '{d = $1 - want; if (d < 0) d = -d; print d, $2}' | sort -n | head -1 | cut -d' ' -f2
+  (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n' | LC_ALL=C sort -k2) |
+    awk -v want="$1" '{d = $1 - want; if (d < 0) d = -d; if (best == "" || d < bestd) {best = $2; bestd = d}}
+                      END {print best}'
 }
 small=$(page_near 5000)
 medium=$(page_near 30000)
-largest=$( (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') | sort -n | tail -1 | cut -d' ' -f2)
+largest=$( (cd "$site" && find . -type f -name '*.html' -printf '%s %P\n') |
+  awk '$1 > size {size = $1; page = $2} END {print page}')
 
 echo "Packing $docs ..."
 "$build/tools/vxb/vxb" pack "$site" -o "$scratch/docs.vxb" --name pydocs --firm-code 1 --start index.html >/dev/null
@@ -50,7 +54,7 @@ ls -l "$scratch/docs.vxb" | awk '{print "archive size: " $5 " bytes"}'
 # vxstserve, in a scratch registry and cache.
 mkdir -p "$scratch/registry" "$scratch/cache"
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
-  "$build/host/vxstserve" "$scratch/docs.vxb" >"$scratch/vxstserve.out" 2>"$scratch/vxstserve.err" &
+  "$build/host/vxstserve" "$scratch/docs.vxb" ${SERVE_ARGS:-} >"$scratch/vxstserve.out" 2>"$scratch/vxstserve.err" &
 serve_pid=$!
 pids+=("$serve_pid")
 for _ in $(seq 100); do [ -s "$scratch/vxstserve.out" ] && break; sleep 0.1; done
@@ -109,6 +113,7 @@ measure() { # label url
   grep -E '^ *(Socket errors|Non-2xx)' <<<"$out" | sed 's/^ */             /' || true
 }
 
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 rss_before=$(resident_kb)
 echo "wrk: $threads threads, $connections connections, ${duration}s per page"
 for entry in "small:$small" "medium:$medium" "largest:$largest"; do

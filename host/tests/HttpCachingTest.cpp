@@ -98,14 +98,23 @@ TEST(Compression, TextTypesAndAcceptedEncodings) {
   EXPECT_EQ(Gunzip(packed), text);
 }
 
+std::string Rewritten(std::string_view html) {
+  std::string out = "untouched";
+  return RewritePageLinks(html, out) ? out : out + ": " + std::string(html);
+}
+
 TEST(PageLinks, AbsoluteSchemesBecomeRootRelative) {
-  EXPECT_EQ(RewritePageLinks("<a href=\"vexost://Manual/a.htm\">vexost://x</a>"),
+  EXPECT_EQ(Rewritten("<a href=\"vexost://Manual/a.htm\">vexost://x</a>"),
             "<a href=\"/vexost://Manual/a.htm\">vexost://x</a>");
-  EXPECT_EQ(RewritePageLinks("<img src='res:///m/libvxstrd.so/stow.gif'>"),
+  EXPECT_EQ(Rewritten("<img src='res:///m/libvxstrd.so/stow.gif'>"),
             "<img src='/res:///m/libvxstrd.so/stow.gif'>");
-  EXPECT_EQ(RewritePageLinks("<a href=VEXOST:list>"), "<a href=/VEXOST:list>");
-  EXPECT_EQ(RewritePageLinks("<a href=\"page.htm\">"), "<a href=\"page.htm\">");
-  EXPECT_EQ(RewritePageLinks("\""), "\"");  // a quote at the very end reads nothing beyond
+  EXPECT_EQ(Rewritten("<a href=VEXOST:list>"), "<a href=/VEXOST:list>");
+  EXPECT_EQ(Rewritten("<a href=\"vexost:\"><a href='res://x'>:"),
+            "<a href=\"/vexost:\"><a href='/res://x'>:");
+  EXPECT_EQ(Rewritten("vexost:x res://y"), "untouched: vexost:x res://y");  // not a link
+  EXPECT_EQ(Rewritten("<a href=\"page.htm\">"), "untouched: <a href=\"page.htm\">");
+  EXPECT_EQ(Rewritten("\""), "untouched: \"");  // a quote at the very end reads nothing beyond
+  EXPECT_EQ(Rewritten(":res:"), "untouched: :res:");
 }
 
 TEST(PageOutcome, StatusByPageAndResult) {

@@ -40,7 +40,9 @@ inline std::string Quote(const std::string& text) {
 // vxstserve started on a free port; stopped with SIGTERM at destruction.
 class ServerProcess {
  public:
-  ServerProcess(const std::vector<std::string>& archives, const TempFolder& scratch) {
+  // OPTIONS: more words for the command line.
+  ServerProcess(const std::vector<std::string>& archives, const TempFolder& scratch,
+                const std::vector<std::string>& options = {}) {
     int out[2];
     if (::pipe(out) != 0) std::abort();
     m_pid = ::fork();
@@ -51,6 +53,7 @@ class ServerProcess {
       ::setenv("VXST_CACHE_DIR", (scratch / "cache").c_str(), 1);
       std::vector<std::string> words = {BuiltProgram("host/vxstserve")};
       words.insert(words.end(), archives.begin(), archives.end());
+      words.insert(words.end(), options.begin(), options.end());
       std::vector<char*> argv;
       for (std::string& w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
@@ -87,6 +90,14 @@ class ServerProcess {
     return m_urls[0].substr(0, slash);
   }
   std::string HostHeader() const { return Origin().substr(7); }
+  std::uint16_t Port() const { return static_cast<std::uint16_t>(std::stoi(HostHeader().substr(10))); }
+  pid_t Pid() const { return m_pid; }
+  // Its resident memory in kB (VmRSS), or -1.
+  long ResidentKilobytes() const {
+    std::string status = TempFolder::ReadAll("/proc/" + std::to_string(m_pid) + "/status");
+    std::size_t at = status.find("VmRSS:");
+    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
+  }
 
  private:
   pid_t m_pid = -1;

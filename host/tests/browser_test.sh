@@ -2,7 +2,10 @@
 # vxstserve end to end: every href and src of the served sample manual answers 200, and in
 # headless Chromium an archive packed from a page with a style sheet, an image and a
 # relative link renders with both (checked on the screenshot's pixels) and the link leads
-# to the second page. The screenshot is kept as an artefact.
+# to the second page. A PDF topic (a small PDF written here) is served as application/pdf
+# with its bytes, a page's script loads it so, and Chromium opens it in its PDF viewer.
+# The reader's file dialog for a registered archive whose file has gone shows as a form.
+# The screenshots are kept as artefacts.
 #
 #   browser_test.sh BUILD_DIR
 #
@@ -37,6 +40,35 @@ printf 'body { background: #2060c0; color: white; margin: 0; }\n' >"$scratch/man
 cat >"$scratch/manual/chapter/second.htm" <<'HTML'
 <html><body><p>The second page was reached</p><a href="../index.htm">back</a></body></html>
 HTML
+# A one-page PDF, written object by object with its cross-reference table.
+python3 - "$scratch/manual/chapter/leaflet.pdf" <<'PY'
+import sys
+content = b"0.1 0.6 0.2 rg 20 20 360 160 re f BT /F1 24 Tf 1 1 1 rg 40 90 Td (PDF topic served) Tj ET"
+objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 400 200] /Contents 4 0 R"
+           b" /Resources << /Font << /F1 5 0 R >> >> >>",
+           b"<< /Length %d >>\nstream\n" % len(content) + content + b"\nendstream",
+           b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+pdf, offsets = b"%PDF-1.4\n", []
+for number, body in enumerate(objects, 1):
+    offsets.append(len(pdf))
+    pdf += b"%d 0 obj\n" % number + body + b"\nendobj\n"
+table = len(pdf)
+pdf += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+pdf += b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+pdf += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, table)
+open(sys.argv[1], "wb").write(pdf)
+PY
+# A page whose script loads the PDF and writes what it got.
+cat >"$scratch/manual/chapter/pdfcheck.htm" <<'HTML'
+<html><body><p id="result">pending</p><script>
+fetch("leaflet.pdf").then(async r => {
+  const bytes = new Uint8Array(await r.arrayBuffer());
+  document.getElementById("result").textContent = "loaded " + r.status + " " +
+    r.headers.get("Content-Type") + " " + bytes.length + " " + String.fromCharCode(...bytes.slice(0, 8));
+}).catch(e => { document.getElementById("result").textContent = "failed " + e; });
+</script></body></html>
+HTML
 python3 - "$scratch/manual/pictures/block.png" <<'PY'
 import struct, sys, zlib
 width, height, colour = 40, 24, bytes((0xE0, 0x30, 0x20))
@@ -53,6 +85,10 @@ PY
   --firm-code 1 --start index.htm >/dev/null || fail "vxb pack of the sample manual"
 
 mkdir -p "$scratch/registry" "$scratch/cache"
+# A registered archive whose file has gone, for the file dialog's page.
+VXST_REGISTRY_DIR=$scratch/registry "$build/platform/tools/vxreg/vxreg" add \
+  'HKCU\Software\VEXO-SYSTEMS\VEXO-KEY\Stowra\03.00\Documents\Moved\FC1' /v Doc /d "$scratch/moved.vxb" /f \
+  >/dev/null || fail "vxreg add"
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
   "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
 serve_pid=$!
@@ -69,13 +105,20 @@ echo "$report"
 reached=$(sed -n 's/^link check: \([0-9]*\) pages.*/\1/p' <<<"$report")
 [ "$reached" -ge "$pages" ] || fail "link check reached $reached of $pages pages"
 
+# The PDF topic: its type and its bytes.
+pdf_url="${base}chapter/leaflet.pdf"
+pdf_size=$(stat -c %s "$scratch/manual/chapter/leaflet.pdf")
+curl -sf -D "$scratch/pdf.headers" -o "$scratch/pdf.got" "$pdf_url" || fail "PDF topic not served"
+grep -qi '^Content-Type: application/pdf' "$scratch/pdf.headers" || fail "PDF topic served as $(grep -i '^Content-Type' "$scratch/pdf.headers")"
+cmp -s "$scratch/pdf.got" "$scratch/manual/chapter/leaflet.pdf" || fail "PDF topic bytes differ"
+
 chromium_bin=$(command -v chromium || command -v chromium-browser || true)
 [ -n "$chromium_bin" ] || { echo "chromium is not installed; skipping the browser part"; exit 77; }
 
-browse() { # output-option url
+browse() { # options... url
   timeout 60 "$chromium_bin" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$scratch/profile" --window-size=800,600 "$1" "$2" 2>>"$scratch/chromium.err"
+    --user-data-dir="$scratch/profile" --window-size=800,600 "$@" 2>>"$scratch/chromium.err"
 }
 
 # The first page's DOM carries its text and the relative link.
@@ -87,6 +130,17 @@ link=$(sed -n 's/.*id="next" href="\([^"]*\)".*/\1/p' "$scratch/index.dom")
 # Following the link, resolved against the page's URL as the browser does.
 browse --dump-dom "${base}${link}" >"$scratch/second.dom" || fail "chromium failed on the linked page"
 grep -q "The second page was reached" "$scratch/second.dom" || fail "linked page did not load"
+
+# The reader's file dialog as a page: after the reader's own page for the missing file,
+# the browser gets the form with the path and the check box.
+root=${base%%/vexost:*}
+curl -s -o /dev/null "$root/vexost://Moved/index.htm"
+browse --dump-dom "$root/vexost://Moved/index.htm" >"$scratch/dialog.dom" || fail "chromium failed on the dialog page"
+grep -q "File: $scratch/moved.vxb" "$scratch/dialog.dom" || fail "file dialog page missing its file line"
+grep -q 'name="update"' "$scratch/dialog.dom" || fail "file dialog page missing its check box"
+dialog_shot=$artefacts/browser_file_dialog.png
+rm -f "$dialog_shot"
+browse --screenshot="$dialog_shot" "$root/vexost://Moved/index.htm" >/dev/null || fail "chromium --screenshot of the dialog failed"
 
 # The screenshot shows the style sheet's background and the image's colour.
 shot=$artefacts/browser_index.png
@@ -134,4 +188,18 @@ print(f"screenshot {width}x{height}: {background} background pixels, {image} ima
 assert background > total // 4, "style sheet background not applied"
 assert image >= 200 * 120 // 2, "image not drawn"
 PY
-echo "PASS (screenshot kept at $shot)"
+# The PDF in Chromium: a page's script gets it as application/pdf with its bytes, and
+# opened itself it goes to the PDF viewer (not shown as text, not downloaded).
+browse --virtual-time-budget=10000 --dump-dom "${base}chapter/pdfcheck.htm" >"$scratch/pdfcheck.dom" ||
+  fail "chromium failed on the PDF check page"
+expected="loaded 200 application/pdf $pdf_size %PDF-1.4"
+grep -qF "$expected" "$scratch/pdfcheck.dom" ||
+  fail "script did not load the PDF: $(grep -o 'id="result">[^<]*' "$scratch/pdfcheck.dom")"
+browse --dump-dom "$pdf_url" >"$scratch/pdf.dom" || fail "chromium failed on the PDF topic"
+grep -q "<body" "$scratch/pdf.dom" || fail "chromium did not open the PDF topic (downloaded?)"
+! grep -q "%PDF" "$scratch/pdf.dom" || fail "chromium showed the PDF as text"
+pdf_shot=$artefacts/browser_pdf.png
+rm -f "$pdf_shot"
+browse --virtual-time-budget=5000 --screenshot="$pdf_shot" "$pdf_url" >/dev/null || fail "chromium --screenshot of the PDF failed"
+[ -s "$pdf_shot" ] || fail "no screenshot of the PDF written"
+echo "PASS (screenshots kept at $shot, $dialog_shot and $pdf_shot)"

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr const char* kReaderControlProgId = "VexoSt.ReaderCtl";
+constexpr DISPID kDispWebBrowser = 3;
 constexpr DISPID kDispCreateBuffer = 4;
 constexpr DISPID kDispSetData = 5;
 constexpr LONG kActionRegisterArchive = 1;
@@ -102,4 +103,16 @@ HRESULT ReaderControlClient::HandOver(const HandedArchive& archive) {
   args[1].vt = VT_I4;
   args[1].lVal = kActionRegisterArchive;
   return Invoke(m_control.get(), kDispSetData, args, 2);
+}
+
+HRESULT ReaderControlClient::PutWebBrowser(IUnknown* browser) {
+  if (!m_control) return E_POINTER;
+  VARIANTARG value;
+  VariantInit(&value);
+  value.vt = VT_UNKNOWN;
+  value.punkVal = browser;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&value, &named, 1, 1};
+  return m_control->Invoke(kDispWebBrowser, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF,
+                           &params, nullptr, nullptr, nullptr);
 }

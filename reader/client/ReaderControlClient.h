@@ -33,6 +33,8 @@ class ReaderControlClient {
   // Creates the control's buffer (once) and writes the record into it, then calls
   // SetData(1, buffer number), all through dispatch ids 4 and 5.
   HRESULT HandOver(const HandedArchive& archive);
+  // Puts BROWSER into the control's WebBrowser property (by reference, dispatch id 3).
+  HRESULT PutWebBrowser(IUnknown* browser);
 
  private:
   HRESULT CreateBuffer();

@@ -2,7 +2,7 @@
 // module starts when it is loaded and ends when it is unloaded.
 #include <cstdlib>
 
-#include "platform/RegistryControl.h"
+#include "platform/Registry.h"
 #include "platform/UserInterface.h"
 #include "reader/DocumentFileName.h"
 #include "reader/ModuleRegistration.h"
@@ -19,13 +19,13 @@ ThisDll theApp;
 void EndModule() { theApp.ExitInstance(); }
 
 // Starts the module once its application object exists. The end is registered
-// after the foundation's process-wide objects were first used, so that it runs
-// before they are destroyed (exit handlers run newest first).
+// after the foundation's process-wide objects exist, so that it runs before
+// they are destroyed (exit handlers run newest first): the catalog's keys are
+// still closed by it.
 struct ModuleStart {
   ModuleStart() {
+    RegPrepareKeyTable();
     theApp.InitInstance();
-    // The end closes the reader's registry keys: the registry must outlive it.
-    RegistryEnsureState();
     std::atexit(&EndModule);
   }
 } g_moduleStart;

@@ -1,4 +1,4 @@
-#include "host/ModuleSetup.h"
+#include "reader/client/ModuleSetup.h"
 
 #include <unistd.h>
 

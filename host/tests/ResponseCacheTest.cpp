@@ -1,0 +1,78 @@
+// The response cache: bounded by bytes with the least recently used dropped
+// first, and no answer outlives a change of its archive file.
+#include <gtest/gtest.h>
+
+#include "host/ReaderGateway.h"
+#include "host/ResponseCache.h"
+#include "platform/tests/TempFolder.h"
+
+namespace {
+
+std::shared_ptr<const CachedAnswer> Answer(std::string bytes) {
+  auto answer = std::make_shared<CachedAnswer>();
+  answer->mimeType = "text/html";
+  answer->body = std::make_shared<ResponseBody>(std::move(bytes));
+  return answer;
+}
+
+class ResponseCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_archive = m_scratch.Write("a.vxb", "archive");
+    m_stamp = *StampOfFile(m_archive);
+  }
+  TempFolder m_scratch;
+  std::string m_archive;
+  FileStamp m_stamp;
+};
+
+TEST_F(ResponseCacheTest, KeepsAnswersWithinTheByteBoundDroppingTheLeastRecentlyUsed) {
+  ResponseCache cache(100, 60);
+  cache.Store("a", m_archive, m_stamp, Answer(std::string(40, 'a')));
+  cache.Store("b", m_archive, m_stamp, Answer(std::string(40, 'b')));
+  ASSERT_TRUE(cache.Find("a"));  // now the most recently used
+  cache.Store("c", m_archive, m_stamp, Answer(std::string(40, 'c')));
+  EXPECT_FALSE(cache.Find("b"));
+  ASSERT_TRUE(cache.Find("a"));
+  EXPECT_EQ(cache.Find("a")->body->Memory(), std::string(40, 'a'));
+  EXPECT_EQ(cache.Find("c")->body->Memory(), std::string(40, 'c'));
+  EXPECT_EQ(cache.Bytes(), 80u);
+  cache.Store("big", m_archive, m_stamp, Answer(std::string(61, 'x')));  // above the entry bound
+  EXPECT_FALSE(cache.Find("big"));
+  cache.Store("a", m_archive, m_stamp, Answer("new"));  // replaces
+  EXPECT_EQ(cache.Find("a")->body->Memory(), "new");
+  EXPECT_EQ(cache.Bytes(), 43u);
+  cache.Clear();
+  EXPECT_EQ(cache.Count(), 0u);
+  EXPECT_EQ(cache.Bytes(), 0u);
+}
+
+TEST_F(ResponseCacheTest, AnAnswerGoesWhenItsArchiveChangesOrVanishes) {
+  ResponseCache cache(1000, 1000);
+  cache.Store("a", m_archive, m_stamp, Answer("old"));
+  ASSERT_TRUE(cache.Find("a"));
+  m_scratch.Write("a.vxb", "archive, rewritten");
+  EXPECT_FALSE(cache.Find("a"));
+  EXPECT_EQ(cache.Bytes(), 0u);
+  cache.Store("b", m_archive, *StampOfFile(m_archive), Answer("b"));
+  std::filesystem::remove(m_archive);
+  EXPECT_FALSE(cache.Find("b"));
+  EXPECT_FALSE(StampOfFile(m_archive));
+}
+
+TEST(HandedArchiveOf, OnlyPlainNamesOfHandedArchives) {
+  std::vector<HandedArchive> handed = {{"Manual", "/d/manual.vxb", 7}, {"Other", "/d/o.vxb", 1}};
+  EXPECT_EQ(ReaderGateway::HandedArchiveOf("vexost://Manual/a/b.htm", handed), "/d/manual.vxb");
+  EXPECT_EQ(ReaderGateway::HandedArchiveOf("VEXOST://Other", handed), "/d/o.vxb");
+  EXPECT_EQ(ReaderGateway::HandedArchiveOf("vexost://Manual/caf%C3%A9.htm", handed),
+            "/d/manual.vxb");
+  for (const char* url :
+       {"vexost://manual/a.htm",  // names compare exactly, as the reader's table does
+        "vexost://Nobody/a.htm", "vexost:", "vexost://", "vexost:/Manual/x",
+        "vexost://FirmCode:7::Manual/a.htm", "vexost://file:/d/manual.vxb",
+        "vexost://Manual/a::Other/b.htm", "vexost://Manual/x%3a%3aOther/b",
+        "vexost://Manual/x||Other/b", "vexost://Man%75al/a.htm", "vexost://Manual\\a.htm"})
+    EXPECT_EQ(ReaderGateway::HandedArchiveOf(url, handed), "") << url;
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "viewer/app/SwDocViewerApp.h"
+
+#include <glib-unix.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/KelApp.h"
+#include "base/messages/MessageTable.h"
+#include "reader/ReaderExports.h"
+#include "reader/client/ModuleSetup.h"
+#include "viewer/CurrentArchive.h"
+#include "viewer/DocumentRegistration.h"
+#include "viewer/ShellSettings.h"
+#include "viewer/ViewerErrors.h"
+#include "viewer/app/AboutDlg.h"
+#include "viewer/app/StowTestScript.h"
+
+namespace {
+
+// The end of the user's session (SIGTERM from the session manager, SIGHUP when
+// the terminal goes): the window closes as when the user closes it, keeping its
+// placement.
+gboolean OnSessionEnd(gpointer frame) {
+  static_cast<CMainFrame*>(frame)->Close();
+  return G_SOURCE_REMOVE;
+}
+
+std::vector<std::string> Arguments() {
+  const AfxProgramArgs& args = AfxGetProgramArgs();
+  return args.argc > 1 ? std::vector<std::string>(args.argv + 1, args.argv + args.argc)
+                       : std::vector<std::string>();
+}
+
+}  // namespace
+
+CSwDocViewerApp::CSwDocViewerApp() : CWinApp(kAppTitle), m_profile(kRegistryKey, kAppTitle) {}
+
+CSwDocViewerApp::~CSwDocViewerApp() = default;
+
+bool CSwDocViewerApp::InitInstance() {
+  InstallMessageTable();
+  m_commandLine = ViewerCommandLine::Parse(Arguments());
+  switch (m_commandLine.action) {
+    case ViewerCommandLine::Action::Register:
+    case ViewerCommandLine::Action::Unregister:
+      m_exitCode = ApplyShellSettings(m_commandLine.action);
+      return false;
+    case ViewerCommandLine::Action::Automation:
+      // No automation client can reach this program here: nothing to serve.
+      return false;
+    case ViewerCommandLine::Action::Open: break;
+  }
+  if (!gtk_init_check(nullptr, nullptr)) {
+    std::fprintf(stderr, "stow: the display cannot be opened\n");
+    m_exitCode = 1;
+    return false;
+  }
+  if (const char* script = std::getenv(StowTestScript::kVariable); script && *script) {
+    m_script = std::make_unique<StowTestScript>(*this);
+    m_script->Load(script);
+  }
+  // A window program talks to the user in windows, even when started from a
+  // terminal; VXST_UI, when set, still chooses.
+  setenv("VXST_UI", "gtk", 0);
+  RegisterGraphicalMessageBoxes(&m_messageBoxes);
+  RegisterGraphicalReaderDialogs(&m_readerDialogs);
+  if (!ConnectReaderModule()) {
+    m_exitCode = 1;
+    return false;
+  }
+  RunShowingErrors([this] { CurrentArchive::Instance().Set(m_commandLine.file); });
+  // As at every start of the framework's applications; a refused write changes nothing.
+  RegisterDocumentType(CKelApp::ModuleFilePath());
+  OpenWindow();
+  return true;
+}
+
+int CSwDocViewerApp::ApplyShellSettings(ViewerCommandLine::Action action) {
+  const std::string program = CKelApp::ModuleFilePath();
+  const bool registering = action == ViewerCommandLine::Action::Register;
+  LSTATUS status = registering ? RegisterViewerShellSettings(program) : UnregisterViewerShellSettings(program);
+  if (status == ERROR_SUCCESS)
+    status = registering ? RegisterDocumentType(program) : UnregisterDocumentType(program);
+  if (status == ERROR_SUCCESS) return 0;
+  std::fprintf(stderr, "stow: the shell settings could not be %s (registry error %u)\n",
+               registering ? "written" : "removed", static_cast<unsigned>(status));
+  return 1;
+}
+
+bool CSwDocViewerApp::ConnectReaderModule() {
+  std::string error;
+  m_modulePath = EnsureReaderModule(error);
+  if (m_modulePath.empty() || m_module.Load(m_modulePath) != ERROR_SUCCESS) {
+    if (error.empty()) error = m_module.LoadError();
+    MessageBoxA(("The reader module cannot be used: " + error).c_str(), kViewerCaption,
+                MB_OK | MB_ICONSTOP);
+    return false;
+  }
+  if (auto connect = reinterpret_cast<decltype(&VxStRdRegisterGraphicalUserInterface)>(
+          m_module.Symbol("VxStRdRegisterGraphicalUserInterface")))
+    connect(&m_messageBoxes, &m_readerDialogs);
+  return true;
+}
+
+void CSwDocViewerApp::OpenWindow() {
+  m_webContext = webkit_web_context_new();
+  m_schemes = std::make_unique<SchemeServer>(m_modulePath);
+  m_schemes->Register(m_webContext);
+  m_view = std::make_unique<CSwDocViewerView>(m_webContext);
+  m_frame = std::make_unique<CMainFrame>(*m_view, *this, m_profile);
+  // A file given on the command line opens as an empty document titled with its URL.
+  m_frame->SetDocumentTitle(CurrentArchive::Instance().GetUrl());
+  m_view->OnInitialUpdate();
+  m_frame->RestorePlacement();
+  m_frame->Show();
+  m_sessionEndSources[0] = g_unix_signal_add(SIGTERM, &OnSessionEnd, m_frame.get());
+  m_sessionEndSources[1] = g_unix_signal_add(SIGHUP, &OnSessionEnd, m_frame.get());
+  if (m_script) m_script->Start();
+}
+
+int CSwDocViewerApp::Run() {
+  gtk_main();
+  return ExitInstance();
+}
+
+int CSwDocViewerApp::ExitInstance() {
+  for (guint& source : m_sessionEndSources) {
+    if (source) g_source_remove(source);
+    source = 0;
+  }
+  m_script.reset();
+  m_frame.reset();
+  m_view.reset();
+  if (m_webContext) g_object_unref(m_webContext);
+  m_webContext = nullptr;
+  m_schemes.reset();
+  if (m_module.IsLoaded()) {
+    if (auto connect = reinterpret_cast<decltype(&VxStRdRegisterGraphicalUserInterface)>(
+            m_module.Symbol("VxStRdRegisterGraphicalUserInterface")))
+      connect(nullptr, nullptr);
+  }
+  RegisterGraphicalReaderDialogs(nullptr);
+  RegisterGraphicalMessageBoxes(nullptr);
+  return m_exitCode;
+}
+
+void CSwDocViewerApp::OnFileOpen() {
+  std::string path;
+  const FileOpenRequest request{kOpenTitle, kOpenFilter, "", ""};
+  if (CurrentReaderDialogFrontEnd().ChooseFileToOpen(request, path))
+    OpenChosen(path);
+  else
+    OpenChosen(std::nullopt);
+}
+
+void CSwDocViewerApp::OpenChosen(const std::optional<std::string>& path) {
+  CurrentArchive& archive = CurrentArchive::Instance();
+  if (path) RunShowingErrors([&] { archive.Set(*path); });
+  RunShowingErrors([&] { archive.Show(*m_view); });
+  m_frame->SetDocumentTitle(archive.GetUrl());
+}
+
+void CSwDocViewerApp::OnAppAbout() { CAboutDlg::DoModal(m_frame->Window()); }

@@ -1,0 +1,62 @@
+// The viewer application: reads its command line, registers or unregisters
+// the shell settings, or opens its window with the archive it was given.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/AppProfile.h"
+#include "platform/Framework.h"
+#include "platform/SharedLibrary.h"
+#include "viewer/ViewerCommandLine.h"
+#include "viewer/app/MainFrame.h"
+#include "viewer/app/SchemeServer.h"
+#include "viewer/gtk/GtkMessageBoxes.h"
+#include "viewer/gtk/GtkReaderDialogs.h"
+
+class StowTestScript;
+
+class CSwDocViewerApp : public CWinApp, public FrameCommands {
+ public:
+  static constexpr const char* kRegistryKey = "VEXO-SYSTEMS\\Stowra";
+  static constexpr const char* kAppTitle = "stow";
+  static constexpr const char* kOpenTitle = "Stowra Reader";
+  static constexpr const char* kOpenFilter = "*.vxb";
+
+  CSwDocViewerApp();
+  ~CSwDocViewerApp() override;
+
+  bool InitInstance() override;
+  int Run() override;
+  int ExitInstance() override;
+
+  void OnFileOpen() override;
+  void OnAppAbout() override;
+  // The open command after its dialog: PATH chosen, or nothing when cancelled.
+  void OpenChosen(const std::optional<std::string>& path);
+
+  CMainFrame* Frame() const { return m_frame.get(); }
+  CSwDocViewerView* View() const { return m_view.get(); }
+
+ private:
+  // Registering and unregistering the shell settings; the exit code.
+  int ApplyShellSettings(ViewerCommandLine::Action action);
+  // Finds (or registers) the reader module and gives it the GTK front-ends.
+  bool ConnectReaderModule();
+  void OpenWindow();
+
+  AppProfile m_profile;
+  ViewerCommandLine m_commandLine;
+  int m_exitCode = 0;
+  GtkMessageBoxes m_messageBoxes;
+  GtkReaderDialogs m_readerDialogs;
+  std::string m_modulePath;
+  SharedLibrary m_module;
+  std::unique_ptr<SchemeServer> m_schemes;
+  WebKitWebContext* m_webContext = nullptr;
+  std::unique_ptr<CSwDocViewerView> m_view;
+  std::unique_ptr<CMainFrame> m_frame;
+  std::unique_ptr<StowTestScript> m_script;
+  guint m_sessionEndSources[2] = {0, 0};
+};

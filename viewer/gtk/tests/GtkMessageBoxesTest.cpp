@@ -1,0 +1,72 @@
+// Message boxes as GTK dialogs: what they show and the answer passed back.
+#include "viewer/gtk/GtkMessageBoxes.h"
+
+#include <vector>
+
+#include "viewer/gtk/tests/GtkTestSupport.h"
+
+namespace {
+
+// The answers DIALOG has buttons for, by number.
+std::vector<int> ButtonAnswers(GtkDialog* dialog) {
+  std::vector<int> answers;
+  for (int answer = IDOK; answer <= IDNO; ++answer)
+    if (gtk_dialog_get_widget_for_response(dialog, answer)) answers.push_back(answer);
+  return answers;
+}
+
+TEST(GtkMessageBoxes, ShowsCaptionTextAndButtonsAndPassesTheAnswer) {
+  REQUIRE_GTK();
+  ScriptedUser user;
+  std::string title, text;
+  std::vector<int> answers;
+  user.Then([&](GtkDialog* dialog) {
+    title = gtk_window_get_title(GTK_WINDOW(dialog));
+    gchar* shown = nullptr;
+    g_object_get(dialog, "text", &shown, nullptr);
+    text = shown;
+    g_free(shown);
+    answers = ButtonAnswers(dialog);
+    return IDNO;
+  });
+  GtkMessageBoxes boxes;
+  EXPECT_EQ(boxes.ShowMessageBox({"stow", "Error Number 1600\r\n\nx\r\ny z", MB_YESNOCANCEL | MB_ICONQUESTION}),
+            IDNO);
+  EXPECT_EQ(title, "stow");
+  EXPECT_EQ(text, "Error Number 1600\n\nx\ny z");
+  EXPECT_EQ(answers, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+  EXPECT_EQ(user.unexpected, 0);
+}
+
+TEST(GtkMessageBoxes, ClosedBoxAnswersCancelOrTheDefault) {
+  REQUIRE_GTK();
+  ScriptedUser user;
+  for (int i = 0; i < 3; ++i) user.Then([](GtkDialog*) { return GTK_RESPONSE_DELETE_EVENT; });
+  GtkMessageBoxes boxes;
+  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_OKCANCEL}), IDCANCEL);
+  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_OK}), IDOK);
+  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_YESNO | MB_DEFBUTTON2}), IDNO);
+}
+
+TEST(GtkMessageBoxes, AnswerOutsideTheButtonsIsNeverPassedOn) {
+  REQUIRE_GTK();
+  ScriptedUser user;
+  user.Then([](GtkDialog*) { return IDRETRY; });
+  GtkMessageBoxes boxes;
+  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_YESNO}), IDYES);
+}
+
+TEST(GtkMessageBoxes, BoxesAreDestroyedAfterTheAnswer) {
+  REQUIRE_GTK();
+  ScriptedUser user;
+  user.Then([](GtkDialog*) { return IDOK; });
+  GList* before = gtk_window_list_toplevels();
+  const guint count = g_list_length(before);
+  g_list_free(before);
+  GtkMessageBoxes().ShowMessageBox({"c", "t", MB_OK});
+  GList* after = gtk_window_list_toplevels();
+  EXPECT_EQ(g_list_length(after), count);
+  g_list_free(after);
+}
+
+}  // namespace

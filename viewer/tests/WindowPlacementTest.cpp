@@ -1,0 +1,129 @@
+// Normalising a saved window placement and keeping it in the profile.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/tests/ScratchRegistry.h"
+#include "viewer/WindowStateSaver.h"
+
+namespace {
+
+const WindowRect kWorkArea{0, 0, 1024, 768};
+
+WindowPlacement Normal(WindowRect rect, int showCmd = SW_SHOWNORMAL) { return {0, showCmd, rect}; }
+
+TEST(NormalisePlacement, RectangleInsideStaysAsItIs) {
+  EXPECT_EQ(NormalisePlacement(Normal({10, 20, 410, 320}), kWorkArea), Normal({10, 20, 410, 320}));
+}
+
+TEST(NormalisePlacement, SwappedEdgesAreOrdered) {
+  EXPECT_EQ(NormalisePlacement(Normal({410, 320, 10, 20}), kWorkArea).normalPosition,
+            (WindowRect{10, 20, 410, 320}));
+}
+
+TEST(NormalisePlacement, RectangleLargerThanTheWorkAreaIsReducedToIt) {
+  EXPECT_EQ(NormalisePlacement(Normal({-50, -40, 5000, 4000}), kWorkArea).normalPosition,
+            (WindowRect{0, 0, 1024, 768}));
+  EXPECT_EQ(NormalisePlacement(Normal({100, 50, 3000, 2000}), kWorkArea).normalPosition,
+            (WindowRect{0, 0, 1024, 768}));
+}
+
+TEST(NormalisePlacement, RectangleBeyondRightAndBottomIsMovedBack) {
+  EXPECT_EQ(NormalisePlacement(Normal({900, 700, 1300, 1000}), kWorkArea).normalPosition,
+            (WindowRect{624, 468, 1024, 768}));
+}
+
+TEST(NormalisePlacement, RectangleAboveAndLeftIsMovedIn) {
+  EXPECT_EQ(NormalisePlacement(Normal({-300, -200, 100, 100}), kWorkArea).normalPosition,
+            (WindowRect{0, 0, 400, 300}));
+}
+
+TEST(NormalisePlacement, MinimizedOpensRestoredAndMaximizedStays) {
+  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, SW_SHOWMINIMIZED), kWorkArea).showCmd,
+            SW_SHOWNORMAL);
+  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, SW_SHOWMAXIMIZED), kWorkArea).showCmd,
+            SW_SHOWMAXIMIZED);
+}
+
+TEST(NormalisePlacement, HiddenOrUnknownStateOpensRestored) {
+  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, 0), kWorkArea).showCmd, SW_SHOWNORMAL);
+  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, 77), kWorkArea).showCmd, SW_SHOWNORMAL);
+}
+
+TEST(NormalisePlacement, ExtremeValuesGiveARectangleInsideTheWorkArea) {
+  const WindowRect rect =
+      NormalisePlacement(Normal({INT_MIN, INT_MIN, INT_MAX, INT_MAX}), kWorkArea).normalPosition;
+  EXPECT_EQ(rect, (WindowRect{0, 0, 1024, 768}));
+  const WindowRect far = NormalisePlacement(Normal({INT_MAX - 5, 0, INT_MAX, 5}), kWorkArea).normalPosition;
+  EXPECT_EQ(far, (WindowRect{1019, 0, 1024, 5}));
+}
+
+TEST(NormalisePlacement, FlagsAreKept) {
+  EXPECT_EQ(NormalisePlacement({2, SW_SHOWNORMAL, {0, 0, 5, 5}}, kWorkArea).flags, 2);
+}
+
+class StateSaver : public ScratchRegistry {
+ protected:
+  static constexpr const char* kKey = "Software\\VEXO-SYSTEMS\\Stowra\\stow\\MainWnd";
+  AppProfile m_profile{"VEXO-SYSTEMS\\Stowra", "stow"};
+  WindowStateSaver m_saver{m_profile, "MainWnd"};
+
+  static void PutNumber(const char* name, int value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const auto number = static_cast<std::uint32_t>(value);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+  }
+};
+
+TEST_F(StateSaver, NothingSavedRestoresNothing) { EXPECT_FALSE(m_saver.Restore(kWorkArea)); }
+
+TEST_F(StateSaver, SavedPlacementComesBackUnderTheProgramsKey) {
+  ASSERT_TRUE(m_saver.Save({0, SW_SHOWMAXIMIZED, {30, 40, 630, 540}}));
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "showCmd"), SW_SHOWMAXIMIZED);
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "x1"), 30);
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "y2"), 540);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(m_saver.Restore(kWorkArea), (WindowPlacement{0, SW_SHOWMAXIMIZED, {30, 40, 630, 540}}));
+}
+
+TEST_F(StateSaver, NegativeEdgesSurviveTheRoundTrip) {
+  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {-20, -10, 100, 100}}));
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "x1"), -20);
+}
+
+TEST_F(StateSaver, AnyMissingValueRestoresNothing) {
+  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  RegDeleteValueA(key, "y2");
+  RegCloseKey(key);
+  EXPECT_FALSE(m_saver.Restore(kWorkArea));
+}
+
+TEST_F(StateSaver, ValueOfTheWrongTypeCountsAsMissing) {
+  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
+  PutText(HKEY_CURRENT_USER, kKey, "x1", "12");
+  EXPECT_FALSE(m_saver.Restore(kWorkArea));
+}
+
+TEST_F(StateSaver, SavedOversizedMinimizedWindowIsRestoredInsideTheScreen) {
+  for (auto [name, value] : {std::pair{"flags", 0}, {"showCmd", SW_SHOWMINIMIZED}, {"x1", -100},
+                             {"y1", -100}, {"x2", 4000}, {"y2", 3000}})
+    PutNumber(name, value);
+  EXPECT_EQ(m_saver.Restore(kWorkArea), (WindowPlacement{0, SW_SHOWNORMAL, {0, 0, 1024, 768}}));
+}
+
+TEST_F(StateSaver, ReadOnlyRegistryReportsTheFailedSave) {
+  RegistrySetReadOnly(RegistryHiveKind::User, true);
+  EXPECT_FALSE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
+  RegistrySetReadOnly(RegistryHiveKind::User, false);
+  EXPECT_FALSE(m_saver.Restore(kWorkArea));
+}
+
+}  // namespace
