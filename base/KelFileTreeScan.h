@@ -33,8 +33,10 @@ class CKelFileTreeScan : public CKelFile {
   static constexpr DWORD kEveryFolder = 0x4;       // OnFolder also for folders without matches
   static constexpr DWORD kStopOnFolderError = 0x8; // a folder that cannot be listed ends the scan
 
-  // Longest folder path plus pattern that is searched.
-  static constexpr std::size_t kMaxPath = 260;
+  // Longest folder path plus pattern that is searched: the longest path this
+  // system names (PATH_MAX), so that no file of a deep tree is passed over
+  // while the system could still reach it.
+  static constexpr std::size_t kMaxPath = 4096;
 
   // A file found in a folder: the pattern it matched and its name.
   struct FileEntry {

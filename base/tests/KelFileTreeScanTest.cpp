@@ -195,9 +195,19 @@ TEST_F(FileTreeScanTest, FoldersDeeperThanThirtyTwoLevelsAreWalked) {
   EXPECT_EQ(m_subfolders, 40u);
 }
 
+TEST_F(FileTreeScanTest, FilesBelowPathsLongerThanTheOldLimitAreFound) {
+  std::string relative;
+  for (int level = 0; level < 40; ++level) relative += "level" + std::to_string(level) + "/";
+  Make(relative + "deep.vxb");
+  const Events events = Run(List({"*.vxb"}, true));
+  ASSERT_GT(m_folder.Path().size() + relative.size(), 260u);
+  ASSERT_EQ(events.size(), 43u);
+  EXPECT_EQ(events[41], "file /" + relative + "deep.vxb (*.vxb)");
+}
+
 TEST_F(FileTreeScanTest, APatternTooLongForThePathIsSkipped) {
   Make("a.vxb");
-  const std::string longName(300, 'x');
+  const std::string longName(CKelFileTreeScan::kMaxPath, 'x');
   EXPECT_EQ(Run(List({longName, "a.vxb"}), CKelFileTreeScan::kReportMissing),
             (Events{"folder .", "file /a.vxb (a.vxb)", "done ."}));
 }

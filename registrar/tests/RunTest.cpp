@@ -50,6 +50,16 @@ TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
   EXPECT_EQ(Doc("Beta"), b);
 }
 
+TEST_F(RunTest, ArchivesDeepInATreeAreRegistered) {
+  std::string relative;
+  for (int level = 0; level < 40; ++level) relative += "level" + std::to_string(level) + "/";
+  const std::string deep = MakeArchive(relative + "deep.vxb", "Deep");
+  MakeArchive("top.vxb", "Top");
+  const Outcome run = Run({"/C", "/I", Docs("*.vxb"), "/S"});
+  EXPECT_EQ(run.err, BoxText("2 files in 2 folders scanned:\nArchives: 2 files registered.\n"));
+  EXPECT_EQ(Doc("Deep"), deep);
+}
+
 TEST_F(RunTest, AnArchiveAlreadyRegisteredWithTheSamePathIsNotCounted) {
   MakeArchive("a.vxb", "Alpha");
   MakeArchive("b.vxb", "Beta");
