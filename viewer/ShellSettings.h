@@ -3,8 +3,8 @@
 // Extension\01.00\Setting\0009, for each of the two archive file-type GUIDs, the
 // type's name as default value and an Open key whose Command starts the viewer.
 // The registrar writes the same keys; whoever registers last sets the name and
-// the command. (The registrar keeps its settings as a registry script; once
-// that is shared, these keys can be written the same way.)
+// the command. Both are written and taken away by the platform's script
+// registrar (platform/RegistryScript.h).
 #pragma once
 
 #include <string>
