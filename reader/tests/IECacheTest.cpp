@@ -258,9 +258,9 @@ TEST_F(IECacheTest, RepeatedRequestsReplaceTheEntryAndAreListedOnce) {
 class CacheFileFaultTest : public IECacheTest {
  protected:
   void ExpectNothingLeft(FileFault fault, std::uint32_t code) {
+    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
     FileFaults faults;
     faults.Add(std::move(fault));
-    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
     std::uint32_t thrown = 0;
     try {
       delivery->Start();
@@ -284,7 +284,7 @@ TEST_F(CacheFileFaultTest, AFullDisk) {
 TEST_F(CacheFileFaultTest, ARefusedWrite) {
   ExpectNothingLeft({.call = os::FileCall::Write, .pathPart = (m_root / "cache").string(),
                      .error = ERROR_ACCESS_DENIED, .skip = 1},
-                    1010);
+                    1013);
 }
 
 TEST_F(CacheFileFaultTest, AnArchiveReadError) {

@@ -256,7 +256,7 @@ TEST_F(PackFaultTest, ARefusedWriteKeepsTheOldArchive) {
   FileFaults faults;
   faults.Add({.call = os::FileCall::Write, .pathPart = Archive() + ".", .error = ERROR_ACCESS_DENIED,
               .skip = 3});
-  ExpectOldArchiveKept(Pack(), "VK1010");
+  ExpectOldArchiveKept(Pack(), "VK1013 - access to ");
 }
 
 TEST_F(PackFaultTest, AFailedFlushKeepsTheOldArchive) {
