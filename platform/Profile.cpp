@@ -134,7 +134,9 @@ DWORD CopyList(const std::vector<std::string>& items, char* buffer, DWORD size) 
   std::size_t used = 0;
   for (const std::string& item : items) {
     if (used + item.size() + 2 > size) {  // the item, its zero and the list's zero
-      const std::size_t room = size - 2 - used;
+      // The item before may have filled all but the last byte: then nothing of
+      // this one fits.
+      const std::size_t room = used < size - 2 ? size - 2 - used : 0;
       std::memcpy(buffer + used, item.data(), room);
       buffer[size - 2] = '\0';
       buffer[size - 1] = '\0';

@@ -67,7 +67,12 @@ void IECache::MakeCacheEntry() {
   if (!CreateUrlCacheEntryA(m_url.c_str(), 0, m_type.c_str(), fileName, 0))
     CKelException::Throw(1000, "CreateUrlCacheEntry failed.");
   m_cacheFileName = fileName;
-  WriteCacheFile();
+  try {
+    WriteCacheFile();
+  } catch (...) {
+    DiscardCacheFile();
+    throw;
+  }
   CacheEntryList::Instance().Add(m_url);
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -76,6 +81,16 @@ void IECache::MakeCacheEntry() {
                             NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr))
     CKelException::Throw(1000, "CommitUrlCacheEntry failed.");
   m_sink->ReportProgress(BINDSTATUS_CACHEFILENAMEAVAILABLE, m_cacheFileName.c_str());
+}
+
+void IECache::DiscardCacheFile() noexcept {
+  // A cache file cut short (a full disk, a damaged topic) is never committed; it
+  // goes too, so that nothing half-written stays in the cache folder.
+  try {
+    CKelFile(m_cacheFileName).Delete(false);
+  } catch (CException* e) {
+    delete e;
+  }
 }
 
 void IECache::AnnounceData() {

@@ -53,6 +53,8 @@ class IECache {
  private:
   void ReportMimeType();
   void MakeCacheEntry();
+  // Deletes the cache file of an entry that could not be written.
+  void DiscardCacheFile() noexcept;
   void AnnounceData();
 };
 

@@ -243,6 +243,42 @@ TEST_F(DamagedArchiveTest, SlotListWithoutEntryLengths) {
   EXPECT_EQ(ReadCode("a.htm"), 0u);
 }
 
+TEST_F(DamagedArchiveTest, ChainsRunningInACircleEnd) {
+  const std::unique_ptr<ThisVxbFile> sound = Load(m_path);
+  const std::uint32_t tableAt = TopicTableRecord(TempFolder::ReadAll(m_path), 0);
+  // Every slot leads to itself: a lookup of a name that is not there would never end.
+  for (std::uint32_t slot = 0; slot < sound->GetSlotCount(); ++slot)
+    PatchU32(m_path, tableAt + slot * 24 + 16, slot);
+  for (const char* topic : {"nothing", "b.htm", "x/y.gif"}) EXPECT_EQ(ReadCode(topic), kNotFound) << topic;
+  // Topics in their home slot are still found; the others end, not found.
+  for (const char* topic : {"a.htm", "big.bin", "z.htm"}) {
+    const std::uint32_t code = ReadCode(topic);
+    EXPECT_TRUE(code == 0 || code == kNotFound) << topic << ": " << code;
+  }
+}
+
+TEST_F(DamagedArchiveTest, SkippedBlockBeyondTheEndOfTheFile) {
+  stow::ArchiveWriter writer(Properties());
+  writer.AddBytes("with.htm", "the data", std::string(2 * 20, '\x55'));
+  m_path = m_folder / "skip.vxb";
+  writer.Write(m_path);
+  const SlotPlace with = PlaceOf(m_path, "with.htm");
+  PatchU16(m_path, with.dataAt, 0xFFFF);  // the block's entry count
+  std::string detail;
+  EXPECT_EQ(ReadCode("with.htm", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (bad topic length)");
+}
+
+TEST_F(DamagedArchiveTest, EmptyChunksEndWithTheStoredData) {
+  // Chunk heads of 0 give no bytes each: the topic runs out of stored data, it
+  // does not wait for bytes that never come.
+  const SlotPlace big = PlaceOf(m_path, "big.bin");
+  PatchBytes(m_path, big.dataAt, std::string(big.slot.storedLength, '\0'));
+  std::string detail;
+  EXPECT_EQ(ReadCode("big.bin", &detail), kCorrupt);
+  EXPECT_EQ(detail, " (topic data too short)");
+}
+
 TEST_F(DamagedArchiveTest, ArchivesCutShortAnywhere) {
   const std::string sound = TempFolder::ReadAll(m_path);
   for (std::size_t length = 0; length < sound.size(); length += 997) {

@@ -103,6 +103,18 @@ TEST_F(Profile, ListsCutToTheBufferEndInTwoZeros) {
   EXPECT_EQ(std::string(buffer, 9), std::string("Alpha\0B\0\0", 9));
 }
 
+TEST_F(Profile, ListWhoseItemFillsTheBufferButOneByteEndsThere) {
+  Write("[Alpha]\n[Beta]\n");
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer, 7, m_file.c_str()), 5u);
+  EXPECT_EQ(std::string(buffer, 8), std::string("Alpha\0\0x", 8));
+  Write("[S]\na=1\nbb=2\n");
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buffer, 3, m_file.c_str()), 1u);
+  EXPECT_EQ(std::string(buffer, 4), std::string("a\0\0x", 4));
+}
+
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
   Write(kHandEdited);
   ASSERT_TRUE(WritePrivateProfileStringA("DOCUMENTS", "manual", "/new/path.vxb", m_file.c_str()));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/KelException.h"
+#include "platform/FileFaults.h"
 #include "platform/UrlCache.h"
 #include "reader/CacheEntryList.h"
 #include "tools/vxb/ArchiveWriter.h"
@@ -250,6 +251,48 @@ TEST_F(IECacheTest, RepeatedRequestsReplaceTheEntryAndAreListedOnce) {
   EXPECT_EQ(CacheEntryList::Instance().Counter(), 2u);
   CacheEntryList::Instance().Clear();
   EXPECT_FALSE(fs::exists(second));
+}
+
+// A cache file that cannot be written whole: the failure is reported, the entry
+// is neither committed nor listed, and the half-written file is gone.
+class CacheFileFaultTest : public IECacheTest {
+ protected:
+  void ExpectNothingLeft(FileFault fault, std::uint32_t code) {
+    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+    FileFaults faults;
+    faults.Add(std::move(fault));
+    std::uint32_t thrown = 0;
+    try {
+      delivery->Start();
+    } catch (CKelException* e) {
+      thrown = e->m_code;
+      delete e;
+    }
+    EXPECT_EQ(thrown, code);
+    ASSERT_FALSE(delivery->GetCacheFileName().empty());
+    EXPECT_FALSE(fs::exists(delivery->GetCacheFileName()));
+    UrlCacheEntryInfo info;
+    EXPECT_FALSE(GetUrlCacheEntryInfo("vexost://Manual/sheet.xls", &info));
+    EXPECT_TRUE(CacheEntryList::Instance().Urls().empty());
+  }
+};
+
+TEST_F(CacheFileFaultTest, AFullDisk) {
+  ExpectNothingLeft({.call = os::FileCall::Write, .pathPart = (m_root / "cache").string(), .limit = 1000}, 1010);
+}
+
+TEST_F(CacheFileFaultTest, ARefusedWrite) {
+  ExpectNothingLeft({.call = os::FileCall::Write, .pathPart = (m_root / "cache").string(),
+                     .error = ERROR_ACCESS_DENIED, .skip = 1},
+                    1013);
+}
+
+TEST_F(CacheFileFaultTest, AnArchiveReadError) {
+  ExpectNothingLeft({.call = os::FileCall::Read, .pathPart = "manual.vxb", .error = ERROR_READ_FAULT}, 1009);
+}
+
+TEST_F(CacheFileFaultTest, AShortArchiveRead) {
+  ExpectNothingLeft({.call = os::FileCall::Read, .pathPart = "manual.vxb", .limit = 100}, 1009);
 }
 
 }  // namespace

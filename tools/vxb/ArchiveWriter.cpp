@@ -257,6 +257,9 @@ void ArchiveWriter::Write(const std::string& output) {
   try {
     auto out = std::make_unique<Output>(temporary, m_properties.creationTime);
     WriteTo(*out);
+    // On disk before it replaces the old archive: a crash after the rename must
+    // not leave a name that points to a half-written file.
+    out->File().Flush();
     out->File().Close();
     if (std::rename(temporary.c_str(), output.c_str()) != 0) {
       CKelFile target(output);

@@ -225,6 +225,74 @@ TEST_F(VxbToolTest, ReadFailuresKeepTheOldArchive) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 2);  // no leftovers
 }
 
+// Faults of the file system while packing over an earlier archive: the run fails
+// with the error, that archive stays as it was and no temporary file is left.
+class PackFaultTest : public VxbToolTest {
+ protected:
+  void SetUp() override {
+    Put("a.htm", TextBytes(50000));
+    Put("b.bin", RandomBytes(70000));
+    ASSERT_EQ(Pack().status, 0);
+    m_old = TempFolder::ReadAll(Archive());
+  }
+  void ExpectOldArchiveKept(const Outcome& run, const std::string& message) {
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(TempFolder::ReadAll(Archive()), m_old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 2);  // no leftovers
+    EXPECT_EQ(Vxb({"verify", Archive()}).status, 0);
+  }
+
+  std::string m_old;
+};
+
+TEST_F(PackFaultTest, AFullDiskKeepsTheOldArchive) {
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Write, .pathPart = Archive() + ".", .limit = 1000});
+  ExpectOldArchiveKept(Pack(), "VK1010");
+}
+
+TEST_F(PackFaultTest, ARefusedWriteKeepsTheOldArchive) {
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Write, .pathPart = Archive() + ".", .error = ERROR_ACCESS_DENIED,
+              .skip = 3});
+  ExpectOldArchiveKept(Pack(), "VK1013 - access to ");
+}
+
+TEST_F(PackFaultTest, AFailedFlushKeepsTheOldArchive) {
+  // The archive is on disk before it replaces the old one: a flush that fails
+  // (the disk gave up the data) fails the run.
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Flush, .pathPart = Archive() + ".", .error = ERROR_WRITE_FAULT});
+  ExpectOldArchiveKept(Pack(), "VK1010");
+  EXPECT_EQ(faults.Count(os::FileCall::Flush), 1u);
+}
+
+TEST_F(PackFaultTest, ASourceReadErrorKeepsTheOldArchive) {
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Read, .pathPart = "b.bin", .error = ERROR_READ_FAULT, .skip = 1});
+  ExpectOldArchiveKept(Pack(), "b.bin");
+}
+
+TEST_F(PackFaultTest, ASourceThatVanishesAfterTheListingKeepsTheOldArchive) {
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Open, .pathPart = "a.htm", .error = ERROR_FILE_NOT_FOUND});
+  ExpectOldArchiveKept(Pack(), "a.htm");
+}
+
+TEST_F(VxbToolTest, ShortReadsOfSourcesLoseNoBytes) {
+  // Reads that bring fewer bytes than asked are read on, not taken for the end.
+  Put("a.htm", TextBytes(50000));
+  Put("b.bin", RandomBytes(70000));
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::Read, .pathPart = Tree(), .limit = 777});
+  const Outcome pack = Pack();
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  const std::string out = m_folder / "extracted";
+  ASSERT_EQ(Vxb({"extract", Archive(), out}).status, 0);
+  EXPECT_EQ(TreeOf(out), m_files);
+}
+
 TEST_F(VxbToolTest, BadCommandLinesAreErrorsWithStatus2) {
   Put("a.htm", "a");
   struct Case {

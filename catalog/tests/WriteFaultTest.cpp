@@ -1,0 +1,79 @@
+// Registry writes that fail (a full disk, a write fault): every catalog change
+// reports the failure, stores nothing of itself, and loses no entry that was
+// there before.
+#include <filesystem>
+
+#include "catalog/tests/CatalogFixture.h"
+
+namespace {
+
+class WriteFault : public CatalogTest {
+ protected:
+  void SetUp() override {
+    CatalogTest::SetUp();
+    m_kept = MakeArchive("kept.vxb", "Kept", 1);
+    ASSERT_TRUE(Register(m_kept));
+  }
+  // The error that the registry's next write (after AFTER good ones) raises in CALL.
+  template <class Fn>
+  std::uint32_t CodeWithFault(Fn call, DWORD error = 112, unsigned after = 0) {
+    RegistryInjectWriteFault(error, after);
+    const std::uint32_t code = CodeOf(call);
+    RegistryInjectWriteFault(ERROR_SUCCESS);
+    return code;
+  }
+
+  std::string m_kept;
+};
+
+TEST_F(WriteFault, ARegistrationThatCannotBeWrittenFailsAndStoresNothing) {
+  const std::string other = MakeArchive("other.vxb", "Other", 2);
+  EXPECT_EQ(CodeWithFault([&] { Register(other); }), 1140u);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Other")));
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
+  // The same registration goes through once the disk has room again.
+  EXPECT_TRUE(Register(other));
+  EXPECT_EQ(Doc("Other", 2), other);
+}
+
+TEST_F(WriteFault, AReplacedPathThatCannotBeWrittenKeepsTheOldOne) {
+  const std::string moved = Folder() + "/moved.vxb";
+  std::filesystem::copy_file(m_kept, moved);
+  EXPECT_EQ(CodeWithFault([&] { Register(moved); }, 29), 1140u);
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
+}
+
+TEST_F(WriteFault, AnUnregistrationThatCannotBeWrittenKeepsTheEntry) {
+  EXPECT_NE(CodeWithFault([&] { Unregister(m_kept); }), 0u);
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
+}
+
+TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {
+  std::vector<std::string> gone;
+  for (std::uint32_t firmCode = 10; firmCode < 14; ++firmCode) {
+    gone.push_back(MakeArchive("gone" + std::to_string(firmCode) + ".vxb", "Gone", firmCode));
+    ASSERT_TRUE(Register(gone.back()));
+    std::filesystem::remove(gone.back());
+  }
+  // Faults after every number of good writes: each run removes what it could,
+  // reports the failure, and the entry of the file that is there stays.
+  for (unsigned after = 0; after < 8; ++after) {
+    RegistryInjectWriteFault(112, after);
+    CodeOf([&] { m_catalog.RemoveDeadEntries(Placement::CurrentUser, [](const std::string&) { return true; }); });
+    RegistryInjectWriteFault(ERROR_SUCCESS);
+    EXPECT_EQ(Doc("Kept", 1), m_kept) << "fault after " << after;
+  }
+  m_catalog.RemoveDeadEntries(Placement::CurrentUser, [](const std::string&) { return true; });
+  EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser), std::vector<std::string>{"Kept"});
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
+}
+
+TEST_F(WriteFault, AFileThatVanishesBeforeRegistrationIsAnErrorAndNoEntry) {
+  const std::string vanished = MakeArchive("vanished.vxb", "Vanished", 3);
+  std::filesystem::remove(vanished);
+  EXPECT_EQ(CodeOf([&] { Register(vanished); }), 1001u);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Vanished")));
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
+}
+
+}  // namespace
