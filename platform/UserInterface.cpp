@@ -5,9 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/FrontEndChoice.h"
+
 namespace {
-MessageBoxFrontEnd* g_graphical = nullptr;
-MessageBoxFrontEnd* g_replacement = nullptr;
+FrontEndChoice<MessageBoxFrontEnd, TerminalMessageBoxes>& MessageBoxChoice() {
+  static SilentMessageBoxes silent(stderr);
+  static FrontEndChoice<MessageBoxFrontEnd, TerminalMessageBoxes> choice(&silent);
+  return choice;
+}
 
 bool OnTerminal() { return isatty(STDIN_FILENO) && isatty(STDERR_FILENO); }
 }  // namespace
@@ -56,25 +61,13 @@ bool AnswersFromStandardInput() {
   return isatty(STDIN_FILENO) || (choice != nullptr && std::strcmp(choice, "script") == 0);
 }
 
-void RegisterGraphicalMessageBoxes(MessageBoxFrontEnd* frontEnd) { g_graphical = frontEnd; }
-
-void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd) { g_replacement = frontEnd; }
-
-MessageBoxFrontEnd& CurrentMessageBoxFrontEnd() {
-  if (g_replacement != nullptr) return *g_replacement;
-  switch (ChooseUserInterface(g_graphical != nullptr)) {
-    case UserInterfaceKind::Graphical: return *g_graphical;
-    case UserInterfaceKind::Terminal: {
-      // Chosen by VXST_UI without a terminal at hand, it answers with the defaults.
-      static TerminalMessageBoxes interactive(stdin, stderr, true);
-      static TerminalMessageBoxes unattended(stdin, stderr, false);
-      return AnswersFromStandardInput() ? interactive : unattended;
-    }
-    case UserInterfaceKind::None: break;
-  }
-  static SilentMessageBoxes silent(stderr);
-  return silent;
+void RegisterGraphicalMessageBoxes(MessageBoxFrontEnd* frontEnd) {
+  MessageBoxChoice().RegisterGraphical(frontEnd);
 }
+
+void SetMessageBoxFrontEnd(MessageBoxFrontEnd* frontEnd) { MessageBoxChoice().Replace(frontEnd); }
+
+MessageBoxFrontEnd& CurrentMessageBoxFrontEnd() { return MessageBoxChoice().Current(); }
 
 int MessageBoxA(const char* text, const char* caption, DWORD style, DWORD helpContext) {
   MessageBoxRequest request{caption ? caption : "", text ? text : "", style, helpContext};
