@@ -95,9 +95,10 @@ ReaderGateway::ReaderGateway(Options options)
 }
 
 std::string ReaderGateway::VexostUrlOf(const std::string& target) {
-  if (target == "/") return "vexost:";
-  if (target.size() > 1 && target[0] == '/' && StartsWithNoCase(target.substr(1), "vexost:"))
-    return target.substr(1);
+  const std::string path = target.substr(0, target.find('?'));
+  if (path == "/") return "vexost:";
+  if (path.size() > 1 && path[0] == '/' && StartsWithNoCase(path.substr(1), "vexost:"))
+    return path.substr(1);
   return "";
 }
 

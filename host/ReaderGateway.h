@@ -32,7 +32,10 @@ class ReaderGateway {
 
   HttpResponse Serve(const HttpRequest& request);
 
-  // The vexost: URL an HTTP target names ("/" the list page), or "" for none.
+  // The vexost: URL an HTTP target names ("/" the list page), or "" for none. A
+  // query is dropped: topics are files, and pages add queries to the links of
+  // their style sheets and scripts to outwit caches ("style.css?v=2"); a "?" of
+  // a topic's name travels escaped.
   static std::string VexostUrlOf(const std::string& target);
   // The file of the handed archive that URL names plainly by name (no file path,
   // firm code, escape or topic text that could change which archive is meant),

@@ -33,6 +33,7 @@ class ServeTest : public ::testing::Test {
     m_scratch.Write("manual/sub/picture.gif", m_image);
     m_scratch.Write("manual/sub/page.htm", "<p>sub page</p>");
     m_scratch.Write("manual/caf\xC3\xA9.htm", "<p>caf\xC3\xA9</p>");
+    m_scratch.Write("manual/why?.htm", "<p>asked</p>");
     m_scratch.Write("other/start.htm", "<p>the other archive</p>");
     Pack("manual", "manual.vxb", "Manual", "index.htm");
     Pack("other", "other.vxb", "Other", "start.htm");
@@ -71,6 +72,13 @@ TEST_F(ServeTest, TopicsByteExactWithTypesAndStatuses) {
   CurlResult accented = Curl(base + "caf%C3%A9.htm");
   EXPECT_EQ(accented.status, 200);
   EXPECT_EQ(accented.body, "<p>caf\xC3\xA9</p>");
+
+  // A query (a cache-busting version on a style sheet) names no other file; an
+  // escaped "?" belongs to the topic's name.
+  CurlResult versioned = Curl(base + "style.css?v=2.1&x");
+  EXPECT_EQ(versioned.status, 200);
+  EXPECT_EQ(versioned.body, "body { color: black; }\n");
+  EXPECT_EQ(Curl(base + "why%3F.htm").body, "<p>asked</p>");
 
   EXPECT_EQ(Curl(server.Origin() + "/vexost://Other/start.htm").body, "<p>the other archive</p>");
   EXPECT_EQ(Curl(base + "missing.htm").status, 404);
