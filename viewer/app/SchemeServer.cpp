@@ -30,8 +30,10 @@ void SchemeServer::Register(WebKitWebContext* context) {
 
 void SchemeServer::ServeReader(WebKitURISchemeRequest* request, gpointer self) {
   auto* server = static_cast<SchemeServer*>(self);
-  const std::string url = webkit_uri_scheme_request_get_uri(request);
-  const ProtocolResponse response = server->m_broker.Fetch(url);
+  // The query is dropped, as by the HTTP host: topics are files, and pages add
+  // queries to the links of their style sheets to outwit caches.
+  const std::string uri = webkit_uri_scheme_request_get_uri(request);
+  const ProtocolResponse response = server->m_broker.Fetch(uri.substr(0, uri.find('?')));
   // The module's error pages come with their bytes; only a request that
   // brought nothing at all fails.
   if (FAILED(response.result) && response.bytes.empty()) {
