@@ -1,6 +1,7 @@
 // Tests of the registrar: a scratch registry, a folder of archives written by
 // the project's own writer, and runs of the real vxstreg program with answers
-// on its standard input (VXST_UI=script) and its boxes read from standard error.
+// on its standard input (VXST_UI=script, unless a test sets m_ui) and its boxes
+// read from standard error.
 #pragma once
 
 #include <fcntl.h>
@@ -95,7 +96,7 @@ class RegistrarTest : public ScratchRegistry {
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    setenv("VXST_UI", "script", 1);
+    setenv("VXST_UI", m_ui.c_str(), 1);
     pid_t pid = 0;
     Outcome outcome;
     if (posix_spawn(&pid, VXST_VXSTREG, &actions, nullptr, argv.data(), environ) == 0) {
@@ -140,6 +141,7 @@ class RegistrarTest : public ScratchRegistry {
 
   TempFolder m_docs;
   TempFolder m_run;
+  std::string m_ui = "script";  // VXST_UI of the runs
 };
 
 }  // namespace registrar_tests

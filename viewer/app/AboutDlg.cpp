@@ -1,7 +1,7 @@
 #include "viewer/app/AboutDlg.h"
 
 #include "platform/UserInterface.h"
-#include "viewer/gtk/ModalDialog.h"
+#include "platform/gtk/ModalDialog.h"
 
 void CAboutDlg::DoModal(GtkWindow* parent) {
   GtkWidget* dialog = gtk_dialog_new();

@@ -6,7 +6,7 @@
 // The archive is handed to the reader module, which serves its pages to the
 // window's embedded browser under vexost: URLs.
 #include "viewer/app/SwDocViewerApp.h"
-#include "viewer/gtk/ToolkitLeaks.h"
+#include "platform/gtk/ToolkitLeaks.h"
 
 namespace {
 CSwDocViewerApp theApp;

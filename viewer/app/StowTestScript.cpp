@@ -3,11 +3,9 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 #include "viewer/app/SwDocViewerApp.h"
-#include "viewer/gtk/ModalDialog.h"
 
 namespace {
 
@@ -24,7 +22,6 @@ std::string JsString(const std::string& text) {
 }  // namespace
 
 StowTestScript::~StowTestScript() {
-  SetModalDialogHook({});
   if (m_idleSource) g_source_remove(m_idleSource);
   if (CSwDocViewerView* view = m_app.View()) view->onLoadFinished = nullptr;
 }
@@ -34,46 +31,9 @@ void StowTestScript::Load(const std::string& path) {
   if (!in) std::fprintf(stderr, "stow: the test script %s cannot be read\n", path.c_str());
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.starts_with("dialogs "))
-      m_dialogLog = line.substr(8);
-    else if (line.starts_with("answer "))
-      AddAnswer(line.substr(7));
-    else if (!line.empty() && line[0] != '#')
-      m_lines.push_back(line);
+    if (!m_dialogs.TakeLine(line) && !line.empty() && line[0] != '#') m_lines.push_back(line);
   }
-  SetModalDialogHook([this](GtkDialog* dialog) { return AnswerDialog(dialog); });
-}
-
-int StowTestScript::AnswerDialog(GtkDialog* dialog) {
-  if (!m_dialogLog.empty()) {
-    const gchar* title = gtk_window_get_title(GTK_WINDOW(dialog));
-    std::string entry = "dialog=" + std::string(title ? title : "") + "\n";
-    if (GTK_IS_MESSAGE_DIALOG(dialog)) {
-      gchar* text = nullptr;
-      g_object_get(dialog, "text", &text, nullptr);
-      std::string shown = text ? text : "";
-      g_free(text);
-      for (char& c : shown)
-        if (c == '\n') c = '|';
-      entry += "text=" + shown + "\n";
-    }
-    Append(m_dialogLog, entry);
-  }
-  const gchar* title = gtk_window_get_title(GTK_WINDOW(dialog));
-  if (const auto answer = m_answers.find(title ? title : ""); answer != m_answers.end()) return answer->second;
-  GtkWidget* button = gtk_window_get_default_widget(GTK_WINDOW(dialog));
-  return button ? gtk_dialog_get_response_for_widget(dialog, button) : GTK_RESPONSE_CANCEL;
-}
-
-void StowTestScript::AddAnswer(const std::string& text) {
-  const std::size_t blank = text.find(' ');
-  char* end = nullptr;
-  const long response = std::strtol(text.c_str(), &end, 10);
-  if (blank == std::string::npos || end != text.c_str() + blank) {
-    std::fprintf(stderr, "stow: bad test answer %s\n", text.c_str());
-    return;
-  }
-  m_answers[text.substr(blank + 1)] = static_cast<int>(response);
+  m_dialogs.Start();
 }
 
 void StowTestScript::Start() {  // The frame's handler keeps the buttons right; the script's runs after it.

@@ -3,12 +3,8 @@
 // waits for what it started (a page load, a snapshot, a script result).
 // Modal dialogs (message boxes, the reader's dialogs, the about box) are
 // answered with their default button from the start of the program on, and
-// logged when the script names a log:
-//
-//   dialogs FILE         append dialog=TITLE and text=TEXT (message boxes) of
-//                        every dialog to FILE; taken at start, before any dialog
-//   answer N TITLE       answer dialogs titled TITLE with response N (1 OK,
-//                        2 Cancel, ...) in place of the default; taken at start
+// logged when the script names a log; the script's "dialogs" and "answer"
+// lines (DialogAnswers) are taken at start, before any dialog.
 //
 //   wait                 until the first page load has finished
 //   navigate URL         load URL
@@ -31,10 +27,10 @@
 #pragma once
 
 #include <deque>
-#include <map>
 #include <string>
 
 #include "platform/WinTypes.h"
+#include "platform/gtk/DialogAnswers.h"
 
 #include <webkit2/webkit2.h>
 
@@ -67,8 +63,6 @@ class StowTestScript {
   void WriteEvaluated(const std::string& file, const std::string& key, const char* expression);
   void WriteScreenshot(const std::string& file);
   void ScheduleContinue();
-  int AnswerDialog(GtkDialog* dialog);
-  void AddAnswer(const std::string& text);
 
   static gboolean ContinueLater(gpointer self);
   static void OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self);
@@ -81,7 +75,6 @@ class StowTestScript {
   bool m_waitingForLoad = false;
   std::string m_pendingFile;
   std::string m_pendingKey;
-  std::string m_dialogLog;
-  std::map<std::string, int> m_answers;  // by dialog title
+  DialogAnswers m_dialogs;
   guint m_idleSource = 0;
 };

@@ -12,7 +12,7 @@
 #include "viewer/ViewerCommandLine.h"
 #include "viewer/app/MainFrame.h"
 #include "viewer/app/SchemeServer.h"
-#include "viewer/gtk/GtkMessageBoxes.h"
+#include "platform/gtk/GtkMessageBoxes.h"
 #include "viewer/gtk/GtkReaderDialogs.h"
 
 class StowTestScript;

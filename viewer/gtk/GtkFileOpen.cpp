@@ -1,7 +1,7 @@
 #include "viewer/gtk/GtkFileOpen.h"
 
 #include "base/KelFile.h"
-#include "viewer/gtk/ModalDialog.h"
+#include "platform/gtk/ModalDialog.h"
 
 std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::string& filter) {
   std::vector<std::pair<std::string, std::string>> filters;

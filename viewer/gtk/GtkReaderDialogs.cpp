@@ -3,37 +3,9 @@
 #include "reader/DlgFileSelect.h"
 #include "reader/DlgFirmCode.h"
 #include "viewer/gtk/GtkFileOpen.h"
-#include "viewer/gtk/ModalDialog.h"
+#include "platform/gtk/ModalDialog.h"
 
 namespace {
-
-// Dialog texts mark mnemonics with "&"; GTK with "_".
-std::string GtkMnemonics(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
-      out += '&';
-      ++i;
-    } else if (text[i] == '&') {
-      out += '_';
-    } else if (text[i] == '_') {
-      out += "__";
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-GtkWidget* NewDialog(std::string_view caption) {
-  GtkWidget* dialog = gtk_dialog_new();
-  gtk_window_set_title(GTK_WINDOW(dialog), std::string(caption).c_str());
-  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-  gtk_window_set_transient_for(GTK_WINDOW(dialog), ActiveWindow());
-  gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
-  gtk_container_set_border_width(GTK_CONTAINER(dialog), 8);
-  return dialog;
-}
 
 GtkWidget* Content(GtkWidget* dialog) {
   GtkWidget* box = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
@@ -101,7 +73,7 @@ void RespondOk(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer dialog) 
 }  // namespace
 
 int GtkReaderDialogs::WaitForFirmCodeButton(DlgFirmCode& dialog) {
-  GtkWidget* window = NewDialog(DlgFirmCode::kCaption);
+  GtkWidget* window = NewModalDialog(DlgFirmCode::kCaption);
   GtkWidget* box = Content(window);
   gtk_box_pack_start(GTK_BOX(box),
                      FramedLines(NamedLabel(std::string(DlgFirmCode::kIntroText), nullptr),
@@ -130,7 +102,7 @@ int GtkReaderDialogs::WaitForFirmCodeButton(DlgFirmCode& dialog) {
 }
 
 int GtkReaderDialogs::WaitForFileSelectButton(DlgFileSelect& dialog) {
-  GtkWidget* window = NewDialog(DlgFileSelect::kCaption);
+  GtkWidget* window = NewModalDialog(DlgFileSelect::kCaption);
   GtkWidget* box = Content(window);
   gtk_box_pack_start(GTK_BOX(box),
                      FramedLines(NamedLabel(dialog.GetFileLine(), "file-line"),

@@ -20,7 +20,7 @@
 #include "platform/AppProfile.h"
 #include "platform/Registry.h"
 #include "platform/tests/TempFolder.h"
-#include "viewer/gtk/tests/XvfbDisplay.h"
+#include "platform/gtk/tests/XvfbDisplay.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "reader/DlgFirmCode.h"
 #include "reader/tests/DialogTestSupport.h"
 #include "viewer/gtk/GtkFileOpen.h"
-#include "viewer/gtk/tests/GtkTestSupport.h"
+#include "platform/gtk/tests/GtkTestSupport.h"
 
 namespace {
 

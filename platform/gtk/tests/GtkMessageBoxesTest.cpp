@@ -1,9 +1,9 @@
 // Message boxes as GTK dialogs: what they show and the answer passed back.
-#include "viewer/gtk/GtkMessageBoxes.h"
+#include "platform/gtk/GtkMessageBoxes.h"
 
 #include <vector>
 
-#include "viewer/gtk/tests/GtkTestSupport.h"
+#include "platform/gtk/tests/GtkTestSupport.h"
 
 namespace {
 

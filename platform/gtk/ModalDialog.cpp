@@ -1,4 +1,4 @@
-#include "viewer/gtk/ModalDialog.h"
+#include "platform/gtk/ModalDialog.h"
 
 #include <algorithm>
 
@@ -25,6 +25,16 @@ GtkWindow* ActiveWindow() {
   return active ? active : visible;
 }
 
+GtkWidget* NewModalDialog(std::string_view caption) {
+  GtkWidget* dialog = gtk_dialog_new();
+  gtk_window_set_title(GTK_WINDOW(dialog), std::string(caption).c_str());
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_transient_for(GTK_WINDOW(dialog), ActiveWindow());
+  gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+  gtk_container_set_border_width(GTK_CONTAINER(dialog), 8);
+  return dialog;
+}
+
 int RunModalDialog(GtkDialog* dialog) {
   if (Hook()) return Hook()(dialog);
   return gtk_dialog_run(dialog);
@@ -42,6 +52,23 @@ GtkWidget* FindNamedWidget(GtkWidget* root, const std::string& name) {
     found = FindNamedWidget(GTK_WIDGET(item->data), name);
   g_list_free(children);
   return found;
+}
+
+std::string GtkMnemonics(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
+      out += '&';
+      ++i;
+    } else if (text[i] == '&') {
+      out += '_';
+    } else if (text[i] == '_') {
+      out += "__";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
 
 std::string WithoutCarriageReturns(const std::string& text) {

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "viewer/gtk/ModalDialog.h"
-#include "viewer/gtk/tests/XvfbDisplay.h"
+#include "platform/gtk/ModalDialog.h"
+#include "platform/gtk/tests/XvfbDisplay.h"
 
 inline bool GtkReady() {
   // The file chooser keeps its settings; tests keep them in memory.

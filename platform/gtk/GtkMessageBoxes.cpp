@@ -1,9 +1,9 @@
-#include "viewer/gtk/GtkMessageBoxes.h"
+#include "platform/gtk/GtkMessageBoxes.h"
 
 #include <algorithm>
 #include <string>
 
-#include "viewer/gtk/ModalDialog.h"
+#include "platform/gtk/ModalDialog.h"
 
 namespace {
 

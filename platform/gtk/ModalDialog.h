@@ -10,10 +10,14 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 // The window a new dialog belongs to: the active top-level window, else the
 // first visible one, else nullptr.
 GtkWindow* ActiveWindow();
+
+// A new empty modal dialog titled CAPTION, belonging to the active window.
+GtkWidget* NewModalDialog(std::string_view caption);
 
 // Runs DIALOG modally (or through the hook) and returns its response.
 // The dialog is not destroyed.
@@ -26,6 +30,10 @@ void SetModalDialogHook(ModalDialogHook hook);
 
 // The widget named NAME (gtk_widget_set_name) inside ROOT, or nullptr.
 GtkWidget* FindNamedWidget(GtkWidget* root, const std::string& name);
+
+// A dialog text with its "&" mnemonic marks as GTK's "_" ("&&" stands for "&",
+// and a "_" of the text is kept as it stands).
+std::string GtkMnemonics(const std::string& text);
 
 // A text without its "\r" characters, for labels (texts of the system end
 // lines with "\r\n").
