@@ -168,6 +168,48 @@ const std::vector<std::pair<const char*, const char*>> kInsertions = {
     {"XWD", "image/x-xwindowdump"},
     {"Z", "application/x-compress"},
     {"ZIP", "application/zip"},
+    // What documentation sets carry today: vector images, web fonts, icons,
+    // script modules, data and source maps. Browsers refuse fonts, modules and
+    // SVG images sent without their type once sniffing is off.
+    {"APNG", "image/apng"},
+    {"AVIF", "image/avif"},
+    {"CJS", "text/javascript"},
+    {"EOT", "application/vnd.ms-fontobject"},
+    {"GEOJSON", "application/geo+json"},
+    {"ICO", "image/vnd.microsoft.icon"},
+    {"JSON", "application/json"},
+    {"JSONLD", "application/ld+json"},
+    {"JXL", "image/jxl"},
+    {"M4A", "audio/mp4"},
+    {"MAP", "application/json"},
+    {"MARKDOWN", "text/markdown"},
+    {"MD", "text/markdown"},
+    {"MJS", "text/javascript"},
+    {"MP3", "audio/mpeg"},
+    {"MP4", "video/mp4"},
+    {"OGA", "audio/ogg"},
+    {"OGG", "audio/ogg"},
+    {"OGV", "video/ogg"},
+    {"OPUS", "audio/ogg"},
+    {"OTF", "font/otf"},
+    {"RSS", "application/rss+xml"},
+    {"SVG", "image/svg+xml"},
+    {"TTC", "font/collection"},
+    {"TTF", "font/ttf"},
+    {"VTT", "text/vtt"},
+    {"WASM", "application/wasm"},
+    {"WEBM", "video/webm"},
+    {"WEBMANIFEST", "application/manifest+json"},
+    {"WEBP", "image/webp"},
+    {"WOFF", "font/woff"},
+    {"WOFF2", "font/woff2"},
+    {"XHT", "application/xhtml+xml"},
+    {"XHTML", "application/xhtml+xml"},
+    {"XSD", "text/xml"},
+    {"XSL", "text/xml"},
+    {"XSLT", "application/xslt+xml"},
+    {"YAML", "application/yaml"},
+    {"YML", "application/yaml"},
 };
 
 }  // namespace
@@ -179,10 +221,6 @@ MimeTypeTable::MimeTypeTable() {
 std::string MimeTypeTable::Lookup(std::string_view type) const {
   auto it = m_types.find(type);
   return it == m_types.end() ? std::string() : it->second;
-}
-
-const std::vector<std::pair<const char*, const char*>>& MimeTypeTable::Insertions() {
-  return kInsertions;
 }
 
 MimeTypeTable& MimeTypeTable::Instance() { return g_instance.Get(); }

@@ -18,9 +18,6 @@ class MimeTypeTable {
   std::string Lookup(std::string_view type) const;
   std::size_t Size() const { return m_types.size(); }
 
-  // The insertions that fill the table, in their order (some keys come twice).
-  static const std::vector<std::pair<const char*, const char*>>& Insertions();
-
   // The module's table, created and filled on first use (vxs::AutoInit); Destroy
   // frees it.
   static MimeTypeTable& Instance();
