@@ -170,10 +170,27 @@ bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Place
     return true;
   }
   if (!samePath) return false;
-  DeleteValue(kPathValue);
-  PruneFirmCodeKey();
+  RemoveEntryWithKey();
   PruneArchiveKey();
   return true;
+}
+
+void DocumentProfiling::RemoveEntryWithKey() {
+  // A key that holds the path only goes in one write with it, so that a run cut
+  // short never leaves a key without its path; other values keep their key.
+  PositionOn(m_firmCodeKey);
+  DWORD subKeys = 0;
+  DWORD values = 0;
+  if (OpenIfPresent() &&
+      RegQueryInfoKeyA(GetKey(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                       nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+      subKeys == 0 && values == 1) {
+    const std::size_t cut = m_firmCodeKey.path.rfind('\\');
+    DeleteEmptyKey(m_firmCodeKey.path.substr(0, cut), m_firmCodeKey.path.substr(cut + 1));
+    return;
+  }
+  DeleteValue(kPathValue);
+  PruneFirmCodeKey();
 }
 
 std::string DocumentProfiling::ReadPathOrEmpty() {

@@ -125,6 +125,9 @@ class DocumentProfiling : public CKelProfiling {
   void WritePath(const std::string& path);
   // Creates the firm-code key last selected with "Doc" = PATH, in one write.
   void CreateEntry(const std::string& path);
+  // Removes the "Doc" value of the firm-code key last selected, and the key when
+  // nothing else is left in it.
+  void RemoveEntryWithKey();
   // The subkey names of the open key (1014 beyond kNameListCapacity bytes).
   std::vector<std::string> EnumerateSubKeys();
   bool OpenKeyIsEmpty();

@@ -55,6 +55,13 @@ TEST_F(WriteFault, AReplacedPathThatCannotBeWrittenKeepsTheOldOne) {
 TEST_F(WriteFault, AnUnregistrationThatCannotBeWrittenKeepsTheEntry) {
   EXPECT_NE(CodeWithFault([&] { Unregister(m_kept); }), 0u);
   EXPECT_EQ(Doc("Kept", 1), m_kept);
+  // Cut short at any later point, it leaves the whole entry or none of it.
+  for (unsigned after = 1; after < 3; ++after) {
+    CodeWithFault([&] { Unregister(m_kept); }, 112, after);
+    const bool keyLeft = KeyExists(HKEY_CURRENT_USER, EntryKey("Kept", 1));
+    EXPECT_EQ(keyLeft ? Doc("Kept", 1) : m_kept, m_kept) << "fault after " << after;
+    Register(m_kept);
+  }
 }
 
 TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {
