@@ -1,5 +1,6 @@
 #include "base/KelApp.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +42,8 @@ bool HoldsBlank(const char* text) {
   return false;
 }
 
+bool GluedOptions(const char* arg);
+
 // Whether ARG is a path with "/" separators rather than an option. The command
 // line's parsers end an unquoted file spec at "/", their option sign, so such a
 // path travels in double quotes. An argument that begins with an option sign
@@ -48,11 +51,39 @@ bool HoldsBlank(const char* text) {
 // first ':' holds another "/" ("/home/a/x.vxb").
 bool IsSlashPath(const char* arg) {
   if (arg[0] != '/' && arg[0] != '-') return std::strchr(arg, '/') != nullptr;
+  if (GluedOptions(arg) && !CKelFile(arg).Exists() && !CKelFile(arg).FolderExists()) return false;
   for (const char* p = arg + 1; *p && *p != ':'; ++p) {
     if (*p == '/') return true;
   }
   return false;
 }
+
+// Whether ARG is options written together ("/V2/V0", "/C/I"): each a "/", a
+// letter or "?" and at most one digit.
+bool GluedOptions(const char* arg) {
+  for (const char* p = arg; *p;) {
+    if (*p != '/' || !(std::isalpha(static_cast<unsigned char>(p[1])) || p[1] == '?')) return false;
+    p += 2;
+    if (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+  }
+  return true;
+}
+
+// The length of ARG without a subfolder switch glued to its end ("docs/*.vxb/S"):
+// the switch counts as one where what stands before it cannot be a folder (its
+// last part holds wildcards, or it names a file).
+std::size_t LengthBeforeSwitch(const std::string& arg) {
+  const std::size_t length = arg.size();
+  if (length < 3 || arg[length - 2] != '/' || (arg[length - 1] != 's' && arg[length - 1] != 'S'))
+    return length;
+  const std::string before = arg.substr(0, length - 2);
+  const std::size_t lastPart = before.find_last_of('/') + 1;
+  const bool wildcards = before.find_first_of("*?", lastPart) != std::string::npos;
+  return wildcards || CKelFile(before).Exists() ? length - 2 : length;
+}
+
+// Characters that end an unquoted word of the command line's parsers.
+bool HoldsWordEnd(const char* text) { return std::strpbrk(text, "\"<>|") != nullptr; }
 
 bool HasFolder(const std::string& path) { return path.find_first_of("\\/:") != std::string::npos; }
 
@@ -106,10 +137,16 @@ std::string CKelApp::BuildCommandLine(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc && argv[i]; ++i) {
     if (i > 0) line += ' ';
-    const bool quote = argv[i][0] == '\0' || HoldsBlank(argv[i]) || (i > 0 && IsSlashPath(argv[i]));
+    const std::string arg = argv[i];
+    const std::size_t length = i > 0 ? LengthBeforeSwitch(arg) : arg.size();
+    const std::string word = arg.substr(0, length);
+    const bool quote = word.empty() || HoldsBlank(word.c_str()) || HoldsWordEnd(word.c_str()) ||
+                       (i > 0 && IsSlashPath(word.c_str()));
     if (quote) line += '"';
-    line += argv[i];
+    // A double quote inside quotes is written twice.
+    for (const char c : word) line += quote && c == '"' ? std::string(2, c) : std::string(1, c);
     if (quote) line += '"';
+    line += arg.substr(length);
   }
   return line;
 }

@@ -69,10 +69,12 @@ class CKelApp : public CWinApp {
   void SetCommandLine(std::string commandLine);
 
   // The command line the system would pass for ARGV: the arguments joined by
-  // blanks, each that holds a blank (or is empty) in double quotes, and so is
+  // blanks, each that holds a blank, a double quote, "<", ">" or "|" (or is
+  // empty) in double quotes, with its own double quotes written twice; and so is
   // every argument after the program's name that is a path with "/" separators
-  // rather than an option ("/home/a/x.vxb", "docs/*.vxb"; not "/i" or
-  // "/o:/home/a/x.vxb"), since "/" also begins options.
+  // rather than an option ("/home/a/x.vxb", "docs/*.vxb"; not "/i", "/V2/V0" or
+  // "/o:/home/a/x.vxb"), since "/" also begins options. A subfolder switch glued
+  // to a pattern ("docs/*.vxb/S") stays outside the quotes.
   static std::string BuildCommandLine(int argc, const char* const* argv);
   // The argument text of COMMANDLINE: from the first blank outside double
   // quotes on (the program name skipped).

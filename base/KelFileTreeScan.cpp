@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/KelException.h"
-#include "platform/FolderListing.h"
 #include "platform/PathSyntax.h"
 #include "platform/WildcardMatch.h"
 
@@ -30,6 +29,7 @@ void CKelFileTreeScan::Reset() {
 void CKelFileTreeScan::OnFolder(FolderNode&) {}
 void CKelFileTreeScan::OnFile(FileEntry&) {}
 void CKelFileTreeScan::OnFolderDone(FolderNode&) {}
+void CKelFileTreeScan::OnFolderSkipped(const std::string&, FolderSkip) {}
 
 void CKelFileTreeScan::Prepare(const CKelFileSpecList& list, DWORD options, DWORD scanFlags) {
   m_patterns.clear();
@@ -65,6 +65,9 @@ void CKelFileTreeScan::Scan() {
   m_filesInFolder = 0;
   m_pendingError.reset();
   m_error = false;
+  m_startResolved = ResolvedPath(m_path);
+  m_entered.clear();
+  if (const auto start = IdentityOfPath(m_path)) m_entered.insert(*start);
 
   std::string folderPath = m_path;  // the folder being visited, with its separator
   std::vector<FolderNode> stack(1);
@@ -119,7 +122,7 @@ void CKelFileTreeScan::VisitFolder(FolderNode& folder) {
 }
 
 void CKelFileTreeScan::ListSubfolders(FolderNode& folder) {
-  if (m_path.size() + std::char_traits<char>::length(kAllFiles) >= kMaxPath) return;
+  if (m_path.size() + std::char_traits<char>::length(kAllFiles) > kMaxPathLength) return;
   std::vector<FindData> entries;
   const DWORD error = FindFiles(m_path, kAllFiles, entries);
   if (error != ERROR_SUCCESS) {
@@ -128,15 +131,39 @@ void CKelFileTreeScan::ListSubfolders(FolderNode& folder) {
   }
   for (const FindData& entry : entries) {
     if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || entry.name == "." || entry.name == "..") continue;
+    if (!TakeSubfolder(entry)) continue;
     folder.subfolders.push_back(entry.name);
     ++m_subfoldersFound;
   }
 }
 
+bool CKelFileTreeScan::TakeSubfolder(const FindData& entry) {
+  const std::string path = m_path + entry.name;
+  if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A link whose folder lies inside the walk is walked by its own path; one
+    // that encloses the start would begin the walk again, without end.
+    const std::string target = ResolvedPath(path);
+    const auto within = [](const std::string& inner, const std::string& outer) {
+      return inner == outer || outer == "/" ||
+             (inner.starts_with(outer) && inner[outer.size()] == '/');
+    };
+    if (!target.empty() && !m_startResolved.empty() &&
+        (within(target, m_startResolved) || within(m_startResolved, target))) {
+      OnFolderSkipped(path, FolderSkip::LinkIntoWalk);
+      return false;
+    }
+  }
+  if (!m_entered.insert(entry.identity).second) {
+    OnFolderSkipped(path, FolderSkip::SeenBefore);
+    return false;
+  }
+  return true;
+}
+
 void CKelFileTreeScan::CollectMatches(FolderNode& folder) {
   for (std::size_t i = 0; i < m_patterns.size(); ++i) {
     CKelFileSpecEntry& pattern = m_patterns[i];
-    if (m_path.size() + pattern.text.size() >= kMaxPath) continue;
+    if (m_path.size() + pattern.text.size() > kMaxPathLength) continue;
     const bool notSearched = (pattern.kind & CKelFileSpecEntry::kNeverSearched) ||
                              ((pattern.kind & CKelFileSpecEntry::kReportedMissing) &&
                               (m_workOptions & kReportMissing));
@@ -154,11 +181,14 @@ bool CKelFileTreeScan::ListPattern(FolderNode& folder, const CKelFileSpecEntry& 
     NoteListingError(error);
     return false;
   }
+  // A file named without wildcards is taken even when hidden: it was asked for.
+  const DWORD scanFlags =
+      (pattern.kind & CKelFileSpecEntry::kWildcards) ? m_scanFlags : m_scanFlags | kScanHidden;
   bool found = false;
   for (const FindData& entry : entries) {
     if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     found = true;
-    if (IsSkipped(entry.attributes, m_scanFlags)) continue;
+    if (IsSkipped(entry.attributes, scanFlags)) continue;
     if (deduplicate && std::any_of(folder.files.begin(), folder.files.end(),
                                    [&](const FileEntry& file) { return file.name == entry.name; })) {
       continue;

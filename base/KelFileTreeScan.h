@@ -3,6 +3,11 @@
 // a derived class, depth first: a folder's own files, then each subfolder with
 // everything below it, in listing order, before the next subfolder.
 //
+// Every folder is entered once, however many links lead to it: a linked folder
+// that lies inside the walk or encloses its start (a link back up, which would
+// make the walk endless) is left out, as is a folder already entered by another
+// path; OnFolderSkipped is told of each.
+//
 // The inherited path holds the folder or file being visited (the file handle is
 // not used). Listing failures are collected while walking and thrown as one
 // CKelFileException when the walk ends; exceptions thrown by the hooks end the
@@ -11,11 +16,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/KelFile.h"
 #include "base/KelFileSpecList.h"
+#include "platform/FolderListing.h"
 
 class CKelFileException;
 
@@ -33,10 +40,11 @@ class CKelFileTreeScan : public CKelFile {
   static constexpr DWORD kEveryFolder = 0x4;       // OnFolder also for folders without matches
   static constexpr DWORD kStopOnFolderError = 0x8; // a folder that cannot be listed ends the scan
 
-  // Longest folder path plus pattern that is searched: the longest path this
-  // system names (PATH_MAX), so that no file of a deep tree is passed over
-  // while the system could still reach it.
-  static constexpr std::size_t kMaxPath = 4096;
+  // Why a subfolder is not entered.
+  enum class FolderSkip {
+    LinkIntoWalk,  // a link to a folder of the walk or to one that encloses its start
+    SeenBefore,    // the same folder was entered by another path
+  };
 
   // A file found in a folder: the pattern it matched and its name.
   struct FileEntry {
@@ -81,11 +89,16 @@ class CKelFileTreeScan : public CKelFile {
   virtual void OnFile(FileEntry& file);
   // The path holds the folder.
   virtual void OnFolderDone(FolderNode& folder);
+  // PATH is the subfolder left out for REASON.
+  virtual void OnFolderSkipped(const std::string& path, FolderSkip reason);
 
  private:
   // Steps of one folder; the path holds it with its trailing separator.
   void VisitFolder(FolderNode& folder);
   void ListSubfolders(FolderNode& folder);
+  // Whether the subfolder ENTRY of the folder being visited is entered; notes
+  // it as seen.
+  bool TakeSubfolder(const FindData& entry);
   void CollectMatches(FolderNode& folder);
   // Lists the folder with PATTERN and appends the candidates; true when the
   // listing found an entry that is not a folder.
@@ -107,4 +120,6 @@ class CKelFileTreeScan : public CKelFile {
   std::uint32_t m_subfoldersFound = 0;
   std::unique_ptr<CKelFileException> m_pendingError;
   bool m_error = false;
+  std::string m_startResolved;       // the start folder with its links resolved
+  std::set<FileIdentity> m_entered;  // folders entered or about to be
 };

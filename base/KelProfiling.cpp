@@ -308,20 +308,20 @@ DWORD CKelProfiling::QueryRegistryValue(const char* name, DWORD* type, void* buf
   ThrowError(static_cast<DWORD>(status), name);
 }
 
-std::string CKelProfiling::ReadTextValue(const char* name) {
+std::string CKelProfiling::ReadTextValue(const char* name, std::size_t maxLength) {
   if (!EnsureOpen(kNotFoundGivesFalse | kMissingGivesFalse)) {
     if (m_missingAllowed) return m_defaultText;
     ThrowError(ERROR_PATH_NOT_FOUND, name);
   }
-  char buffer[kMaxTextValue + 1] = {};
+  std::vector<char> buffer(maxLength + 1, '\0');
   DWORD type = REG_NONE;
-  const DWORD got = QueryValue(name, &type, buffer, sizeof buffer);
+  const DWORD got = QueryValue(name, &type, buffer.data(), static_cast<DWORD>(buffer.size()));
   if (got == 0) {
     if (m_missingAllowed) return m_defaultText;
     ThrowError(ERROR_FILE_NOT_FOUND, name);
   }
   if (type != REG_SZ) ThrowError(ERROR_INVALID_DATA, name);
-  return std::string(buffer, strnlen(buffer, std::min<std::size_t>(got, kMaxTextValue)));
+  return std::string(buffer.data(), strnlen(buffer.data(), std::min<std::size_t>(got, maxLength)));
 }
 
 void CKelProfiling::WriteValue(const char* name, DWORD type, const void* data, DWORD size) {
@@ -429,5 +429,7 @@ void CKelProfiling::ThrowError(DWORD systemError, const char* name) const {
                              : systemError == ERROR_INVALID_DATA   ? 1142
                                                                    : 1140;
   const std::string location = Location();
-  throw new CKelException(code, code == 1144 ? location : std::string(name ? name : ""), location);
+  // A failure of the key itself names the key, so no message shows an empty name.
+  std::string what = name && *name ? std::string(name) : m_keyPath.substr(m_keyPath.find_last_of('\\') + 1);
+  throw new CKelException(code, code == 1144 ? location : std::move(what), location);
 }

@@ -82,8 +82,8 @@ class CKelProfiling {
   // Reads value NAME into BUFFER (SIZE bytes): the bytes read, 0 for a missing
   // value, SIZE for a value cut to fit. Text types report REG_SZ in TYPE.
   DWORD QueryValue(const char* name, DWORD* type, void* buffer, DWORD size);
-  // A text value of at most kMaxTextValue characters.
-  std::string ReadTextValue(const char* name);
+  // A text value of at most MAXLENGTH characters (a longer one is cut).
+  std::string ReadTextValue(const char* name, std::size_t maxLength = kMaxTextValue);
   // INI mode stores text values only and passes over the others.
   void WriteValue(const char* name, DWORD type, const void* data, DWORD size);
   void WriteString(const char* name, const std::string& text);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/PathSyntax.h"
 #include "platform/WinTypes.h"
 
 struct CKelFileSpecList;
@@ -66,8 +67,8 @@ class TextScanner {
   static constexpr int kTokenToCursor = 2;
   static constexpr int kTokenToBlankOrCursor = 3;
 
-  // Longest file specification, without the terminating zero.
-  static constexpr std::size_t kMaxFileSpec = 259;
+  // Longest file specification, without the terminating zero: the system's.
+  static constexpr std::size_t kMaxFileSpec = kMaxPathLength;
 
   TextScanner(const TextScanner&) = delete;
   TextScanner& operator=(const TextScanner&) = delete;

@@ -14,8 +14,11 @@ unsigned char Byte(const char* p) { return static_cast<unsigned char>(*p); }
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Characters that end a specification whether quoted or not: control
-// characters (tab to carriage return among them) and the redirection signs.
-bool EndsAnySpec(unsigned char c) { return c < 0x20 || c == '<' || c == '>' || c == '|'; }
+// characters (tab to carriage return among them); unquoted, the redirection
+// signs too, which inside quotes belong to the name as this system allows.
+bool EndsSpec(unsigned char c, bool quoted) {
+  return c < 0x20 || (!quoted && (c == '<' || c == '>' || c == '|'));
+}
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -56,7 +59,9 @@ void TextScanner::ReadRawFileSpec(std::string& out, unsigned flags, unsigned& ki
   kind = 0;
   for (;;) {
     unsigned char c = Byte(m_pCursor);
-    if (c == '"') {
+    if (c == '"' && quoted && m_pCursor[1] == '"') {
+      ++m_pCursor;  // a double quote written twice inside quotes stands for itself
+    } else if (c == '"') {
       ++m_pCursor;
       if (wholeRest) continue;
       if (quoted) break;  // a closing quote ends the file spec
@@ -67,7 +72,7 @@ void TextScanner::ReadRawFileSpec(std::string& out, unsigned flags, unsigned& ki
       if (quoted) ThrowUpToCursor(start, 2006);
       break;
     }
-    if (EndsAnySpec(c)) {
+    if (EndsSpec(c, quoted)) {
       if (quoted) ThrowFrom(start, 1016);
       break;
     }

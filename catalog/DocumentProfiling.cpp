@@ -4,6 +4,7 @@
 #include "base/KelFile.h"
 #include "base/MessageCodes.h"
 #include "catalog/FirmCodeKeyName.h"
+#include "platform/PathSyntax.h"
 #include "platform/Registry.h"
 
 namespace stow {
@@ -100,7 +101,7 @@ void DocumentProfiling::PositionOn(const KeyPosition& position) {
 bool DocumentProfiling::ReadEntry(std::uint32_t firmCode) {
   m_entryPath.clear();
   if (!SelectFirmCodeKey(firmCode)) return false;
-  m_entryPath = ReadTextValue(kPathValue);
+  m_entryPath = ReadTextValue(kPathValue, kMaxPathLength);
   return !m_entryPath.empty();
 }
 
@@ -149,6 +150,14 @@ bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Place
                          "archive name \"%1\" holds \"\\\" and cannot be registered",
                          archive.archiveName);
   }
+  if (archive.firmCode > kMaxKeyFirmCode && !unregister) {
+    // Its entry could never be listed, found or tidied.
+    CKelException::Throw(vxs::kGenericError,
+                         "archive \"%1\" has firm code " + std::to_string(archive.firmCode) +
+                             ", above " + std::to_string(kMaxKeyFirmCode) +
+                             ", the largest the catalog holds; it cannot be registered",
+                         archive.archiveName);
+  }
   const bool nameKnown =
       OpenArchiveKey(archive.archiveName, RootOf(placement), kReadWriteElseRead);
   if (unregister && !nameKnown) return false;
@@ -157,21 +166,38 @@ bool DocumentProfiling::ChangeRegistration(const ArchiveIdentity& archive, Place
   const bool samePath = (entryKnown ? ReadPathOrEmpty() : std::string()) == archive.path;
   if (!unregister) {
     if (samePath) return false;
-    WritePath(archive.path);
+    CreateEntry(archive.path);
     return true;
   }
   if (!samePath) return false;
-  DeleteValue(kPathValue);
-  PruneFirmCodeKey();
+  RemoveEntryWithKey();
   PruneArchiveKey();
   return true;
+}
+
+void DocumentProfiling::RemoveEntryWithKey() {
+  // A key that holds the path only goes in one write with it, so that a run cut
+  // short never leaves a key without its path; other values keep their key.
+  PositionOn(m_firmCodeKey);
+  DWORD subKeys = 0;
+  DWORD values = 0;
+  if (OpenIfPresent() &&
+      RegQueryInfoKeyA(GetKey(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                       nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+      subKeys == 0 && values == 1) {
+    const std::size_t cut = m_firmCodeKey.path.rfind('\\');
+    DeleteEmptyKey(m_firmCodeKey.path.substr(0, cut), m_firmCodeKey.path.substr(cut + 1));
+    return;
+  }
+  DeleteValue(kPathValue);
+  PruneFirmCodeKey();
 }
 
 std::string DocumentProfiling::ReadPathOrEmpty() {
   // The catalog reads with missing values allowed only here.
   AllowMissingValues(true);
   try {
-    std::string path = ReadTextValue(kPathValue);
+    std::string path = ReadTextValue(kPathValue, kMaxPathLength);
     AllowMissingValues(false);
     return path;
   } catch (...) {
@@ -188,6 +214,18 @@ void DocumentProfiling::WritePath(const std::string& path) {
   if (!EnsureOpen(kCreate | kDeniedGivesFalse | kNotFoundGivesFalse))
     ThrowError(ERROR_ACCESS_DENIED, kPathValue);
   WriteString(kPathValue, path);
+}
+
+void DocumentProfiling::CreateEntry(const std::string& path) {
+  // The firm-code key comes with its "Doc" value in one write, so a run cut short
+  // never leaves a key without its path behind.
+  PositionOn(m_firmCodeKey);
+  Close();
+  const std::string key = std::string(kCatalogKey) + '\\' + m_firmCodeKey.path;
+  const LSTATUS status =
+      RegSetKeyValueA(m_catalogRoot == kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(),
+                      kPathValue, REG_SZ, path.c_str(), static_cast<DWORD>(path.size() + 1));
+  if (status != ERROR_SUCCESS) ThrowError(static_cast<DWORD>(status), kPathValue);
 }
 
 std::vector<std::string> DocumentProfiling::EnumerateSubKeys() {

@@ -79,7 +79,8 @@ class DocumentProfiling : public CKelProfiling {
   // file (paths compare as the file system does, case counting). True when the
   // catalog changed. An archive that is not open, or has no name or no firm
   // code, is never registered. An archive name holding "\" cannot be a key
-  // name: registering it raises error 2000 with the reason.
+  // name, nor a firm code above kMaxKeyFirmCode a key: registering either raises
+  // error 2000 with the reason.
   bool RegisterArchive(const VxbFile& document, Placement placement);
   bool UnregisterArchive(const VxbFile& document, Placement placement);
   // The same for an archive described by its properties.
@@ -122,6 +123,11 @@ class DocumentProfiling : public CKelProfiling {
   std::string ReadPathOrEmpty();
   // Writes "Doc" = PATH into the firm-code key last selected.
   void WritePath(const std::string& path);
+  // Creates the firm-code key last selected with "Doc" = PATH, in one write.
+  void CreateEntry(const std::string& path);
+  // Removes the "Doc" value of the firm-code key last selected, and the key when
+  // nothing else is left in it.
+  void RemoveEntryWithKey();
   // The subkey names of the open key (1014 beyond kNameListCapacity bytes).
   std::vector<std::string> EnumerateSubKeys();
   bool OpenKeyIsEmpty();

@@ -15,7 +15,11 @@ struct Mount {
   std::string device;
   std::string point;
   std::string type;
+  std::string options;  // comma-separated
 };
+
+// Folders whose subfolders are the mount points of removable media.
+constexpr std::string_view kMediaFolders[] = {"/media", "/run/media", "/mnt"};
 
 bool IsOctal(const std::string& field, std::size_t at) {
   for (std::size_t i = at; i < at + 3; ++i) {
@@ -38,15 +42,19 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
-std::vector<Mount> ReadMountTable() {
-  const char* override = std::getenv("VXST_MOUNT_TABLE");
-  std::ifstream in(override && *override ? override : "/proc/self/mounts");
+// The mounts of a table in the format of /proc/self/mounts and /etc/fstab: the
+// file named by the variable OVERRIDE, else DEFAULTFILE.
+std::vector<Mount> ReadMountTable(const char* override, const char* defaultFile) {
+  const char* named = std::getenv(override);
+  std::ifstream in(named && *named ? named : defaultFile);
   std::vector<Mount> mounts;
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
-    std::string device, point, type;
-    if (fields >> device >> point >> type) mounts.push_back({Unescape(device), Unescape(point), type});
+    std::string device, point, type, options;
+    if (!(fields >> device >> point >> type) || device[0] == '#') continue;
+    fields >> options;
+    mounts.push_back({Unescape(device), Unescape(point), type, options});
   }
   return mounts;
 }
@@ -90,6 +98,45 @@ bool IsRemovableDevice(const std::string& device) {
   return false;
 }
 
+bool HasOption(const Mount& mount, std::string_view option) {
+  std::istringstream options(mount.options);
+  std::string word;
+  while (std::getline(options, word, ',')) {
+    if (word == option) return true;
+  }
+  return false;
+}
+
+// The mount that holds PATH: the one with the longest mount point.
+const Mount* Holding(const std::vector<Mount>& mounts, const std::string& path) {
+  const Mount* best = nullptr;
+  for (const Mount& mount : mounts) {
+    if (Below(path, mount.point) && (!best || mount.point.size() >= best->point.size())) best = &mount;
+  }
+  return best;
+}
+
+// The mount point of a medium that may be absent at PATH, or "": a folder
+// below one of kMediaFolders, or a point of the file system table that is
+// mounted on demand or over the network.
+std::string MediaPlaceOf(const std::string& path) {
+  std::string place;
+  for (std::string_view folder : kMediaFolders) {
+    const std::string prefix = std::string(folder) + "/";
+    if (!path.starts_with(prefix)) continue;
+    const std::size_t end = path.find('/', prefix.size());
+    place = path.substr(0, end == std::string::npos ? path.size() : end);
+  }
+  for (const Mount& entry : ReadMountTable("VXST_FSTAB", "/etc/fstab")) {
+    const bool onDemand = HasOption(entry, "noauto") || HasOption(entry, "x-systemd.automount") ||
+                          IsRemote(entry.type);
+    if (onDemand && entry.point != "/" && Below(path, entry.point) && entry.point.size() > place.size()) {
+      place = entry.point;
+    }
+  }
+  return place;
+}
+
 unsigned KindOf(const Mount& mount) {
   if (IsRemote(mount.type)) return DRIVE_REMOTE;
   if (IsOneOf(mount.type, {"iso9660", "udf"})) return DRIVE_CDROM;
@@ -108,10 +155,13 @@ unsigned GetDriveTypeOfPath(const std::string& text) {
     if (c == '\\') c = '/';
   }
   if (path.empty() || path[0] != '/') path = os::CurrentFolder() + "/" + path;
-  const Mount* best = nullptr;
-  const std::vector<Mount> mounts = ReadMountTable();
-  for (const Mount& mount : mounts) {
-    if (Below(path, mount.point) && (!best || mount.point.size() >= best->point.size())) best = &mount;
-  }
-  return best ? KindOf(*best) : DRIVE_NO_ROOT_DIR;
+  const std::vector<Mount> mounts = ReadMountTable("VXST_MOUNT_TABLE", "/proc/self/mounts");
+  const Mount* mount = Holding(mounts, path);
+  if (!mount || mount->type == "autofs") return DRIVE_NO_ROOT_DIR;
+  const std::string place = MediaPlaceOf(path);
+  if (place.empty()) return KindOf(*mount);
+  // The medium is there when a file system is mounted at its place or below.
+  if (!Below(mount->point, place)) return DRIVE_NO_ROOT_DIR;
+  const unsigned kind = KindOf(*mount);
+  return kind == DRIVE_FIXED || kind == DRIVE_UNKNOWN ? DRIVE_REMOVABLE : kind;
 }

@@ -7,8 +7,18 @@
 // drive letter (which names nothing here), has no root; a network root
 // ("\\server\share") is remote.
 //
+// Media come and go: a path below a place where removable or network media are
+// mounted is never on a fixed disk, whether the medium is there or not. Such
+// places are the folders below /media, /run/media and /mnt, and the mount points
+// of the file system table that are mounted on demand (noauto, automount) or
+// are network file systems. There a path without its medium mounted has no
+// root (it is not mounted now), and a medium that the kernel takes for a fixed
+// disk (a USB disk) is removable. An automount point not yet triggered has no
+// root either.
+//
 // VXST_MOUNT_TABLE names a file in the format of /proc/self/mounts to read in
-// place of the process's own mount table (tests and sandboxes).
+// place of the process's own mount table, and VXST_FSTAB one in the format of
+// /etc/fstab in place of that (tests and sandboxes).
 #pragma once
 
 #include <string>

@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <string_view>
 
+// The longest path this system names (PATH_MAX less its terminating zero): the
+// one limit of every path text the system reads, stores or hands on.
+inline constexpr std::size_t kMaxPathLength = 4095;
+
 inline constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 inline constexpr bool IsAsciiLetter(char c) {

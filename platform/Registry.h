@@ -55,6 +55,10 @@ LSTATUS RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD
                          BYTE* data, DWORD* dataSize);
 LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
                        const BYTE* data, DWORD dataSize);
+// Sets the value VALUENAME of the subkey SUBKEY of KEY, creating the subkey (and
+// its missing parents) in the same write: the subkey never exists without it.
+LSTATUS RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                        const void* data, DWORD dataSize);
 LSTATUS RegDeleteValueA(HKEY key, const char* valueName);
 // Deletes a key that has no subkeys (ERROR_ACCESS_DENIED otherwise, as Windows).
 LSTATUS RegDeleteKeyA(HKEY key, const char* subKey);

@@ -161,6 +161,29 @@ LSTATUS RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const
   }));
 }
 
+LSTATUS RegSetKeyValueA(HKEY key, const char* subKey, const char* valueName, DWORD type,
+                        const void* data, DWORD dataSize) {
+  const std::string_view name = valueName ? valueName : "";
+  if ((!data && dataSize) || name.size() > kMaxValueNameLength || !SizeFitsType(type, dataSize)) {
+    return Status(ERROR_INVALID_PARAMETER);
+  }
+  RegKeyPath path;
+  if (const DWORD error = SplitKeyPath(subKey, &path)) return Status(error);
+  const auto lock = RegistryState::Get().Lock();
+  HKEY__ scratch;
+  const HKEY__* view = nullptr;
+  if (const DWORD error = ViewFor(key, KEY_SET_VALUE | (path.empty() ? 0 : KEY_CREATE_SUB_KEY), scratch,
+                                  &view)) {
+    return Status(error);
+  }
+  if (const DWORD error = view->layers.front().hive->CheckWritable()) return Status(error);
+  const std::string_view bytes(static_cast<const char*>(data), data ? dataSize : 0);
+  return Status(WriteFirstLayer(*view, [&](HiveTxn& txn, RegKeyId base) {
+    bool created = false;
+    txn.SetValue(txn.CreatePath(base, path, &created), name, type, bytes);
+  }));
+}
+
 LSTATUS RegDeleteValueA(HKEY key, const char* valueName) {
   const std::string_view name = valueName ? valueName : "";
   const auto lock = RegistryState::Get().Lock();

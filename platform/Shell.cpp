@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <vector>
 
 #include "platform/RegistryText.h"
@@ -77,24 +78,48 @@ std::vector<std::string> CommandFor(const std::string& target) {
   ::_exit(127);
 }
 
-// Starts WORDS detached (the child forks the program and ends at once, so no
-// zombie is left); true when the program's file could be run.
-bool StartDetached(const std::vector<std::string>& words) {
+// How long an opener may take to say that it cannot open its target; one still
+// running then has opened it (a browser may run on in the foreground).
+constexpr int kVerdictMilliseconds = 3000;
+constexpr int kPollMilliseconds = 20;
+
+// In the child: waits up to kVerdictMilliseconds for PROGRAM and ends with its
+// failing exit status, or 0 when it succeeded or runs on (it is then left to
+// itself, and no zombie remains once this process ends).
+[[noreturn]] void AwaitVerdict(pid_t program) {
+  const timespec pause{0, kPollMilliseconds * 1000000L};
+  for (int waited = 0; waited < kVerdictMilliseconds; waited += kPollMilliseconds) {
+    int status = 0;
+    if (::waitpid(program, &status, WNOHANG) == program) {
+      ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
+    ::nanosleep(&pause, nullptr);
+  }
+  ::_exit(0);
+}
+
+// Starts WORDS detached and waits for its verdict (AwaitVerdict). Returns
+// kShellOpenStarted, SE_ERR_FNF when the program could not be run, or
+// SE_ERR_NOASSOC with its exit status in *FAILURESTATUS when it failed.
+int StartDetached(const std::vector<std::string>& words, int* failureStatus) {
   std::vector<char*> argv;
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return false;
+  if (::pipe2(report, O_CLOEXEC) != 0) return SE_ERR_FNF;
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(report[0]);
     ::close(report[1]);
-    return false;
+    return SE_ERR_FNF;
   }
   if (child == 0) {
     ::setsid();
-    if (::fork() == 0) Exec(argv.data(), report[1]);
-    ::_exit(0);
+    const pid_t program = ::fork();
+    if (program == 0) Exec(argv.data(), report[1]);
+    ::close(report[1]);
+    if (program < 0) ::_exit(127);
+    AwaitVerdict(program);
   }
   ::close(report[1]);
   int status = 0;
@@ -105,12 +130,16 @@ bool StartDetached(const std::vector<std::string>& words) {
   while ((got = ::read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {
   }
   ::close(report[0]);
-  return got == 0;  // the pipe closed on a successful exec
+  if (got != 0) return SE_ERR_FNF;  // the pipe closes unwritten on a successful exec
+  const int verdict = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+  if (verdict == 0) return kShellOpenStarted;
+  if (failureStatus) *failureStatus = verdict;
+  return SE_ERR_NOASSOC;
 }
 
 }  // namespace
 
-int ShellOpen(const std::string& target, int) {
+int ShellOpen(const std::string& target, int, int* failureStatus) {
   if (target.empty()) return SE_ERR_NOASSOC;
-  return StartDetached(CommandFor(target)) ? kShellOpenStarted : SE_ERR_FNF;
+  return StartDetached(CommandFor(target), failureStatus);
 }

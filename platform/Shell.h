@@ -7,7 +7,9 @@
 // A command is split into words as a command line is (double quotes group
 // blanks); "%1" in a word stands for the target, and when no word holds it the
 // target is added as the last word. The program runs on its own, without a
-// shell, and the call does not wait for it.
+// shell; the call waits a few seconds at most for it to fail (an opener such as
+// xdg-open ends with a non-zero status when nothing can open the target), and
+// one that runs on longer has opened it.
 #pragma once
 
 #include <string>
@@ -21,6 +23,7 @@ inline constexpr int kShellOpenStarted = 42;
 
 // Opens TARGET as the shell's "open" does; SHOWCOMMAND (SW_SHOWNORMAL ...) is
 // the window state asked for, which the program is left to choose here.
-// Returns kShellOpenStarted once the program runs, else SE_ERR_FNF or
-// SE_ERR_NOASSOC (an empty target).
-int ShellOpen(const std::string& target, int showCommand);
+// Returns kShellOpenStarted once the program runs, else SE_ERR_FNF (it could not
+// be started) or SE_ERR_NOASSOC (an empty target, or the program failed: its
+// exit status goes to *FAILURESTATUS).
+int ShellOpen(const std::string& target, int showCommand, int* failureStatus = nullptr);

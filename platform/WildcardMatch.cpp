@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/CaseFold.h"
 
 namespace {
 
@@ -130,6 +129,6 @@ bool HasWildcards(std::string_view text) { return text.find_first_of("*?") != st
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*" || pattern == "*") return true;
-  Matcher matcher(Translate(Characters(FoldCase(pattern))), Characters(FoldCase(name)));
+  Matcher matcher(Translate(Characters(pattern)), Characters(name));
   return matcher.Match(0, 0);
 }

@@ -1,6 +1,9 @@
-// Name patterns as the original platform's file search matched them: "*" stands
-// for any run of characters and "?" for one, letters compare without regard to
-// case (platform/CaseFold.h), and the platform's rules for dots hold:
+// Name patterns as the original platform's file search matched them, with one
+// change: names compare as this system's file systems compare them, case
+// counting, as the shell's patterns do ("*.vxb" matches "a.vxb" but not
+// "A.VXB", and "Manual.vxb" names that file and not its twin "manual.vxb").
+// "*" stands for any run of characters and "?" for one, and the platform's
+// rules for dots hold:
 //   - "*.*" matches every name, with or without an extension;
 //   - a "*" right before a "." matches up to the name's last dot ("*.vxb"
 //     matches "a.b.vxb" but not "a.vxb.bak");

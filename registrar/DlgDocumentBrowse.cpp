@@ -11,11 +11,16 @@
 #include "platform/CaseFold.h"
 #include "platform/UserInterface.h"
 #include "registrar/BrowseDialogFrontEnd.h"
+#include "registrar/CatalogFailure.h"
 #include "registrar/RegistrarTexts.h"
 
 namespace {
 
 // Reports E as the application frame reports what reaches its main loop.
+// The codes of an entry whose "Doc" value is missing or no text.
+constexpr std::uint32_t kEntryWithoutPath = 1141;
+constexpr std::uint32_t kEntryWithBadPath = 1142;
+
 void ReportThroughFrame(CKelException* e) {
   if (CKelApp* frame = CKelApp::GetFrame()) {
     frame->ReportException(e);
@@ -49,11 +54,12 @@ void DlgDocumentBrowse::Fill() {
 bool DlgDocumentBrowse::ReadPlacement(bool allUsers) {
   const stow::Placement placement = allUsers ? stow::Placement::AllUsers : stow::Placement::CurrentUser;
   const int root = allUsers ? CKelProfiling::kLocalMachine : CKelProfiling::kCurrentUser;
+  bool damaged = false;
   try {
     for (const std::string& name : m_catalog.ListArchiveNames(placement)) {
       if (!m_catalog.OpenArchiveKey(name, root, CKelProfiling::kReadWriteElseRead)) continue;
       for (const std::uint32_t firmCode : m_catalog.ListFirmCodes()) {
-        if (!m_catalog.ReadEntry(firmCode)) continue;
+        if (!ReadEntry(firmCode, damaged)) continue;
         Entry entry;
         entry.archiveName = name;
         entry.firmCode = firmCode;
@@ -63,12 +69,27 @@ bool DlgDocumentBrowse::ReadPlacement(bool allUsers) {
       }
     }
   } catch (CKelException* e) {
-    e->Delete();
+    // The catalog itself cannot be read: told as such, not as an empty list.
+    const std::unique_ptr<CKelException> owned(e);
     m_catalog.Close();
-    MessageBoxA(registrar::kCatalogErrors, registrar::kTitle, MB_OK | MB_ICONEXCLAMATION);
+    registrar::NameCatalogFile(*e, placement);
+    ReportThroughFrame(e);
     return false;
   }
+  if (damaged) MessageBoxA(registrar::kCatalogErrors, registrar::kTitle, MB_OK | MB_ICONEXCLAMATION);
   return true;
+}
+
+bool DlgDocumentBrowse::ReadEntry(std::uint32_t firmCode, bool& damaged) {
+  try {
+    return m_catalog.ReadEntry(firmCode);
+  } catch (CKelException* e) {
+    // An entry without a readable path hides itself only; the tidy removes it.
+    if (e->m_code != kEntryWithoutPath && e->m_code != kEntryWithBadPath) throw;
+    e->Delete();
+    damaged = true;
+    return false;
+  }
 }
 
 void DlgDocumentBrowse::Sort() {

@@ -110,8 +110,10 @@ class DlgDocumentBrowse : public CDialog {
 
  private:
   void Fill();
-  // Reads one placement; false when its catalog could not be read.
+  // Reads one placement; false when its catalog could not be read. An entry
+  // without a readable path is left out (and noted in DAMAGED by ReadEntry).
   bool ReadPlacement(bool allUsers);
+  bool ReadEntry(std::uint32_t firmCode, bool& damaged);
   void Sort();
   // Lists the entries of the checked placements; CHANGEDBOX is the box just
   // clicked (0 at initialisation).

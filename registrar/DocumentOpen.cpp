@@ -5,6 +5,8 @@
 #include "archive/VxbFile.h"
 #include "base/KelErrorMessage.h"
 #include "base/KelException.h"
+#include "base/MessageCodes.h"
+#include "platform/PathSyntax.h"
 #include "platform/RegistryText.h"
 #include "platform/SharedLibrary.h"
 #include "platform/Shell.h"
@@ -71,9 +73,9 @@ std::string ResolveThroughReader(const std::string& name, std::uint32_t firmCode
                                  CKelErrorMessage& messages) {
   const GetDocumentFileNameAProc resolve = Binding().Bind(messages);
   if (!resolve) return {};
-  char buffer[kMaxPath + 1] = {};
-  const std::int32_t length = resolve(name.c_str(), firmCode, buffer, static_cast<std::int32_t>(kMaxPath));
-  if (length <= 0 || static_cast<std::size_t>(length) > kMaxPath) return {};
+  char buffer[kMaxPathLength + 1] = {};
+  const std::int32_t length = resolve(name.c_str(), firmCode, buffer, static_cast<std::int32_t>(kMaxPathLength));
+  if (length <= 0 || static_cast<std::size_t>(length) > kMaxPathLength) return {};
   return std::string(buffer, static_cast<std::size_t>(length));
 }
 
@@ -83,9 +85,15 @@ void OpenDocument(OpenRequest request, CKelErrorMessage& messages) {
     if (request.path.empty()) CKelException::Throw(1001, request.archiveName);
   }
   if (request.path.empty()) return;
-  if (!IsArchive(request.path) || ShellOpen(kFileUrlPrefix + request.path, SW_SHOWNORMAL) <= 31) {
-    CKelException::Throw(1001, request.path);
+  if (!IsArchive(request.path)) CKelException::Throw(1001, request.path);
+  const std::string url = kFileUrlPrefix + request.path;
+  int status = 0;
+  const int result = ShellOpen(url, SW_SHOWNORMAL, &status);
+  if (result == SE_ERR_NOASSOC) {
+    CKelException::Throw(vxs::kGenericError, "nothing could open \"%1\": the opener ended with exit status " +
+                                                 std::to_string(status), url);
   }
+  if (result <= 31) CKelException::Throw(vxs::kGenericError, "no program to open \"%1\" could be started", url);
 }
 
 }  // namespace registrar

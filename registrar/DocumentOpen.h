@@ -21,7 +21,6 @@ struct OpenRequest {
 inline constexpr const char* kReaderServerKey =
     "CLSID\\{00030001-0000-1010-8002-0000C06B5161}\\InprocServer32";
 inline constexpr const char* kFileUrlPrefix = "vexost://file:";
-inline constexpr std::size_t kMaxPath = 260;
 
 // Opens REQUEST: a name is resolved through the reader module (error 1001 with
 // the name when that fails), the file is checked to be an archive and handed to

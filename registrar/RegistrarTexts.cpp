@@ -63,6 +63,23 @@ std::string SummaryText(const RunCounters& counters) {
 
 std::string FileNotFoundText(const std::string& path) { return "File " + path + " not found."; }
 
+std::string CannotRegisterText(const std::string& path, const std::string& name) {
+  const std::string head = "\"" + path + "\" cannot be registered: ";
+  if (name.empty()) return head + "the archive has no name";
+  return head + "archive \"" + name + "\" has no firm code; pack it with one (vxb pack --firm-code N)";
+}
+
+std::string NotRegisteredText(const std::string& path, bool allUsers) {
+  return "\"" + path + "\" is not registered for " + (allUsers ? "all users" : "the current user");
+}
+
+std::string NotAFileText(const std::string& path) { return "\"" + path + "\" is not a regular file"; }
+
+std::string FolderLeftOutText(const std::string& path, bool link) {
+  return "folder \"" + path + "\" left out: " +
+         (link ? "a link leads back into the folders being scanned" : "scanned already by another path");
+}
+
 std::string TidyResultText(unsigned removed) {
   if (removed == 0) return kNoMissingLinks;
   return "Tidy up Registry: " + std::to_string(removed) + " link" + Plural(removed) +
@@ -78,7 +95,7 @@ std::string TidyQuestion(const std::string& path, unsigned driveType) {
 
 std::string HelpText(const std::string& program, bool full) {
   std::string text = program + " - Stowra Archive Registration Tool.\n"
-                     "Version 4.11b of 2004-Oct-14 (Build 34) for Win32.\n"
+                     "Version 4.11b of 2004-Oct-14 (Build 34).\n"
                      "\nUse: " + program + " [Option] [FileGroups] [Option] ...\n";
   if (full) return text + kOptionTable;
   return text + "Enter " + program + " /? for getting more information about the options.\n";

@@ -25,12 +25,23 @@ struct RunCounters {
   std::uint32_t filesScanned = 0;
   std::uint32_t registered = 0;
   std::uint32_t unregistered = 0;
+  std::uint32_t failures = 0;  // files and requests that could not be done
 };
 
 // The summary of a run that scanned at least one file.
 std::string SummaryText(const RunCounters& counters);
 // "File <path> not found.": the summary of a run whose one named file is missing.
 std::string FileNotFoundText(const std::string& path);
+// Why the archive at PATH, named NAME, cannot be registered: it has no name
+// (NAME empty) or no firm code.
+std::string CannotRegisterText(const std::string& path, const std::string& name);
+// The archive at PATH is not registered (for all users with ALLUSERS).
+std::string NotRegisteredText(const std::string& path, bool allUsers);
+// PATH names something that is no regular file.
+std::string NotAFileText(const std::string& path);
+// The folder PATH was not scanned: a link back into the scan (LINK), or a folder
+// scanned already.
+std::string FolderLeftOutText(const std::string& path, bool link);
 // The result of a tidy that removed REMOVED entries.
 std::string TidyResultText(unsigned removed);
 // The question before removing the entry of PATH on a drive of kind DRIVETYPE,

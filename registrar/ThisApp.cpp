@@ -9,6 +9,7 @@
 #include "platform/DriveType.h"
 #include "platform/UserInterface.h"
 #include "registrar/BrowseDialogFrontEnd.h"
+#include "registrar/CatalogFailure.h"
 #include "registrar/DlgDocumentBrowse.h"
 #include "registrar/ShellSettings.h"
 #include "registrar/ThisCmdParse.h"
@@ -53,8 +54,12 @@ int ThisApp::RunCommandLine() {
   SetErrorMessage(messages);
   try {
     return Execute();
-  } catch (CException* e) {
+  } catch (CKelAbortException* e) {
     return ProcessMainLoopException(e);
+  } catch (CException* e) {
+    // Whatever ends the run early has failed, whatever the severity of its code.
+    const int result = ProcessMainLoopException(e);
+    return result > 0 ? result : kExitFailed;
   }
 }
 
@@ -64,12 +69,14 @@ int ThisApp::Execute() {
   if (server != 2) return RunServerSwitch(server == 1);
   Parse();
   if (m_parseError != 0 || m_helpRequested) {
-    ShowHelp(m_helpRequested);
-    return kExitHelp;
+    ShowHelp(m_parseError == 0);
+    return m_parseError == 0 ? kExitDone : kExitHelp;
   }
   if (m_nothingGiven) m_listDialog = true;
   RunCommands();
-  return kExitDone;
+  // A run that was to scan files and found none has done nothing that was asked.
+  const bool nothingFound = !m_fileSpecs.empty() && m_counters.filesScanned == 0;
+  return m_counters.failures > 0 || nothingFound ? kExitFailed : kExitDone;
 }
 
 int ThisApp::RunServerSwitch(bool registerSettings) {
@@ -132,13 +139,22 @@ stow::Placement ThisApp::CurrentPlacement() const {
 
 void ThisApp::Tidy() {
   AskPlacement();
-  const unsigned removed = m_catalog.RemoveDeadEntries(
-      CurrentPlacement(), [this](const std::string& path) { return ConfirmRemoval(path); });
+  unsigned removed = 0;
+  try {
+    removed = m_catalog.RemoveDeadEntries(
+        CurrentPlacement(), [this](const std::string& path) { return ConfirmRemoval(path); });
+  } catch (CKelException* e) {
+    registrar::NameCatalogFile(*e, CurrentPlacement());
+    throw;
+  }
   if (m_outputLevel >= 1) ShowMessage(registrar::TidyResultText(removed), MB_OK | MB_ICONINFORMATION);
 }
 
 bool ThisApp::ConfirmRemoval(const std::string& path) {
-  const std::string question = registrar::TidyQuestion(path, GetDriveTypeOfPath(path));
+  // A folder that is gone may be a medium that is not mounted now: ask.
+  const bool folderThere = path.empty() || CKelFile(CKelFile(path).GetPart(12)).FolderExists();
+  const unsigned driveType = folderThere ? GetDriveTypeOfPath(path) : DRIVE_NO_ROOT_DIR;
+  const std::string question = registrar::TidyQuestion(path, driveType);
   if (question.empty()) return true;
   return MessageBoxA(question.c_str(), registrar::kTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
@@ -183,6 +199,10 @@ void ThisApp::ShowListDialog() {
     registrar::OpenDocument(request, *GetErrorMessage());
   });
   dialog.DoModal(CurrentBrowseDialogFrontEnd());
+  // A placement whose catalog could not be read has its box disabled.
+  for (const int box : {DlgDocumentBrowse::kCurrentUserBox, DlgDocumentBrowse::kAllUsersBox}) {
+    if (!dialog.IsEnabled(box)) ++m_counters.failures;
+  }
 }
 
 void ThisApp::ShowHelp(bool full) {

@@ -25,8 +25,9 @@ class ThisApp : public CKelApp {
   static constexpr std::uint8_t kUndecided = 2;
 
   // Exit codes.
-  static constexpr int kExitDone = 0;
-  static constexpr int kExitHelp = 1;  // help shown, or the all-users question cancelled
+  static constexpr int kExitDone = 0;    // also after the help asked for
+  static constexpr int kExitHelp = 1;    // a command-line error, or the all-users question cancelled
+  static constexpr int kExitFailed = 2;  // a file, an entry or a request could not be done
 
   // One file-group list of the command line with the flags it was read under.
   struct FileSpecEntry {

@@ -9,11 +9,12 @@
 #include "base/KelFile.h"
 #include "base/KelFileSpecList.h"
 #include "base/KelParse.h"
+#include "platform/PathSyntax.h"
 #include "registrar/ThisApp.h"
 
 namespace {
 
-constexpr std::size_t kMaxOpenArgument = 255;
+constexpr std::size_t kMaxOpenArgument = kMaxPathLength;
 
 // The request that the /O argument TOKEN makes: a file request when TOKEN, read
 // as a path with default extension ".vxb" and made absolute, names an existing
@@ -97,6 +98,12 @@ bool ThisCmdParse::HandleOption() {
     case 'o': ReadOpenRequest(); break;
     case 't': m_app.Tidy(); break;
     case 'v': ReadOutputLevel(); break;
+    case '-':  // --help, as programs here take it
+      if (std::strncmp(GetCursor(), "help", 4) != 0 || (GetCursor()[4] != 0 && !IsBlankAt(GetCursor() + 4)))
+        return false;
+      SetCursor(GetCursor() + 4);
+      [[fallthrough]];
+    case 'h':
     case '?':
       m_app.m_helpRequested = true;
       StopParsing();
@@ -107,7 +114,9 @@ bool ThisCmdParse::HandleOption() {
 }
 
 void ThisCmdParse::ReadFileGroups(bool unregister) {
-  for (CKelFileSpecList& list : ReadLists()) m_app.AddFileGroups(std::move(list), unregister);
+  std::vector<CKelFileSpecList> lists = ReadLists();
+  if (lists.size() == 1 && lists[0].baseFolder.empty() && lists[0].entries.empty()) ThrowAtToken(2003);
+  for (CKelFileSpecList& list : lists) m_app.AddFileGroups(std::move(list), unregister);
 }
 
 void ThisCmdParse::ReadOutputLevel() {

@@ -1,14 +1,20 @@
 // The registrar's folder walk: every file found is opened as an archive and
-// registered in (or unregistered from) the catalog of one placement. A file
-// that is no archive, or any other failure with one file, is reported and the
-// walk goes on.
+// registered in (or unregistered from) the catalog of one placement. Whatever
+// goes wrong with one file (no archive, no name or firm code to register it
+// under, not registered when it is to be unregistered, a catalog that cannot be
+// written) is reported, counted as a failure, and the walk goes on. A file named
+// without wildcards that the walk did not find is reported the same way, and so
+// is every linked folder the walk leaves out (as a warning, no failure).
 #pragma once
+
+#include <set>
 
 #include "base/KelFileTreeScan.h"
 #include "catalog/DocumentProfiling.h"
 #include "registrar/RegistrarTexts.h"
 
 class CKelErrorMessage;
+class CKelException;
 
 class ThisFileTreeScan : public CKelFileTreeScan {
  public:
@@ -17,20 +23,25 @@ class ThisFileTreeScan : public CKelFileTreeScan {
   ThisFileTreeScan(bool unregister, bool allUsers, const KelAppDescriptor& descriptor,
                    registrar::RunCounters& counters, CKelErrorMessage& messages);
 
-  // Prepares LIST (no missing names, hidden and system files skipped) and walks it.
+  // Prepares LIST (hidden and system files skipped but where named) and walks it.
   void Run(const CKelFileSpecList& list);
 
  protected:
   void OnFolder(FolderNode& folder) override;
   void OnFile(FileEntry& file) override;
+  void OnFolderSkipped(const std::string& path, FolderSkip reason) override;
 
  private:
   void RegisterFile(const std::string& path);
+  // Reports the named files of LIST that no folder held.
+  void ReportNamesNotFound(const CKelFileSpecList& list);
+  void ReportFailure(CKelException* e);
 
   stow::DocumentProfiling m_catalog;
   bool m_unregister;
   bool m_allUsers;
   bool m_folderCounted = false;
+  std::set<std::string> m_namesFound;  // the named patterns that matched a file
   registrar::RunCounters& m_counters;
   CKelErrorMessage& m_messages;
 };

@@ -81,8 +81,8 @@ TEST(ReadFileSpecTest, DefaultExtension) {
   EXPECT_EQ(ReadSpec("manual.old", 0, ".vxb").text, "manual.old");
   EXPECT_EQ(ReadSpec("docs\\", 0, ".vxb").text, "docs\\");
   EXPECT_EQ(ReadSpec("manual", 0, ".vxb").kind, 3u);
-  const std::string long259 = std::string(257, 'a');
-  EXPECT_EQ(ReadSpec(long259.c_str(), 0, ".vxb").text, long259);  // does not fit
+  const std::string longest = std::string(kMaxPathLength - 2, 'a');
+  EXPECT_EQ(ReadSpec(longest.c_str(), 0, ".vxb").text, longest);  // does not fit
 }
 
 TEST(ReadFileSpecTest, Errors) {
@@ -95,9 +95,18 @@ TEST(ReadFileSpecTest, Errors) {
   EXPECT_EQ(SpecError("/s"), (SyntaxError{2019, "/s", ""}));
   EXPECT_EQ(SpecError("\"\""), (SyntaxError{2019, "\"\"", ""}));
   EXPECT_EQ(SpecError("\"abc"), (SyntaxError{2006, "\"abc", ""}));
-  EXPECT_EQ(SpecError("\"a<b\"").code, 1016u);
-  EXPECT_EQ(SpecError(std::string(260, 'a').c_str()).code, 1016u);
-  EXPECT_EQ(ReadSpec(std::string(259, 'a').c_str()).text.size(), 259u);
+  EXPECT_EQ(SpecError("\"a\tb\"").code, 1016u);
+  // The system's path limit.
+  EXPECT_EQ(SpecError(std::string(kMaxPathLength + 1, 'a').c_str()).code, 1016u);
+  EXPECT_EQ(ReadSpec(std::string(kMaxPathLength, 'a').c_str()).text.size(), kMaxPathLength);
+}
+
+// Inside quotes the redirection signs belong to the name, and a double quote
+// written twice stands for itself: every name this system allows can be given.
+TEST(ReadFileSpecTest, QuotedNamesWithTheShellsSpecialCharacters) {
+  const Spec spec = ReadSpec("\"a \"\"b\"\" |c<d>.vxb\" next");
+  EXPECT_EQ(spec.text, "a \"b\" |c<d>.vxb");
+  EXPECT_EQ(spec.rest, " next");
 }
 
 // A temporary current folder with a subfolder "docs".

@@ -54,6 +54,13 @@ TEST(CommandLineTest, PathsWithSlashesAreQuotedOptionsAreNot) {
   EXPECT_EQ(CommandLineOf({"vxstreg", "/o", "/home/a/x.vxb"}), " /o \"/home/a/x.vxb\"");
 }
 
+TEST(CommandLineTest, GluedSwitchesGluedOptionsAndSpecialCharacters) {
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/*.vxb/S"}), " /I \"docs/*.vxb\"/S");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/S"}), " /I \"docs/S\"");  // a name S
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/V2/V0", "/C/I", "a.vxb"}), " /V2/V0 /C/I a.vxb");
+  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "a\"b|c<d>.vxb"}), " /I \"a\"\"b|c<d>.vxb\"");
+}
+
 TEST(CommandLineTest, ProgramNameEndsAtTheFirstBlankOutsideQuotes) {
   EXPECT_EQ(CKelApp::SkipProgramName("\"a b\"c d"), " d");
   EXPECT_EQ(CKelApp::SkipProgramName("prog\t/x"), "\t/x");

@@ -8,6 +8,7 @@
 #include "base/KelException.h"
 #include "base/KelFileTreeScan.h"
 #include "platform/FileFaults.h"
+#include "platform/PathSyntax.h"
 #include "platform/tests/TempFolder.h"
 
 namespace {
@@ -24,6 +25,10 @@ class RecordingScan : public CKelFileTreeScan {
     events.push_back("file " + Relative() + " (" + file.pattern->text + ")");
   }
   void OnFolderDone(FolderNode&) override { events.push_back("done " + Relative()); }
+  void OnFolderSkipped(const std::string& path, FolderSkip reason) override {
+    events.push_back((reason == FolderSkip::LinkIntoWalk ? "link " : "seen ") +
+                     path.substr(std::min(path.size(), m_root.size())));
+  }
 
  private:
   std::string Relative() const {
@@ -98,12 +103,11 @@ TEST_F(FileTreeScanTest, ALaterWildcardPatternSkipsNamesAlreadyCollected) {
             (Events{"folder .", "file /a.vxb (*.vxb)", "file /ab.vxb (*.vxb)", "done ."}));
 }
 
-TEST_F(FileTreeScanTest, PatternsMatchWithoutRegardToCase) {
+TEST_F(FileTreeScanTest, NamesAndPatternsMatchWithCaseCounting) {
   Make("a.vxb");
   Make("A.VXB");
-  // The name matches both files; the later wildcard pattern finds nothing new.
   EXPECT_EQ(Run(List({"a.vxb", "A*.VXB"})),
-            (Events{"folder .", "file /A.VXB (a.vxb)", "file /a.vxb (a.vxb)", "done ."}));
+            (Events{"folder .", "file /a.vxb (a.vxb)", "file /A.VXB (A*.VXB)", "done ."}));
 }
 
 TEST_F(FileTreeScanTest, AMissingNameIsHandedOutWithTheMissingOption) {
@@ -121,9 +125,10 @@ TEST_F(FileTreeScanTest, AMissingNameIsMarked) {
   EXPECT_TRUE(scan.GetPatterns()[0].kind & CKelFileSpecEntry::kReportedMissing);
 }
 
-TEST_F(FileTreeScanTest, AHiddenFileCountsAsFoundForTheMissingRule) {
+TEST_F(FileTreeScanTest, AHiddenFileNamedWithoutWildcardsIsHandedOut) {
   Make(".a.vxb");
-  EXPECT_EQ(Run(List({".a.vxb"}), CKelFileTreeScan::kReportMissing), (Events{"done ."}));
+  EXPECT_EQ(Run(List({".a.vxb"})), (Events{"folder .", "file /.a.vxb (.a.vxb)", "done ."}));
+  EXPECT_EQ(Run(List({".a*.vxb"})), (Events{"done ."}));
 }
 
 TEST_F(FileTreeScanTest, AnEmptyListWithOptionOneVisitsEveryFile) {
@@ -207,9 +212,29 @@ TEST_F(FileTreeScanTest, FilesBelowPathsLongerThanTheOldLimitAreFound) {
 
 TEST_F(FileTreeScanTest, APatternTooLongForThePathIsSkipped) {
   Make("a.vxb");
-  const std::string longName(CKelFileTreeScan::kMaxPath, 'x');
+  const std::string longName(kMaxPathLength + 1, 'x');
   EXPECT_EQ(Run(List({longName, "a.vxb"}), CKelFileTreeScan::kReportMissing),
             (Events{"folder .", "file /a.vxb (a.vxb)", "done ."}));
+}
+
+TEST_F(FileTreeScanTest, EveryFolderIsEnteredOnceWhateverLinksLeadToIt) {
+  Make("a.vxb");
+  Make("real/r.vxb");
+  Make("sub/s.vxb");
+  const std::filesystem::path root = m_folder.Path();
+  std::filesystem::create_directory_symlink(".", root / "l1");        // the start itself
+  std::filesystem::create_directory_symlink("..", root / "sub/up");   // a folder above
+  std::filesystem::create_directory_symlink("/", root / "sub/top");   // the root of all
+  std::filesystem::create_directory_symlink("real", root / "an-alias");  // a folder of the walk
+  TempFolder outside;
+  outside.Write("o.vxb", "x");
+  std::filesystem::create_directory_symlink(outside.Path(), root / "out1");
+  std::filesystem::create_directory_symlink(outside.Path(), root / "out2");
+  EXPECT_EQ(Run(List({"*.vxb"}, true)),
+            (Events{"link /an-alias", "link /l1", "seen /out2", "folder .", "file /a.vxb (*.vxb)", "done .",
+                    "folder /out1", "file /out1/o.vxb (*.vxb)", "done /out1",
+                    "folder /real", "file /real/r.vxb (*.vxb)", "done /real",
+                    "link /sub/top", "link /sub/up", "folder /sub", "file /sub/s.vxb (*.vxb)", "done /sub"}));
 }
 
 TEST_F(FileTreeScanTest, AStartFolderThatIsARootKeepsItsSeparator) {

@@ -103,6 +103,24 @@ TEST_F(Registration, ANameWithABackslashIsRefusedWithAClearError) {
   EXPECT_FALSE(Unregister(nested));
 }
 
+// A firm code above the largest a firm-code key names could never be listed,
+// found or tidied: it is refused; the largest goes through.
+TEST_F(Registration, AFirmCodeBeyondTheKeysIsRefusedWithAClearError) {
+  const std::string big = MakeArchive("big.vxb", "Big", 0x1000000);
+  const auto failure = ErrorOf([&] { Register(big); });
+  ASSERT_NE(failure, nullptr);
+  CKelErrorMessage composer;
+  composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+  EXPECT_EQ(std::string(composer.Report(failure.get())),
+            "error - archive \"Big\" has firm code 16777216, above 16777215, the largest the catalog "
+            "holds; it cannot be registered.");
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
+  const std::string largest = MakeArchive("largest.vxb", "Big", 0xFFFFFF);
+  ASSERT_TRUE(Register(largest));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Big", CKelProfiling::kCurrentUser, CKelProfiling::kReadOnly));
+  EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{0xFFFFFF});
+}
+
 // "/" is an ordinary character of key names: such a name is one key.
 TEST_F(Registration, ANameWithASlashIsOneKey) {
   const std::string slashed = MakeArchive("slashed.vxb", "Part 1/2", 3);

@@ -31,6 +31,15 @@ TEST_F(WriteFault, ARegistrationThatCannotBeWrittenFailsAndStoresNothing) {
   EXPECT_EQ(CodeWithFault([&] { Register(other); }), 1140u);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Other")));
   EXPECT_EQ(Doc("Kept", 1), m_kept);
+  // Keys and path are one write: a registration cut short at any point leaves
+  // all of it or nothing, never a key without its path.
+  for (unsigned after = 1; after < 4; ++after) {
+    const std::uint32_t code = CodeWithFault([&] { Register(other); }, 112, after);
+    EXPECT_EQ(code == 0 ? Doc("Other", 2) : std::to_string(KeyExists(HKEY_CURRENT_USER, NameKey("Other"))),
+              code == 0 ? other : "0")
+        << "fault after " << after;
+    Unregister(other);
+  }
   // The same registration goes through once the disk has room again.
   EXPECT_TRUE(Register(other));
   EXPECT_EQ(Doc("Other", 2), other);
@@ -46,6 +55,13 @@ TEST_F(WriteFault, AReplacedPathThatCannotBeWrittenKeepsTheOldOne) {
 TEST_F(WriteFault, AnUnregistrationThatCannotBeWrittenKeepsTheEntry) {
   EXPECT_NE(CodeWithFault([&] { Unregister(m_kept); }), 0u);
   EXPECT_EQ(Doc("Kept", 1), m_kept);
+  // Cut short at any later point, it leaves the whole entry or none of it.
+  for (unsigned after = 1; after < 3; ++after) {
+    CodeWithFault([&] { Unregister(m_kept); }, 112, after);
+    const bool keyLeft = KeyExists(HKEY_CURRENT_USER, EntryKey("Kept", 1));
+    EXPECT_EQ(keyLeft ? Doc("Kept", 1) : m_kept, m_kept) << "fault after " << after;
+    Register(m_kept);
+  }
 }
 
 TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {

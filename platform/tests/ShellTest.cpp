@@ -52,6 +52,22 @@ TEST_F(ShellTest, AProgramThatCannotRunIsAFailure) {
   EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL), SE_ERR_FNF);
 }
 
+TEST_F(ShellTest, AnOpenerThatFailsIsAFailureWithItsStatus) {
+  const std::string opener = m_folder.Write("failing", "#!/bin/sh\necho 'no method available' >&2\nexit 3\n");
+  ::chmod(opener.c_str(), 0755);
+  RegisterOpener(opener);
+  int status = 0;
+  EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL, &status), SE_ERR_NOASSOC);
+  EXPECT_EQ(status, 3);
+}
+
+TEST_F(ShellTest, AnOpenerThatRunsOnHasOpened) {
+  const std::string opener = m_folder.Write("browser", "#!/bin/sh\nexec sleep 5\n");
+  ::chmod(opener.c_str(), 0755);
+  RegisterOpener(opener);
+  EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL), kShellOpenStarted);
+}
+
 TEST_F(ShellTest, AnEmptyTargetHasNothingToOpen) { EXPECT_EQ(ShellOpen("", SW_SHOWNORMAL), SE_ERR_NOASSOC); }
 
 }  // namespace

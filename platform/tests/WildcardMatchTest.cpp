@@ -16,10 +16,12 @@ TEST(WildcardMatchTest, StarAndQuestionMark) {
   EXPECT_FALSE(MatchesWildcard("*a*b*c*", "xxcxxbxxaxx"));
 }
 
-TEST(WildcardMatchTest, CaseIsIgnored) {
-  EXPECT_TRUE(MatchesWildcard("*.VXB", "manual.vxb"));
-  EXPECT_TRUE(MatchesWildcard("MANUAL.vxb", "Manual.Vxb"));
-  EXPECT_TRUE(MatchesWildcard("ä*.vxb", "Äpfel.vxb"));
+TEST(WildcardMatchTest, CaseCountsAsInTheFileSystem) {
+  EXPECT_FALSE(MatchesWildcard("*.VXB", "manual.vxb"));
+  EXPECT_FALSE(MatchesWildcard("Manual.vxb", "manual.vxb"));
+  EXPECT_TRUE(MatchesWildcard("Manual.vxb", "Manual.vxb"));
+  EXPECT_FALSE(MatchesWildcard("ä*.vxb", "Äpfel.vxb"));
+  EXPECT_TRUE(MatchesWildcard("Ä*.vxb", "Äpfel.vxb"));
 }
 
 TEST(WildcardMatchTest, NamesWithoutWildcardsMatchOnlyThemselves) {

@@ -41,17 +41,25 @@ class RegistrarTest : public ScratchRegistry {
 
   void SetUp() override {
     ScratchRegistry::SetUp();
-    // Every file of the test lies on a fixed disk unless a test says otherwise.
+    // Every file of the test lies on a fixed disk unless a test says otherwise,
+    // and none on a medium mounted on demand.
     SetMountTable("/dev/sda1 / ext4 rw 0 0\n");
+    SetFileSystemTable("");
   }
   void TearDown() override {
     unsetenv("VXST_MOUNT_TABLE");
+    unsetenv("VXST_FSTAB");
     ScratchRegistry::TearDown();
   }
 
   void SetMountTable(const std::string& lines) {
     const std::string table = m_docs.Write(".mounts", lines);
     setenv("VXST_MOUNT_TABLE", table.c_str(), 1);
+  }
+
+  void SetFileSystemTable(const std::string& lines) {
+    const std::string table = m_docs.Write(".fstab", lines);
+    setenv("VXST_FSTAB", table.c_str(), 1);
   }
 
   // Writes an archive at RELATIVE below the documents folder; returns its path.

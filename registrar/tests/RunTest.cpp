@@ -18,7 +18,7 @@ TEST_F(RunTest, AFolderTreeIsRegisteredAndATextFileIsReportedOnce) {
   MakeArchive("sub/deeper/d.vxb", "Delta");
   MakeText("sub/readme.txt");
   const Outcome run = Run({"/C", "/I", Docs("*.vxb"), "/S"});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.exitCode, ThisApp::kExitFailed) << run.err;
   EXPECT_EQ(Count(run.err, "notes.vxb"), 1u) << run.err;
   EXPECT_EQ(Count(run.err, "VK"), 1u) << run.err;
   EXPECT_NE(run.err.find(BoxText("5 files in 3 folders scanned:\nArchives: 4 files registered.\n")),
@@ -36,7 +36,7 @@ TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
   const std::string notes = MakeText("notes.vxb");
   const std::string c = MakeArchive("sub/c.vxb", "Gamma");
   const Outcome run = Run({"/C", "/I", a, b, notes, c});
-  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.exitCode, ThisApp::kExitFailed);
   EXPECT_NE(run.err.find(BoxText("4 files in 2 folders scanned:\nArchives: 3 files registered.\n")),
             std::string::npos)
       << run.err;
@@ -79,9 +79,11 @@ TEST_F(RunTest, OneFileAndNothingRegistered) {
 TEST_F(RunTest, UnregisteringComesFirstWhateverTheOrderOnTheLine) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
   const Outcome run = Run({"/C", "/I", a, "/U", a});
-  // Unregistered (nothing to do) before registered: the entry is there. Each
-  // scan counts the folder it handles files in.
-  EXPECT_EQ(run.err, BoxText("2 files in 2 folders scanned:\nArchives: 1 file registered.\n"));
+  // Unregistered (not registered yet: told, and a failure) before registered:
+  // the entry is there. Each scan counts the folder it handles files in.
+  EXPECT_EQ(run.err, "Stowra Document Registration: Error - \n\"" + a + "\" is not registered for the current "
+                     "user.\n" + BoxText("2 files in 2 folders scanned:\nArchives: 1 file registered.\n"));
+  EXPECT_EQ(run.exitCode, ThisApp::kExitFailed);
   EXPECT_EQ(Doc("Alpha"), a);
   const Outcome again = Run({"/C", "/I", MakeArchive("b.vxb", "Beta"), "/U", a});
   EXPECT_EQ(again.err,
@@ -239,23 +241,27 @@ TEST_F(RunTest, ServerSwitchesOnlyAsTheFirstWord) {
   EXPECT_NE(run.err.find("VK2001"), std::string::npos) << run.err;
 }
 
-TEST_F(RunTest, TheFullHelp) {
-  const Outcome run = Run({"/?"});
+TEST_F(RunTest, TheFullHelpAsked) {
+  for (const char* ask : {"/?", "--help", "-h", "/H"}) {
+    const Outcome run = Run({ask});
+    EXPECT_EQ(run.exitCode, 0) << ask;
+    EXPECT_EQ(run.err, BoxText(registrar::HelpText("vxstreg", true))) << ask;
+  }
+  const Outcome run = Run({"--helpme"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, BoxText(registrar::HelpText("vxstreg", true)));
-  EXPECT_NE(run.err.find("\n/U\tUnistalls all subsequently specified files or file groups.\n"), std::string::npos);
+  EXPECT_NE(run.err.find(kShortHelpTail), std::string::npos) << run.err;
+  EXPECT_EQ(registrar::HelpText("vxstreg", true).find("Win32"), std::string::npos);
 }
 
-TEST_F(RunTest, NothingFound) {
-  EXPECT_EQ(Run({"/C", "/I", Docs("*.vxb")}).err, BoxText("No files found."));
-  EXPECT_EQ(Run({"/C", "/I", Docs("missing.vxb")}).err,
-            BoxText("File " + Docs("missing.vxb") + " not found."));
-}
-
-TEST_F(RunTest, AnArchiveWithoutFirmCodeIsScannedButNotRegistered) {
-  MakeArchive("nofirm.vxb", "NoFirm", 0xFFFFFFFF);
-  const Outcome run = Run({"/C", "/I", Docs("*.vxb")});
-  EXPECT_EQ(run.err, BoxText("1 file scanned:\nno files registered or unregistered."));
+TEST_F(RunTest, NothingFoundIsAFailure) {
+  const Outcome pattern = Run({"/C", "/I", Docs("*.vxb")});
+  EXPECT_EQ(pattern.err, BoxText("No files found."));
+  EXPECT_EQ(pattern.exitCode, ThisApp::kExitFailed);
+  const Outcome named = Run({"/C", "/I", Docs("missing.vxb")});
+  EXPECT_EQ(named.exitCode, ThisApp::kExitFailed);
+  EXPECT_NE(named.err.find("VK1001 - \nFile " + Docs("missing.vxb") + " not found."), std::string::npos)
+      << named.err;
+  EXPECT_NE(named.err.find(BoxText("File " + Docs("missing.vxb") + " not found.")), std::string::npos);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ TEST(TextsTest, TidyQuestions) {
 
 TEST(TextsTest, HelpTexts) {
   const std::string head =
-      "vxstreg - Stowra Archive Registration Tool.\nVersion 4.11b of 2004-Oct-14 (Build 34) for Win32.\n"
+      "vxstreg - Stowra Archive Registration Tool.\nVersion 4.11b of 2004-Oct-14 (Build 34).\n"
       "\nUse: vxstreg [Option] [FileGroups] [Option] ...\n";
   EXPECT_EQ(registrar::HelpText("vxstreg", false),
             head + "Enter vxstreg /? for getting more information about the options.\n");

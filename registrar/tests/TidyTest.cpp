@@ -57,6 +57,25 @@ TEST_F(TidyTest, OtherDriveKinds) {
   EXPECT_EQ(Doc("Local"), m_local);
 }
 
+TEST_F(TidyTest, MediaNotMountedAndFoldersGoneAreAskedFor) {
+  std::filesystem::create_directories(Docs("share"));  // a mount point, nothing mounted
+  SetFileSystemTable("server:/docs " + Docs("share") + " nfs defaults 0 0\n");
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {"Stick", "/media/user/STICK/x.vxb"}, {"RunMedia", "/run/media/user/STICK/x.vxb"},
+      {"Share", "/mnt/net/share/x.vxb"}, {"Fstab", Docs("share/x.vxb")}, {"Gone", Docs("gone/x.vxb")}};
+  for (const auto& [name, path] : entries) {
+    PutText(HKEY_CURRENT_USER, (std::string(stow::DocumentProfiling::kCatalogKey) + "\\" + name + "\\FC7").c_str(),
+            "Doc", path);
+  }
+  const Outcome run = Run({"/C", "/T"});  // every question answered by its default, No
+  for (const auto& [name, path] : entries) {
+    EXPECT_NE(run.err.find(Question(path, "a drive, which is invalid (unmounted etc.)")), std::string::npos)
+        << name << "\n" << run.err;
+    EXPECT_EQ(Doc(name), path);
+  }
+  EXPECT_EQ(Doc("Local"), "#2");
+}
+
 TEST_F(TidyTest, AnEntryWithoutPathIsRemovedWithoutAQuestion) {
   PutText(HKEY_CURRENT_USER, (std::string(stow::DocumentProfiling::kCatalogKey) + "\\Broken\\FC3").c_str(),
           "Other", "x");
