@@ -39,7 +39,10 @@ void PrepareTargetFolder(const std::string& folder) {
   switch (os::QueryPath(folder)) {
     case os::PathKind::Folder: break;
     case os::PathKind::File: CKelFile::ThrowFileError(target, kCannotCreateFolder, ERROR_DIRECTORY);
-    case os::PathKind::None: CKelFile::ThrowFileError(target, kCannotCreateFolder, GetLastError());
+    case os::PathKind::None:
+      // Folders refused for lack of access are passed over above: ask again for the reason.
+      os::CreateFolder(folder);
+      CKelFile::ThrowFileError(target, kCannotCreateFolder, GetLastError());
   }
   std::string probe;
   if (!os::CreateTempFile(folder, "~vxb", probe)) CKelFile::ThrowFileError(target, 1013, GetLastError());

@@ -149,7 +149,7 @@ void ReplacementFile::CheckTarget(bool replaceReadOnly) {
     }
   }
   if (::stat(m_target.c_str(), &info) != 0) {
-    if (errno != ENOENT) ThrowAbout(m_target, kCannotCreate, WinErrorFromErrno(errno));
+    if (errno != ENOENT && errno != ENOTDIR) ThrowAbout(m_target, kCannotCreate, WinErrorFromErrno(errno));
     const std::string folder = FolderOf(m_target);
     struct stat folderInfo;
     if (::stat(folder.c_str(), &folderInfo) != 0) ThrowAbout(folder, kCannotCreate, ERROR_PATH_NOT_FOUND);
