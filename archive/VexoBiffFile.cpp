@@ -30,7 +30,8 @@ bool BeginsLikeHeader(const std::uint8_t* header, std::size_t count) {
   const std::uint8_t marks[2] = {kMark & 0xFF, kMark >> 8};
   for (std::size_t i = 0; i < count; ++i) {
     if (i < kFormatAt && header[i] != marks[i]) return false;
-    if (i >= kMagicAt && i < kMagicAt + sizeof kMagic && header[i] != kMagic[i - kMagicAt]) return false;
+    const bool inMagic = i >= kMagicAt && i < kMagicAt + sizeof kMagic;
+    if (inMagic && header[i] != kMagic[i - kMagicAt]) return false;
   }
   return count > 0;
 }

@@ -177,7 +177,8 @@ FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DW
   if (::fstat(fd, &info) != 0) refusal = WinErrorFromErrno(errno);
   else if (S_ISDIR(info.st_mode)) refusal = ERROR_DIRECTORY_NOT_SUPPORTED;
   else if (!S_ISREG(info.st_mode)) refusal = ERROR_BAD_FILE_TYPE;
-  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) refusal = WinErrorFromErrno(errno);
+  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    refusal = WinErrorFromErrno(errno);
   if (refusal != ERROR_SUCCESS) {
     ::close(fd);
     return FailOpen(refusal);

@@ -245,10 +245,13 @@ void ArchiveWriter::CheckSizes() const {
   // Every chunk takes at least its head and one byte, whatever packing achieves.
   std::uint64_t least = 0;
   for (const Topic& topic : m_topics) {
-    if (topic.size > kLargestOffset) Fail("topic %1 is 4 GiB or larger, more than a topic can hold", topic.path);
-    least += 2 + 2 * topic.name.size() + topic.skippedBlock.size() + 3 * ((topic.size + kChunkSize - 1) / kChunkSize);
+    if (topic.size > kLargestOffset)
+      Fail("topic %1 is 4 GiB or larger, more than a topic can hold", topic.path);
+    const std::uint64_t chunks = (topic.size + kChunkSize - 1) / kChunkSize;
+    least += 2 + 2 * topic.name.size() + topic.skippedBlock.size() + 3 * chunks;
   }
-  if (least > kLargestOffset) Fail("the topics cannot fit into 4 GiB, the most an archive can hold");
+  if (least > kLargestOffset)
+    Fail("the topics cannot fit into 4 GiB, the most an archive can hold");
 }
 
 void ArchiveWriter::Write(const std::string& output) {
@@ -313,7 +316,8 @@ void ArchiveWriter::WriteTo(Output& out) {
   file.Finish();
 }
 
-bool ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done, std::uint64_t total) {
+bool ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done,
+                               std::uint64_t total) {
   std::unique_ptr<TopicSource> source;
   try {
     source = std::make_unique<TopicSource>(topic);
@@ -347,7 +351,8 @@ bool ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done, s
   return true;
 }
 
-void ArchiveWriter::WriteTable(Output& out, const TopicTable& table, const std::vector<Topic*>& topics) {
+void ArchiveWriter::WriteTable(Output& out, const TopicTable& table,
+                               const std::vector<Topic*>& topics) {
   std::vector<std::uint8_t> slots(std::size_t{table.Count()} * kTopicSlotSize, 0);
   for (std::size_t i = 0; i < topics.size(); ++i) {
     const Topic& topic = *topics[i];

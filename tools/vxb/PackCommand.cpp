@@ -68,8 +68,9 @@ std::vector<SourceFile> WithoutCaseTwins(std::vector<SourceFile> files, Console&
 }  // namespace
 
 int Pack(const Words& words, Console& console) {
-  const Arguments args(words, {"-o", "--output", "--name", "--title", "--copyright", "--firm-code", "--start"},
-                       {"--force"});
+  const Arguments args(
+      words, {"-o", "--output", "--name", "--title", "--copyright", "--firm-code", "--start"},
+      {"--force"});
   const std::string folder = args.Operands(1, 1, "folder to pack")[0];
   const std::string output = args.Value("-o") ? *args.Value("-o") : args.Required("--output");
   stow::ArchiveProperties properties;
@@ -82,8 +83,9 @@ int Pack(const Words& words, Console& console) {
   // The output is checked, and its temporary made, before anything is read.
   const stow::TemporariesRemovedOnSignals signals;
   stow::ReplacementFile target(output, args.Flag("--force"));
+  const std::vector<std::string> excluded = {target.Target(), target.Temporary()};
   std::vector<SourceFile> files =
-      WithoutCaseTwins(ScanSourceTree(folder, {target.Target(), target.Temporary()}, console), console);
+      WithoutCaseTwins(ScanSourceTree(folder, excluded, console), console);
   properties.startTopic = StartTopic(args, files);
   if (properties.firmCode == stow::kNoFirmCode)
     console.Warn("%1 cannot be registered with vxstreg; give --firm-code N", output);

@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::uint32_t kBadFileOrFolder = 1016;    // "bad file/folder: %1"
 constexpr std::uint32_t kCannotCreateFolder = 1039;  // "folder %1 cannot be created"
+constexpr std::uint32_t kAccessDenied = 1013;        // "access to %1 denied"
 
 std::string Formatted(const char* format, auto... values) {
   char text[128];
@@ -45,7 +46,8 @@ void PrepareTargetFolder(const std::string& folder) {
       CKelFile::ThrowFileError(target, kCannotCreateFolder, GetLastError());
   }
   std::string probe;
-  if (!os::CreateTempFile(folder, "~vxb", probe)) CKelFile::ThrowFileError(target, 1013, GetLastError());
+  if (!os::CreateTempFile(folder, "~vxb", probe))
+    CKelFile::ThrowFileError(target, kAccessDenied, GetLastError());
   os::DeleteFile(probe);
 }
 

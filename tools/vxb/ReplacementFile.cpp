@@ -91,8 +91,10 @@ bool LooksLikeTemporary(int fd, const struct stat& info) {
   if (info.st_size == 0) return std::time(nullptr) - info.st_mtime > kFreshSeconds;
   unsigned char head[16] = {};
   if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return false;
-  const bool zeros = std::all_of(std::begin(head), std::end(head), [](unsigned char b) { return b == 0; });
-  const bool marks = head[0] == 0x1A && head[1] == 0xFF && std::memcmp(head + 8, "VEXOBIFF", 8) == 0;
+  const bool zeros =
+      std::all_of(std::begin(head), std::end(head), [](unsigned char b) { return b == 0; });
+  const bool marks =
+      head[0] == 0x1A && head[1] == 0xFF && std::memcmp(head + 8, "VEXOBIFF", 8) == 0;
   return zeros || marks;
 }
 
@@ -125,7 +127,8 @@ void RemoveStaleTemporaries(const std::string& target) {
   }
 }
 
-ReplacementFile::ReplacementFile(const std::string& target, bool replaceReadOnly) : m_target(target) {
+ReplacementFile::ReplacementFile(const std::string& target, bool replaceReadOnly)
+    : m_target(target) {
   CheckTarget(replaceReadOnly);
   RemoveStaleTemporaries(m_target);
   CreateTemporary();
@@ -149,10 +152,12 @@ void ReplacementFile::CheckTarget(bool replaceReadOnly) {
     }
   }
   if (::stat(m_target.c_str(), &info) != 0) {
-    if (errno != ENOENT && errno != ENOTDIR) ThrowAbout(m_target, kCannotCreate, WinErrorFromErrno(errno));
+    if (errno != ENOENT && errno != ENOTDIR)
+      ThrowAbout(m_target, kCannotCreate, WinErrorFromErrno(errno));
     const std::string folder = FolderOf(m_target);
     struct stat folderInfo;
-    if (::stat(folder.c_str(), &folderInfo) != 0) ThrowAbout(folder, kCannotCreate, ERROR_PATH_NOT_FOUND);
+    if (::stat(folder.c_str(), &folderInfo) != 0)
+      ThrowAbout(folder, kCannotCreate, ERROR_PATH_NOT_FOUND);
     if (!S_ISDIR(folderInfo.st_mode)) ThrowAbout(folder, kCannotCreate, ERROR_DIRECTORY);
     return;
   }

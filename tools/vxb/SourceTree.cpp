@@ -123,8 +123,8 @@ class TreeScan {
 
 }  // namespace
 
-std::vector<SourceFile> ScanSourceTree(const std::string& root, const std::vector<std::string>& excluded,
-                                       Console& console) {
+std::vector<SourceFile> ScanSourceTree(const std::string& root,
+                                       const std::vector<std::string>& excluded, Console& console) {
   TreeScan scan(excluded, console);
   std::string folder = root;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();

@@ -23,7 +23,7 @@ struct SourceFile {
 // links to nothing, circles of links) or whose name could not be found or
 // extracted again (not UTF-8, "\", control characters, a path too long). An
 // unreadable folder throws its file error.
-std::vector<SourceFile> ScanSourceTree(const std::string& root, const std::vector<std::string>& excluded,
-                                       Console& console);
+std::vector<SourceFile> ScanSourceTree(const std::string& root,
+                                       const std::vector<std::string>& excluded, Console& console);
 
 }  // namespace vxb

@@ -15,7 +15,8 @@ bool IsControl(std::string_view text, std::size_t at) {
 }  // namespace
 
 const char* UnsafeTopicName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return "a part of the path is empty, \".\" or \"..\"";
+  if (name.empty() || name == "." || name == "..")
+    return "a part of the path is empty, \".\" or \"..\"";
   for (std::size_t i = 0; i < name.size(); ++i) {
     if (name[i] == '\\') return "the path holds \"\\\"";
     if (IsControl(name, i)) return "the path holds a control character";

@@ -27,7 +27,8 @@ class TableCheck {
     CheckCircles();
     for (const auto& [slot, path] : m_names) {
       CheckLookup(slot, path);
-      if (const char* reason = UnsafeTopicPath(path)) Fault(Topic(slot) + " is unsafe to extract: " + reason);
+      if (const char* reason = UnsafeTopicPath(path))
+        Fault(Topic(slot) + " is unsafe to extract: " + reason);
     }
     CheckStartTopic();
     return m_faults;
@@ -41,7 +42,8 @@ class TableCheck {
 
   std::string Topic(std::uint32_t slot) const {
     const auto name = m_names.find(slot);
-    return "topic " + std::to_string(slot) + (name == m_names.end() ? "" : " (" + name->second + ")");
+    return "topic " + std::to_string(slot) +
+           (name == m_names.end() ? "" : " (" + name->second + ")");
   }
 
   bool Occupied(std::uint32_t slot) const { return m_archive.GetSlot(slot).nameOffset != 0; }
@@ -91,7 +93,8 @@ class TableCheck {
     std::string text = "a hash chain runs in a circle through the slots ";
     for (std::size_t i = 0; i < circle.size() && i < kLongestShownCircle; ++i)
       text += std::to_string(circle[i]) + ", ";
-    if (circle.size() > kLongestShownCircle) text += "... (" + std::to_string(circle.size()) + " slots), ";
+    if (circle.size() > kLongestShownCircle)
+      text += "... (" + std::to_string(circle.size()) + " slots), ";
     Fault(text + "back to " + std::to_string(circle.front()));
   }
 
@@ -104,7 +107,8 @@ class TableCheck {
     std::uint32_t at = home;
     for (std::uint32_t step = 0; step < m_count; ++step) {
       const auto name = m_names.find(at);
-      if (name == m_names.end()) return "the name in slot " + std::to_string(at) + " cannot be read";
+      if (name == m_names.end())
+        return "the name in slot " + std::to_string(at) + " cannot be read";
       if (stow::TopicNamesEqual(stow::Utf8ToUtf16(name->second), wanted))
         return at == slot ? std::string() : "the lookup finds " + Topic(at) + " first";
       const std::optional<std::uint32_t> next = Follower(at);
@@ -130,13 +134,15 @@ class TableCheck {
     }
     if (found) return;
     const std::string why = WhyNotReached(slot, path);
-    Fault(Topic(slot) + " cannot be found by its path: " + (why.empty() ? "the lookup fails" : why));
+    Fault(Topic(slot) +
+          " cannot be found by its path: " + (why.empty() ? "the lookup fails" : why));
   }
 
   void CheckStartTopic() {
     const std::int32_t start = m_archive.GetStartTopic();
     if (start < 0) return;
-    if (static_cast<std::uint32_t>(start) >= m_count || !Occupied(static_cast<std::uint32_t>(start)))
+    if (static_cast<std::uint32_t>(start) >= m_count ||
+        !Occupied(static_cast<std::uint32_t>(start)))
       Fault("the start topic " + std::to_string(start) + " is no topic");
   }
 

@@ -25,8 +25,9 @@ constexpr std::uint32_t kCorrupt = 1031;  // "file is corrupt%1"
 
 // Reads the topic in SLOT by its number to its end; its path goes into NAMES
 // as soon as its name has been read.
-void ReadTopic(ThisVxbFile& archive, std::uint32_t slot, std::map<std::uint32_t, std::string>& names,
-               ProgressBar& bar, std::uint64_t& done, std::uint64_t total) {
+void ReadTopic(ThisVxbFile& archive, std::uint32_t slot,
+               std::map<std::uint32_t, std::string>& names, ProgressBar& bar, std::uint64_t& done,
+               std::uint64_t total) {
   std::string path;
   archive.OpenTopic(static_cast<std::int32_t>(slot), path);
   names[slot] = path;
@@ -36,8 +37,9 @@ void ReadTopic(ThisVxbFile& archive, std::uint32_t slot, std::map<std::uint32_t,
   });
   const std::uint32_t expected = archive.GetSlot(slot).expandedLength;
   if (length != expected)
-    ThrowFault(archive, "topic " + std::to_string(slot) + " (" + path + ") gives " + std::to_string(length) +
-                            " of its " + std::to_string(expected) + " bytes");
+    ThrowFault(archive, "topic " + std::to_string(slot) + " (" + path + ") gives " +
+                            std::to_string(length) + " of its " + std::to_string(expected) +
+                            " bytes");
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ constexpr CommandEntry kCommands[] = {
      "                          replaces a read-only FILE.vxb\n"},
     {"ls", List, "  vxb ls [-l] FILE.vxb    list the topics (-l: number, size, stored size)\n"},
     {"info", Info, "  vxb info FILE.vxb       show name, title, firm code, date and sizes\n"},
-    {"cat", Cat, "  vxb cat FILE.vxb TOPIC  write a topic (a path, or :NUMBER) to standard output\n"},
+    {"cat", Cat,
+     "  vxb cat FILE.vxb TOPIC  write a topic (a path, or :NUMBER) to standard output\n"},
     {"extract", Extract,
      "  vxb extract FILE.vxb DIR\n"
      "                          write every topic into DIR\n"},

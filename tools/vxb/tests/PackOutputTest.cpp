@@ -11,7 +11,6 @@
 #include <csignal>
 
 #include "base/KelException.h"
-
 #include "platform/FileSystem.h"
 #include "tools/vxb/ArchiveWriter.h"
 #include "tools/vxb/tests/VxbRun.h"
@@ -25,7 +24,8 @@ class PackOutputTest : public ::testing::Test {
   std::string Tree() const { return m_folder / "tree"; }
   std::string Archive() const { return m_folder / "out.vxb"; }
   Outcome Pack(std::vector<std::string> more = {}) {
-    std::vector<std::string> args = {"pack", Tree(), "-o", Archive(), "--name", "T", "--firm-code", "1"};
+    std::vector<std::string> args = {"pack",   Tree(), "-o",          Archive(),
+                                     "--name", "T",    "--firm-code", "1"};
     args.insert(args.end(), more.begin(), more.end());
     return Vxb(args);
   }
@@ -47,8 +47,9 @@ TEST_F(PackOutputTest, AReadOnlyArchiveIsReplacedOnlyWhenForcedAndKeepsModeAndOw
   WriteFile(Tree(), "b.htm", "b");
   const Outcome refused = Pack();
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("fatal error - file " + Archive() + " is read-only; --force replaces it."),
-            std::string::npos)
+  EXPECT_NE(
+      refused.err.find("fatal error - file " + Archive() + " is read-only; --force replaces it."),
+      std::string::npos)
       << refused.err;
   EXPECT_EQ(TempFolder::ReadAll(Archive()), old);
 
@@ -73,11 +74,12 @@ TEST_F(PackOutputTest, ALinkToTheArchiveStaysALink) {
 
 TEST_F(PackOutputTest, TemporariesOfKilledPacksAreRemovedByTheNextPack) {
   const std::string zeros(4096, '\0');
-  WriteFile(m_folder.Path(), "out.vxb.k1lled", zeros);                                 // killed while packing
-  WriteFile(m_folder.Path(), "out.vxb.Fin1sh", std::string("\x1A\xFF\x01\x00\x18\x00\x00\x00VEXOBIFF", 16));
-  WriteFile(m_folder.Path(), "out.vxb.mine01", "a file of the user's own");             // not a temporary
-  WriteFile(m_folder.Path(), "out.vxb.bak", zeros);                                     // no temporary's name
-  WriteFile(m_folder.Path(), "out.vxb.alive1", zeros);                                  // a pack at work
+  WriteFile(m_folder.Path(), "out.vxb.k1lled", zeros);  // killed while packing
+  WriteFile(m_folder.Path(), "out.vxb.Fin1sh",
+            std::string("\x1A\xFF\x01\x00\x18\x00\x00\x00VEXOBIFF", 16));
+  WriteFile(m_folder.Path(), "out.vxb.mine01", "a file of the user's own");  // not a temporary
+  WriteFile(m_folder.Path(), "out.vxb.bak", zeros);                          // no temporary's name
+  WriteFile(m_folder.Path(), "out.vxb.alive1", zeros);                       // a pack at work
   const int alive = open((m_folder / "out.vxb.alive1").c_str(), O_RDONLY);
   ASSERT_EQ(flock(alive, LOCK_EX), 0);
   ASSERT_EQ(Pack().status, 0);
@@ -139,15 +141,17 @@ TEST_F(PackOutputTest, SizesAnArchiveCannotHoldFailBeforeAnythingIsRead) {
   std::filesystem::resize_file(big, 0x100000000);
   const Outcome topic = Pack();
   EXPECT_EQ(topic.status, 1);
-  EXPECT_NE(topic.err.find("fatal error - topic big.bin is 4 GiB or larger, more than a topic can hold."),
-            std::string::npos)
+  EXPECT_NE(
+      topic.err.find("fatal error - topic big.bin is 4 GiB or larger, more than a topic can hold."),
+      std::string::npos)
       << topic.err;
   std::filesystem::remove(big);
 
   stow::ArchiveProperties properties;
   properties.name = "Huge";
   stow::ArchiveWriter writer(properties);
-  for (int i = 0; i < 20000; ++i) writer.AddFile("t" + std::to_string(i), Tree() + "/a.htm", 0xFFFFFFFF);
+  for (int i = 0; i < 20000; ++i)
+    writer.AddFile("t" + std::to_string(i), Tree() + "/a.htm", 0xFFFFFFFF);
   try {
     writer.Write(Archive());
     ADD_FAILURE() << "written";

@@ -21,7 +21,8 @@ constexpr std::size_t kSlotListEntry = 6;
 // short of the topic's length.
 std::optional<std::string> ReadAll(ThisVxbFile& archive, std::uint32_t slot) {
   std::string bytes;
-  vxb::StreamTopic(archive, [&](const char* data, std::uint32_t count) { bytes.append(data, count); });
+  vxb::StreamTopic(archive,
+                   [&](const char* data, std::uint32_t count) { bytes.append(data, count); });
   if (bytes.size() != archive.GetSlot(slot).expandedLength) return std::nullopt;
   return bytes;
 }
@@ -37,7 +38,8 @@ std::string ReadsCompletely(const std::string& path) {
       if (archive.GetSlot(slot).nameOffset == 0) continue;
       std::string name;
       const std::string where = "slot " + std::to_string(slot);
-      if (!archive.OpenTopic(static_cast<std::int32_t>(slot), name)) return where + " not opened by number";
+      if (!archive.OpenTopic(static_cast<std::int32_t>(slot), name))
+        return where + " not opened by number";
       const std::optional<std::string> byNumber = ReadAll(archive, slot);
       if (!byNumber) return where + " short by number";
       archive.ClearBasePath();
@@ -88,7 +90,8 @@ class VerifyDamageTest : public ::testing::Test {
   // The first slot from FROM on that is occupied (or empty) and ends its chain.
   std::uint32_t Find(bool occupied, std::uint32_t from = 0) const {
     for (std::uint32_t slot = from;; ++slot)
-      if (Occupied(slot) == occupied && (!occupied || m_archive.GetSlot(slot).next == -1)) return slot;
+      if (Occupied(slot) == occupied && (!occupied || m_archive.GetSlot(slot).next == -1))
+        return slot;
   }
   Outcome VerifyBytes(const std::string& bytes) {
     std::ofstream(Archive(), std::ios::binary | std::ios::trunc) << bytes;
@@ -123,23 +126,28 @@ TEST_F(VerifyDamageTest, EachFaultOfTheTableIsToldWithItsSlots) {
        "topic " + std::to_string(e) + " (" + A + ") cannot be found by its path: its home slot " +
            std::to_string(a) + " is empty"},
       {"a chain into itself", [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, b); },
-       "a hash chain runs in a circle through the slots " + std::to_string(b) + ", back to " + std::to_string(b)},
+       "a hash chain runs in a circle through the slots " + std::to_string(b) + ", back to " +
+           std::to_string(b)},
       {"two chains into each other",
        [&](std::string& x) {
          vxs::PutU32(Slot(x, a) + 16, b);
          vxs::PutU32(Slot(x, b) + 16, a);
        },
-       "through the slots " + std::to_string(a) + ", " + std::to_string(b) + ", back to " + std::to_string(a)},
-      {"a link beyond the table", [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, m_count + 3); },
+       "through the slots " + std::to_string(a) + ", " + std::to_string(b) + ", back to " +
+           std::to_string(a)},
+      {"a link beyond the table",
+       [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, m_count + 3); },
        "slot " + std::to_string(b) + " links to slot " + std::to_string(m_count + 3) +
            ", which is not among the slots 0 to " + std::to_string(m_count - 1)},
-      {"a negative link", [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, static_cast<std::uint32_t>(-7)); },
+      {"a negative link",
+       [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, static_cast<std::uint32_t>(-7)); },
        "slot " + std::to_string(b) + " links to slot -7, which is not among"},
       {"a link to an empty slot", [&](std::string& x) { vxs::PutU32(Slot(x, b) + 16, e); },
        "slot " + std::to_string(b) + " links to the empty slot " + std::to_string(e)},
       {"a topic twice", [&](std::string& x) { std::copy_n(Slot(x, a), kSlotSize, Slot(x, e)); },
-       "topic " + std::to_string(e) + " (" + A + ") cannot be found by its path: the lookup finds topic " +
-           std::to_string(a) + " (" + A + ") first"},
+       "topic " + std::to_string(e) + " (" + A +
+           ") cannot be found by its path: the lookup finds topic " + std::to_string(a) + " (" + A +
+           ") first"},
       {"a name beyond the file", [&](std::string& x) { vxs::PutU32(Slot(x, b), 0xFFFFFF00); },
        "fatal error VK1031 - file is corrupt (bad topic offset)"},
   };
@@ -149,7 +157,8 @@ TEST_F(VerifyDamageTest, EachFaultOfTheTableIsToldWithItsSlots) {
     const Outcome run = VerifyBytes(bytes);
     EXPECT_EQ(run.status, 1) << c.what;
     EXPECT_NE(run.out.find("damaged"), std::string::npos) << c.what;
-    EXPECT_NE(run.err.find(c.fault), std::string::npos) << c.what << ": " << c.fault << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.fault), std::string::npos) << c.what << ": " << c.fault << "\n"
+                                                        << run.err;
   }
 }
 
@@ -157,16 +166,18 @@ TEST_F(VerifyDamageTest, NamesThatAreUnsafeToExtractAreListed) {
   stow::ArchiveProperties properties;
   properties.name = "Unsafe";
   stow::ArchiveWriter writer(properties);
-  for (const char* path : {"../up.txt", "/etc/abs.txt", "a//b.txt", "ctl\x01.txt", "ok.txt", "back\\slash.txt"})
+  for (const char* path :
+       {"../up.txt", "/etc/abs.txt", "a//b.txt", "ctl\x01.txt", "ok.txt", "back\\slash.txt"})
     writer.AddBytes(path, "x");
   writer.Write(Archive());
   const Outcome run = Vxb({"verify", Archive()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 5) << run.err;
-  for (const char* fault : {"(../up.txt) is unsafe to extract: a part of the path is empty, \".\" or \"..\"",
-                            "(/etc/abs.txt) is unsafe to extract: the path is absolute",
-                            "(a//b.txt) is unsafe to extract", "(ctl\\x01.txt) is unsafe to extract",
-                            "(back\\slash.txt) is unsafe to extract: the path holds \"\\\""})
+  for (const char* fault :
+       {"(../up.txt) is unsafe to extract: a part of the path is empty, \".\" or \"..\"",
+        "(/etc/abs.txt) is unsafe to extract: the path is absolute",
+        "(a//b.txt) is unsafe to extract", "(ctl\\x01.txt) is unsafe to extract",
+        "(back\\slash.txt) is unsafe to extract: the path holds \"\\\""})
     EXPECT_NE(run.err.find(fault), std::string::npos) << fault << "\n" << run.err;
 }
 
@@ -180,12 +191,25 @@ TEST_F(VerifyDamageTest, WhatVerifyCallsSoundReadsCompletely) {
       const std::uint32_t slot = random() % m_count;
       const std::uint32_t other = random() % m_count;
       switch (random() % 6) {
-        case 0: vxs::PutU32(Slot(bytes, slot) + 16, random() % (m_count + 2) - 1); break;
-        case 1: std::fill_n(Slot(bytes, slot), kSlotSize, 0); break;
-        case 2: std::copy_n(Slot(bytes, other), kSlotSize, Slot(bytes, slot)); break;
-        case 3: Slot(bytes, slot)[random() % kSlotSize] ^= static_cast<std::uint8_t>(1 + random() % 255); break;
-        case 4: bytes[m_table / 8 + random() % (m_table - m_table / 8)] ^= static_cast<char>(1 << (random() % 8)); break;
-        default: vxs::PutU32(Slot(bytes, slot) + 16, static_cast<std::uint32_t>(random())); break;
+        case 0:
+          vxs::PutU32(Slot(bytes, slot) + 16, random() % (m_count + 2) - 1);
+          break;
+        case 1:
+          std::fill_n(Slot(bytes, slot), kSlotSize, 0);
+          break;
+        case 2:
+          std::copy_n(Slot(bytes, other), kSlotSize, Slot(bytes, slot));
+          break;
+        case 3:
+          Slot(bytes, slot)[random() % kSlotSize] ^= static_cast<std::uint8_t>(1 + random() % 255);
+          break;
+        case 4:
+          bytes[m_table / 8 + random() % (m_table - m_table / 8)] ^=
+              static_cast<char>(1 << (random() % 8));
+          break;
+        default:
+          vxs::PutU32(Slot(bytes, slot) + 16, static_cast<std::uint32_t>(random()));
+          break;
       }
     }
     const Outcome run = VerifyBytes(bytes);

@@ -325,23 +325,10 @@ TEST_F(VxbToolTest, BadCommandLinesAreErrorsWithStatus2) {
   EXPECT_FALSE(std::filesystem::exists(Archive()));
 }
 
-TEST_F(VxbToolTest, FilesThatAreNoArchives) {
-  const std::string text = m_folder.Write("text.vxb", "just some text, no archive at all");
-  const Outcome run = Vxb({"ls", text});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."), std::string::npos)
-      << run.err;
-  const Outcome missing = Vxb({"info", m_folder / "missing.vxb"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("fatal error VK1001 - file "), std::string::npos) << missing.err;
-  const Outcome help = Vxb({"help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("vxb pack DIR -o FILE.vxb --name NAME"), std::string::npos);
-}
-
 TEST_F(VxbToolTest, EachFailureIsOneLineThatNamesThePathAndTheProblem) {
   Put("a.htm", "a");
   ASSERT_EQ(Pack().status, 0);
+  const std::string text = m_folder.Write("text.vxb", "just some text, no archive at all");
   const std::string shortFile = m_folder.Write("short.vxb", "abc");
   const std::string emptyFile = m_folder.Write("empty.vxb", "");
   const std::string fifo = m_folder / "fifo.vxb";
@@ -353,7 +340,9 @@ TEST_F(VxbToolTest, EachFailureIsOneLineThatNamesThePathAndTheProblem) {
     std::string message;
   };
   const std::vector<Case> cases = {
+      {{"ls", text}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
       {{"ls", shortFile}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
+      {{"info", m_folder / "missing.vxb"}, 1, "fatal error VK1001 - file " + m_folder / "missing.vxb not found."},
       {{"info", emptyFile}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
       {{"ls", m_folder.Path()}, 1, "fatal error VK1041 - " + m_folder.Path() + " is a folder, not a file."},
       {{"verify", Tree() + "/"}, 1, "VK1041 - " + Tree() + "/ is a folder, not a file."},
