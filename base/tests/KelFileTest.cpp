@@ -108,7 +108,7 @@ TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
     ASSERT_TRUE(e) << c.path;
     EXPECT_EQ(e->m_code, c.code);
     EXPECT_EQ(e->m_location, "");
-    EXPECT_EQ(messages.Report(e.get()), c.text);
+    EXPECT_EQ(std::string(messages.Report(e.get())), c.text);
   }
 }
 

@@ -1,6 +1,8 @@
 // vxb end to end: folder trees packed, listed, read, extracted, verified, looked up.
 #include <sys/stat.h>
 
+#include <regex>
+
 #include "archive/VxbFile.h"
 #include "platform/FileFaults.h"
 #include "tools/vxb/ArchiveWriter.h"
@@ -343,7 +345,7 @@ TEST_F(VxbToolTest, EachFailureIsOneLineThatNamesThePathAndTheProblem) {
       {{"ls", text}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
       {{"ls", shortFile}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
       {{"info", m_folder / "missing.vxb"}, 1, "fatal error VK1001 - file " + m_folder / "missing.vxb not found."},
-      {{"info", emptyFile}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
+      {{"info", emptyFile}, 1, "fatal error VK1009 - cannot read from file " + emptyFile + "."},
       {{"ls", m_folder.Path()}, 1, "fatal error VK1041 - " + m_folder.Path() + " is a folder, not a file."},
       {{"verify", Tree() + "/"}, 1, "VK1041 - " + Tree() + "/ is a folder, not a file."},
       {{"cat", fifo, "a.htm"}, 1, "VK1042 - " + fifo + " is no regular file (a pipe, device or socket)."},
@@ -393,7 +395,7 @@ TEST_F(VxbToolTest, UsageHelpAndVersion) {
       {{"/?"}, 0, false, "vxb pack DIR -o FILE.vxb --name NAME"},
       {{"pack", "--help"}, 0, false, "vxb pack DIR -o FILE.vxb --name NAME"},
       {{"verify", "-h"}, 0, false, "vxb verify FILE.vxb"},
-      {{"--version"}, 0, false, "vxb 3.0.0\n"},
+      {{"--version"}, 0, false, "vxb "},
   };
   for (const Case& c : cases) {
     const Outcome run = Vxb(c.args);
@@ -401,6 +403,8 @@ TEST_F(VxbToolTest, UsageHelpAndVersion) {
     EXPECT_NE((c.onError ? run.err : run.out).find(c.text), std::string::npos) << run.out << run.err;
   }
   EXPECT_EQ(Vxb({"verify", "-h"}).out.find("vxb pack"), std::string::npos);  // that command's lines only
+  const std::string version = Vxb({"--version"}).out;
+  EXPECT_TRUE(std::regex_match(version, std::regex("vxb [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version;
 }
 
 TEST_F(VxbToolTest, ControlCharactersInNamesAreShownEscaped) {
