@@ -362,7 +362,7 @@ TEST_F(VxbToolTest, EachFailureIsOneLineThatNamesThePathAndTheProblem) {
   for (const Case& c : cases) {
     const Outcome run = Vxb(c.args);
     EXPECT_EQ(run.status, c.status) << c.message;
-    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << " in\n" << run.err;
     EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
   EXPECT_FALSE(std::filesystem::exists(m_folder / "x.vxb"));
