@@ -25,6 +25,18 @@ constexpr std::size_t kListLengthAt = 16;
 constexpr std::size_t kHeaderLengthAt = 20;
 constexpr std::size_t kHeaderCrcAt = 22;
 
+// Whether the first COUNT bytes of HEADER agree with the marks of a header; an
+// empty file may be an archive cut short.
+bool BeginsLikeHeader(const std::uint8_t* header, std::size_t count) {
+  const std::uint8_t marks[2] = {kMark & 0xFF, kMark >> 8};
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i < kFormatAt && header[i] != marks[i]) return false;
+    const bool inMagic = i >= kMagicAt && i < kMagicAt + sizeof kMagic;
+    if (inMagic && header[i] != kMagic[i - kMagicAt]) return false;
+  }
+  return true;
+}
+
 std::size_t RoundUp(std::size_t value, std::size_t step) { return (value + step - 1) / step * step; }
 
 std::string VersionText(unsigned major, unsigned minor) {
@@ -122,9 +134,14 @@ void CVexoBiffFile::Open(const std::string& path, DWORD access, DWORD dispositio
 BiffRecord CVexoBiffFile::ReadRecords() {
   m_hasEndRecord = false;
   if (!m_buffer) {
-    std::uint8_t header[kHeaderLength];
+    std::uint8_t header[kHeaderLength] = {};
     Seek(0);
-    Read(header, sizeof header);
+    std::size_t got = 0;
+    Read(header, sizeof header, got);
+    // A file shorter than a header is no container unless it begins like one, and
+    // then a container cut short.
+    if (got < kHeaderLength && !BeginsLikeHeader(header, got)) Fail(1036, " (no VEXO-BIFF)");
+    if (got < kHeaderLength) ThrowFileError(*this, 1009, ERROR_INVALID_DATA);
     ValidateHeader(header);
     const std::uint32_t listLength = vxs::GetU32(header + kListLengthAt);
     auto buffer = std::make_unique<std::uint8_t[]>(kHeaderLength + listLength);

@@ -133,6 +133,9 @@ class ThisVxbFile : public stow::VxbFile {
   const std::string& GetTopicExtension() const { return m_topicExtension; }
   std::int32_t GetCurrentSlot() const { return m_currentSlot; }
   const std::string& GetBasePath() const { return m_basePath; }
+  // Forgets the folder of the last page, so that the next request is looked up
+  // as it would be right after LoadTopicTable.
+  void ClearBasePath() { m_basePath.clear(); }
   std::int32_t GetStartTopic() const { return m_startTopic; }
 
   std::uint32_t GetSlotCount() const { return m_slotCount; }

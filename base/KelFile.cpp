@@ -17,6 +17,11 @@ namespace {
 constexpr DWORD kLastError = static_cast<DWORD>(-1);
 constexpr DWORD kLastErrorToo = static_cast<DWORD>(-2);
 
+// Codes of paths that name the wrong kind of thing.
+constexpr std::uint32_t kIsFolder = 1041;       // "%1 is a folder, not a file"
+constexpr std::uint32_t kNoRegularFile = 1042;  // "%1 is no regular file (...)"
+constexpr std::uint32_t kNoFolder = 1043;       // "%1 is no folder"
+
 constexpr unsigned kFileLocationText = 55336;  // file "%1"
 constexpr std::size_t kWipePiece = 61440;
 constexpr std::time_t kWipeTime = 315619200;  // 2 January 1980, 00:00 UTC
@@ -33,6 +38,9 @@ std::uint32_t GeneralCode(DWORD systemError, std::uint32_t code) {
     case 33: return 1022;
     case 6009: return 1010;
     case 183: return 1029;
+    case 222: return kNoRegularFile;
+    case 267: return kNoFolder;
+    case 336: return kIsFolder;
     default: return code;
   }
 }
@@ -60,7 +68,8 @@ std::uint32_t DriveCode(DWORD systemError) {
 bool TextNamesFile(std::uint32_t code) {
   switch (code) {
     case 1001: case 1002: case 1003: case 1004: case 1005: case 1008:
-    case 1009: case 1010: case 1013: case 1022: case 1029: return true;
+    case 1009: case 1010: case 1013: case 1022: case 1029:
+    case kIsFolder: case kNoRegularFile: case kNoFolder: return true;
     default: return false;
   }
 }

@@ -87,10 +87,16 @@ bool SystemPath(const std::string& text, std::string& path) {
   return true;
 }
 
-bool IsFolder(const std::string& path) {
+enum class Kind { Missing, File, Folder, Other };
+
+Kind KindOf(const std::string& path) {
   struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(path.c_str(), &info) != 0) return Kind::Missing;
+  if (S_ISDIR(info.st_mode)) return Kind::Folder;
+  return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
 }
+
+bool IsFolder(const std::string& path) { return KindOf(path) == Kind::Folder; }
 
 // The Windows error of a failed call on PATH: a missing entry whose folder is
 // missing too is "path not found", as the original platform tells them apart.
@@ -157,12 +163,25 @@ FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DW
   int openFlags = O_CLOEXEC | AccessFlags(access) | dispositionFlags;
   if (flags & FILE_FLAG_WRITE_THROUGH) openFlags |= O_DSYNC;
   const mode_t mode = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-  const int fd = OpenRetrying(systemPath, openFlags, mode);
-  if (fd < 0) return FailOpen(ErrorOf(errno, systemPath));
+  // Opened without blocking, so that a pipe or device where a file is expected is
+  // refused at once instead of waiting for a writer or a reader for ever.
+  const int fd = OpenRetrying(systemPath, openFlags | O_NONBLOCK, mode);
+  if (fd < 0) {
+    const int err = errno;
+    // A pipe opened for writing without a reader fails with ENXIO.
+    if (err == ENXIO && KindOf(systemPath) == Kind::Other) return FailOpen(ERROR_BAD_FILE_TYPE);
+    return FailOpen(ErrorOf(err, systemPath));
+  }
   struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);  // a folder is no file to open, as on the original platform
-    return FailOpen(ERROR_ACCESS_DENIED);
+  DWORD refusal = ERROR_SUCCESS;
+  if (::fstat(fd, &info) != 0) refusal = WinErrorFromErrno(errno);
+  else if (S_ISDIR(info.st_mode)) refusal = ERROR_DIRECTORY_NOT_SUPPORTED;
+  else if (!S_ISREG(info.st_mode)) refusal = ERROR_BAD_FILE_TYPE;
+  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    refusal = WinErrorFromErrno(errno);
+  if (refusal != ERROR_SUCCESS) {
+    ::close(fd);
+    return FailOpen(refusal);
   }
   Paths().Remember(fd, path);
   return fd;
@@ -258,7 +277,9 @@ bool DeleteFile(const std::string& path) {
   if (DWORD error = AskHook(FileCall::Delete, path)) return Fail(error);
   std::string systemPath;
   if (!SystemPath(path, systemPath)) return Fail(ERROR_FILE_NOT_FOUND);
-  return ::unlink(systemPath.c_str()) == 0 || Fail(ErrorOf(errno, systemPath));
+  if (::unlink(systemPath.c_str()) == 0) return true;
+  // A folder is refused as the original platform refuses it.
+  return Fail(errno == EISDIR ? ERROR_ACCESS_DENIED : ErrorOf(errno, systemPath));
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {

@@ -86,6 +86,8 @@ FileHook* InstallFileHook(FileHook* hook);
 // layer (folder listings): ERROR_SUCCESS when there is no hook.
 DWORD AskFileHook(FileCall call, const std::string& path);
 
+// Opens or creates a regular file. Nothing blocks: a folder is refused with
+// ERROR_DIRECTORY_NOT_SUPPORTED, a pipe, device or socket with ERROR_BAD_FILE_TYPE.
 FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags);
 // Reads until COUNT bytes are in or the file ends; DONE receives the number read.
 bool ReadFile(FileHandle file, void* buffer, std::size_t count, std::size_t& done);

@@ -27,7 +27,8 @@ DWORD WinErrorFromErrno(int err) {
     case EBUSY:
     case ETXTBSY: return ERROR_SHARING_VIOLATION;
     case EAGAIN: return ERROR_LOCK_VIOLATION;
-    case EISDIR: return ERROR_ACCESS_DENIED;
+    // A folder where a file is wanted is told as such, not as refused access.
+    case EISDIR: return ERROR_DIRECTORY_NOT_SUPPORTED;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;

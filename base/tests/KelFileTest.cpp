@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/KelErrorMessage.h"
 #include "base/KelException.h"
 #include "base/MessageText.h"
 #include "base/messages/MessageTable.h"
@@ -85,6 +86,30 @@ TEST_F(KelFileTest, RefusedAccessIs1013) {
   EXPECT_EQ(e->m_systemError, ERROR_ACCESS_DENIED);
   EXPECT_EQ(e->m_arg1, "locked.vxb");
   EXPECT_EQ(e->m_location, "");
+}
+
+TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
+  const std::string fifo = m_folder / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    std::uint32_t code;
+    const char* text;
+  };
+  const Case cases[] = {
+      {m_folder / "", 1041, "fatal error VK1041 - . is a folder, not a file."},
+      {fifo, 1042, "fatal error VK1042 - pipe is no regular file (a pipe, device or socket)."},
+  };
+  CKelErrorMessage messages(nullptr, 0, "VK");
+  messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+  for (const Case& c : cases) {
+    CKelFile file;
+    Failure e = Caught([&] { file.OpenExisting(c.path, GENERIC_READ, OPEN_EXISTING); });
+    ASSERT_TRUE(e) << c.path;
+    EXPECT_EQ(e->m_code, c.code);
+    EXPECT_EQ(e->m_location, "");
+    EXPECT_EQ(std::string(messages.Report(e.get())), c.text);
+  }
 }
 
 TEST_F(KelFileTest, UnmappedErrorsKeepTheCodeOfTheOperation) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "platform/Environment.h"
@@ -56,10 +58,30 @@ TEST_F(FileSystemTest, BackslashesReachTheFileSystemAsSlashes) {
   EXPECT_EQ(os::QueryPath(m_folder.Path() + "\\"), os::PathKind::Folder);
 }
 
-TEST_F(FileSystemTest, AFolderCannotBeOpenedAsAFile) {
-  EXPECT_EQ(os::OpenFile(m_folder.Path(), GENERIC_READ, OPEN_EXISTING, 0), os::INVALID_FILE_HANDLE);
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(os::DeleteFile(m_folder.Path()));
+TEST_F(FileSystemTest, OnlyRegularFilesOpenAndNothingBlocks) {
+  // A pipe without a writer or reader would block an ordinary open for ever.
+  const std::string fifo = m_folder / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    DWORD access, disposition, error;
+  };
+  const Case cases[] = {
+      {m_folder.Path(), GENERIC_READ, OPEN_EXISTING, ERROR_DIRECTORY_NOT_SUPPORTED},
+      {m_folder.Path(), GENERIC_WRITE, CREATE_ALWAYS, ERROR_DIRECTORY_NOT_SUPPORTED},
+      {fifo, GENERIC_READ, OPEN_EXISTING, ERROR_BAD_FILE_TYPE},
+      {fifo, GENERIC_WRITE, CREATE_ALWAYS, ERROR_BAD_FILE_TYPE},
+      {fifo, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, ERROR_BAD_FILE_TYPE},
+      {"/dev/null", GENERIC_READ, OPEN_EXISTING, ERROR_BAD_FILE_TYPE},
+      {"/dev/zero", GENERIC_WRITE, CREATE_ALWAYS, ERROR_BAD_FILE_TYPE},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(os::OpenFile(c.path, c.access, c.disposition, 0), os::INVALID_FILE_HANDLE) << c.path;
+    EXPECT_EQ(GetLastError(), c.error) << c.path << " " << c.access;
+  }
+  // A file opened without blocking reads as any other.
+  EXPECT_EQ(ReadWhole(m_folder.Write("a.txt", "abc"), 10), "abc");
+  EXPECT_FALSE(os::DeleteFile(m_folder.Path()));  // refused as the original platform refuses it
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 

@@ -12,6 +12,7 @@ TEST(SystemError, MapsErrnoToWindowsNumbers) {
   EXPECT_EQ(WinErrorFromErrno(ENOSPC), ERROR_DISK_FULL);
   EXPECT_EQ(WinErrorFromErrno(EBADF), ERROR_INVALID_HANDLE);
   EXPECT_EQ(WinErrorFromErrno(EIO), ERROR_IO_DEVICE);
+  EXPECT_EQ(WinErrorFromErrno(EISDIR), ERROR_DIRECTORY_NOT_SUPPORTED);
 }
 
 TEST(SystemError, LastErrorIsPerThreadAndTakenFromErrno) {

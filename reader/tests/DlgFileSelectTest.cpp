@@ -103,7 +103,7 @@ TEST_F(DlgFileSelectTest, FileThatIsNoArchiveGetsTheFoundationsMessage) {
   // Not a container, missing, a folder: each with its message, codes as help topics.
   ASSERT_EQ(boxes.shown().size(), 3u);
   const std::pair<DWORD, const char*> expected[] = {
-      {1036, "VK1036"}, {1001, "VK1001"}, {1013, "VK1013"}};
+      {1036, "VK1036"}, {1001, "VK1001"}, {1041, "VK1041"}};
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(boxes.shown()[i].helpContext, expected[i].first);
     EXPECT_NE(boxes.shown()[i].text.find(expected[i].second), std::string::npos) << boxes.shown()[i].text;

@@ -40,7 +40,7 @@ TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
   EXPECT_NE(run.err.find(BoxText("4 files in 2 folders scanned:\nArchives: 3 files registered.\n")),
             std::string::npos)
       << run.err;
-  EXPECT_EQ(Count(run.err, "VK1009"), 1u);
+  EXPECT_EQ(Count(run.err, "VK1036"), 1u);
   EXPECT_EQ(Doc("Gamma"), c);
   const Outcome trailing = Run({"/C", "/U", a, b, "/I", c});
   EXPECT_EQ(trailing.err, BoxText("3 files in 2 folders scanned:\nArchives: 2 files unregistered.\n"));
@@ -185,7 +185,7 @@ TEST_F(RunTest, OutputLevelZeroShowsNoSummaryAndNoTidyResult) {
 TEST_F(RunTest, ErrorsAreShownAtOutputLevelZero) {
   MakeText("notes.vxb");
   const Outcome run = Run({"/V0", "/C", "/I", Docs("notes.vxb")});
-  EXPECT_NE(run.err.find("VK1009"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("VK1036"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("scanned"), std::string::npos);
 }
 

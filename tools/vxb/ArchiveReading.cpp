@@ -11,6 +11,7 @@ namespace vxb {
 namespace {
 
 constexpr std::uint32_t kDecimalExpected = 2020;  // "decimal number expected: %1"
+constexpr std::uint32_t kTopicNotFound = 1044;    // "topic %1 not found"
 
 }  // namespace
 
@@ -49,7 +50,7 @@ bool OpenRequest(ThisVxbFile& archive, const TopicRequest& request, std::string&
 }
 
 void ThrowTopicNotFound(const ThisVxbFile& archive, const std::string& request) {
-  throw new CKelException(1001, request, {}, {},
+  throw new CKelException(kTopicNotFound, request, {}, {},
                           archive.DisplayForm(0, vxs::kDisplayRelative | vxs::kDisplayUnquoted));
 }
 

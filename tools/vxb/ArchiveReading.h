@@ -47,7 +47,7 @@ std::uint64_t StreamTopic(ThisVxbFile& archive, Sink&& write) {
   return total;
 }
 
-// Throws 1001 "file %1 not found" for the topic REQUEST of ARCHIVE.
+// Throws 1044 "topic %1 not found" for the topic REQUEST of ARCHIVE.
 [[noreturn]] void ThrowTopicNotFound(const ThisVxbFile& archive, const std::string& request);
 
 }  // namespace vxb

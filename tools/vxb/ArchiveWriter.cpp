@@ -1,8 +1,5 @@
 #include "tools/vxb/ArchiveWriter.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +14,7 @@
 #include "platform/CodePage.h"
 #include "platform/SystemError.h"
 #include "tools/lzpack/LzPacker.h"
+#include "tools/vxb/ReplacementFile.h"
 
 namespace stow {
 
@@ -238,37 +236,40 @@ void ArchiveWriter::CheckTopics() {
   for (std::size_t i = 1; i < m_topics.size(); ++i)
     if (m_topics[i].path == m_topics[i - 1].path) Fail("topic %1 given twice", m_topics[i].path);
   if (m_topics.size() > 0x7FFFFFFF) Fail("more topics than a topic table can hold");
+  std::vector<Topic*> all;
+  for (Topic& topic : m_topics) all.push_back(&topic);
+  StartSlot(all);  // a start topic that is not there fails before anything is written
+}
+
+void ArchiveWriter::CheckSizes() const {
+  // Every chunk takes at least its head and one byte, whatever packing achieves.
+  std::uint64_t least = 0;
+  for (const Topic& topic : m_topics) {
+    if (topic.size > kLargestOffset)
+      Fail("topic %1 is 4 GiB or larger, more than a topic can hold", topic.path);
+    const std::uint64_t chunks = (topic.size + kChunkSize - 1) / kChunkSize;
+    least += 2 + 2 * topic.name.size() + topic.skippedBlock.size() + 3 * chunks;
+  }
+  if (least > kLargestOffset)
+    Fail("the topics cannot fit into 4 GiB, the most an archive can hold");
 }
 
 void ArchiveWriter::Write(const std::string& output) {
+  ReplacementFile file(output, false);
+  Write(file);
+}
+
+void ArchiveWriter::Write(ReplacementFile& output) {
   CheckProperties();
   CheckTopics();
-  std::string temporary = output + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    CKelFile target(output);
-    CKelFile::ThrowFileError(target, 1004, SetLastErrorFromErrno());
-  }
-  // The archive gets the mode of any new file, not the private one of mkstemp.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  try {
-    auto out = std::make_unique<Output>(temporary, m_properties.creationTime);
-    WriteTo(*out);
-    // On disk before it replaces the old archive: a crash after the rename must
-    // not leave a name that points to a half-written file.
-    out->File().Flush();
-    out->File().Close();
-    if (std::rename(temporary.c_str(), output.c_str()) != 0) {
-      CKelFile target(output);
-      CKelFile::ThrowFileError(target, 1004, SetLastErrorFromErrno());
-    }
-  } catch (...) {
-    std::remove(temporary.c_str());
-    throw;
-  }
+  CheckSizes();
+  auto out = std::make_unique<Output>(output.Temporary(), m_properties.creationTime);
+  WriteTo(*out);
+  // On disk before it replaces the old archive: a crash after the rename must
+  // not leave a name that points to a half-written file.
+  out->File().Flush();
+  out->File().Close();
+  output.Commit();
 }
 
 void ArchiveWriter::WriteTo(Output& out) {
@@ -280,32 +281,33 @@ void ArchiveWriter::WriteTo(Output& out) {
   BiffRecord header = file.AddRecord(kRecordArchiveHeader, 28);
   BiffRecord tableRecord = file.AddRecord(kRecordTopicTable, 20);
 
-  std::vector<std::string> paths;
-  for (const Topic& topic : m_topics) paths.push_back(topic.path);
-  TopicTable table(m_topics.size());
-  const std::vector<std::uint32_t> slots = table.Place(paths);
-
   std::uint64_t total = 0;
   for (const Topic& topic : m_topics) total += topic.size;
   std::uint64_t done = 0;
-  for (std::size_t i = 0; i < m_topics.size(); ++i) {
-    m_topics[i].slot = slots[i];
-    WriteTopic(out, m_topics[i], done, total);
-  }
+  std::vector<Topic*> written;
+  for (Topic& topic : m_topics)
+    if (WriteTopic(out, topic, done, total)) written.push_back(&topic);
+
+  // Topics are placed once it is known which of them are in the archive.
+  std::vector<std::string> paths;
+  for (const Topic* topic : written) paths.push_back(topic->path);
+  TopicTable table(written.size());
+  const std::vector<std::uint32_t> slots = table.Place(paths);
+  for (std::size_t i = 0; i < written.size(); ++i) written[i]->slot = slots[i];
 
   const std::uint32_t tableOffset = out.Position();
-  WriteTable(out, table);
+  WriteTable(out, table, written);
   const std::uint32_t listOffset = out.Position();
-  for (const Topic& topic : m_topics) {
+  for (const Topic* topic : written) {
     std::uint8_t entry[kSlotListEntrySize];
     vxs::PutU16(entry, kSlotListEntrySize);
-    vxs::PutU32(entry + 2, topic.slot);
+    vxs::PutU32(entry + 2, topic->slot);
     out.Write(entry, sizeof entry);
   }
   const std::uint32_t listEnd = out.Position();
 
   header.SetDword(0, m_properties.firmCode);
-  header.SetDword(12, StartSlot());
+  header.SetDword(12, StartSlot(written));
   tableRecord.SetDword(0, tableOffset);
   tableRecord.SetDword(4, table.Count());
   tableRecord.SetDword(8, listOffset);
@@ -314,7 +316,18 @@ void ArchiveWriter::WriteTo(Output& out) {
   file.Finish();
 }
 
-void ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done, std::uint64_t total) {
+bool ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done,
+                               std::uint64_t total) {
+  std::unique_ptr<TopicSource> source;
+  try {
+    source = std::make_unique<TopicSource>(topic);
+  } catch (CKelFileException* e) {
+    // A source swapped for a pipe or device since it was listed is left out.
+    std::unique_ptr<CKelFileException> failure(e);
+    if (!m_warning || failure->m_systemError != ERROR_BAD_FILE_TYPE) throw failure.release();
+    m_warning("%1 left out: not a regular file", topic.source);
+    return false;
+  }
   topic.nameOffset = out.Position();
   out.WriteU16(static_cast<std::uint16_t>(topic.name.size()));
   for (char16_t unit : topic.name) out.WriteU16(unit);
@@ -324,9 +337,8 @@ void ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done, s
   }
   std::uint64_t expanded = 0;
   std::uint64_t stored = 0;
-  TopicSource source(topic);
   std::uint8_t* chunk = out.ChunkBuffer();
-  for (std::size_t got; (got = source.Next(chunk, kChunkSize)) > 0;) {
+  for (std::size_t got; (got = source->Next(chunk, kChunkSize)) > 0;) {
     expanded += got;
     if (expanded > kLargestOffset) Fail("topic %1 is 4 GiB or larger, more than a topic can hold", topic.path);
     stored += out.WriteChunk(chunk, got);
@@ -336,12 +348,14 @@ void ArchiveWriter::WriteTopic(Output& out, Topic& topic, std::uint64_t& done, s
   out.Position();  // the topic must end within reach of the offsets
   topic.expandedLength = static_cast<std::uint32_t>(expanded);
   topic.storedLength = static_cast<std::uint32_t>(stored);
+  return true;
 }
 
-void ArchiveWriter::WriteTable(Output& out, const TopicTable& table) {
+void ArchiveWriter::WriteTable(Output& out, const TopicTable& table,
+                               const std::vector<Topic*>& topics) {
   std::vector<std::uint8_t> slots(std::size_t{table.Count()} * kTopicSlotSize, 0);
-  for (std::size_t i = 0; i < m_topics.size(); ++i) {
-    const Topic& topic = m_topics[i];
+  for (std::size_t i = 0; i < topics.size(); ++i) {
+    const Topic& topic = *topics[i];
     std::uint8_t* at = slots.data() + std::size_t{topic.slot} * kTopicSlotSize;
     vxs::PutU32(at, topic.nameOffset);
     vxs::PutU32(at + 4, topic.expandedLength);
@@ -356,10 +370,10 @@ void ArchiveWriter::WriteTable(Output& out, const TopicTable& table) {
   out.Write(slots.data(), slots.size());
 }
 
-std::uint32_t ArchiveWriter::StartSlot() const {
+std::uint32_t ArchiveWriter::StartSlot(const std::vector<Topic*>& topics) const {
   if (m_properties.startTopic.empty()) return 0xFFFFFFFF;
-  for (const Topic& topic : m_topics)
-    if (topic.path == m_properties.startTopic) return topic.slot;
+  for (const Topic* topic : topics)
+    if (topic->path == m_properties.startTopic) return topic->slot;
   Refuse(kBadSpecification, "start topic not in the archive", m_properties.startTopic);
 }
 

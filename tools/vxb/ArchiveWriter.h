@@ -16,6 +16,7 @@
 
 namespace stow {
 
+class ReplacementFile;
 class TopicTable;
 
 // What an archive tells about itself.
@@ -32,6 +33,8 @@ class ArchiveWriter {
  public:
   // Bytes of topic data read so far and in all.
   using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+  // A warning: TEXT with %1 standing for ARG.
+  using Warning = std::function<void(const std::string& text, const std::string& arg)>;
 
   explicit ArchiveWriter(ArchiveProperties properties);
 
@@ -42,10 +45,17 @@ class ArchiveWriter {
   // entries that readers skip between the name and the data.
   void AddBytes(std::string path, std::string bytes, std::string skippedBlock = {});
   void SetProgress(Progress progress) { m_progress = std::move(progress); }
+  // Where warnings go: a source file that turned out to be no regular file when it
+  // was opened is left out with a warning; without a receiver it fails the write.
+  void SetWarning(Warning warning) { m_warning = std::move(warning); }
 
-  // Writes the archive to OUTPUT. The archive appears there only when complete; a
-  // file of that name is then replaced.
+  // Writes the archive to OUTPUT (see ReplacementFile): it appears there only when
+  // complete, replacing a file of that name that is writable.
   void Write(const std::string& output);
+  // Writes the archive into the temporary of OUTPUT and commits it. Sizes beyond
+  // the reach of the archive's 32-bit lengths and offsets fail before any byte is
+  // packed.
+  void Write(ReplacementFile& output);
 
  private:
   struct Topic {
@@ -66,14 +76,17 @@ class ArchiveWriter {
   void Add(Topic topic);
   void CheckProperties() const;
   void CheckTopics();
+  void CheckSizes() const;
   void WriteTo(Output& out);
-  void WriteTopic(Output& out, Topic& topic, std::uint64_t& done, std::uint64_t total);
-  void WriteTable(Output& out, const TopicTable& table);
-  std::uint32_t StartSlot() const;
+  // False when the topic's source is left out (no regular file when opened).
+  bool WriteTopic(Output& out, Topic& topic, std::uint64_t& done, std::uint64_t total);
+  void WriteTable(Output& out, const TopicTable& table, const std::vector<Topic*>& topics);
+  std::uint32_t StartSlot(const std::vector<Topic*>& topics) const;
 
   ArchiveProperties m_properties;
   std::vector<Topic> m_topics;
   Progress m_progress;
+  Warning m_warning;
 };
 
 }  // namespace stow

@@ -1,5 +1,7 @@
 #include "tools/vxb/Console.h"
 
+#include "tools/vxb/ShownText.h"
+
 namespace vxb {
 
 Console::Console(std::ostream& out, std::ostream& err, bool progressBar)
@@ -10,7 +12,8 @@ Console::Console(std::ostream& out, std::ostream& err, bool progressBar)
 
 void Console::Report(CKelException& exception) {
   m_out.flush();
-  m_err << m_messages.Report(&exception) << '\n';
+  // Names from archives and file systems may hold control characters.
+  m_err << ShownText(m_messages.Report(&exception)) << '\n';
   m_err.flush();
 }
 

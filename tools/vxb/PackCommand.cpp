@@ -1,4 +1,5 @@
 // vxb pack DIR -o FILE.vxb --name NAME [--title T] [--copyright C] [--firm-code F] [--start PATH]
+//          [--force]
 #include <algorithm>
 #include <map>
 
@@ -8,6 +9,7 @@
 #include "tools/vxb/ArchiveWriter.h"
 #include "tools/vxb/Commands.h"
 #include "tools/vxb/ProgressBar.h"
+#include "tools/vxb/ReplacementFile.h"
 #include "tools/vxb/SourceTree.h"
 
 namespace vxb {
@@ -46,24 +48,29 @@ std::string StartTopic(const Arguments& args, const std::vector<SourceFile>& fil
   return {};
 }
 
-// Topics whose paths differ only in case are both stored, but only one of them can
-// be reached by its path, since lookups do not regard case.
-void WarnAboutCaseTwins(const std::vector<SourceFile>& files, Console& console) {
+// Of topics whose paths differ only in case, only one could be found by its path,
+// since lookups do not regard case: the first in byte order is kept.
+std::vector<SourceFile> WithoutCaseTwins(std::vector<SourceFile> files, Console& console) {
   std::map<std::u16string, std::string> seen;
-  for (const SourceFile& file : files) {
+  std::vector<SourceFile> kept;
+  for (SourceFile& file : files) {
     std::u16string key = stow::Utf8ToUtf16(file.topicPath);
     std::transform(key.begin(), key.end(), key.begin(), stow::LowerTopicChar);
     const auto [at, added] = seen.emplace(key, file.topicPath);
-    if (!added)
-      console.Warn("topic %1 differs from " + at->second + " only in case and is found by number only",
-                   file.topicPath);
+    if (added)
+      kept.push_back(std::move(file));
+    else
+      console.Warn("%1 left out: its path differs from " + at->second + " only in case", file.path);
   }
+  return kept;
 }
 
 }  // namespace
 
 int Pack(const Words& words, Console& console) {
-  const Arguments args(words, {"-o", "--output", "--name", "--title", "--copyright", "--firm-code", "--start"});
+  const Arguments args(
+      words, {"-o", "--output", "--name", "--title", "--copyright", "--firm-code", "--start"},
+      {"--force"});
   const std::string folder = args.Operands(1, 1, "folder to pack")[0];
   const std::string output = args.Value("-o") ? *args.Value("-o") : args.Required("--output");
   stow::ArchiveProperties properties;
@@ -73,15 +80,25 @@ int Pack(const Words& words, Console& console) {
   properties.copyright = args.Value("--copyright").value_or("");
   properties.firmCode = args.Number("--firm-code", kLargestFirmCode, stow::kNoFirmCode);
 
-  const std::vector<SourceFile> files = ScanSourceTree(folder, output, console);
+  // The output is checked, and its temporary made, before anything is read.
+  const stow::TemporariesRemovedOnSignals signals;
+  stow::ReplacementFile target(output, args.Flag("--force"));
+  const std::vector<std::string> excluded = {target.Target(), target.Temporary()};
+  std::vector<SourceFile> files =
+      WithoutCaseTwins(ScanSourceTree(folder, excluded, console), console);
   properties.startTopic = StartTopic(args, files);
-  WarnAboutCaseTwins(files, console);
+  if (properties.firmCode == stow::kNoFirmCode)
+    console.Warn("%1 cannot be registered with vxstreg; give --firm-code N", output);
 
   stow::ArchiveWriter writer(std::move(properties));
   for (const SourceFile& file : files) writer.AddFile(file.topicPath, file.path, file.size);
   ProgressBar bar(console.Err(), console.ProgressBar(), "packing");
   writer.SetProgress([&bar](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); });
-  writer.Write(output);
+  writer.SetWarning([&](const std::string& text, const std::string& arg) {
+    bar.Finish();
+    console.Warn(text, arg);
+  });
+  writer.Write(target);
   return kSuccess;
 }
 

@@ -5,16 +5,21 @@
 
 #include "base/KelException.h"
 #include "base/KelFile.h"
+#include "platform/SystemError.h"
 #include "tools/vxb/ArchiveReading.h"
 #include "tools/vxb/Arguments.h"
 #include "tools/vxb/Commands.h"
 #include "tools/vxb/ProgressBar.h"
+#include "tools/vxb/ShownText.h"
+#include "tools/vxb/TopicPathCheck.h"
 
 namespace vxb {
 
 namespace {
 
-constexpr std::uint32_t kBadFileOrFolder = 1016;  // "bad file/folder: %1"
+constexpr std::uint32_t kBadFileOrFolder = 1016;    // "bad file/folder: %1"
+constexpr std::uint32_t kCannotCreateFolder = 1039;  // "folder %1 cannot be created"
+constexpr std::uint32_t kAccessDenied = 1013;        // "access to %1 denied"
 
 std::string Formatted(const char* format, auto... values) {
   char text[128];
@@ -27,25 +32,28 @@ std::string DateText(const stow::ArchiveTime& t) {
                    t.second);
 }
 
-// A topic path that may become a file below the extraction folder: no empty,
-// "." or ".." part, no "\" (a separator to the archive's readers), no control
-// characters.
-bool IsSafeTopicPath(const std::string& path) {
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t slash = path.find('/', start);
-    const std::string part = path.substr(start, slash - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    if (slash == std::string::npos) break;
-    start = slash + 1;
+// Makes FOLDER, where topics are extracted to, and makes sure that files can be
+// made in it, so that a target that cannot take them fails once, not per topic.
+void PrepareTargetFolder(const std::string& folder) {
+  CKelFile target(folder);
+  target.CreateFolders();
+  switch (os::QueryPath(folder)) {
+    case os::PathKind::Folder: break;
+    case os::PathKind::File: CKelFile::ThrowFileError(target, kCannotCreateFolder, ERROR_DIRECTORY);
+    case os::PathKind::None:
+      // Folders refused for lack of access are passed over above: ask again for the reason.
+      os::CreateFolder(folder);
+      CKelFile::ThrowFileError(target, kCannotCreateFolder, GetLastError());
   }
-  return std::none_of(path.begin(), path.end(),
-                      [](char c) { return c == '\\' || static_cast<unsigned char>(c) < 0x20; });
+  std::string probe;
+  if (!os::CreateTempFile(folder, "~vxb", probe))
+    CKelFile::ThrowFileError(target, kAccessDenied, GetLastError());
+  os::DeleteFile(probe);
 }
 
 void ExtractTopic(ThisVxbFile& archive, const TopicEntry& topic, const std::string& folder,
                   ProgressBar& bar, std::uint64_t& done, std::uint64_t total) {
-  if (!IsSafeTopicPath(topic.path)) throw new CKelException(kBadFileOrFolder, topic.path);
+  if (UnsafeTopicPath(topic.path)) throw new CKelException(kBadFileOrFolder, topic.path);
   const std::string target = folder + "/" + topic.path;
   CKelFile(target.substr(0, target.rfind('/'))).CreateFolders();
   std::string path;
@@ -79,7 +87,7 @@ int List(const Words& words, Console& console) {
       const stow::TopicSlot slot = archive->GetSlot(topic.slot);
       console.Out() << Formatted("%8u %11u %11u  ", topic.slot, slot.expandedLength, slot.storedLength);
     }
-    console.Out() << topic.path << '\n';
+    console.Out() << ShownText(topic.path) << '\n';
   }
   return kSuccess;
 }
@@ -101,12 +109,12 @@ int Info(const Words& words, Console& console) {
   std::string start = "none";
   std::string startPath;
   if (archive->GetStartTopic() >= 0 && archive->OpenTopic(archive->GetStartTopic(), startPath))
-    start = startPath + " (topic " + std::to_string(archive->GetStartTopic()) + ")";
+    start = ShownText(startPath) + " (topic " + std::to_string(archive->GetStartTopic()) + ")";
   const BiffRecord version = archive->GetVersionRecord();
   std::ostream& out = console.Out();
-  out << "name:       " << archive->GetArchiveName() << '\n'
-      << "title:      " << archive->GetTitle() << '\n'
-      << "copyright:  " << archive->GetCopyright() << '\n'
+  out << "name:       " << ShownText(archive->GetArchiveName()) << '\n'
+      << "title:      " << ShownText(archive->GetTitle()) << '\n'
+      << "copyright:  " << ShownText(archive->GetCopyright()) << '\n'
       << "firm code:  "
       << (archive->GetFirmCode() == stow::kNoFirmCode ? "none" : std::to_string(archive->GetFirmCode()))
       << '\n'
@@ -138,6 +146,7 @@ int Extract(const Words& words, Console& console) {
   std::string folder = operands[1];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   const std::vector<TopicEntry> topics = ListTopics(*archive);
+  PrepareTargetFolder(folder);
   std::uint64_t total = 0;
   for (const TopicEntry& topic : topics) total += archive->GetSlot(topic.slot).expandedLength;
   ProgressBar bar(console.Err(), console.ProgressBar(), "extracting");
@@ -163,14 +172,17 @@ int Lookup(const Words& words, Console& console) {
   std::vector<TopicRequest> requests;
   for (std::size_t i = 1; i < operands.size(); ++i) requests.push_back(ParseRequest(operands[i]));
   const std::unique_ptr<ThisVxbFile> archive = LoadArchive(operands[0]);
+  int status = kSuccess;
   for (const TopicRequest& request : requests) {
     std::string path;
-    if (OpenRequest(*archive, request, path))
-      console.Out() << archive->GetCurrentSlot() << '\t' << path << '\n';
-    else
+    if (OpenRequest(*archive, request, path)) {
+      console.Out() << archive->GetCurrentSlot() << '\t' << ShownText(path) << '\n';
+    } else {
       console.Out() << "-\tnot found\n";
+      status = kFailure;
+    }
   }
-  return kSuccess;
+  return status;
 }
 
 }  // namespace vxb

@@ -18,10 +18,12 @@ struct SourceFile {
 
 // Lists the regular files below ROOT. Links are followed, to files and folders,
 // but never into a folder that encloses them; EXCLUDED (the archive being
-// written, when it lies in the tree) is left out; anything else (pipes, devices,
-// circles of links) is left out with a warning on CONSOLE. An unreadable folder
-// throws its file error.
-std::vector<SourceFile> ScanSourceTree(const std::string& root, const std::string& excluded,
-                                       Console& console);
+// written and its temporary, when they lie in the tree) are left out; so is,
+// with a warning on CONSOLE, anything that is no regular file (pipes, devices,
+// links to nothing, circles of links) or whose name could not be found or
+// extracted again (not UTF-8, "\", control characters, a path too long). An
+// unreadable folder throws its file error.
+std::vector<SourceFile> ScanSourceTree(const std::string& root,
+                                       const std::vector<std::string>& excluded, Console& console);
 
 }  // namespace vxb

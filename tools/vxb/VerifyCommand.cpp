@@ -1,12 +1,17 @@
 // vxb verify FILE: the container's checksums (checked when it is opened), every
-// topic's name, data and place in the topic table. Each fault found is reported;
-// the exit status tells whether there was any.
-#include "archive/TopicName.h"
+// topic's name and data read by its number, and the topic table (see
+// TopicTableCheck.h). Each fault found is reported; the exit status tells
+// whether there was any. What verify calls sound reads completely, by path and
+// by number.
+#include <map>
+
 #include "base/KelException.h"
 #include "tools/vxb/ArchiveReading.h"
 #include "tools/vxb/Arguments.h"
 #include "tools/vxb/Commands.h"
 #include "tools/vxb/ProgressBar.h"
+#include "tools/vxb/ShownText.h"
+#include "tools/vxb/TopicTableCheck.h"
 
 namespace vxb {
 
@@ -14,36 +19,27 @@ namespace {
 
 constexpr std::uint32_t kCorrupt = 1031;  // "file is corrupt%1"
 
-[[noreturn]] void ThrowFault(const ThisVxbFile& archive, const std::string& detail) {
-  CKelFile::ThrowFileError(archive, kCorrupt, 0, detail);
+[[noreturn]] void ThrowFault(const ThisVxbFile& archive, const std::string& fault) {
+  CKelFile::ThrowFileError(archive, kCorrupt, 0, " (" + fault + ")");
 }
 
-// Whether the hash chain of the topic's path leads to its slot, as a lookup by
-// path must walk it.
-bool OnItsChain(const ThisVxbFile& archive, const TopicEntry& topic) {
-  std::uint32_t slot = stow::HomeSlot(topic.path, archive.GetSlotCount());
-  for (std::uint32_t step = 0; step < archive.GetSlotCount(); ++step) {
-    if (slot == topic.slot) return true;
-    const std::int32_t next = archive.GetSlot(slot).next;
-    if (next < 0 || static_cast<std::uint32_t>(next) >= archive.GetSlotCount()) return false;
-    slot = static_cast<std::uint32_t>(next);
-  }
-  return false;
-}
-
-void VerifyTopic(ThisVxbFile& archive, const TopicEntry& topic, ProgressBar& bar,
-                 std::uint64_t& done, std::uint64_t total) {
-  if (!OnItsChain(archive, topic))
-    ThrowFault(archive, " (topic " + topic.path + " is not on the hash chain of its path)");
+// Reads the topic in SLOT by its number to its end; its path goes into NAMES
+// as soon as its name has been read.
+void ReadTopic(ThisVxbFile& archive, std::uint32_t slot,
+               std::map<std::uint32_t, std::string>& names, ProgressBar& bar, std::uint64_t& done,
+               std::uint64_t total) {
   std::string path;
-  archive.OpenTopic(static_cast<std::int32_t>(topic.slot), path);
+  archive.OpenTopic(static_cast<std::int32_t>(slot), path);
+  names[slot] = path;
   const std::uint64_t length = StreamTopic(archive, [&](const char*, std::uint32_t count) {
     done += count;
     bar.Update(done, total);
   });
-  if (length != archive.GetSlot(topic.slot).expandedLength)
-    ThrowFault(archive, " (topic " + topic.path + " gives " + std::to_string(length) + " of " +
-                            std::to_string(archive.GetSlot(topic.slot).expandedLength) + " bytes)");
+  const std::uint32_t expected = archive.GetSlot(slot).expandedLength;
+  if (length != expected)
+    ThrowFault(archive, "topic " + std::to_string(slot) + " (" + path + ") gives " +
+                            std::to_string(length) + " of its " + std::to_string(expected) +
+                            " bytes");
 }
 
 }  // namespace
@@ -51,37 +47,42 @@ void VerifyTopic(ThisVxbFile& archive, const TopicEntry& topic, ProgressBar& bar
 int Verify(const Words& words, Console& console) {
   const Arguments args(words, {});
   const std::unique_ptr<ThisVxbFile> archive = LoadArchive(args.Operands(1, 1, "archive file")[0]);
-  std::vector<TopicEntry> topics;
-  int status = kSuccess;
-  // Names are read slot by slot, so that one unreadable name does not hide the rest.
-  for (std::uint32_t slot = 0; slot < archive->GetSlotCount(); ++slot) {
-    try {
-      std::string path;
-      if (archive->OpenTopic(static_cast<std::int32_t>(slot), path)) topics.push_back({slot, path});
-    } catch (CKelException* e) {
-      const std::unique_ptr<CKelException> fault(e);
-      console.Report(*fault);
-      status = kFailure;
-    }
-  }
   std::uint64_t total = 0;
-  for (const TopicEntry& topic : topics) total += archive->GetSlot(topic.slot).expandedLength;
+  for (std::uint32_t slot = 0; slot < archive->GetSlotCount(); ++slot) {
+    const stow::TopicSlot entry = archive->GetSlot(slot);
+    if (entry.nameOffset != 0) total += entry.expandedLength;
+  }
   ProgressBar bar(console.Err(), console.ProgressBar(), "verifying");
   std::uint64_t done = 0;
-  for (const TopicEntry& topic : topics) {
+  std::map<std::uint32_t, std::string> names;
+  std::size_t faults = 0;
+  const auto report = [&](CKelException& fault) {
+    bar.Finish();
+    console.Report(fault);
+    ++faults;
+  };
+  // Slot by slot, so that one unreadable topic does not hide the rest.
+  for (std::uint32_t slot = 0; slot < archive->GetSlotCount(); ++slot) {
+    if (archive->GetSlot(slot).nameOffset == 0) continue;
     try {
-      VerifyTopic(*archive, topic, bar, done, total);
+      ReadTopic(*archive, slot, names, bar, done, total);
     } catch (CKelException* e) {
       const std::unique_ptr<CKelException> fault(e);
-      bar.Finish();
-      console.Report(*fault);
-      status = kFailure;
+      report(*fault);
     }
   }
+  CheckTopicTable(*archive, names, [&](const std::string& fault) {
+    try {
+      ThrowFault(*archive, fault);
+    } catch (CKelException* e) {
+      const std::unique_ptr<CKelException> owned(e);
+      report(*owned);
+    }
+  });
   bar.Finish();
-  console.Out() << archive->DisplayForm(0, 0) << ": " << topics.size() << " topics, "
-                << (status == kSuccess ? "sound" : "damaged") << '\n';
-  return status;
+  console.Out() << ShownText(archive->DisplayForm(0, 0)) << ": " << names.size() << " topics, "
+                << (faults == 0 ? "sound" : "damaged") << '\n';
+  return faults == 0 ? kSuccess : kFailure;
 }
 
 }  // namespace vxb

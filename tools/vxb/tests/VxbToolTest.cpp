@@ -1,6 +1,8 @@
 // vxb end to end: folder trees packed, listed, read, extracted, verified, looked up.
 #include <sys/stat.h>
 
+#include <regex>
+
 #include "archive/VxbFile.h"
 #include "platform/FileFaults.h"
 #include "tools/vxb/ArchiveWriter.h"
@@ -19,7 +21,7 @@ class VxbToolTest : public ::testing::Test {
     m_files[path] = bytes;
   }
   Outcome Pack(std::vector<std::string> more = {}) {
-    std::vector<std::string> args = {"pack", Tree(), "-o", Archive(), "--name", "Test"};
+    std::vector<std::string> args = {"pack", Tree(), "-o", Archive(), "--name", "Test", "--firm-code", "7"};
     args.insert(args.end(), more.begin(), more.end());
     return Vxb(args);
   }
@@ -118,7 +120,7 @@ TEST_F(VxbToolTest, CatByPathAndByNumber) {
   const Outcome missing = Vxb({"cat", Archive(), "nope.htm"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.out, "");
-  EXPECT_NE(missing.err.find("fatal error VK1001 - file nope.htm not found."), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("fatal error VK1044 - topic nope.htm not found."), std::string::npos) << missing.err;
 }
 
 TEST_F(VxbToolTest, LookupsFollowTheFolderOfTheLastPage) {
@@ -131,7 +133,7 @@ TEST_F(VxbToolTest, LookupsFollowTheFolderOfTheLastPage) {
   ASSERT_EQ(Pack().status, 0);
   const Outcome run = Vxb({"lookup", Archive(), "x.gif", "A/B/PAGE.HTM", "x.gif", "../x.gif",
                        "other.htm", "x.gif", "b/x.gif", "readme", "x.gif", "none.htm"});
-  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(run.status, 1) << run.err;  // some requests were not found
   std::vector<std::string> paths;
   std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) paths.push_back(line.substr(line.find('\t') + 1));
@@ -202,7 +204,7 @@ TEST_F(VxbToolTest, PackLeavesOutItsOwnOutputAndWhatIsNoFile) {
   const std::string inside = Tree() + "/self.vxb";
   const Outcome first = Vxb({"pack", Tree(), "-o", inside, "--name", "Self"});
   ASSERT_EQ(first.status, 0) << first.err;
-  const Outcome second = Vxb({"pack", Tree(), "-o", inside, "--name", "Self"});
+  const Outcome second = Vxb({"pack", Tree(), "-o", inside, "--name", "Self", "--firm-code", "1"});
   ASSERT_EQ(second.status, 0) << second.err;
   const Outcome list = Vxb({"ls", inside});
   EXPECT_EQ(list.out, "link.htm\npage.htm\n");
@@ -300,7 +302,6 @@ TEST_F(VxbToolTest, BadCommandLinesAreErrorsWithStatus2) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      {{}, "command: error VK2024 - missing specification."},
       {{"unpack"}, "command: error VK2023 - bad specification: unpack."},
       {{"ls"}, "archive file: error VK2024 - missing specification."},
       {{"ls", "-x", "a.vxb"}, "-x: error VK2001 - invalid option."},
@@ -326,18 +327,166 @@ TEST_F(VxbToolTest, BadCommandLinesAreErrorsWithStatus2) {
   EXPECT_FALSE(std::filesystem::exists(Archive()));
 }
 
-TEST_F(VxbToolTest, FilesThatAreNoArchives) {
+TEST_F(VxbToolTest, EachFailureIsOneLineThatNamesThePathAndTheProblem) {
+  Put("a.htm", "a");
+  ASSERT_EQ(Pack().status, 0);
   const std::string text = m_folder.Write("text.vxb", "just some text, no archive at all");
-  const Outcome run = Vxb({"ls", text});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."), std::string::npos)
-      << run.err;
-  const Outcome missing = Vxb({"info", m_folder / "missing.vxb"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("fatal error VK1001 - file "), std::string::npos) << missing.err;
-  const Outcome help = Vxb({"help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("vxb pack DIR -o FILE.vxb --name NAME"), std::string::npos);
+  const std::string shortFile = m_folder.Write("short.vxb", "abc");
+  const std::string emptyFile = m_folder.Write("empty.vxb", "");
+  const std::string fifo = m_folder / "fifo.vxb";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string aFile = Tree() + "/a.htm";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"ls", text}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
+      {{"ls", shortFile}, 1, "fatal error VK1036 - file has wrong file type (no VEXO-BIFF)."},
+      {{"info", m_folder / "missing.vxb"}, 1, "fatal error VK1001 - file " + m_folder / "missing.vxb not found."},
+      {{"info", emptyFile}, 1, "fatal error VK1009 - cannot read from file " + emptyFile + "."},
+      {{"ls", m_folder.Path()}, 1, "fatal error VK1041 - " + m_folder.Path() + " is a folder, not a file."},
+      {{"verify", Tree() + "/"}, 1, "VK1041 - " + Tree() + "/ is a folder, not a file."},
+      {{"cat", fifo, "a.htm"}, 1, "VK1042 - " + fifo + " is no regular file (a pipe, device or socket)."},
+      {{"pack", aFile, "-o", m_folder / "x.vxb", "--name", "N"}, 1, "VK1043 - " + aFile + " is no folder."},
+      {{"pack", Tree(), "-o", m_folder / "missing/dir/x.vxb", "--name", "N"}, 1,
+       "VK1002 - folder not found: " + m_folder / "missing/dir."},
+      {{"pack", Tree(), "-o", aFile + "/x.vxb", "--name", "N"}, 1, "VK1043 - " + aFile + " is no folder."},
+      {{"pack", Tree(), "-o", Tree(), "--name", "N"}, 1, "VK1041 - " + Tree() + " is a folder, not a file."},
+      {{"pack", Tree(), "-o", fifo, "--name", "N"}, 1, "VK1042 - " + fifo + " is no regular file"},
+      {{"cat", Archive(), ":999"}, 1, "fatal error VK1044 - topic :999 not found."},
+      {{"extract", Archive(), aFile}, 1, "VK1043 - " + aFile + " is no folder."},
+      {{"lookup", Archive(), "a.htm", "b.htm"}, 1, ""},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Vxb(c.args);
+    EXPECT_EQ(run.status, c.status) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << " in\n" << run.err;
+    EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(m_folder / "x.vxb"));
+}
+
+TEST_F(VxbToolTest, ATargetThatTakesNoFilesFailsOnceForAllTopics) {
+  for (int i = 0; i < 5; ++i) Put("p" + std::to_string(i) + ".htm", "p");
+  ASSERT_EQ(Pack().status, 0);
+  FileFaults faults;
+  faults.Add({.call = os::FileCall::MakeFolder, .pathPart = "target", .error = ERROR_ACCESS_DENIED});
+  faults.Add({.call = os::FileCall::Open, .pathPart = "target", .error = ERROR_ACCESS_DENIED});
+  const Outcome created = Vxb({"extract", Archive(), m_folder / "target"});
+  EXPECT_EQ(created.status, 1);
+  EXPECT_EQ(created.err, "vxb_tests: fatal error VK1013 - access to " + m_folder / "target" + " denied.\n");
+  std::filesystem::create_directory(m_folder / "target");
+  const Outcome existing = Vxb({"extract", Archive(), m_folder / "target"});
+  EXPECT_EQ(existing.err, created.err);
+}
+
+TEST_F(VxbToolTest, UsageHelpAndVersion) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    bool onError;  // the text goes to standard error
+    const char* text;
+  };
+  const Case cases[] = {
+      {{}, 2, true, "usage: vxb COMMAND"},
+      {{"help"}, 0, false, "vxb lookup FILE.vxb REQUEST..."},
+      {{"/?"}, 0, false, "vxb pack DIR -o FILE.vxb --name NAME"},
+      {{"pack", "--help"}, 0, false, "vxb pack DIR -o FILE.vxb --name NAME"},
+      {{"verify", "-h"}, 0, false, "vxb verify FILE.vxb"},
+      {{"--version"}, 0, false, "vxb "},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Vxb(c.args);
+    EXPECT_EQ(run.status, c.status) << c.text;
+    EXPECT_NE((c.onError ? run.err : run.out).find(c.text), std::string::npos) << run.out << run.err;
+  }
+  EXPECT_EQ(Vxb({"verify", "-h"}).out.find("vxb pack"), std::string::npos);  // that command's lines only
+  const std::string version = Vxb({"--version"}).out;
+  EXPECT_TRUE(std::regex_match(version, std::regex("vxb [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version;
+}
+
+TEST_F(VxbToolTest, ControlCharactersInNamesAreShownEscaped) {
+  stow::ArchiveProperties properties;
+  properties.name = "Odd";
+  stow::ArchiveWriter writer(properties);
+  writer.AddBytes("red\x1B[31m\r\x01\xC2\x9B.htm", "x");
+  writer.Write(Archive());
+  const std::string shown = "red\\e[31m\\r\\x01\\xC2\\x9B.htm";
+  EXPECT_EQ(Vxb({"ls", Archive()}).out, shown + "\n");
+  EXPECT_NE(Vxb({"lookup", Archive(), ":0"}).out.find(shown), std::string::npos);
+  const Outcome missing = Vxb({"cat", Archive(), "bell\a\x1B"});
+  EXPECT_NE(missing.err.find("topic bell\\x07\\e not found."), std::string::npos) << missing.err;
+  const Outcome verify = Vxb({"verify", Archive()});
+  EXPECT_EQ(verify.status, 1);
+  EXPECT_NE(verify.err.find("(" + shown + ") is unsafe to extract: the path holds a control character"),
+            std::string::npos)
+      << verify.err;
+}
+
+TEST_F(VxbToolTest, PackLeavesOutWhatCouldNotBeFoundOrExtractedAgain) {
+  Put("good.htm", "g");
+  Put("Page.htm", "first in byte order");
+  Put("page.htm", "its case twin");
+  WriteFile(Tree(), "bad\xFF.htm", "not UTF-8");
+  WriteFile(Tree(), "back\\slash.htm", "b");
+  WriteFile(Tree(), "new\nline.htm", "n");
+  WriteFile(Tree(), "dir\x1B/inner.htm", "i");
+  std::filesystem::create_symlink("loop-b", Tree() + "/loop-a");
+  std::filesystem::create_symlink("loop-a", Tree() + "/loop-b");
+  const Outcome pack = Pack();
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  for (const char* warning : {"bad\\xFF.htm left out: its name is not UTF-8",
+                              "back\\slash.htm left out: the path holds \"\\\"",
+                              "new\\nline.htm left out: the path holds a control character",
+                              "dir\\e left out: the path holds a control character",
+                              "loop-a left out: its links lead round in a circle",
+                              "page.htm left out: its path differs from Page.htm only in case"}) {
+    EXPECT_NE(pack.err.find(warning), std::string::npos) << warning << " in\n" << pack.err;
+  }
+  EXPECT_EQ(Vxb({"ls", Archive()}).out, "Page.htm\ngood.htm\n");
+  EXPECT_EQ(Vxb({"verify", Archive()}).status, 0);
+}
+
+// Swaps a source for a pipe when the packer opens it, after the listing saw a file.
+class SwapForPipe : public os::FileHook {
+ public:
+  explicit SwapForPipe(std::string path) : m_path(std::move(path)), m_previous(os::InstallFileHook(this)) {}
+  ~SwapForPipe() override { os::InstallFileHook(m_previous); }
+  DWORD BeforeCall(os::FileCall call, const std::string& path, std::size_t&) override {
+    if (call == os::FileCall::Open && path == m_path && !m_swapped) {
+      m_swapped = true;
+      std::filesystem::remove(path);
+      mkfifo(path.c_str(), 0600);
+    }
+    return ERROR_SUCCESS;
+  }
+
+ private:
+  std::string m_path;
+  os::FileHook* m_previous;
+  bool m_swapped = false;
+};
+
+TEST_F(VxbToolTest, ASourceSwappedForAPipeIsLeftOutWithoutWaiting) {
+  Put("a.htm", "a");
+  Put("swap.htm", "s");
+  const SwapForPipe swap(Tree() + "/swap.htm");
+  const Outcome pack = Pack();
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  EXPECT_NE(pack.err.find("swap.htm left out: not a regular file."), std::string::npos) << pack.err;
+  EXPECT_EQ(Vxb({"ls", Archive()}).out, "a.htm\n");
+  EXPECT_EQ(Vxb({"verify", Archive()}).status, 0);
+}
+
+TEST_F(VxbToolTest, AnArchiveWithoutFirmCodeIsWrittenWithAWarning) {
+  Put("a.htm", "a");
+  const Outcome pack = Vxb({"pack", Tree(), "-o", Archive(), "--name", "N"});
+  EXPECT_EQ(pack.status, 0);
+  EXPECT_EQ(pack.err, "vxb_tests: warning - " + Archive() +
+                          " cannot be registered with vxstreg; give --firm-code N.\n");
+  EXPECT_EQ(Vxb({"ls", Archive()}).out, "a.htm\n");
 }
 
 }  // namespace
