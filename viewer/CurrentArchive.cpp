@@ -1,5 +1,7 @@
 #include "viewer/CurrentArchive.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <memory>
@@ -12,6 +14,11 @@ namespace {
 
 // The archive at PATH, or CKelException 1600 telling why it is none.
 HandedArchive ReadArchive(const std::string& path) {
+  // A pipe or a device would block the window until someone writes to it.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    throw new CKelException(CurrentArchive::kCannotOpen, path + " could not be opened",
+                            "It is no file but a folder, a pipe or a device ");
   try {
     return ReadHandedArchive(path);
   } catch (CKelException* failure) {

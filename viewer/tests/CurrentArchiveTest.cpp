@@ -1,5 +1,6 @@
 // The current archive: what an argument becomes and what showing it does.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <memory>
@@ -134,13 +135,17 @@ TEST_F(CurrentArchiveTest, NewerArchiveVersionIsToldInTheSecondText) {
   EXPECT_EQ(failure->m_arg2, "The file has the wrong version (File version is 9.05) ");
 }
 
-TEST_F(CurrentArchiveTest, MissingFileAndEmptyFileRaise1600) {
-  for (const std::string& path : {m_folder / "none.vxb", m_folder.Write("empty.vxb", "")}) {
+// A pipe raises at once instead of blocking the window until something is written to it.
+TEST_F(CurrentArchiveTest, MissingEmptyFolderAndPipeRaise1600) {
+  const std::string pipe = m_folder / "pipe.vxb";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {m_folder / "none.vxb", m_folder.Write("empty.vxb", ""), m_folder.Path(), pipe}) {
     const std::unique_ptr<CKelException> failure = FailureOf(m_archive, path);
     ASSERT_TRUE(failure) << path;
     EXPECT_EQ(failure->m_code, 1600u);
     EXPECT_EQ(failure->m_arg1, path + " could not be opened");
   }
+  EXPECT_EQ(FailureOf(m_archive, pipe)->m_arg2, "It is no file but a folder, a pipe or a device ");
 }
 
 TEST_F(CurrentArchiveTest, FailedHandOverStaysPending) {
