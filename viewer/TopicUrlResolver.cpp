@@ -30,9 +30,9 @@ bool SkipNoCase(std::string_view& text, std::string_view word) {
   return true;
 }
 
-// Reads a number of at most MAX: decimal, or hexadecimal after "0x".
-std::optional<std::uint64_t> ReadNumber(std::string_view& text, std::uint64_t max) {
-  const bool hex = SkipNoCase(text, "0x");
+// Reads a number of at most MAX: decimal, or where HEXALLOWED hexadecimal after "0x".
+std::optional<std::uint64_t> ReadNumber(std::string_view& text, std::uint64_t max, bool hexAllowed) {
+  const bool hex = hexAllowed && SkipNoCase(text, "0x");
   std::uint64_t value = 0;
   std::size_t digits = 0;
   for (; digits < text.size(); ++digits) {
@@ -76,7 +76,7 @@ std::optional<TopicReference> ReadReference(std::string_view url) {
       continue;
     }
     if (SkipNoCase(url, kFirmCodeMark)) {
-      const std::optional<std::uint64_t> firmCode = ReadNumber(url, kMaxFirmCode);
+      const std::optional<std::uint64_t> firmCode = ReadNumber(url, kMaxFirmCode, true);
       if (!firmCode) return std::nullopt;
       reference.firmCode = static_cast<std::uint32_t>(*firmCode);
       if (url.starts_with(kSeparator)) url.remove_prefix(kSeparator.size());
@@ -94,7 +94,7 @@ std::optional<TopicReference> ReadReference(std::string_view url) {
   if (url.starts_with('/')) url.remove_prefix(1);
   if (const std::size_t colon = url.find(':'); colon != std::string_view::npos) {
     url.remove_prefix(colon + 1);
-    const auto number = ReadNumber(url, std::numeric_limits<std::int32_t>::max());
+    const auto number = ReadNumber(url, std::numeric_limits<std::int32_t>::max(), false);
     if (!number) return std::nullopt;
     reference.topicNumber = static_cast<std::int32_t>(*number);
     return reference;
