@@ -323,6 +323,10 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     WriteEvaluated(argument, "page", "document.title");
     return false;
   }
+  if (action == "window-screenshot") {
+    WriteWindowScreenshot(argument);
+    return true;
+  }
   if (action == "screenshot") {
     WriteScreenshot(argument);
     return false;
@@ -378,6 +382,16 @@ void StowTestScript::OnEvaluated(GObject* source, GAsyncResult* result, gpointer
   }
   script->Append(script->m_pendingFile, script->m_pendingKey + "=" + text + "\n");
   script->ScheduleContinue();
+}
+
+void StowTestScript::WriteWindowScreenshot(const std::string& file) {
+  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(m_app.Frame()->Window()));
+  gdk_display_sync(gdk_window_get_display(window));
+  GdkPixbuf* image =
+      gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window), gdk_window_get_height(window));
+  if (!image || !gdk_pixbuf_save(image, file.c_str(), "png", nullptr, nullptr))
+    std::fprintf(stderr, "stow: %s cannot be written\n", file.c_str());
+  if (image) g_object_unref(image);
 }
 
 void StowTestScript::WriteScreenshot(const std::string& file) {

@@ -32,6 +32,7 @@
 //   images FILE          append images=LOADED/ALL of the page to FILE
 //   placement FILE       append placement=SHOWCMD X1 Y1 X2 Y2 and window=X Y W H
 //   screenshot FILE      the visible page as a PNG file
+//   window-screenshot FILE  the whole window (menus, bars, page) as it is on the screen
 //   quit                 close the window as the user would
 //   end-session          the session manager's SIGTERM at the end of the session
 //
@@ -77,6 +78,7 @@ class StowTestScript {
   // Appends KEY=the value of EXPRESSION in the page to FILE.
   void WriteEvaluated(const std::string& file, const std::string& key, const char* expression);
   void WriteScreenshot(const std::string& file);
+  void WriteWindowScreenshot(const std::string& file);
   void ScheduleContinue();
   // Goes on once the events sent so far have been handled.
   bool ContinueAfterEvents();

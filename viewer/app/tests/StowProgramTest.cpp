@@ -420,7 +420,8 @@ class StowScriptCases : public StowProgram {
     for (const auto& [name, path] : m_files) {
       for (const auto& [mark, value] :
            {std::pair{"{" + name + "}", path}, {"{url:" + name + "}", "vexost://file%3A" + path + "::/guide/"},
-            {"{home:" + name + "}", "vexost://file:" + path}, {"{folder}", m_folder.Path()}})
+            {"{home:" + name + "}", "vexost://file:" + path}, {"{folder}", m_folder.Path()},
+            {"{artefacts}", std::string(VXST_BINARY_DIR) + "/viewer/artefacts"}})
         for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
           text.replace(at, mark.size(), value);
     }
@@ -461,8 +462,8 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
         {"home", {"vexost://Beta", "vexost://Beta"}}}},
       {"find bar: Ctrl+F opens it, matches are counted, Esc closes it",
        {"{alpha}"},
-       {"wait", "key ctrl+f", "report", "find alpha", "report", "find nowhere-to-be-found", "report",
-        "key Escape", "report"},
+       {"wait", "key ctrl+f", "report", "find alpha", "report", "window-screenshot {artefacts}/stow-find.png",
+        "find nowhere-to-be-found", "report", "key Escape", "report"},
        {{"find", {"shown ", "shown 3 matches", "shown No matches", "hidden "}}}},
       {"Alt+Left, Alt+Right and the mouse's back and forward buttons",
        {"{alpha}"},
@@ -484,6 +485,7 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
          {"beta.vxb - {folder}|{beta}", "alpha.vxb - {folder}|{alpha}", "Beta (7) - {beta}|{beta}"}}}},
   };
   m_folder.Write("notes.txt", "no archive");
+  std::filesystem::create_directories(std::string(VXST_BINARY_DIR) + "/viewer/artefacts");
   int number = 0;
   for (const auto& c : cases) {
     const std::string registry = m_folder / ("registry-" + std::to_string(++number));
