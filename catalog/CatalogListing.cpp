@@ -6,15 +6,18 @@
 
 namespace {
 
-void ListPlacement(stow::DocumentProfiling& catalog, bool allUsers, std::vector<CatalogEntry>& entries) {
-  const stow::Placement placement = allUsers ? stow::Placement::AllUsers : stow::Placement::CurrentUser;
+void ListPlacement(stow::DocumentProfiling& catalog, bool allUsers,
+                   std::vector<CatalogEntry>& entries) {
+  const stow::Placement placement =
+      allUsers ? stow::Placement::AllUsers : stow::Placement::CurrentUser;
   const int root = allUsers ? CKelProfiling::kLocalMachine : CKelProfiling::kCurrentUser;
   try {
     for (const std::string& name : catalog.ListArchiveNames(placement)) {
       if (!catalog.OpenArchiveKey(name, root, CKelProfiling::kReadOnly)) continue;
       for (const std::uint32_t firmCode : catalog.ListFirmCodes()) {
         try {
-          if (catalog.ReadEntry(firmCode)) entries.push_back({name, firmCode, catalog.GetEntryPath(), allUsers});
+          if (catalog.ReadEntry(firmCode))
+            entries.push_back({name, firmCode, catalog.GetEntryPath(), allUsers});
         } catch (CKelException* failure) {  // a key without its path
           const std::unique_ptr<CKelException> owned(failure);
         }

@@ -59,7 +59,8 @@ bool AppProfile::WriteProfileString(const std::string& section, const std::strin
       status = RegDeleteValueA(key, entry.c_str());
       if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
     } else {
-      status = RegSetValueExA(key, entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+      status = RegSetValueExA(key, entry.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>(value.size() + 1));
     }
     RegCloseKey(key);

@@ -20,7 +20,8 @@ class AppProfile {
   bool WriteProfileInt(const std::string& section, const std::string& entry, int value) const;
 
   // The text ENTRY of SECTION, or nothing when it is missing or no text.
-  std::optional<std::string> GetProfileString(const std::string& section, const std::string& entry) const;
+  std::optional<std::string> GetProfileString(const std::string& section,
+                                              const std::string& entry) const;
   // Writes ENTRY as a text; an empty VALUE deletes the entry. False (the
   // registry's error in the thread's last error) when it cannot be written.
   bool WriteProfileString(const std::string& section, const std::string& entry,

@@ -32,6 +32,7 @@ bool RecentFileList::Remove(const std::string& path) const {
 bool RecentFileList::Write(const std::vector<std::string>& paths) const {
   bool written = true;
   for (std::size_t i = 0; i < kSize; ++i)
-    written = m_profile.WriteProfileString(kSection, Entry(i), i < paths.size() ? paths[i] : "") && written;
+    written = m_profile.WriteProfileString(kSection, Entry(i), i < paths.size() ? paths[i] : "") &&
+              written;
   return written;
 }

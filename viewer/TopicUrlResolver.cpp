@@ -24,20 +24,24 @@ constexpr std::uint32_t kMaxFirmCode = 0xFFFFF;
 bool SkipNoCase(std::string_view& text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(word[i])))
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(word[i])))
       return false;
   text.remove_prefix(word.size());
   return true;
 }
 
 // Reads a number of at most MAX: decimal, or where HEXALLOWED hexadecimal after "0x".
-std::optional<std::uint64_t> ReadNumber(std::string_view& text, std::uint64_t max, bool hexAllowed) {
+std::optional<std::uint64_t> ReadNumber(std::string_view& text, std::uint64_t max,
+                                        bool hexAllowed) {
   const bool hex = hexAllowed && SkipNoCase(text, "0x");
   std::uint64_t value = 0;
   std::size_t digits = 0;
   for (; digits < text.size(); ++digits) {
     const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[digits])));
-    const int digit = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    const int digit = c >= '0' && c <= '9'          ? c - '0'
+                      : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                    : -1;
     if (digit < 0) break;
     value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
     if (value > max) return std::nullopt;
@@ -67,7 +71,8 @@ std::optional<TopicReference> ReadReference(std::string_view url) {
       const std::size_t separator = url.find(kSeparator);
       std::string_view path = url.substr(0, separator);
       if (separator == std::string_view::npos && path.ends_with('/')) path.remove_suffix(1);
-      url.remove_prefix(separator == std::string_view::npos ? url.size() : separator + kSeparator.size());
+      url.remove_prefix(separator == std::string_view::npos ? url.size()
+                                                            : separator + kSeparator.size());
       reference.filePath = vxs::UnescapeUrlComponent(path);
       reference.name.clear();
       // A file's path ends at "::" in the URL made, so that the reader reads it whole.
@@ -140,10 +145,12 @@ std::string TopicUrlResolver::ReadTopicPath(const std::string& path, std::int32_
 
 std::string TopicUrlResolver::Resolve(const std::string& url) const {
   const std::size_t tail = url.find_first_of("?#");
-  const std::optional<TopicReference> reference = ReadReference(std::string_view(url).substr(0, tail));
+  const std::optional<TopicReference> reference =
+      ReadReference(std::string_view(url).substr(0, tail));
   if (!reference) return url;
-  const std::string file =
-      !reference->filePath.empty() ? reference->filePath : m_finder(reference->name, reference->firmCode);
+  const std::string file = !reference->filePath.empty()
+                               ? reference->filePath
+                               : m_finder(reference->name, reference->firmCode);
   if (file.empty()) return url;
   const std::string topic = ReadTopicPath(file, reference->topicNumber);
   if (topic.empty()) return url;

@@ -6,7 +6,8 @@
 namespace {
 
 bool IsHelp(const std::string& word) {
-  return word == "--help" || word == "-h" || word == "-?" || word == "/?" || EqualNoCase(word, "/help");
+  return word == "--help" || word == "-h" || word == "-?" || word == "/?" ||
+         EqualNoCase(word, "/help");
 }
 
 bool IsSwitch(const std::string& word) {

@@ -43,7 +43,8 @@ WindowPlacement NormalisePlacement(const WindowPlacement& saved, const WindowRec
     top = 0;
   }
   WindowPlacement placement = saved;
-  placement.normalPosition = {ClampToInt(left), ClampToInt(top), ClampToInt(right), ClampToInt(bottom)};
+  placement.normalPosition = {ClampToInt(left), ClampToInt(top), ClampToInt(right),
+                              ClampToInt(bottom)};
   // Minimized, or a state no window can usefully open in (hidden ...), opens restored.
   if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = SW_SHOWNORMAL;
   return placement;

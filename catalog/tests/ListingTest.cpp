@@ -26,9 +26,10 @@ TEST_F(Listing, AllEntriesComeWithTheirPathsUserFirst) {
   PutText(HKEY_CURRENT_USER, EntryKey("Mine", 9).c_str(), "Doc", "/a9.vxb");
   PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a1.vxb");
   PutText(HKEY_CURRENT_USER, EntryKey("Pathless", 4).c_str());
-  EXPECT_EQ(ListCatalogEntries(m_catalog), (std::vector<CatalogEntry>{{"Mine", 1, "/a1.vxb", false},
-                                                                      {"Mine", 9, "/a9.vxb", false},
-                                                                      {"Shared", 2, "/b.vxb", true}}));
+  EXPECT_EQ(ListCatalogEntries(m_catalog),
+            (std::vector<CatalogEntry>{{"Mine", 1, "/a1.vxb", false},
+                                       {"Mine", 9, "/a9.vxb", false},
+                                       {"Shared", 2, "/b.vxb", true}}));
 }
 
 // 240 names of 255 bytes fill the 61,440 bytes of the list exactly (each with

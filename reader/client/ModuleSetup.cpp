@@ -43,8 +43,8 @@ std::string ProgramFolder() {
 std::string ShippedModule() {
   if (const char* path = std::getenv("VXST_READER_MODULE"); path && IsFile(path)) return path;
   std::string folder = ProgramFolder();
-  for (const char* relative : {"/libvxstrd.so", "/../reader/libvxstrd.so", "/../../reader/libvxstrd.so",
-                               "/../lib/vexost/libvxstrd.so"}) {
+  for (const char* relative : {"/libvxstrd.so", "/../reader/libvxstrd.so",
+                               "/../../reader/libvxstrd.so", "/../lib/vexost/libvxstrd.so"}) {
     char resolved[4096];
     std::string candidate = folder + relative;
     if (IsFile(candidate) && ::realpath(candidate.c_str(), resolved)) return resolved;

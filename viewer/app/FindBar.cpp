@@ -27,10 +27,11 @@ FindBar::FindBar(WebKitWebView* view)
   GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   gtk_entry_set_width_chars(GTK_ENTRY(m_entry), 30);
   gtk_box_pack_start(GTK_BOX(row), m_entry, FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(row), IconButton("go-up-symbolic", "Previous match", &PreviousCommand, this),
-                     FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(row), IconButton("go-down-symbolic", "Next match", &NextCommand, this), FALSE,
+  gtk_box_pack_start(GTK_BOX(row),
+                     IconButton("go-up-symbolic", "Previous match", &PreviousCommand, this), FALSE,
                      FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(row), IconButton("go-down-symbolic", "Next match", &NextCommand, this),
+                     FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(row), m_status, FALSE, FALSE, 6);
   gtk_container_add(GTK_CONTAINER(m_bar), row);
   gtk_search_bar_connect_entry(GTK_SEARCH_BAR(m_bar), GTK_ENTRY(m_entry));
@@ -64,9 +65,11 @@ bool FindBar::IsOpen() const { return gtk_search_bar_get_search_mode(GTK_SEARCH_
 void FindBar::Find(const std::string& text) {
   Open();
   // Set quietly and searched at once, without the entry's typing delay.
-  g_signal_handlers_block_by_func(m_entry, reinterpret_cast<gpointer>(&FindBar::OnSearchChanged), this);
+  g_signal_handlers_block_by_func(m_entry, reinterpret_cast<gpointer>(&FindBar::OnSearchChanged),
+                                  this);
   gtk_entry_set_text(GTK_ENTRY(m_entry), text.c_str());
-  g_signal_handlers_unblock_by_func(m_entry, reinterpret_cast<gpointer>(&FindBar::OnSearchChanged), this);
+  g_signal_handlers_unblock_by_func(m_entry, reinterpret_cast<gpointer>(&FindBar::OnSearchChanged),
+                                    this);
   Search();
 }
 
@@ -96,7 +99,9 @@ void FindBar::ShowStatus(const std::string& text) {
   if (onAnswered) onAnswered();
 }
 
-void FindBar::OnSearchChanged(GtkSearchEntry*, gpointer self) { static_cast<FindBar*>(self)->Search(); }
+void FindBar::OnSearchChanged(GtkSearchEntry*, gpointer self) {
+  static_cast<FindBar*>(self)->Search();
+}
 
 void FindBar::OnModeChanged(GObject*, GParamSpec*, gpointer self) {
   auto* bar = static_cast<FindBar*>(self);
@@ -107,7 +112,9 @@ void FindBar::OnModeChanged(GObject*, GParamSpec*, gpointer self) {
 
 void FindBar::OnCounted(WebKitFindController*, guint count, gpointer self) {
   auto* bar = static_cast<FindBar*>(self);
-  bar->ShowStatus(count == 0 ? "No matches" : count == 1 ? "1 match" : std::to_string(count) + " matches");
+  bar->ShowStatus(count == 0   ? "No matches"
+                  : count == 1 ? "1 match"
+                               : std::to_string(count) + " matches");
 }
 
 void FindBar::OnFailed(WebKitFindController*, gpointer self) {

@@ -44,7 +44,8 @@ void AlsoOn(GtkWidget* item, GtkAccelGroup* accelerators, guint key, GdkModifier
   gtk_widget_add_accelerator(item, "activate", accelerators, key, modifiers, GtkAccelFlags(0));
 }
 
-GtkWidget* WithAccelerator(GtkWidget* item, GtkAccelGroup* accelerators, guint key, GdkModifierType modifiers) {
+GtkWidget* WithAccelerator(GtkWidget* item, GtkAccelGroup* accelerators, guint key,
+                           GdkModifierType modifiers) {
   gtk_widget_add_accelerator(item, "activate", accelerators, key, modifiers, GTK_ACCEL_VISIBLE);
   return item;
 }
@@ -104,7 +105,8 @@ CMainFrame::CMainFrame(CSwDocViewerView& view, FrameCommands& commands, const Ap
   // Files dropped on the frame's bars; the view takes those dropped on it itself.
   static const GtkTargetEntry kUriList[] = {{const_cast<gchar*>("text/uri-list"), 0, 0}};
   gtk_drag_dest_set(m_window, GTK_DEST_DEFAULT_ALL, kUriList, 1, GDK_ACTION_COPY);
-  g_signal_connect(m_window, "drag-data-received", G_CALLBACK(&CMainFrame::OnDragDataReceived), this);
+  g_signal_connect(m_window, "drag-data-received", G_CALLBACK(&CMainFrame::OnDragDataReceived),
+                   this);
   m_view.onNavigateComplete = [this](const std::string& url) {
     gtk_statusbar_pop(GTK_STATUSBAR(m_statusBar), 0);
     gtk_statusbar_push(GTK_STATUSBAR(m_statusBar), 0, url.c_str());
@@ -127,7 +129,8 @@ CMainFrame::~CMainFrame() {
 GtkWidget* CMainFrame::BuildMenuBar(GtkAccelGroup* accelerators) {
   GtkWidget* bar = gtk_menu_bar_new();
   GtkWidget* file = SubMenu(bar, "_File");
-  WithAccelerator(MenuItem(file, "_Open", &OpenCommand, &m_commands), accelerators, GDK_KEY_o, GDK_CONTROL_MASK);
+  WithAccelerator(MenuItem(file, "_Open", &OpenCommand, &m_commands), accelerators, GDK_KEY_o,
+                  GDK_CONTROL_MASK);
   GtkWidget* recent = gtk_menu_item_new_with_mnemonic("_Recent archives");
   m_recentMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), m_recentMenu);
@@ -141,22 +144,24 @@ GtkWidget* CMainFrame::BuildMenuBar(GtkAccelGroup* accelerators) {
   WithAccelerator(MenuItem(view, "_Find in Page...", &FindCommand, this), accelerators, GDK_KEY_f,
                   GDK_CONTROL_MASK);
   gtk_menu_shell_append(GTK_MENU_SHELL(view), gtk_separator_menu_item_new());
-  GtkWidget* zoomIn = WithAccelerator(MenuItem(view, "Zoom _In", &ZoomInCommand, this), accelerators,
-                                      GDK_KEY_plus, GDK_CONTROL_MASK);
+  GtkWidget* zoomIn = WithAccelerator(MenuItem(view, "Zoom _In", &ZoomInCommand, this),
+                                      accelerators, GDK_KEY_plus, GDK_CONTROL_MASK);
   AlsoOn(zoomIn, accelerators, GDK_KEY_equal, GDK_CONTROL_MASK);
   AlsoOn(zoomIn, accelerators, GDK_KEY_KP_Add, GDK_CONTROL_MASK);
-  GtkWidget* zoomOut = WithAccelerator(MenuItem(view, "Zoom _Out", &ZoomOutCommand, this), accelerators,
-                                       GDK_KEY_minus, GDK_CONTROL_MASK);
+  GtkWidget* zoomOut = WithAccelerator(MenuItem(view, "Zoom _Out", &ZoomOutCommand, this),
+                                       accelerators, GDK_KEY_minus, GDK_CONTROL_MASK);
   AlsoOn(zoomOut, accelerators, GDK_KEY_KP_Subtract, GDK_CONTROL_MASK);
-  GtkWidget* normal = WithAccelerator(MenuItem(view, "_Normal Size", &ZoomNormalCommand, this), accelerators,
-                                      GDK_KEY_0, GDK_CONTROL_MASK);
+  GtkWidget* normal = WithAccelerator(MenuItem(view, "_Normal Size", &ZoomNormalCommand, this),
+                                      accelerators, GDK_KEY_0, GDK_CONTROL_MASK);
   AlsoOn(normal, accelerators, GDK_KEY_KP_0, GDK_CONTROL_MASK);
 
   GtkWidget* go = SubMenu(bar, "_Go");
-  WithAccelerator(MenuItem(go, "_Back", &BackCommand, &m_view), accelerators, GDK_KEY_Left, GDK_MOD1_MASK);
+  WithAccelerator(MenuItem(go, "_Back", &BackCommand, &m_view), accelerators, GDK_KEY_Left,
+                  GDK_MOD1_MASK);
   WithAccelerator(MenuItem(go, "_Forward", &ForwardCommand, &m_view), accelerators, GDK_KEY_Right,
                   GDK_MOD1_MASK);
-  WithAccelerator(MenuItem(go, "_Home", &HomeCommand, &m_view), accelerators, GDK_KEY_Home, GDK_MOD1_MASK);
+  WithAccelerator(MenuItem(go, "_Home", &HomeCommand, &m_view), accelerators, GDK_KEY_Home,
+                  GDK_MOD1_MASK);
 
   GtkWidget* help = SubMenu(bar, "_Help");
   MenuItem(help, "_About SwDocViewer...", &AboutCommand, &m_commands);
@@ -164,8 +169,9 @@ GtkWidget* CMainFrame::BuildMenuBar(GtkAccelGroup* accelerators) {
 }
 
 void CMainFrame::RebuildRecentMenu() {
-  gtk_container_foreach(GTK_CONTAINER(m_recentMenu), [](GtkWidget* item, gpointer) { gtk_widget_destroy(item); },
-                        nullptr);
+  gtk_container_foreach(
+      GTK_CONTAINER(m_recentMenu), [](GtkWidget* item, gpointer) { gtk_widget_destroy(item); },
+      nullptr);
   const std::vector<RecentArchive> archives = m_commands.RecentArchives();
   bool registered = false;
   for (const RecentArchive& archive : archives) {
@@ -216,8 +222,8 @@ void CMainFrame::DropUris(const std::vector<std::string>& uris) {
     m_commands.OnOpenFile(files.front());
 }
 
-void CMainFrame::OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint,
-                                    guint, gpointer self) {
+void CMainFrame::OnDragDataReceived(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data,
+                                    guint, guint, gpointer self) {
   gchar** uris = gtk_selection_data_get_uris(data);
   std::vector<std::string> list;
   for (gchar** uri = uris; uri && *uri; ++uri) list.emplace_back(*uri);
@@ -310,7 +316,8 @@ WindowPlacement CMainFrame::CurrentPlacement() const {
 
 bool CMainFrame::SavePlacement() const {
   const WindowPlacement placement =
-      m_positionKnown ? CurrentPlacement() : PlacementWithoutPosition(CurrentPlacement(), m_stateSaver.ReadSaved());
+      m_positionKnown ? CurrentPlacement()
+                      : PlacementWithoutPosition(CurrentPlacement(), m_stateSaver.ReadSaved());
   const bool zoomSaved = m_stateSaver.SaveZoom(m_view.GetZoom());
   return m_stateSaver.Save(placement) && zoomSaved;
 }

@@ -84,8 +84,8 @@ class CMainFrame {
   static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean OnConfigure(GtkWidget*, GdkEvent*, gpointer self);
   static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
-  static void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data,
-                                 guint, guint time, gpointer self);
+  static void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint,
+                                 GtkSelectionData* data, guint, guint time, gpointer self);
   static void OnRecentActivated(GtkMenuItem* item, gpointer self);
 
   CSwDocViewerView& m_view;

@@ -30,7 +30,10 @@ std::string AcceleratorText(const std::string& keys) {
   for (std::size_t plus = keys.find('+'); plus != std::string::npos && plus + 1 < keys.size();
        plus = keys.find('+', start)) {
     const std::string modifier = keys.substr(start, plus - start);
-    text += modifier == "ctrl" ? "<Control>" : modifier == "alt" ? "<Alt>" : modifier == "shift" ? "<Shift>" : "";
+    text += modifier == "ctrl"    ? "<Control>"
+            : modifier == "alt"   ? "<Alt>"
+            : modifier == "shift" ? "<Shift>"
+                                  : "";
     start = plus + 1;
   }
   return text + keys.substr(start);
@@ -51,7 +54,9 @@ void SendKey(GdkWindow* window, guint key, GdkModifierType modifiers) {
   gint count = 0;
   guint16 keycode = 0;
   guint8 group = 0;
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), key, &entries, &count) && count > 0) {
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), key, &entries,
+                                        &count) &&
+      count > 0) {
     keycode = static_cast<guint16>(entries[0].keycode);
     group = static_cast<guint8>(entries[0].group);
   }
@@ -267,7 +272,8 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     m_loadsBeforeInput = view.GetFinishedLoads();
     if (action == "key") PressKeys(argument);
     if (action == "type") TypeText(argument);
-    if (action == "button") ClickButton(static_cast<guint>(std::strtoul(argument.c_str(), nullptr, 10)));
+    if (action == "button")
+      ClickButton(static_cast<guint>(std::strtoul(argument.c_str(), nullptr, 10)));
     return ContinueAfterEvents();
   }
   if (action == "await-load") return WaitForLoadSince(m_loadsBeforeInput);
@@ -295,8 +301,9 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     Append(argument, "uri=" + std::string(uri ? uri : "") + "\nhome=" + view.GetHomeUrl() +
                          "\ntitle=" + gtk_window_get_title(frame.Window()) +
                          "\nloads=" + std::to_string(view.GetFinishedLoads()) +
-                         "\nzoom=" + std::to_string(view.GetZoom()) + "\nfind=" +
-                         (frame.Find().IsOpen() ? "shown " : "hidden ") + frame.Find().Status() + "\n");
+                         "\nzoom=" + std::to_string(view.GetZoom()) +
+                         "\nfind=" + (frame.Find().IsOpen() ? "shown " : "hidden ") +
+                         frame.Find().Status() + "\n");
     return true;
   }
   if (action == "placement") {
@@ -387,8 +394,8 @@ void StowTestScript::OnEvaluated(GObject* source, GAsyncResult* result, gpointer
 void StowTestScript::WriteWindowScreenshot(const std::string& file) {
   GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(m_app.Frame()->Window()));
   gdk_display_sync(gdk_window_get_display(window));
-  GdkPixbuf* image =
-      gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window), gdk_window_get_height(window));
+  GdkPixbuf* image = gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window),
+                                                gdk_window_get_height(window));
   if (!image || !gdk_pixbuf_save(image, file.c_str(), "png", nullptr, nullptr))
     std::fprintf(stderr, "stow: %s cannot be written\n", file.c_str());
   if (image) g_object_unref(image);

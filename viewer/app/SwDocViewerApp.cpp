@@ -9,13 +9,13 @@
 #include "base/KelApp.h"
 #include "base/KelAppDescriptor.h"
 #include "base/messages/MessageTable.h"
-#include "reader/ReaderExports.h"
-#include "reader/client/ModuleSetup.h"
 #include "catalog/CatalogListing.h"
 #include "platform/Shell.h"
+#include "reader/ReaderExports.h"
+#include "reader/client/ModuleSetup.h"
 #include "viewer/CurrentArchive.h"
-#include "viewer/RecentFileList.h"
 #include "viewer/DocumentRegistration.h"
+#include "viewer/RecentFileList.h"
 #include "viewer/ShellSettings.h"
 #include "viewer/ViewerErrors.h"
 #include "viewer/app/AboutDlg.h"
@@ -44,7 +44,9 @@ bool OpenDisplay() {
   const char* x11 = Environment("DISPLAY");
   const char* wayland = Environment("WAYLAND_DISPLAY");
   if (!x11 && !wayland) {
-    std::fprintf(stderr, "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n");
+    std::fprintf(stderr,
+                 "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are "
+                 "not set)\n");
     return false;
   }
   if (gtk_init_check(nullptr, nullptr)) return true;
@@ -86,7 +88,8 @@ bool CSwDocViewerApp::InitInstance() {
       std::fputs(ViewerCommandLine::kUsage, stdout);
       return false;
     case ViewerCommandLine::Action::BadOption:
-      std::fprintf(stderr, "stow: unknown option %s\n%s", m_commandLine.badOption.c_str(), ViewerCommandLine::kUsage);
+      std::fprintf(stderr, "stow: unknown option %s\n%s", m_commandLine.badOption.c_str(),
+                   ViewerCommandLine::kUsage);
       m_exitCode = 2;
       return false;
     case ViewerCommandLine::Action::Open: break;
@@ -147,7 +150,9 @@ void CSwDocViewerApp::OpenWindow() {
   m_schemes = std::make_unique<SchemeServer>(m_modulePath);
   m_schemes->Register(m_webContext);
   m_view = std::make_unique<CSwDocViewerView>(
-      m_webContext, [this](const std::string& name, std::uint32_t firmCode) { return FindArchive(name, firmCode); });
+      m_webContext, [this](const std::string& name, std::uint32_t firmCode) {
+        return FindArchive(name, firmCode);
+      });
   m_view->onExternalLink = [this](const std::string& url) { OpenExternally(url); };
   m_view->onArchiveFile = [this](const std::string& path) { OnOpenFile(path); };
   m_frame = std::make_unique<CMainFrame>(*m_view, *this, m_profile);
@@ -218,17 +223,20 @@ bool CSwDocViewerApp::SetCurrentArchive(const std::string& argument) {
 
 std::vector<RecentArchive> CSwDocViewerApp::RecentArchives() {
   std::vector<RecentArchive> archives;
-  for (const std::string& path : RecentFileList(m_profile).Read()) archives.push_back({FileLabel(path), path, false});
+  for (const std::string& path : RecentFileList(m_profile).Read())
+    archives.push_back({FileLabel(path), path, false});
   stow::DocumentProfiling catalog(kViewerDescriptor);
   for (const CatalogEntry& entry : ListCatalogEntries(catalog)) {
-    const std::string firmCode = entry.firmCode == stow::kNoFirmCode ? "" : " (" + std::to_string(entry.firmCode) + ")";
+    const std::string firmCode =
+        entry.firmCode == stow::kNoFirmCode ? "" : " (" + std::to_string(entry.firmCode) + ")";
     archives.push_back({entry.archiveName + firmCode + " - " + entry.path, entry.path, true});
   }
   return archives;
 }
 
 std::string CSwDocViewerApp::FindArchive(const std::string& name, std::uint32_t firmCode) {
-  const auto find = reinterpret_cast<GetDocumentFileNameAProc>(m_module.Symbol("GetDocumentFileNameA"));
+  const auto find =
+      reinterpret_cast<GetDocumentFileNameAProc>(m_module.Symbol("GetDocumentFileNameA"));
   if (!find) return "";
   const std::int32_t needed = find(name.c_str(), firmCode, nullptr, 0);
   if (needed <= 0) return "";
@@ -241,7 +249,8 @@ std::string CSwDocViewerApp::FindArchive(const std::string& name, std::uint32_t 
 
 void CSwDocViewerApp::OpenExternally(const std::string& url) {
   if (ShellOpen(url, SW_SHOWNORMAL) > 32) return;
-  MessageBoxA(("No program could be started to open " + url).c_str(), kViewerCaption, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(("No program could be started to open " + url).c_str(), kViewerCaption,
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSwDocViewerApp::OnAppAbout() { CAboutDlg::DoModal(m_frame->Window()); }

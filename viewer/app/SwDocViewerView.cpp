@@ -28,20 +28,23 @@ std::string ArchiveFileOf(const std::string& uri) {
   gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
   std::string file = path ? path : "";
   g_free(path);
-  const bool archive = file.size() > 4 && EqualNoCase(std::string_view(file).substr(file.size() - 4), ".vxb");
+  const bool archive =
+      file.size() > 4 && EqualNoCase(std::string_view(file).substr(file.size() - 4), ".vxb");
   return archive ? file : "";
 }
 
 }  // namespace
 
-CSwDocViewerView::CSwDocViewerView(WebKitWebContext* context, TopicUrlResolver::ArchiveFinder finder)
+CSwDocViewerView::CSwDocViewerView(WebKitWebContext* context,
+                                   TopicUrlResolver::ArchiveFinder finder)
     : m_webView(WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context))),
       m_resolver(std::move(finder)),
       m_browserObject(WebBrowserObject::Create()) {
   g_object_ref_sink(m_webView);
   g_signal_connect(m_webView, "load-changed", G_CALLBACK(&CSwDocViewerView::OnLoadChanged), this);
   g_signal_connect(m_webView, "decide-policy", G_CALLBACK(&CSwDocViewerView::OnDecidePolicy), this);
-  g_signal_connect(m_webView, "button-press-event", G_CALLBACK(&CSwDocViewerView::OnButtonPress), this);
+  g_signal_connect(m_webView, "button-press-event", G_CALLBACK(&CSwDocViewerView::OnButtonPress),
+                   this);
 }
 
 CSwDocViewerView::~CSwDocViewerView() {
@@ -95,9 +98,12 @@ int CSwDocViewerView::GetZoom() const {
   return static_cast<int>(std::lround(webkit_web_view_get_zoom_level(m_webView) * 100));
 }
 
-void CSwDocViewerView::SetZoom(int percent) { webkit_web_view_set_zoom_level(m_webView, percent / 100.0); }
+void CSwDocViewerView::SetZoom(int percent) {
+  webkit_web_view_set_zoom_level(m_webView, percent / 100.0);
+}
 
-bool CSwDocViewerView::TakeOver(const std::string& uri, WebKitNavigationAction* action, bool newWindow) {
+bool CSwDocViewerView::TakeOver(const std::string& uri, WebKitNavigationAction* action,
+                                bool newWindow) {
   const WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
   const bool followed = type == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED ||
                         type == WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED ||
@@ -123,10 +129,11 @@ bool CSwDocViewerView::TakeOver(const std::string& uri, WebKitNavigationAction* 
 
 gboolean CSwDocViewerView::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                           WebKitPolicyDecisionType type, gpointer self) {
-  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION &&
+      type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
     return FALSE;
-  WebKitNavigationAction* action =
-      webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   if (!uri || !static_cast<CSwDocViewerView*>(self)->TakeOver(
                   uri, action, type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION))

@@ -65,7 +65,8 @@ TEST_F(CurrentArchiveTest, SchemeInAnyCaseIsAUrlAFileNamedVexostIsAFile) {
   m_archive.Set("VEXOST://Manual");
   EXPECT_EQ(m_archive.GetUrl(), "VEXOST://Manual");
   EXPECT_FALSE(m_archive.IsHandOverPending());
-  const std::string path = WriteTestArchive(m_folder, "vexost-alpha.vxb", "Alpha", 1, {{"a.htm", "a"}});
+  const std::string path =
+      WriteTestArchive(m_folder, "vexost-alpha.vxb", "Alpha", 1, {{"a.htm", "a"}});
   const std::string previous = std::filesystem::current_path();
   std::filesystem::current_path(m_folder.Path());
   m_archive.Set("vexost-alpha.vxb");
@@ -100,7 +101,8 @@ TEST_F(CurrentArchiveTest, RelativePathIsHandedOverInFull) {
 }
 
 TEST_F(CurrentArchiveTest, PathCharactersThatWouldEndTheUrlAreEscaped) {
-  const std::string path = WriteTestArchive(m_folder, "my book #2?%41.vxb", "My Book/2#", 1, {{"a.htm", "a"}});
+  const std::string path =
+      WriteTestArchive(m_folder, "my book #2?%41.vxb", "My Book/2#", 1, {{"a.htm", "a"}});
   m_archive.Set(path);
   EXPECT_EQ(m_archive.GetUrl(), "vexost://file:" + m_folder.Path() + "/my book %232%3F%2541.vxb");
 }
@@ -139,7 +141,8 @@ TEST_F(CurrentArchiveTest, NewerArchiveVersionIsToldInTheSecondText) {
 TEST_F(CurrentArchiveTest, MissingEmptyFolderAndPipeRaise1600) {
   const std::string pipe = m_folder / "pipe.vxb";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  for (const std::string& path : {m_folder / "none.vxb", m_folder.Write("empty.vxb", ""), m_folder.Path(), pipe}) {
+  for (const std::string& path :
+       {m_folder / "none.vxb", m_folder.Write("empty.vxb", ""), m_folder.Path(), pipe}) {
     const std::unique_ptr<CKelException> failure = FailureOf(m_archive, path);
     ASSERT_TRUE(failure) << path;
     EXPECT_EQ(failure->m_code, 1600u);

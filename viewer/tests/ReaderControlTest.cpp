@@ -62,7 +62,8 @@ TEST_F(ReaderControl, HandedOverArchiveIsServedByItsFileAndByName) {
   EXPECT_EQ(view.navigated, "vexost://file:" + path);
   // The view goes to the file; links by the archive's name find it through the hand-over.
   ProtocolBroker broker;
-  for (const std::string& url : {view.navigated + "::/start.htm", std::string("vexost://Guide/start.htm")}) {
+  for (const std::string& url :
+       {view.navigated + "::/start.htm", std::string("vexost://Guide/start.htm")}) {
     const ProtocolResponse response = broker.Fetch(url);
     EXPECT_EQ(response.result, S_OK) << url;
     EXPECT_EQ(response.mimeType, "text/html") << url;

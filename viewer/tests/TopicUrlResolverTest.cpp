@@ -10,9 +10,10 @@ namespace {
 class TopicUrlResolverTest : public ::testing::Test {
  protected:
   TopicUrlResolverTest()
-      : m_path(WriteTestArchive(m_folder, "manual.vxb", "Manual", 7,
-                                {{"guide/start.htm", "s"}, {"a b/r\xc3\xa9sum\xc3\xa9 #1.htm", "r"}},
-                                "guide/start.htm")),
+      : m_path(
+            WriteTestArchive(m_folder, "manual.vxb", "Manual", 7,
+                             {{"guide/start.htm", "s"}, {"a b/r\xc3\xa9sum\xc3\xa9 #1.htm", "r"}},
+                             "guide/start.htm")),
         m_resolver([this](const std::string& name, std::uint32_t firmCode) {
           asked.push_back(name + " " + std::to_string(firmCode));
           return name == "Manual" || name == "My Book" ? m_path : std::string();
@@ -51,7 +52,8 @@ TEST_F(TopicUrlResolverTest, UrlsWithoutTopicPathGoToTheTopicsRealPath) {
       {file + "::/", file + "::/guide/start.htm"},
       {"vexost://Manual/:" + std::to_string(Slot("a b/r\xc3\xa9sum\xc3\xa9 #1.htm")),
        "vexost://Manual/a%20b/r%C3%A9sum%C3%A9%20%231.htm"},
-      {"vexost://Manual/:" + std::to_string(Slot("guide/start.htm")) + "x", "vexost://Manual/guide/start.htm"},
+      {"vexost://Manual/:" + std::to_string(Slot("guide/start.htm")) + "x",
+       "vexost://Manual/guide/start.htm"},
       // Left to the reader: a topic path, a number or a firm code it refuses, an
       // archive it cannot find or read, and whatever is no archive URL.
       {"vexost://Manual/guide/start.htm", ""},

@@ -75,8 +75,9 @@ TEST(PlacementWithoutPosition, SizeAndStateAtThePositionSavedBefore) {
 TEST(ZoomSteps, StepsInAndOutStopAtTheEnds) {
   const struct {
     int percent, in, out, clamped;
-  } cases[] = {{100, 110, 90, 100}, {110, 125, 100, 110}, {133, 150, 125, 133}, {300, 300, 250, 300},
-               {30, 50, 30, 30},    {5, 30, 30, 30},      {-7, 30, 30, 30},     {100000, 300, 300, 300}};
+  } cases[] = {{100, 110, 90, 100},  {110, 125, 100, 110},   {133, 150, 125, 133},
+               {300, 300, 250, 300}, {30, 50, 30, 30},       {5, 30, 30, 30},
+               {-7, 30, 30, 30},     {100000, 300, 300, 300}};
   for (const auto& c : cases) {
     EXPECT_EQ(ZoomSteps::In(c.percent), c.in) << c.percent;
     EXPECT_EQ(ZoomSteps::Out(c.percent), c.out) << c.percent;
@@ -154,13 +155,15 @@ TEST_F(StateSaver, ZoomIsKeptBesideThePlacementAndBroughtIntoRange) {
 TEST_F(StateSaver, RecentFilesKeepTheLatestFourFirstEachOnce) {
   const RecentFileList recent(m_profile);
   EXPECT_TRUE(recent.Read().empty());
-  for (const char* path : {"/a.vxb", "/b.vxb", "/c.vxb", "/a.vxb", "/d.vxb", "/e.vxb"}) ASSERT_TRUE(recent.Add(path));
+  for (const char* path : {"/a.vxb", "/b.vxb", "/c.vxb", "/a.vxb", "/d.vxb", "/e.vxb"})
+    ASSERT_TRUE(recent.Add(path));
   EXPECT_EQ(recent.Read(), (std::vector<std::string>{"/e.vxb", "/d.vxb", "/a.vxb", "/c.vxb"}));
   EXPECT_EQ(m_profile.GetProfileString("Recent File List", "File1"), "/e.vxb");
   ASSERT_TRUE(recent.Remove("/d.vxb"));
   EXPECT_EQ(recent.Read(), (std::vector<std::string>{"/e.vxb", "/a.vxb", "/c.vxb"}));
   EXPECT_EQ(m_profile.GetProfileString("Recent File List", "File4"), std::nullopt);
-  PutText(HKEY_CURRENT_USER, "Software\\VEXO-SYSTEMS\\Stowra\\stow\\Recent File List", "File4", "/e.vxb");
+  PutText(HKEY_CURRENT_USER, "Software\\VEXO-SYSTEMS\\Stowra\\stow\\Recent File List", "File4",
+          "/e.vxb");
   EXPECT_EQ(recent.Read().size(), 3u);  // a path written twice by hand counts once
   RegistrySetReadOnly(RegistryHiveKind::User, true);
   EXPECT_FALSE(recent.Add("/f.vxb"));

@@ -4,12 +4,11 @@
 // archive shown after opening another, find in page, keys, mouse buttons, drops,
 // recent archives, links that leave the archive, and the command line without
 // a window.
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,8 +23,8 @@
 #include "catalog/ThisDocumentProfiling.h"
 #include "platform/AppProfile.h"
 #include "platform/Registry.h"
-#include "platform/tests/TempFolder.h"
 #include "platform/gtk/tests/XvfbDisplay.h"
+#include "platform/tests/TempFolder.h"
 
 namespace {
 
@@ -105,20 +104,25 @@ class StowProgram : public ::testing::Test {
 
   // Packs FILE (in the scratch folder) named NAME, whose start topic guide/start.htm
   // shows LABEL with links to guide/next.htm (with a form), out of the archive and to a mailer.
-  std::string PackGuide(const std::string& file, const std::string& name, const std::string& label) {
+  std::string PackGuide(const std::string& file, const std::string& name,
+                        const std::string& label) {
     const std::string source = m_folder / ("source-" + file);
     std::filesystem::create_directories(source + "/guide");
     std::ofstream(source + "/guide/start.htm")
-        << "<html><head><title>" << label << " start</title></head><body><h1>" << label << " start</h1>"
+        << "<html><head><title>" << label << " start</title></head><body><h1>" << label
+        << " start</h1>"
         << "<p>Reading " << label << " is pleasant; " << label << " pages are small.</p>"
-        << "<p><a href=\"next.htm\">Next</a> <a href=\"https://example.invalid/outside?q=1\">Outside</a> "
+        << "<p><a href=\"next.htm\">Next</a> <a "
+           "href=\"https://example.invalid/outside?q=1\">Outside</a> "
         << "<a href=\"mailto:help@example.invalid\">Mail</a></p></body></html>";
-    std::ofstream(source + "/guide/next.htm") << "<html><head><title>" << label << " next</title></head>"
-                                              << "<body><a href=\"start.htm\">Start</a> <input id=\"field\">"
-                                              << "</body></html>";
+    std::ofstream(source + "/guide/next.htm")
+        << "<html><head><title>" << label << " next</title></head>"
+        << "<body><a href=\"start.htm\">Start</a> <input id=\"field\">"
+        << "</body></html>";
     const std::string archive = m_folder / file;
-    const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " + Quoted(archive) +
-                                " --name " + Quoted(name) + " --firm-code 7 --start guide/start.htm > /dev/null";
+    const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " +
+                                Quoted(archive) + " --name " + Quoted(name) +
+                                " --firm-code 7 --start guide/start.htm > /dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     return archive;
   }
@@ -183,7 +187,8 @@ std::pair<std::size_t, bool> ColoursOf(const std::string& path) {
 
 // Whether the PNG at PATH holds COLOUR (0xRRGGBB) in at least 100 pixels of the
 // rectangle at LEFT, TOP of WIDTH and HEIGHT.
-bool HasColour(const std::string& path, std::uint32_t colour, int left, int top, int width, int height) {
+bool HasColour(const std::string& path, std::uint32_t colour, int left, int top, int width,
+               int height) {
   cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
   int count = 0;
   if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
@@ -363,8 +368,10 @@ TEST_F(StowProgram, ZoomKeysStepAndTheZoomIsKeptForTheNextStart) {
                          "report " + report, "quit"}),
             0)
       << m_errors;
-  ASSERT_EQ(RunStow({}, {"report " + report, "key ctrl+0", "report " + report, "quit"}), 0) << m_errors;
-  EXPECT_EQ(All(ReadReport(report), "zoom"), (std::vector<std::string>{"125", "110", "110", "100"}));
+  ASSERT_EQ(RunStow({}, {"report " + report, "key ctrl+0", "report " + report, "quit"}), 0)
+      << m_errors;
+  EXPECT_EQ(All(ReadReport(report), "zoom"),
+            (std::vector<std::string>{"125", "110", "110", "100"}));
 }
 
 TEST_F(StowProgram, OpenCommandHandsOverTheChosenArchiveAndCancelShowsTheCurrentOneAgain) {
@@ -376,8 +383,9 @@ TEST_F(StowProgram, OpenCommandHandsOverTheChosenArchiveAndCancelShowsTheCurrent
             0)
       << m_errors;
   const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "uri"), (std::vector<std::string>{"vexost://file%3A" + manual + "::/index.htm",
-                                                          "vexost://file%3A" + guide + "::/index.htm"}));
+  EXPECT_EQ(All(values, "uri"),
+            (std::vector<std::string>{"vexost://file%3A" + manual + "::/index.htm",
+                                      "vexost://file%3A" + guide + "::/index.htm"}));
   EXPECT_EQ(All(values, "loads"), (std::vector<std::string>{"2", "3"}));
   EXPECT_EQ(All(values, "title").back(), "vexost://file:" + guide + " - SwDocViewer");
 }
@@ -419,10 +427,13 @@ class StowScriptCases : public StowProgram {
   std::string Expand(std::string text) const {
     for (const auto& [name, path] : m_files) {
       for (const auto& [mark, value] :
-           {std::pair{"{" + name + "}", path}, {"{url:" + name + "}", "vexost://file%3A" + path + "::/guide/"},
-            {"{home:" + name + "}", "vexost://file:" + path}, {"{folder}", m_folder.Path()},
+           {std::pair{"{" + name + "}", path},
+            {"{url:" + name + "}", "vexost://file%3A" + path + "::/guide/"},
+            {"{home:" + name + "}", "vexost://file:" + path},
+            {"{folder}", m_folder.Path()},
             {"{artefacts}", std::string(VXST_BINARY_DIR) + "/viewer/artefacts"}})
-        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
+        for (std::size_t at = text.find(mark); at != std::string::npos;
+             at = text.find(mark, at + value.size()))
           text.replace(at, mark.size(), value);
     }
     return text;
@@ -441,7 +452,8 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
   } cases[] = {
       {"home after opening another archive goes to that one",
        {"{alpha}"},
-       {"wait", "follow-link next.htm", "open {beta}", "follow-link next.htm", "home", "report", "page"},
+       {"wait", "follow-link next.htm", "open {beta}", "follow-link next.htm", "home", "report",
+        "page"},
        {{"uri", {"{url:beta}start.htm"}}, {"home", {"{home:beta}"}}, {"page", {"Beta start"}}}},
       {"a second archive of the same name shows its own pages",
        {"{alpha}"},
@@ -453,7 +465,8 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
        {{"page", {"Alpha start"}}, {"uri", {"{url:valpha}start.htm"}}}},
       {"a file URL without topic goes to the start topic's real path, its links resolve there",
        {"vexost://file:{alpha}/"},
-       {"wait", "report", "follow-link next.htm", "report", "navigate vexost://file:{alpha}", "report"},
+       {"wait", "report", "follow-link next.htm", "report", "navigate vexost://file:{alpha}",
+        "report"},
        {{"uri", {"{url:alpha}start.htm", "{url:alpha}next.htm", "{url:alpha}start.htm"}}}},
       {"a name without topic goes to the start topic's real path, and so does home",
        {"vexost://Beta"},
@@ -462,27 +475,30 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
         {"home", {"vexost://Beta", "vexost://Beta"}}}},
       {"find bar: Ctrl+F opens it, matches are counted, Esc closes it",
        {"{alpha}"},
-       {"wait", "key ctrl+f", "report", "find alpha", "report", "window-screenshot {artefacts}/stow-find.png",
-        "find nowhere-to-be-found", "report", "key Escape", "report"},
+       {"wait", "key ctrl+f", "report", "find alpha", "report",
+        "window-screenshot {artefacts}/stow-find.png", "find nowhere-to-be-found", "report",
+        "key Escape", "report"},
        {{"find", {"shown ", "shown 3 matches", "shown No matches", "hidden "}}}},
       {"Alt+Left, Alt+Right and the mouse's back and forward buttons",
        {"{alpha}"},
-       {"wait", "follow-link next.htm", "key alt+Left", "await-load", "page", "key alt+Right", "await-load",
-        "page", "button 8", "await-load", "page", "button 9", "await-load", "page"},
+       {"wait", "follow-link next.htm", "key alt+Left", "await-load", "page", "key alt+Right",
+        "await-load", "page", "button 8", "await-load", "page", "button 9", "await-load", "page"},
        {{"page", {"Alpha start", "Alpha next", "Alpha start", "Alpha next"}}}},
       {"Backspace edits a form and does not go back",
        {"{alpha}"},
-       {"wait", "follow-link next.htm", "focus-page", "eval document.getElementById('field').focus() || 'focused'",
-        "type abc", "key BackSpace", "eval document.getElementById('field').value",
+       {"wait", "follow-link next.htm", "focus-page",
+        "eval document.getElementById('field').focus() || 'focused'", "type abc", "key BackSpace",
+        "eval document.getElementById('field').value",
         "eval document.activeElement.blur() || 'blurred'", "key BackSpace", "page"},
        {{"eval", {"focused", "ab", "blurred"}}, {"page", {"Alpha next"}}}},
       {"a dropped archive opens; recent archives: files opened lately, then the catalog's",
        {"{alpha}"},
-       {"wait", "drop {beta}", "page", "recent", "open-recent 2", "page", "drop {folder}/notes.txt", "page",
-        "navigate file://{beta}", "page"},  // as the view loads a file dropped on it
+       {"wait", "drop {beta}", "page", "recent", "open-recent 2", "page", "drop {folder}/notes.txt",
+        "page", "navigate file://{beta}", "page"},  // as the view loads a file dropped on it
        {{"page", {"Beta start", "Alpha start", "Alpha start", "Beta start"}},
         {"recent",
-         {"beta.vxb - {folder}|{beta}", "alpha.vxb - {folder}|{alpha}", "Beta (7) - {beta}|{beta}"}}}},
+         {"beta.vxb - {folder}|{beta}", "alpha.vxb - {folder}|{alpha}",
+          "Beta (7) - {beta}|{beta}"}}}},
   };
   m_folder.Write("notes.txt", "no archive");
   std::filesystem::create_directories(std::string(VXST_BINARY_DIR) + "/viewer/artefacts");
@@ -492,15 +508,18 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
     std::filesystem::create_directories(registry);
     setenv("VXST_REGISTRY_DIR", registry.c_str(), 1);
     ThisDocumentProfiling catalog(kReaderDescriptor);
-    ASSERT_TRUE(catalog.RegisterArchive({true, "Beta", 7, m_files["beta"]}, stow::Placement::CurrentUser));
+    ASSERT_TRUE(
+        catalog.RegisterArchive({true, "Beta", 7, m_files["beta"]}, stow::Placement::CurrentUser));
     const std::string report = m_folder / ("report-" + std::to_string(number));
     std::vector<std::string> arguments, lines;
     for (const std::string& argument : c.arguments) arguments.push_back(Expand(argument));
     for (const std::string& line : c.lines) {
-      const bool reports = line == "report" || line == "page" || line == "recent" || line.starts_with("eval ");
-      lines.push_back(Expand(reports ? line.substr(0, line.find(' ')) + " " + report +
-                                           (line.find(' ') == std::string::npos ? "" : line.substr(line.find(' ')))
-                                     : line));
+      const bool reports =
+          line == "report" || line == "page" || line == "recent" || line.starts_with("eval ");
+      lines.push_back(Expand(
+          reports ? line.substr(0, line.find(' ')) + " " + report +
+                        (line.find(' ') == std::string::npos ? "" : line.substr(line.find(' ')))
+                  : line));
     }
     lines.push_back("quit");
     ASSERT_EQ(RunStow(arguments, lines), 0) << c.name << "\n" << m_errors;
@@ -517,12 +536,14 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
 // registered for the schemes) and the view stays where it is.
 TEST_F(StowScriptCases, LinksOutOfTheArchiveGoToTheDesktopsOpener) {
   const std::string opened = m_folder / "opened";
-  const std::string opener = m_folder.Write("opener.sh", "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
+  const std::string opener =
+      m_folder.Write("opener.sh", "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
   std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
   for (const char* scheme : {"https", "mailto"}) {
     HKEY key = nullptr;
     const std::string path = std::string(scheme) + "\\Shell\\Open\\Command";
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
               ERROR_SUCCESS);
     const std::string command = opener + " \"%1\"";
     RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
@@ -530,11 +551,12 @@ TEST_F(StowScriptCases, LinksOutOfTheArchiveGoToTheDesktopsOpener) {
     RegCloseKey(key);
   }
   const std::string report = Report();
-  ASSERT_EQ(RunStow({m_files["alpha"]}, {"wait", "click-link example.invalid/outside", "click-link mailto:",
-                                         "report " + report, "quit"}),
+  ASSERT_EQ(RunStow({m_files["alpha"]}, {"wait", "click-link example.invalid/outside",
+                                         "click-link mailto:", "report " + report, "quit"}),
             0)
       << m_errors;
-  EXPECT_EQ(All(ReadReport(report), "uri"), std::vector<std::string>{Expand("{url:alpha}start.htm")});
+  EXPECT_EQ(All(ReadReport(report), "uri"),
+            std::vector<std::string>{Expand("{url:alpha}start.htm")});
   EXPECT_EQ(All(ReadReport(report), "loads"), std::vector<std::string>{"1"});
   std::string handed;
   for (int i = 0; i < 100 && std::count(handed.begin(), handed.end(), '\n') < 2; ++i) {
@@ -547,8 +569,9 @@ TEST_F(StowScriptCases, LinksOutOfTheArchiveGoToTheDesktopsOpener) {
 // The sample manual's figure, an SVG topic, shows in the window in its colours.
 TEST_F(StowProgram, SampleManualShowsItsSvgFigure) {
   const std::string archive = m_folder / "sample.vxb";
-  const std::string pack = Quoted(VXST_VXB) + " pack " + Quoted(std::string(VXST_SOURCE_DIR) + "/sample/manual") +
-                           " -o " + Quoted(archive) + " --name SampleManual --firm-code 1 --start index.htm > /dev/null";
+  const std::string pack =
+      Quoted(VXST_VXB) + " pack " + Quoted(std::string(VXST_SOURCE_DIR) + "/sample/manual") +
+      " -o " + Quoted(archive) + " --name SampleManual --firm-code 1 --start index.htm > /dev/null";
   ASSERT_EQ(std::system(pack.c_str()), 0);
   const std::string artefacts = std::string(VXST_BINARY_DIR) + "/viewer/artefacts";
   std::filesystem::create_directories(artefacts);
@@ -559,21 +582,25 @@ TEST_F(StowProgram, SampleManualShowsItsSvgFigure) {
   // as the page's style uses them too.
   const std::string place =
       "(function(){const i=document.querySelector('img[src$=\".svg\"]'); i.scrollIntoView();"
-      " const r=i.getBoundingClientRect(); return [r.x,r.y,r.width,r.height].map(Math.round).join(' ');})()";
-  ASSERT_EQ(RunStow({archive}, {"wait", "images " + report, "eval " + report + " " + place, "screenshot " + shot,
-                                "quit"}),
+      " const r=i.getBoundingClientRect(); return "
+      "[r.x,r.y,r.width,r.height].map(Math.round).join(' ');})()";
+  ASSERT_EQ(RunStow({archive}, {"wait", "images " + report, "eval " + report + " " + place,
+                                "screenshot " + shot, "quit"}),
             0)
       << m_errors;
   const auto values = ReadReport(report);
   ASSERT_EQ(All(values, "images").size(), 1u);
   const std::string images = All(values, "images").front();
-  EXPECT_EQ(images.substr(0, images.find('/')), images.substr(images.find('/') + 1)) << "not every image loaded";
+  EXPECT_EQ(images.substr(0, images.find('/')), images.substr(images.find('/') + 1))
+      << "not every image loaded";
   int left = 0, top = 0, width = 0, height = 0;
   ASSERT_EQ(All(values, "eval").size(), 1u);
   std::istringstream(All(values, "eval").front()) >> left >> top >> width >> height;
   EXPECT_GE(width, 600) << All(values, "eval").front();
-  EXPECT_TRUE(HasColour(shot, 0xE4EBF2, left, top, width, height)) << "no boxes of the figure in " << shot;
-  EXPECT_TRUE(HasColour(shot, 0x23405E, left, top, width, height)) << "no lines of the figure in " << shot;
+  EXPECT_TRUE(HasColour(shot, 0xE4EBF2, left, top, width, height))
+      << "no boxes of the figure in " << shot;
+  EXPECT_TRUE(HasColour(shot, 0x23405E, left, top, width, height))
+      << "no lines of the figure in " << shot;
 }
 
 // What stow does without opening a window: help, a wrong option, no display, and
@@ -588,19 +615,31 @@ TEST_F(StowProgram, CommandLinesThatNeedNoWindowOrFindTheModuleInTheBuildTree) {
     std::string errors;  // standard error, all of it
   } cases[] = {
       {"help", "env -u DISPLAY", {"--help"}, 0, "Usage: stow [ARCHIVE.vxb | vexost:URL]", ""},
-      {"unknown option", "", {"--frobnicate"}, 2, "", "stow: unknown option --frobnicate\nUsage: stow"},
+      {"unknown option",
+       "",
+       {"--frobnicate"},
+       2,
+       "",
+       "stow: unknown option --frobnicate\nUsage: stow"},
       {"no display",
        "env -u DISPLAY -u WAYLAND_DISPLAY",
        {},
        1,
        "",
-       "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
-      {"unopenable display", "env -u WAYLAND_DISPLAY DISPLAY=:4095", {}, 1, "", "stow: the display :4095 cannot be opened\n"},
+       "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
+       "set)\n"},
+      {"unopenable display",
+       "env -u WAYLAND_DISPLAY DISPLAY=:4095",
+       {},
+       1,
+       "",
+       "stow: the display :4095 cannot be opened\n"},
       {"module from the build tree", "env -u VXST_READER_MODULE", {}, 0, "", ""},
   };
   for (const auto& c : cases) {
-    std::string command = "cd " + Quoted(m_folder.Path()) + " && " + c.environment + " VXST_STOW_SCRIPT=" +
-                          Quoted(m_folder.Write("quit", "quit\n")) + " " + Quoted(VXST_STOW);
+    std::string command = "cd " + Quoted(m_folder.Path()) + " && " + c.environment +
+                          " VXST_STOW_SCRIPT=" + Quoted(m_folder.Write("quit", "quit\n")) + " " +
+                          Quoted(VXST_STOW);
     for (const std::string& argument : c.arguments) command += " " + Quoted(argument);
     command += " > " + Quoted(m_folder / "out") + " 2> " + Quoted(m_folder / "errors");
     const int status = std::system(command.c_str());
