@@ -5,10 +5,10 @@
 // highlight away.
 #pragma once
 
-#include <webkit2/webkit2.h>
-
 #include <functional>
 #include <string>
+
+#include <webkit2/webkit2.h>
 
 class FindBar {
  public:

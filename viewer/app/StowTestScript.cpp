@@ -48,7 +48,11 @@ void Dispatch(GdkEvent* event, GdkDevice* device) {
   gdk_event_free(event);
 }
 
-void SendKey(GdkWindow* window, guint key, GdkModifierType modifiers) {
+// Sends KEY with MODIFIERS to the toplevel FRAME: pressed and, unless the press
+// moved the focus to a widget not yet on the screen (the find bar's entry),
+// released, as a hand would release it only after the screen has followed.
+void SendKey(GtkWindow* frame, guint key, GdkModifierType modifiers) {
+  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(frame));
   GdkDisplay* display = gdk_window_get_display(window);
   GdkKeymapKey* entries = nullptr;
   gint count = 0;
@@ -62,6 +66,8 @@ void SendKey(GdkWindow* window, guint key, GdkModifierType modifiers) {
   }
   g_free(entries);
   for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+    GtkWidget* focus = gtk_window_get_focus(frame);
+    if (type == GDK_KEY_RELEASE && focus && !gtk_widget_get_realized(focus)) return;
     GdkEvent* event = gdk_event_new(type);
     event->key.window = GDK_WINDOW(g_object_ref(window));
     event->key.time = GDK_CURRENT_TIME;
@@ -131,13 +137,12 @@ void StowTestScript::PressKeys(const std::string& keys) {
     std::fprintf(stderr, "stow: no such key %s\n", keys.c_str());
     return;
   }
-  SendKey(gtk_widget_get_window(GTK_WIDGET(m_app.Frame()->Window())), key, modifiers);
+  SendKey(m_app.Frame()->Window(), key, modifiers);
 }
 
 void StowTestScript::TypeText(const std::string& text) {
-  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(m_app.Frame()->Window()));
   for (const gchar* c = text.c_str(); *c; c = g_utf8_next_char(c))
-    SendKey(window, gdk_unicode_to_keyval(g_utf8_get_char(c)), GdkModifierType(0));
+    SendKey(m_app.Frame()->Window(), gdk_unicode_to_keyval(g_utf8_get_char(c)), GdkModifierType(0));
 }
 
 void StowTestScript::ClickButton(guint button) {

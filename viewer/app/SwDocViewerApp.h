@@ -10,10 +10,10 @@
 #include "platform/AppProfile.h"
 #include "platform/Framework.h"
 #include "platform/SharedLibrary.h"
-#include "platform/gtk/GtkMessageBoxes.h"
 #include "viewer/ViewerCommandLine.h"
 #include "viewer/app/MainFrame.h"
 #include "viewer/app/SchemeServer.h"
+#include "platform/gtk/GtkMessageBoxes.h"
 #include "viewer/gtk/GtkReaderDialogs.h"
 
 class StowTestScript;

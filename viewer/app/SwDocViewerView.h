@@ -6,14 +6,14 @@
 // to the application instead of being loaded in the view.
 #pragma once
 
-#include <webkit2/webkit2.h>
-
 #include <functional>
 #include <string>
 
 #include "viewer/CurrentArchive.h"
 #include "viewer/ReaderControl.h"
 #include "viewer/TopicUrlResolver.h"
+
+#include <webkit2/webkit2.h>
 
 class CSwDocViewerView : public ArchiveView {
  public:

@@ -4,11 +4,12 @@
 // archive shown after opening another, find in page, keys, mouse buttons, drops,
 // recent archives, links that leave the archive, and the command line without
 // a window.
-#include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cairo.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,8 +24,8 @@
 #include "catalog/ThisDocumentProfiling.h"
 #include "platform/AppProfile.h"
 #include "platform/Registry.h"
-#include "platform/gtk/tests/XvfbDisplay.h"
 #include "platform/tests/TempFolder.h"
+#include "platform/gtk/tests/XvfbDisplay.h"
 
 namespace {
 
@@ -523,6 +524,7 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
     }
     lines.push_back("quit");
     ASSERT_EQ(RunStow(arguments, lines), 0) << c.name << "\n" << m_errors;
+    EXPECT_EQ(m_errors.find("CRITICAL"), std::string::npos) << c.name << "\n" << m_errors;
     const auto values = ReadReport(report);
     for (const auto& [key, expected] : c.expected) {
       std::vector<std::string> wanted;
