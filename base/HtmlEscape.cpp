@@ -87,4 +87,24 @@ std::string EscapeUrlComponent(std::string_view text) {
   return out;
 }
 
+std::string UnescapeUrlComponent(std::string_view text) {
+  const auto hex = [](char c) {
+    if (IsAsciiDigit(c)) return c - '0';
+    const char lower = static_cast<char>(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int high = text[i] == '%' && i + 2 < text.size() ? hex(text[i + 1]) : -1;
+    const int low = high >= 0 ? hex(text[i + 2]) : -1;
+    if (low >= 0 && high * 16 + low != 0) {
+      out += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace vxs

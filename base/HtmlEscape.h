@@ -22,4 +22,8 @@ std::string EscapeLinkAddress(std::string_view url);
 // digits and - . _ ~ is %-escaped, '%' too, so that unescaping gives the text back.
 std::string EscapeUrlComponent(std::string_view text);
 
+// TEXT with each %XX escape (two hexadecimal digits) turned back into its byte;
+// "%00" and a "%" before anything else stay as written.
+std::string UnescapeUrlComponent(std::string_view text);
+
 }  // namespace vxs

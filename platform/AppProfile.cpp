@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Registry.h"
+#include "platform/RegistryText.h"
 #include "platform/SystemError.h"
 
 AppProfile::AppProfile(std::string registryKey, std::string appName)
@@ -37,6 +38,31 @@ bool AppProfile::WriteProfileInt(const std::string& section, const std::string& 
     const auto number = static_cast<std::uint32_t>(value);
     status = RegSetValueExA(key, entry.c_str(), 0, REG_DWORD,
                             reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+  }
+  if (status != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(status));
+  return status == ERROR_SUCCESS;
+}
+
+std::optional<std::string> AppProfile::GetProfileString(const std::string& section,
+                                                        const std::string& entry) const {
+  return ReadRegistryText(HKEY_CURRENT_USER, SectionKey(section), entry.c_str());
+}
+
+bool AppProfile::WriteProfileString(const std::string& section, const std::string& entry,
+                                    const std::string& value) const {
+  HKEY key = nullptr;
+  LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, SectionKey(section).c_str(), 0, nullptr,
+                                   REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr);
+  if (status == ERROR_SUCCESS) {
+    if (value.empty()) {
+      status = RegDeleteValueA(key, entry.c_str());
+      if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    } else {
+      status = RegSetValueExA(key, entry.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>(value.size() + 1));
+    }
     RegCloseKey(key);
   }
   if (status != ERROR_SUCCESS) SetLastError(static_cast<DWORD>(status));

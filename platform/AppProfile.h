@@ -19,6 +19,14 @@ class AppProfile {
   // last error) when it cannot be written.
   bool WriteProfileInt(const std::string& section, const std::string& entry, int value) const;
 
+  // The text ENTRY of SECTION, or nothing when it is missing or no text.
+  std::optional<std::string> GetProfileString(const std::string& section,
+                                              const std::string& entry) const;
+  // Writes ENTRY as a text; an empty VALUE deletes the entry. False (the
+  // registry's error in the thread's last error) when it cannot be written.
+  bool WriteProfileString(const std::string& section, const std::string& entry,
+                          const std::string& value) const;
+
   // The key of SECTION below HKEY_CURRENT_USER.
   std::string SectionKey(const std::string& section) const;
 

@@ -1,8 +1,12 @@
 #include "viewer/CurrentArchive.h"
 
-#include <memory>
+#include <sys/stat.h>
 
-#include "base/HtmlEscape.h"
+#include <cctype>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
 #include "base/KelException.h"
 #include "reader/client/ReaderControlClient.h"
 
@@ -10,6 +14,11 @@ namespace {
 
 // The archive at PATH, or CKelException 1600 telling why it is none.
 HandedArchive ReadArchive(const std::string& path) {
+  // A pipe or a device would block the window until someone writes to it.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    throw new CKelException(CurrentArchive::kCannotOpen, path + " could not be opened",
+                            "It is no file but a folder, a pipe or a device ");
   try {
     return ReadHandedArchive(path);
   } catch (CKelException* failure) {
@@ -20,6 +29,32 @@ HandedArchive ReadArchive(const std::string& path) {
     throw new CKelException(CurrentArchive::kCannotOpen, path + " could not be opened",
                             std::move(version));
   }
+}
+
+// Whether ARGUMENT is a vexost: URL; the scheme counts in any case, as the reader
+// reads it, and a file whose name merely begins with "vexost" is a file.
+bool IsVexostUrl(const std::string& argument) {
+  constexpr std::string_view kScheme = "vexost:";
+  if (argument.size() < kScheme.size()) return false;
+  for (std::size_t i = 0; i < kScheme.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(argument[i])) != kScheme[i]) return false;
+  return true;
+}
+
+// PATH as the path of a file URL: the characters that would end the URL's path
+// or start an escape are escaped, the rest stays readable.
+std::string FileUrlPath(const std::string& path) {
+  std::string out;
+  for (const char c : path) {
+    if (c == '%' || c == '#' || c == '?' || static_cast<unsigned char>(c) < 0x20) {
+      char escape[4];
+      std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -36,7 +71,7 @@ void CurrentArchive::Set(const std::string& argument) {
     m_pendingHandOver = false;
     return;
   }
-  if (argument.starts_with("vexost")) {
+  if (IsVexostUrl(argument)) {
     m_url = argument;
     m_pendingHandOver = false;
     return;
@@ -45,8 +80,9 @@ void CurrentArchive::Set(const std::string& argument) {
   m_archiveName = std::move(archive.name);
   m_path = std::move(archive.path);
   m_firmCode = archive.firmCode;
-  // Escaped, so that a name with blanks, "/", "#" or "?" stays one part of the URL.
-  m_url = "vexost://" + vxs::EscapeUrlComponent(m_archiveName);
+  // The view goes to the file itself: the name may stand for another archive of
+  // the same name in the reader (one handed over or served before), the file not.
+  m_url = "vexost://file:" + FileUrlPath(m_path);
   m_pendingHandOver = true;
 }
 

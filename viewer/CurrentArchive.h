@@ -24,8 +24,10 @@ class CurrentArchive {
   static constexpr std::uint32_t kCannotOpen = 1600;
   static constexpr std::uint32_t kWrongVersion = 1114;
 
-  // Takes ARGUMENT: empty for nothing, a text beginning with "vexost" as the URL
-  // itself, anything else as an archive file whose name and firm code are read.
+  // Takes ARGUMENT: empty for nothing, a text beginning with "vexost:" (in any
+  // case) as the URL itself, anything else as an archive file whose name and
+  // firm code are read, to be handed over, and whose URL is the file's
+  // (vexost://file:/path/name.vxb).
   // A file that is no readable archive raises CKelException 1600 (path, and the
   // version found when the archive's version is too new); the URL and the
   // pending hand-over then stay as they were.

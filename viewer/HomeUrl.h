@@ -1,7 +1,9 @@
 // The view's home URL, taken from every vexost: URL the view completes: the
 // archive part of the URL, without the topic.
-//   vexost://Manual/intro/page.htm          -> vexost://Manual
-//   vexost://file:/docs/manual.vxb/index.htm -> vexost://file:/docs/manual.vxb
+//   vexost://Manual/intro/page.htm             -> vexost://Manual
+//   vexost://Manual                            -> vexost://Manual
+//   vexost://file:/docs/manual.vxb/index.htm   -> vexost://file:/docs/manual.vxb
+//   vexost://file:/docs/manual.vxb::/index.htm -> vexost://file:/docs/manual.vxb
 #pragma once
 
 #include <string>

@@ -1,8 +1,14 @@
 #include "viewer/ViewerCommandLine.h"
 
+#include "base/HtmlEscape.h"
 #include "platform/CaseFold.h"
 
 namespace {
+
+bool IsHelp(const std::string& word) {
+  return word == "--help" || word == "-h" || word == "-?" || word == "/?" ||
+         EqualNoCase(word, "/help");
+}
 
 bool IsSwitch(const std::string& word) {
   return word.size() > 1 && (word[0] == '/' || word[0] == '-');
@@ -17,14 +23,17 @@ ViewerCommandLine::Action SwitchAction(const std::string& name) {
   return Action::Open;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
+
+const char* const ViewerCommandLine::kUsage =
+    "Usage: stow [ARCHIVE.vxb | vexost:URL]\n"
+    "       stow /Regserver | /Unregserver\n"
+    "       stow --help\n"
+    "\n"
+    "Shows a document archive in a window: the archive file is handed to the reader\n"
+    "module and its start page is shown; a vexost: URL is shown as it stands.\n"
+    "/Regserver and /Unregserver write and remove the shell settings of the archive\n"
+    "file types and end without a window.\n";
 
 std::string ViewerCommandLine::FileArgument(const std::string& word) {
   std::string path;
@@ -34,26 +43,24 @@ std::string ViewerCommandLine::FileArgument(const std::string& word) {
     path = word.substr(16);
   else
     return word;
-  std::string out;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const int high = path[i] == '%' && i + 2 < path.size() ? HexValue(path[i + 1]) : -1;
-    const int low = high >= 0 ? HexValue(path[i + 2]) : -1;
-    if (low >= 0 && high * 16 + low != 0) {
-      out += static_cast<char>(high * 16 + low);
-      i += 2;
-    } else {
-      out += path[i];
-    }
-  }
-  return out;
+  return vxs::UnescapeUrlComponent(path);
 }
 
 ViewerCommandLine ViewerCommandLine::Parse(const std::vector<std::string>& args) {
   ViewerCommandLine line;
   bool haveFile = false;
   for (const std::string& word : args) {
+    if (IsHelp(word)) {
+      line.action = Action::Help;
+      return line;
+    }
     // An absolute path starts with "/" too; only known switch names count as switches.
     const Action action = IsSwitch(word) ? SwitchAction(word.substr(1)) : Action::Open;
+    if (action == Action::Open && word.size() > 1 && word[0] == '-') {
+      line.action = Action::BadOption;
+      line.badOption = word;
+      return line;
+    }
     if (action != Action::Open) {
       line.action = action;
     } else if (!haveFile) {

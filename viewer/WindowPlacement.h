@@ -3,8 +3,11 @@
 // bring a saved placement back onto the screen of this run.
 #pragma once
 
-// Show states.
-inline constexpr int SW_SHOWNORMAL = 1;
+#include <optional>
+
+#include "platform/Shell.h"
+
+// Show states; SW_SHOWNORMAL comes with the shell's "open", which takes one too.
 inline constexpr int SW_SHOWMINIMIZED = 2;
 inline constexpr int SW_SHOWMAXIMIZED = 3;
 
@@ -33,3 +36,23 @@ struct WindowPlacement {
 // down to start at or after 0 (work-area coordinates); a maximized window stays
 // maximized, a minimized one (or any other state) opens restored.
 WindowPlacement NormalisePlacement(const WindowPlacement& saved, const WindowRect& workArea);
+
+// CURRENT as it is saved where a window can neither learn nor choose its
+// position (on Wayland the compositor places windows): the size and show state
+// of CURRENT at the position of SAVED, the placement saved before (0,0 without one).
+WindowPlacement PlacementWithoutPosition(const WindowPlacement& current,
+                                         const std::optional<WindowPlacement>& saved);
+
+// The view's zoom in percent, in the steps browsers take.
+class ZoomSteps {
+ public:
+  static constexpr int kNormal = 100;
+  static constexpr int kSmallest = 30;
+  static constexpr int kLargest = 300;
+
+  // The next step above (below) PERCENT; the largest (smallest) step stays.
+  static int In(int percent);
+  static int Out(int percent);
+  // PERCENT, a saved value, brought into the range of the steps.
+  static int Clamp(int percent);
+};

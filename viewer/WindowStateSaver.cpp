@@ -7,6 +7,7 @@ constexpr const char* kLeft = "x1";
 constexpr const char* kTop = "y1";
 constexpr const char* kRight = "x2";
 constexpr const char* kBottom = "y2";
+constexpr const char* kZoom = "zoom";
 }  // namespace
 
 bool WindowStateSaver::Save(const WindowPlacement& placement) const {
@@ -20,6 +21,12 @@ bool WindowStateSaver::Save(const WindowPlacement& placement) const {
 }
 
 std::optional<WindowPlacement> WindowStateSaver::Restore(const WindowRect& workArea) const {
+  const std::optional<WindowPlacement> saved = ReadSaved();
+  if (!saved) return std::nullopt;
+  return NormalisePlacement(*saved, workArea);
+}
+
+std::optional<WindowPlacement> WindowStateSaver::ReadSaved() const {
   const auto flags = m_profile.GetProfileInt(m_section, kFlags);
   const auto showCmd = m_profile.GetProfileInt(m_section, kShowCmd);
   const auto left = m_profile.GetProfileInt(m_section, kLeft);
@@ -27,5 +34,13 @@ std::optional<WindowPlacement> WindowStateSaver::Restore(const WindowRect& workA
   const auto right = m_profile.GetProfileInt(m_section, kRight);
   const auto bottom = m_profile.GetProfileInt(m_section, kBottom);
   if (!flags || !showCmd || !left || !top || !right || !bottom) return std::nullopt;
-  return NormalisePlacement({*flags, *showCmd, {*left, *top, *right, *bottom}}, workArea);
+  return WindowPlacement{*flags, *showCmd, {*left, *top, *right, *bottom}};
+}
+
+bool WindowStateSaver::SaveZoom(int percent) const {
+  return m_profile.WriteProfileInt(m_section, kZoom, percent);
+}
+
+int WindowStateSaver::RestoreZoom() const {
+  return ZoomSteps::Clamp(m_profile.GetProfileInt(m_section, kZoom).value_or(ZoomSteps::kNormal));
 }

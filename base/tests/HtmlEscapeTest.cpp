@@ -40,6 +40,9 @@ TEST(HtmlEscape, UrlComponentsEscapeEverythingButUnreservedCharacters) {
   EXPECT_EQ(vxs::EscapeUrlComponent("Manual-2.0_x~"), "Manual-2.0_x~");
   EXPECT_EQ(vxs::EscapeUrlComponent("a b%41/\"<>#?:"), "a%20b%2541%2F%22%3C%3E%23%3F%3A");
   EXPECT_EQ(vxs::EscapeUrlComponent("\xc3\xa4"), "%C3%A4");
+  for (const std::string text : {"a b%41/\"<>#?:", "\xc3\xa4", "%00x", "%"})
+    EXPECT_EQ(vxs::UnescapeUrlComponent(vxs::EscapeUrlComponent(text)), text) << text;
+  EXPECT_EQ(vxs::UnescapeUrlComponent("My%20Book%2f2%00%4%zz%"), "My Book/2%00%4%zz%");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Reading the catalog: names, firm codes and entries.
+#include "catalog/CatalogListing.h"
 #include "catalog/tests/CatalogFixture.h"
 
 namespace {
@@ -17,6 +18,18 @@ TEST_F(Listing, EachPlacementListsItsOwnNames) {
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser), std::vector<std::string>{"Mine"});
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers),
             (std::vector<std::string>{"Also", "Shared"}));
+}
+
+// Every entry with its path, the user's first; a firm-code key without its path is passed over.
+TEST_F(Listing, AllEntriesComeWithTheirPathsUserFirst) {
+  PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 2).c_str(), "Doc", "/b.vxb");
+  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 9).c_str(), "Doc", "/a9.vxb");
+  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a1.vxb");
+  PutText(HKEY_CURRENT_USER, EntryKey("Pathless", 4).c_str());
+  EXPECT_EQ(ListCatalogEntries(m_catalog),
+            (std::vector<CatalogEntry>{{"Mine", 1, "/a1.vxb", false},
+                                       {"Mine", 9, "/a9.vxb", false},
+                                       {"Shared", 2, "/b.vxb", true}}));
 }
 
 // 240 names of 255 bytes fill the 61,440 bytes of the list exactly (each with

@@ -37,11 +37,14 @@ std::string ProgramFolder() {
 }
 
 // Where the module ships: VXST_READER_MODULE, beside the program, in the build
-// tree's reader folder, or in the installed library folder.
+// tree's reader folder (programs lie one or two folders below the build tree:
+// host/vxstserve, viewer/app/stow, registrar/vxstreg/vxstreg), or in the
+// installed library folder.
 std::string ShippedModule() {
   if (const char* path = std::getenv("VXST_READER_MODULE"); path && IsFile(path)) return path;
   std::string folder = ProgramFolder();
-  for (const char* relative : {"/libvxstrd.so", "/../reader/libvxstrd.so", "/../lib/vexost/libvxstrd.so"}) {
+  for (const char* relative : {"/libvxstrd.so", "/../reader/libvxstrd.so",
+                               "/../../reader/libvxstrd.so", "/../lib/vexost/libvxstrd.so"}) {
     char resolved[4096];
     std::string candidate = folder + relative;
     if (IsFile(candidate) && ::realpath(candidate.c_str(), resolved)) return resolved;

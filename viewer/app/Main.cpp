@@ -2,6 +2,7 @@
 //
 //   stow [ARCHIVE | vexost:URL]
 //   stow /Regserver | /Unregserver     write or remove the shell settings
+//   stow --help                        the usage
 //
 // The archive is handed to the reader module, which serves its pages to the
 // window's embedded browser under vexost: URLs.

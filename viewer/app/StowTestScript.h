@@ -10,15 +10,29 @@
 //   navigate URL         load URL
 //   follow-link TEXT     click the first link whose address contains TEXT
 //                        (none: the script goes on)
+//   click-link TEXT      click it and go on without waiting for a load
 //   back | forward | home
 //   open PATH            the open command with PATH chosen in its dialog
 //   open-cancel          the open command with its dialog cancelled
+//   drop PATH            PATH dropped on the window (as a file URI)
+//   recent FILE          append recent=LABEL|PATH for each entry of the recent archives menu
+//   open-recent N        choose the Nth entry (from 1) of that menu
+//   key KEYS             press and release KEYS on the window ("ctrl+f", "alt+Left",
+//                        "Escape", "BackSpace": modifiers and a GDK key name)
+//   type TEXT            type TEXT into what has the keyboard focus
+//   button N             press and release mouse button N over the view
+//   focus-page           give the keyboard focus to the page
+//   await-load           until a load that began after the last key or button has finished
+//   find TEXT            search TEXT in the find bar, until it is answered
+//   eval FILE EXPR       append eval=the value of the JavaScript EXPR in the page
 //   about                the about box
-//   report FILE          append uri=, home=, title=, loads= lines to FILE
+//   report FILE          append uri=, home=, title=, loads=, zoom= and find= (the find
+//                        bar "shown" or "hidden" and its status) lines to FILE
 //   page FILE            append page=TITLE of the page shown
 //   images FILE          append images=LOADED/ALL of the page to FILE
 //   placement FILE       append placement=SHOWCMD X1 Y1 X2 Y2 and window=X Y W H
 //   screenshot FILE      the visible page as a PNG file
+//   window-screenshot FILE  the whole window (menus, bars, page) as it is on the screen
 //   quit                 close the window as the user would
 //   end-session          the session manager's SIGTERM at the end of the session
 //
@@ -57,14 +71,26 @@ class StowTestScript {
   bool Perform(const std::string& action, const std::string& argument);
   // Waits for a load that finishes after this point.
   bool WaitForLoad();
+  // Waits until more than LOADS loads have finished (true: they have already).
+  bool WaitForLoadSince(unsigned loads);
   void OnLoadFinished();
   void Append(const std::string& file, const std::string& text);
   // Appends KEY=the value of EXPRESSION in the page to FILE.
   void WriteEvaluated(const std::string& file, const std::string& key, const char* expression);
   void WriteScreenshot(const std::string& file);
+  void WriteWindowScreenshot(const std::string& file);
   void ScheduleContinue();
+  // Goes on once the events sent so far have been handled.
+  bool ContinueAfterEvents();
+  void PressKeys(const std::string& keys);
+  void TypeText(const std::string& text);
+  void ClickButton(guint button);
+  void WriteRecent(const std::string& file);
+  void OpenRecent(const std::string& number);
+  void OnFindAnswered();
 
   static gboolean ContinueLater(gpointer self);
+  static gboolean ContinueAfterDelay(gpointer self);
   static void OnLinkClicked(GObject* source, GAsyncResult* result, gpointer self);
   static void OnEvaluated(GObject* source, GAsyncResult* result, gpointer self);
   static void OnSnapshot(GObject* source, GAsyncResult* result, gpointer self);
@@ -73,8 +99,13 @@ class StowTestScript {
   std::deque<std::string> m_lines;
   unsigned m_loadsBefore = 0;
   bool m_waitingForLoad = false;
+  bool m_waitingForFind = false;
+  bool m_clickOnly = false;
+  unsigned m_loadsBeforeInput = 0;
   std::string m_pendingFile;
   std::string m_pendingKey;
+  std::string m_pendingExpression;
   DialogAnswers m_dialogs;
   guint m_idleSource = 0;
+  guint m_delaySource = 0;
 };

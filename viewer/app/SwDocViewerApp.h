@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/AppProfile.h"
 #include "platform/Framework.h"
@@ -33,8 +34,12 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
 
   void OnFileOpen() override;
   void OnAppAbout() override;
+  void OnOpenFile(const std::string& path) override;
+  std::vector<RecentArchive> RecentArchives() override;
   // The open command after its dialog: PATH chosen, or nothing when cancelled.
   void OpenChosen(const std::optional<std::string>& path);
+  // Hands URL to the desktop's opener (a browser, a mailer); a failure is shown.
+  void OpenExternally(const std::string& url);
 
   CMainFrame* Frame() const { return m_frame.get(); }
   CSwDocViewerView* View() const { return m_view.get(); }
@@ -44,6 +49,10 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
   int ApplyShellSettings(ViewerCommandLine::Action action);
   // Finds (or registers) the reader module and gives it the GTK front-ends.
   bool ConnectReaderModule();
+  // The file of the archive NAME with FIRMCODE as the reader module resolves it, quietly.
+  std::string FindArchive(const std::string& name, std::uint32_t firmCode);
+  // Sets the current archive from ARGUMENT; a file opened is remembered as recent.
+  bool SetCurrentArchive(const std::string& argument);
   void OpenWindow();
 
   AppProfile m_profile;
@@ -59,4 +68,5 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<StowTestScript> m_script;
   guint m_sessionEndSources[2] = {0, 0};
+  bool m_sessionEnded = false;
 };

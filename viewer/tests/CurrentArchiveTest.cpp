@@ -1,5 +1,6 @@
 // The current archive: what an argument becomes and what showing it does.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <memory>
@@ -59,25 +60,34 @@ TEST_F(CurrentArchiveTest, VexostUrlIsNavigatedUnchangedWithoutHandOver) {
   EXPECT_EQ(m_view.calls, std::vector<std::string>{"navigate vexost://Manual/intro/page.htm"});
 }
 
-TEST_F(CurrentArchiveTest, PrefixIsComparedWithCase) {
-  const std::unique_ptr<CKelException> failure = FailureOf(m_archive, "VEXOST://Manual");
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(failure->m_code, 1600u);
+// The scheme counts in any case; a file whose name begins with "vexost" is a file.
+TEST_F(CurrentArchiveTest, SchemeInAnyCaseIsAUrlAFileNamedVexostIsAFile) {
+  m_archive.Set("VEXOST://Manual");
+  EXPECT_EQ(m_archive.GetUrl(), "VEXOST://Manual");
+  EXPECT_FALSE(m_archive.IsHandOverPending());
+  const std::string path =
+      WriteTestArchive(m_folder, "vexost-alpha.vxb", "Alpha", 1, {{"a.htm", "a"}});
+  const std::string previous = std::filesystem::current_path();
+  std::filesystem::current_path(m_folder.Path());
+  m_archive.Set("vexost-alpha.vxb");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(m_archive.GetUrl(), "vexost://file:" + path);
+  EXPECT_TRUE(m_archive.IsHandOverPending());
 }
 
-TEST_F(CurrentArchiveTest, ArchiveFileIsHandedOverOnceThenNavigatedByName) {
+TEST_F(CurrentArchiveTest, ArchiveFileIsHandedOverOnceThenNavigatedByItsFile) {
   const std::string path =
       WriteTestArchive(m_folder, "manual.vxb", "Manual", 77, {{"index.htm", "<p>x</p>"}}, "index.htm");
   m_archive.Set(path);
   EXPECT_EQ(m_archive.GetArchiveName(), "Manual");
   EXPECT_EQ(m_archive.GetFirmCode(), 77u);
-  EXPECT_EQ(m_archive.GetUrl(), "vexost://Manual");
+  EXPECT_EQ(m_archive.GetUrl(), "vexost://file:" + path);
   EXPECT_TRUE(m_archive.IsHandOverPending());
   m_archive.Show(m_view);
   m_archive.Show(m_view);
   EXPECT_EQ(m_view.calls, (std::vector<std::string>{"handover Manual " + path + " 77 []",
-                                                    "navigate vexost://Manual",
-                                                    "navigate vexost://Manual"}));
+                                                    "navigate vexost://file:" + path,
+                                                    "navigate vexost://file:" + path}));
   EXPECT_FALSE(m_archive.IsHandOverPending());
 }
 
@@ -90,10 +100,11 @@ TEST_F(CurrentArchiveTest, RelativePathIsHandedOverInFull) {
   EXPECT_EQ(m_archive.GetPath(), m_folder / "rel.vxb");
 }
 
-TEST_F(CurrentArchiveTest, NameWithBlanksAndSlashIsEscapedInTheUrl) {
-  const std::string path = WriteTestArchive(m_folder, "odd.vxb", "My Book/2#", 1, {{"a.htm", "a"}});
+TEST_F(CurrentArchiveTest, PathCharactersThatWouldEndTheUrlAreEscaped) {
+  const std::string path =
+      WriteTestArchive(m_folder, "my book #2?%41.vxb", "My Book/2#", 1, {{"a.htm", "a"}});
   m_archive.Set(path);
-  EXPECT_EQ(m_archive.GetUrl(), "vexost://My%20Book%2F2%23");
+  EXPECT_EQ(m_archive.GetUrl(), "vexost://file:" + m_folder.Path() + "/my book %232%3F%2541.vxb");
 }
 
 TEST_F(CurrentArchiveTest, NonArchiveRaises1600AndKeepsTheState) {
@@ -126,13 +137,18 @@ TEST_F(CurrentArchiveTest, NewerArchiveVersionIsToldInTheSecondText) {
   EXPECT_EQ(failure->m_arg2, "The file has the wrong version (File version is 9.05) ");
 }
 
-TEST_F(CurrentArchiveTest, MissingFileAndEmptyFileRaise1600) {
-  for (const std::string& path : {m_folder / "none.vxb", m_folder.Write("empty.vxb", "")}) {
+// A pipe raises at once instead of blocking the window until something is written to it.
+TEST_F(CurrentArchiveTest, MissingEmptyFolderAndPipeRaise1600) {
+  const std::string pipe = m_folder / "pipe.vxb";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path :
+       {m_folder / "none.vxb", m_folder.Write("empty.vxb", ""), m_folder.Path(), pipe}) {
     const std::unique_ptr<CKelException> failure = FailureOf(m_archive, path);
     ASSERT_TRUE(failure) << path;
     EXPECT_EQ(failure->m_code, 1600u);
     EXPECT_EQ(failure->m_arg1, path + " could not be opened");
   }
+  EXPECT_EQ(FailureOf(m_archive, pipe)->m_arg2, "It is no file but a folder, a pipe or a device ");
 }
 
 TEST_F(CurrentArchiveTest, FailedHandOverStaysPending) {

@@ -10,42 +10,37 @@ std::string HomeAfter(const std::string& url, std::string home = "before") {
   return home;
 }
 
-TEST(HomeUrl, ArchiveNameUrlGivesTheUrlBeforeTheTopic) {
-  EXPECT_EQ(HomeAfter("vexost://Manual/intro/page.htm"), "vexost://Manual");
-  EXPECT_EQ(HomeAfter("vexost://Manual/"), "vexost://Manual");
-}
-
-TEST(HomeUrl, FileUrlGivesTheUrlUpToTheArchiveExtension) {
-  EXPECT_EQ(HomeAfter("vexost://file:C:\\docs\\manual.vxb/index.htm"),
-            "vexost://file:C:\\docs\\manual.vxb");
-  EXPECT_EQ(HomeAfter("vexost://file:/home/a/manual.vxb/sub/x.htm"),
-            "vexost://file:/home/a/manual.vxb");
-}
-
-TEST(HomeUrl, FileUrlWithoutArchiveExtensionKeepsTheHome) {
-  EXPECT_EQ(HomeAfter("vexost://file:/home/a/manual.VXB/x.htm"), "before");
-  EXPECT_EQ(HomeAfter("vexost://file:/home/a/manual"), "before");
-}
-
-TEST(HomeUrl, NameWithoutSlashAfterItKeepsTheHome) {
-  EXPECT_EQ(HomeAfter("vexost://x"), "before");
-  EXPECT_EQ(HomeAfter("vexost://"), "before");
-  EXPECT_EQ(HomeAfter("vexost:"), "before");
-}
-
-TEST(HomeUrl, EmptyArchiveNameKeepsTheHome) { EXPECT_EQ(HomeAfter("vexost:///topic.htm"), "before"); }
-
-TEST(HomeUrl, OtherSchemesAndOtherCaseKeepTheHome) {
-  EXPECT_EQ(HomeAfter("http://host/page.htm"), "before");
-  EXPECT_EQ(HomeAfter("VEXOST://Manual/page.htm"), "before");
-  EXPECT_EQ(HomeAfter("about:blank"), "before");
-  EXPECT_EQ(HomeAfter(""), "before");
+TEST(HomeUrl, EachUrlGivesItsArchivePartOrKeepsTheHome) {
+  const struct {
+    const char* url;
+    const char* home;
+  } cases[] = {
+      {"vexost://Manual/intro/page.htm", "vexost://Manual"},
+      {"vexost://Manual/", "vexost://Manual"},
+      {"vexost://Manual", "vexost://Manual"},
+      {"vexost://Manual#part", "vexost://Manual"},
+      {"vexost://FirmCode:7::Manual/a.htm", "vexost://FirmCode:7::Manual"},
+      {"vexost://file:C:\\docs\\manual.vxb/index.htm", "vexost://file:C:\\docs\\manual.vxb"},
+      {"vexost://file:/home/a/manual.vxb/sub/x.htm", "vexost://file:/home/a/manual.vxb"},
+      {"vexost://file:/home/a.vxb.d/manual.vxb::/x.htm", "vexost://file:/home/a.vxb.d/manual.vxb"},
+      {"vexost://file:/home/a/manual.VXB/x.htm", "before"},
+      {"vexost://file:/home/a/manual", "before"},
+      {"vexost://file:::/x.htm", "before"},
+      {"vexost://", "before"},
+      {"vexost:", "before"},
+      {"vexost:///topic.htm", "before"},
+      {"http://host/page.htm", "before"},
+      {"VEXOST://Manual/page.htm", "before"},
+      {"about:blank", "before"},
+      {"", "before"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HomeAfter(c.url), c.home) << c.url;
 }
 
 TEST(HomeUrl, EachVexostUrlReplacesTheLastHome) {
   std::string home;
   UpdateHomeUrl("vexost://One/a.htm", home);
-  UpdateHomeUrl("vexost://Two/b/c.htm", home);
+  UpdateHomeUrl("vexost://Two", home);
   EXPECT_EQ(home, "vexost://Two");
 }
 

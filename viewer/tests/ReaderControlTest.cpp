@@ -49,7 +49,7 @@ class ReaderControl : public ScratchRegistry {
   TempFolder m_files;
 };
 
-TEST_F(ReaderControl, HandedOverArchiveIsServedByName) {
+TEST_F(ReaderControl, HandedOverArchiveIsServedByItsFileAndByName) {
   const std::string path = WriteTestArchive(m_files, "guide.vxb", "Guide", 5,
                                             {{"start.htm", "<html><body>Hello</body></html>"}},
                                             "start.htm");
@@ -59,12 +59,16 @@ TEST_F(ReaderControl, HandedOverArchiveIsServedByName) {
   archive.Set(path);
   ControlView view(control);
   archive.Show(view);
-  EXPECT_EQ(view.navigated, "vexost://Guide");
+  EXPECT_EQ(view.navigated, "vexost://file:" + path);
+  // The view goes to the file; links by the archive's name find it through the hand-over.
   ProtocolBroker broker;
-  const ProtocolResponse response = broker.Fetch(view.navigated + "/start.htm");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_EQ(response.mimeType, "text/html");
-  EXPECT_EQ(response.bytes, "<html><body>Hello</body></html>");
+  for (const std::string& url :
+       {view.navigated + "::/start.htm", std::string("vexost://Guide/start.htm")}) {
+    const ProtocolResponse response = broker.Fetch(url);
+    EXPECT_EQ(response.result, S_OK) << url;
+    EXPECT_EQ(response.mimeType, "text/html") << url;
+    EXPECT_EQ(response.bytes, "<html><body>Hello</body></html>") << url;
+  }
 }
 
 TEST_F(ReaderControl, BrowserObjectIsHeldAndReleased) {

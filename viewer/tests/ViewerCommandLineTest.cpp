@@ -22,18 +22,30 @@ TEST(ViewerCommandLine, FirstWordIsTheFileAbsolutePathsIncluded) {
 }
 
 TEST(ViewerCommandLine, SwitchesInAnyCaseWithSlashOrDash) {
-  EXPECT_EQ(ViewerCommandLine::Parse({"/RegServer"}).action, Action::Register);
-  EXPECT_EQ(ViewerCommandLine::Parse({"-register"}).action, Action::Register);
-  EXPECT_EQ(ViewerCommandLine::Parse({"/UNREGSERVER"}).action, Action::Unregister);
-  EXPECT_EQ(ViewerCommandLine::Parse({"-Unregister"}).action, Action::Unregister);
-  EXPECT_EQ(ViewerCommandLine::Parse({"/Embedding"}).action, Action::Automation);
-  EXPECT_EQ(ViewerCommandLine::Parse({"-automation"}).action, Action::Automation);
-}
-
-TEST(ViewerCommandLine, UnknownSwitchIsAFileName) {
-  const ViewerCommandLine line = ViewerCommandLine::Parse({"/Regserverx"});
-  EXPECT_EQ(line.action, Action::Open);
-  EXPECT_EQ(line.file, "/Regserverx");
+  const struct {
+    std::vector<std::string> words;
+    Action action;
+    std::string file;
+  } cases[] = {
+      {{"/RegServer"}, Action::Register, ""},
+      {{"-register"}, Action::Register, ""},
+      {{"/UNREGSERVER"}, Action::Unregister, ""},
+      {{"-Unregister"}, Action::Unregister, ""},
+      {{"/Embedding"}, Action::Automation, ""},
+      {{"-automation"}, Action::Automation, ""},
+      {{"--help"}, Action::Help, ""},
+      {{"a.vxb", "-h"}, Action::Help, "a.vxb"},
+      {{"/?"}, Action::Help, ""},
+      {{"/Regserverx"}, Action::Open, "/Regserverx"},  // a path, as any word beginning with "/"
+      {{"-"}, Action::Open, "-"},
+      {{"--verbose", "a.vxb"}, Action::BadOption, ""},
+  };
+  for (const auto& c : cases) {
+    const ViewerCommandLine line = ViewerCommandLine::Parse(c.words);
+    EXPECT_EQ(line.action, c.action) << c.words.front();
+    EXPECT_EQ(line.file, c.file) << c.words.front();
+  }
+  EXPECT_EQ(ViewerCommandLine::Parse({"-x", "--help"}).badOption, "-x");
 }
 
 TEST(ViewerCommandLine, LocalFileUriStandsForItsPath) {

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "platform/tests/ScratchRegistry.h"
+#include "viewer/RecentFileList.h"
 #include "viewer/WindowStateSaver.h"
 
 namespace {
@@ -62,6 +63,28 @@ TEST(NormalisePlacement, FlagsAreKept) {
   EXPECT_EQ(NormalisePlacement({2, SW_SHOWNORMAL, {0, 0, 5, 5}}, kWorkArea).flags, 2);
 }
 
+// Where a window cannot learn its position, the size and state are kept at the
+// position saved before.
+TEST(PlacementWithoutPosition, SizeAndStateAtThePositionSavedBefore) {
+  const WindowPlacement current{0, SW_SHOWMAXIMIZED, {0, 0, 800, 600}};
+  EXPECT_EQ(PlacementWithoutPosition(current, std::nullopt), current);
+  EXPECT_EQ(PlacementWithoutPosition(current, WindowPlacement{0, SW_SHOWNORMAL, {40, 30, 90, 90}}),
+            (WindowPlacement{0, SW_SHOWMAXIMIZED, {40, 30, 840, 630}}));
+}
+
+TEST(ZoomSteps, StepsInAndOutStopAtTheEnds) {
+  const struct {
+    int percent, in, out, clamped;
+  } cases[] = {{100, 110, 90, 100},  {110, 125, 100, 110},   {133, 150, 125, 133},
+               {300, 300, 250, 300}, {30, 50, 30, 30},       {5, 30, 30, 30},
+               {-7, 30, 30, 30},     {100000, 300, 300, 300}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ZoomSteps::In(c.percent), c.in) << c.percent;
+    EXPECT_EQ(ZoomSteps::Out(c.percent), c.out) << c.percent;
+    EXPECT_EQ(ZoomSteps::Clamp(c.percent), c.clamped) << c.percent;
+  }
+}
+
 class StateSaver : public ScratchRegistry {
  protected:
   static constexpr const char* kKey = "Software\\VEXO-SYSTEMS\\Stowra\\stow\\MainWnd";
@@ -117,6 +140,34 @@ TEST_F(StateSaver, SavedOversizedMinimizedWindowIsRestoredInsideTheScreen) {
                              {"y1", -100}, {"x2", 4000}, {"y2", 3000}})
     PutNumber(name, value);
   EXPECT_EQ(m_saver.Restore(kWorkArea), (WindowPlacement{0, SW_SHOWNORMAL, {0, 0, 1024, 768}}));
+}
+
+TEST_F(StateSaver, ZoomIsKeptBesideThePlacementAndBroughtIntoRange) {
+  EXPECT_EQ(m_saver.RestoreZoom(), 100);
+  ASSERT_TRUE(m_saver.SaveZoom(125));
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "zoom"), 125);
+  EXPECT_EQ(m_saver.RestoreZoom(), 125);
+  PutNumber("zoom", 0);
+  EXPECT_EQ(m_saver.RestoreZoom(), 30);
+}
+
+// The files opened lately: the latest first, each once, at most four.
+TEST_F(StateSaver, RecentFilesKeepTheLatestFourFirstEachOnce) {
+  const RecentFileList recent(m_profile);
+  EXPECT_TRUE(recent.Read().empty());
+  for (const char* path : {"/a.vxb", "/b.vxb", "/c.vxb", "/a.vxb", "/d.vxb", "/e.vxb"})
+    ASSERT_TRUE(recent.Add(path));
+  EXPECT_EQ(recent.Read(), (std::vector<std::string>{"/e.vxb", "/d.vxb", "/a.vxb", "/c.vxb"}));
+  EXPECT_EQ(m_profile.GetProfileString("Recent File List", "File1"), "/e.vxb");
+  ASSERT_TRUE(recent.Remove("/d.vxb"));
+  EXPECT_EQ(recent.Read(), (std::vector<std::string>{"/e.vxb", "/a.vxb", "/c.vxb"}));
+  EXPECT_EQ(m_profile.GetProfileString("Recent File List", "File4"), std::nullopt);
+  PutText(HKEY_CURRENT_USER, "Software\\VEXO-SYSTEMS\\Stowra\\stow\\Recent File List", "File4",
+          "/e.vxb");
+  EXPECT_EQ(recent.Read().size(), 3u);  // a path written twice by hand counts once
+  RegistrySetReadOnly(RegistryHiveKind::User, true);
+  EXPECT_FALSE(recent.Add("/f.vxb"));
+  RegistrySetReadOnly(RegistryHiveKind::User, false);
 }
 
 TEST_F(StateSaver, ReadOnlyRegistryReportsTheFailedSave) {
