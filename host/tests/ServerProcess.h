@@ -126,7 +126,7 @@ inline CurlResult Curl(const std::string& url, const std::string& options = "") 
   TempFolder scratch;
   std::string headers = scratch / "headers", body = scratch / "body";
   std::string statusText;
-  RunCommand("curl -s -g --path-as-is -o " + Quote(body) + " -D " + Quote(headers) +
+  RunCommand("curl -s -g --path-as-is --max-time 60 -o " + Quote(body) + " -D " + Quote(headers) +
                  " -w '%{http_code}' " + options + " " + Quote(url),
              &statusText);
   return {std::atoi(statusText.c_str()), TempFolder::ReadAll(headers), TempFolder::ReadAll(body)};
