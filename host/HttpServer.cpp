@@ -39,12 +39,13 @@ std::string Header(struct MHD_Connection* connection, const char* name) {
 }
 
 // The request target reaches the handler exactly as sent: the reader's URL
-// grammar decodes escapes itself, once. The library would keep a record of every query argument in the connection's
-// small memory pool, and it answers nothing at all to a request whose arguments
-// do not fit. The host reads no arguments: it takes the target as sent here,
-// before the library parses it, and ends the query's text right after its "?",
-// so that the library finds no arguments. URI is the library's own request
-// buffer (writable), and the arguments are parsed after this call, from it.
+// grammar decodes escapes itself, once. The library would also keep a record of
+// every query argument in the connection's small memory pool, and it answers
+// nothing at all to a request whose arguments do not fit; the host reads no
+// arguments. So the target is taken here, before the library parses it, and the
+// query's text is ended right after its "?", so that the library finds no
+// arguments: URI is the library's own request buffer (writable), and the
+// arguments are parsed after this call, from it.
 void* TakeTarget(void*, const char* uri, struct MHD_Connection*) {
   auto* exchange = new HttpServer::Exchange;
   exchange->target = uri;
@@ -203,9 +204,12 @@ int HttpServer::Handle(struct MHD_Connection* connection, const char* method,
 
   HttpResponse response;
   const char* hostFault = HostFault(connection, version);
-  if (*hostFault) response.SetText(400, "text/plain; charset=utf-8", hostFault);
-  else if (exchange->tooLarge) response.SetText(413, "text/plain; charset=utf-8", "Request too large.\n");
-  else response = m_handler(request);
+  if (*hostFault)
+    response.SetText(400, "text/plain; charset=utf-8", hostFault);
+  else if (exchange->tooLarge)
+    response.SetText(413, "text/plain; charset=utf-8", "Request too large.\n");
+  else
+    response = m_handler(request);
 
   struct MHD_Response* r = MakeLibraryResponse(response);
   if (!r) return 0;

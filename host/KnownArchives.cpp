@@ -76,8 +76,9 @@ std::vector<std::string> KnownArchives::RegisteredPaths() {
   std::vector<std::string> paths;
   try {
     stow::DocumentProfiling catalog(kDescriptor);
-    for (auto [placement, root] : {std::pair{stow::Placement::CurrentUser, CKelProfiling::kCurrentUser},
-                                   std::pair{stow::Placement::AllUsers, CKelProfiling::kLocalMachine}}) {
+    for (auto [placement, root] :
+         {std::pair{stow::Placement::CurrentUser, CKelProfiling::kCurrentUser},
+          std::pair{stow::Placement::AllUsers, CKelProfiling::kLocalMachine}}) {
       for (const std::string& name : catalog.ListArchiveNames(placement)) {
         if (!catalog.OpenArchiveKey(name, root, CKelProfiling::kReadOnly)) continue;
         for (std::uint32_t firmCode : catalog.ListFirmCodes())

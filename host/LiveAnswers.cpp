@@ -21,7 +21,8 @@ std::shared_ptr<const CachedAnswer> LiveAnswers::Find(const std::string& key,
 }
 
 void LiveAnswers::Keep(const std::string& key, const FileStamp& stamp, const CachedAnswer& answer) {
-  m_entries.insert_or_assign(key, Entry{stamp, answer.mimeType, answer.etag, answer.gzip, answer.body});
+  m_entries.insert_or_assign(key,
+                             Entry{stamp, answer.mimeType, answer.etag, answer.gzip, answer.body});
   if (m_entries.size() >= m_sweepAt) Sweep();
 }
 

@@ -133,9 +133,9 @@ std::string ReaderGateway::HandedArchiveOf(const std::string& url,
 HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
   HttpResponse response;
   const auto& hosts = m_options.allowedHosts;
-  if (!request.host.empty() && std::none_of(hosts.begin(), hosts.end(), [&](const std::string& host) {
-        return EqualsNoCase(host, request.host);
-      })) {
+  if (!request.host.empty() &&
+      std::none_of(hosts.begin(), hosts.end(),
+                   [&](const std::string& host) { return EqualsNoCase(host, request.host); })) {
     response.SetText(403, "text/plain; charset=utf-8", "Unknown host name.\n");
     return response;
   }
@@ -203,8 +203,8 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
     return response;
   }
   std::map<std::string, std::string> fields = ParseFormData(request.body);
-  // A form written into an archive page is of this origin too, but cannot know
-  // the token of the forms this host serves.
+  // A form written into an archive page is of this origin too, but carries no
+  // token: only the dialog pages of this run of the host hand it out.
   if (!FormTokenMatches(m_options.formToken, fields["token"])) {
     response.SetText(403, "text/plain; charset=utf-8",
                      "The form was not served by this host, or by an earlier run of it.\n");

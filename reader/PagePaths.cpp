@@ -34,8 +34,8 @@ std::string PagePaths::Folder(std::string_view folder) {
 std::string PagePaths::Message(std::string text, std::string_view path) {
   if (g_shown || path.empty()) return text;
   CKelFile file{std::string(path)};
-  std::vector<std::string> forms = {std::string(path),
-                                    file.DisplayForm(0, vxs::kDisplayRelative | vxs::kDisplayUnquoted)};
+  std::vector<std::string> forms = {
+      std::string(path), file.DisplayForm(0, vxs::kDisplayRelative | vxs::kDisplayUnquoted)};
   file.MakeFullPath();
   forms.push_back(file.GetPath());
   // The longest first, so that no form is cut into by a shorter one inside it.

@@ -58,7 +58,8 @@ class DialogPageTest : public ::testing::Test {
   CurlResult Post(const std::string& url, const std::string& origin, const std::string& fields) {
     return PostAsIs(url, origin, "token=" + m_token + "&" + fields);
   }
-  CurlResult PostAsIs(const std::string& url, const std::string& origin, const std::string& fields) {
+  CurlResult PostAsIs(const std::string& url, const std::string& origin,
+                      const std::string& fields) {
     std::string options = "--data " + Quote(fields);
     if (!origin.empty()) options += " -H " + Quote("Origin: " + origin);
     return Curl(url, options);
@@ -143,7 +144,8 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   EXPECT_EQ(Post(url, server.Origin(), "update=1").status, 400);
   EXPECT_EQ(Post(url, server.Origin(), "path=" + m_scratch / "found.vxb%00.txt").status, 400);
   EXPECT_EQ(Curl(url, "-H " + Quote("Origin: " + server.Origin()) +
-                          " -H 'Content-Type: text/plain' --data " + Quote("token=" + m_token + "&" + right))
+                          " -H 'Content-Type: text/plain' --data " +
+                          Quote("token=" + m_token + "&" + right))
                 .status,
             415);
   EXPECT_EQ(RegisteredPath("Gone", 7), missing);

@@ -19,7 +19,8 @@ TEST(KnownArchives, FileUrlsOnlyForKnownArchivesHoweverSpelled) {
                                       stow::Placement::CurrentUser));
   ASSERT_TRUE(catalog.RegisterArchive(stow::ArchiveIdentity{true, "All", 6, "/all/a.vxb"},
                                       stow::Placement::AllUsers));
-  EXPECT_EQ(KnownArchives::RegisteredPaths(), (std::vector<std::string>{"/reg/r.vxb", "/all/a.vxb"}));
+  EXPECT_EQ(KnownArchives::RegisteredPaths(),
+            (std::vector<std::string>{"/reg/r.vxb", "/all/a.vxb"}));
   char folder[4096];
   ASSERT_TRUE(::getcwd(folder, sizeof folder));
   const std::string here = folder;

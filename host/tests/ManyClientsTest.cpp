@@ -58,7 +58,8 @@ class ManyClients : public ::testing::Test {
   // Sends REQUEST on a connection with a small window; -1 when that fails.
   static int SendSlowly(std::uint16_t port, const std::string& request) {
     int fd = ConnectTo(port, kSmallWindow);
-    if (fd >= 0 && ::send(fd, request.data(), request.size(), 0) != static_cast<ssize_t>(request.size())) {
+    if (fd >= 0 &&
+        ::send(fd, request.data(), request.size(), 0) != static_cast<ssize_t>(request.size())) {
       ::close(fd);
       return -1;
     }
@@ -73,7 +74,8 @@ class ManyClients : public ::testing::Test {
       std::error_code error;
       const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
       struct stat status {};
-      if (!error && target.starts_with(m_scratch / "tmp") && ::stat(entry.path().c_str(), &status) == 0)
+      if (!error && target.starts_with(m_scratch / "tmp") &&
+          ::stat(entry.path().c_str(), &status) == 0)
         files.insert(status.st_ino);
     }
     return files.size();

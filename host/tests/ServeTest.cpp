@@ -144,7 +144,8 @@ TEST_F(ServeTest, HostHeaderFormsForeignHostsMethodsAndHugeTargets) {
 TEST_F(ServeTest, LongQueryStringsAreAnswered) {
   ServerProcess server({m_scratch / "manual.vxb"}, m_scratch);
   std::string many;
-  for (int i = 0; i < 300; ++i) many += (i ? "&a" : "?a") + std::to_string(i) + "=" + std::to_string(i);
+  for (int i = 0; i < 300; ++i)
+    many += (i ? "&a" : "?a") + std::to_string(i) + "=" + std::to_string(i);
   std::string flood = "?";
   while (flood.size() < 8100) flood += "&a";
   struct Case {
@@ -154,9 +155,11 @@ TEST_F(ServeTest, LongQueryStringsAreAnswered) {
   const Case cases[] = {{many, 200}, {flood, 200}, {flood + std::string(200, 'b'), 414}};
   for (const Case& c : cases) {
     const std::string answer =
-        RawRequest(server.Port(), "GET /vexost://Manual/style.css" + c.query + " HTTP/1.1\r\nHost: " +
-                                      server.HostHeader() + "\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(StatusOf(answer), c.status) << c.query.size() << " bytes of query: " << answer.substr(0, 200);
+        RawRequest(server.Port(), "GET /vexost://Manual/style.css" + c.query +
+                                      " HTTP/1.1\r\nHost: " + server.HostHeader() +
+                                      "\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(StatusOf(answer), c.status)
+        << c.query.size() << " bytes of query: " << answer.substr(0, 200);
     if (c.status == 200) {
       EXPECT_TRUE(answer.ends_with("\r\n\r\nbody { color: black; }\n"));
     }

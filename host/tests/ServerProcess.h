@@ -189,7 +189,8 @@ inline std::string RawRequest(std::uint16_t port, const std::string& request) {
   int fd = ConnectTo(port);
   if (fd < 0) return "";
   std::string answer;
-  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size()))
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+      static_cast<ssize_t>(request.size()))
     answer = ReadUntilClosed(fd, 30);
   ::close(fd);
   return answer;
