@@ -140,6 +140,27 @@ TEST_F(ServeTest, HostHeaderFormsForeignHostsMethodsAndHugeTargets) {
   EXPECT_TRUE(HeaderValue(Curl(url).headers, "Access-Control-Allow-Origin").empty());
 }
 
+TEST(ServeCommandLine, BadOptionsSayWhatIsWrong) {
+  struct Case {
+    const char* words;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"--idle-seconds 0", "--idle-seconds needs a number from 1 to 3600"},
+      {"--idle-seconds 20s", "--idle-seconds needs a number from 1 to 3600"},
+      {"--max-connections", "--max-connections needs a number from 1 to 1000000"},
+      {"--max-connections 0", "--max-connections needs a number from 1 to 1000000"},
+      {"--port 70000", "--port needs a number from 0 to 65535"},
+      {"--public=yes", "unknown option --public=yes"},
+  };
+  for (const Case& c : cases) {
+    std::string output;
+    EXPECT_EQ(RunCommand(Quote(BuiltProgram("host/vxstserve")) + " " + c.words + " 2>&1", &output), 2)
+        << c.words;
+    EXPECT_TRUE(output.starts_with(std::string("vxstserve: ") + c.message + "\n")) << output;
+  }
+}
+
 // Every query the host takes gets its answer, however many arguments it holds.
 TEST_F(ServeTest, LongQueryStringsAreAnswered) {
   ServerProcess server({m_scratch / "manual.vxb"}, m_scratch);
