@@ -44,13 +44,16 @@ std::string FirmCodePage(const WebDialogs::FirmCodeView& view, const std::string
 }
 
 std::string FileSelectPage(const WebDialogs::FileSelectView& view,
-                           const std::vector<std::string>& messages, const std::string& url) {
+                           const std::vector<std::string>& messages, const std::string& url,
+                           const std::string& token) {
   std::string page = PageStart(DlgFileSelect::kCaption);
   page += "<div class=\"frame\"><p id=\"file\">" + vxs::EscapeHtml(view.fileLine) +
           "</p>\n<p id=\"document\">" + vxs::EscapeHtml(view.documentLine) + "</p></div>\n";
   for (const std::string& message : messages)
     page += "<p class=\"message\">" + vxs::EscapeHtml(message) + "</p>\n";
-  page += "<form method=\"post\" action=\"" + Link(url) + "\">\n<p><label for=\"path\">" +
+  page += "<form method=\"post\" action=\"" + Link(url) +
+          "\">\n<input type=\"hidden\" name=\"token\" value=\"" + vxs::EscapeHtml(token) +
+          "\">\n<p><label for=\"path\">" +
           Text(DlgFileSelect::kPromptText) +
           "</label><br>\n<input id=\"path\" name=\"path\" size=\"60\" value=\"" +
           vxs::EscapeHtml(view.path) +

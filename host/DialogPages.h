@@ -15,6 +15,7 @@ std::string UrlWithFirmCode(const std::string& url, const std::string& firmCode)
 std::string FirmCodePage(const WebDialogs::FirmCodeView& view, const std::string& url);
 
 // The file dialog for the request of URL, with the MESSAGES of the last check of
-// a path entered.
+// a path entered; the form carries TOKEN (host/FormToken.h) back.
 std::string FileSelectPage(const WebDialogs::FileSelectView& view,
-                           const std::vector<std::string>& messages, const std::string& url);
+                           const std::vector<std::string>& messages, const std::string& url,
+                           const std::string& token);

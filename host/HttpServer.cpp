@@ -3,28 +3,29 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 struct HttpServer::Exchange {
+  std::string target;  // as sent, query included
+  bool started = false;
   std::string body;
   bool tooLarge = false;
 };
 
 namespace {
 
-// The request target reaches the handler exactly as sent: the reader's URL
-// grammar decodes escapes itself, once.
-size_t KeepEscapes(void*, struct MHD_Connection*, char* text) { return std::strlen(text); }
-
-MHD_Result OnRequest(void* cls, struct MHD_Connection* connection, const char* url,
-                     const char* method, const char*, const char* uploadData,
+MHD_Result OnRequest(void* cls, struct MHD_Connection* connection, const char*,
+                     const char* method, const char* version, const char* uploadData,
                      size_t* uploadSize, void** state) {
   auto* server = static_cast<HttpServer*>(cls);
-  return server->Handle(connection, url, method, uploadData, uploadSize, state) ? MHD_YES : MHD_NO;
+  return server->Handle(connection, method, version, uploadData, uploadSize, state) ? MHD_YES
+                                                                                    : MHD_NO;
 }
 
 void OnCompleted(void*, struct MHD_Connection*, void** state, enum MHD_RequestTerminationCode) {
@@ -37,37 +38,89 @@ std::string Header(struct MHD_Connection* connection, const char* name) {
   return value ? value : "";
 }
 
-// The query part of the target, rebuilt in order from the library's arguments.
-MHD_Result AppendArgument(void* cls, enum MHD_ValueKind, const char* key, const char* value) {
-  auto* query = static_cast<std::string*>(cls);
-  query->append(query->empty() ? "?" : "&").append(key);
-  if (value) query->append("=").append(value);
+// The request target reaches the handler exactly as sent: the reader's URL
+// grammar decodes escapes itself, once. The library would also keep a record of
+// every query argument in the connection's small memory pool, and it answers
+// nothing at all to a request whose arguments do not fit; the host reads no
+// arguments. So the target is taken here, before the library parses it, and the
+// query's text is ended right after its "?", so that the library finds no
+// arguments: URI is the library's own request buffer (writable), and the
+// arguments are parsed after this call, from it.
+void* TakeTarget(void*, const char* uri, struct MHD_Connection*) {
+  auto* exchange = new HttpServer::Exchange;
+  exchange->target = uri;
+  if (char* query = std::strchr(const_cast<char*>(uri), '?')) query[1] = '\0';
+  return exchange;
+}
+
+MHD_Result CountHostHeaders(void* cls, enum MHD_ValueKind, const char* key, const char*) {
+  if (::strcasecmp(key, MHD_HTTP_HEADER_HOST) == 0) ++*static_cast<int*>(cls);
   return MHD_YES;
 }
 
-void FreeBody(void* cls) { delete static_cast<std::shared_ptr<const ResponseBody>*>(cls); }
+// What makes a request unfit for the handler, or "": HTTP/1.1 requires its Host
+// header, and two of them leave open which host is meant.
+const char* HostFault(struct MHD_Connection* connection, const char* version) {
+  int hosts = 0;
+  MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountHostHeaders, &hosts);
+  if (hosts > 1) return "The request names its host twice.\n";
+  if (hosts == 0 && std::strcmp(version, MHD_HTTP_VERSION_1_1) == 0)
+    return "An HTTP/1.1 request names its host (Host header).\n";
+  return "";
+}
+
+// The body of a response and the part of it to send; the response holds the
+// body, so that a body that others may share lives as long as any response.
+struct BodyPart {
+  std::shared_ptr<const ResponseBody> body;
+  std::uint64_t offset;
+};
+
+void FreeBodyPart(void* cls) { delete static_cast<BodyPart*>(cls); }
+
+// A body in a temporary file is read piece by piece as the client takes it.
+ssize_t ReadFromFile(void* cls, std::uint64_t position, char* buffer, size_t max) {
+  const auto* part = static_cast<const BodyPart*>(cls);
+  for (;;) {
+    ssize_t n = ::pread(part->body->FileDescriptor(), buffer, max,
+                        static_cast<off_t>(part->offset + position));
+    if (n > 0) return n;
+    if (n < 0 && errno == EINTR) continue;
+    return MHD_CONTENT_READER_END_WITH_ERROR;  // the file is shorter than its body: never so
+  }
+}
+
+constexpr size_t kFileBlock = 64 * 1024;
 
 struct MHD_Response* MakeLibraryResponse(const HttpResponse& response) {
   if (!response.body || response.length == 0)
     return MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
   const ResponseBody& body = *response.body;
+  auto* part = new BodyPart{response.body, response.offset};
+  struct MHD_Response* r;
   if (body.InMemory()) {
-    auto* holder = new std::shared_ptr<const ResponseBody>(response.body);
     char* bytes = const_cast<char*>(body.Memory().data()) + response.offset;
-    struct MHD_Response* r = MHD_create_response_from_buffer_with_free_callback_cls(
-        static_cast<size_t>(response.length), bytes, &FreeBody, holder);
-    if (!r) delete holder;
-    return r;
+    r = MHD_create_response_from_buffer_with_free_callback_cls(
+        static_cast<size_t>(response.length), bytes, &FreeBodyPart, part);
+  } else {
+    r = MHD_create_response_from_callback(response.length, kFileBlock, &ReadFromFile, part,
+                                          &FreeBodyPart);
   }
-  int fd = ::dup(body.FileDescriptor());
-  if (fd < 0) return nullptr;
-  struct MHD_Response* r = MHD_create_response_from_fd_at_offset64(
-      response.length, fd, response.offset);
-  if (!r) ::close(fd);
+  if (!r) delete part;
   return r;
 }
 
 }  // namespace
+
+unsigned HttpServer::ConnectionsPerProcess(unsigned total, unsigned processes,
+                                           std::uint64_t descriptors) {
+  constexpr std::uint64_t kReaderDescriptors = 64;  // archives, registry, cache, listening socket
+  constexpr std::uint64_t kPerConnection = 2;       // the socket and a temporary file
+  const std::uint64_t share = (total + std::max(processes, 1u) - 1) / std::max(processes, 1u);
+  const std::uint64_t room =
+      descriptors > kReaderDescriptors ? (descriptors - kReaderDescriptors) / kPerConnection : 0;
+  return static_cast<unsigned>(std::max<std::uint64_t>(1, std::min(share, room)));
+}
 
 HttpServer::HttpServer(Options options, Handler handler)
     : m_options(std::move(options)), m_handler(std::move(handler)) {}
@@ -105,9 +158,9 @@ bool HttpServer::Start(std::string& error) {
       MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
       &OnRequest, this, MHD_OPTION_LISTEN_SOCKET, m_socket,
       MHD_OPTION_CONNECTION_LIMIT, m_options.maxConnections,
-      MHD_OPTION_CONNECTION_TIMEOUT, m_options.connectionTimeout,
+      MHD_OPTION_CONNECTION_TIMEOUT, m_options.idleTimeout,
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<size_t>(m_options.maxRequestHeader + 4096),
-      MHD_OPTION_UNESCAPE_CALLBACK, &KeepEscapes, nullptr,
+      MHD_OPTION_URI_LOG_CALLBACK, &TakeTarget, nullptr,
       MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, nullptr, MHD_OPTION_END);
   if (!m_daemon) {
     error = "cannot serve on " + m_options.address + ":" + std::to_string(m_port);
@@ -123,11 +176,12 @@ void HttpServer::Stop() {
   m_socket = -1;
 }
 
-int HttpServer::Handle(struct MHD_Connection* connection, const char* url, const char* method,
-                       const char* uploadData, std::size_t* uploadSize, void** state) {
+int HttpServer::Handle(struct MHD_Connection* connection, const char* method,
+                       const char* version, const char* uploadData, std::size_t* uploadSize,
+                       void** state) {
   auto* exchange = static_cast<Exchange*>(*state);
-  if (!exchange) {
-    *state = new Exchange;
+  if (!exchange->started) {
+    exchange->started = true;
     return 1;
   }
   if (*uploadSize > 0) {  // form data arrives in pieces before the last call
@@ -138,10 +192,7 @@ int HttpServer::Handle(struct MHD_Connection* connection, const char* url, const
   }
   HttpRequest request;
   request.method = method;
-  request.target = url;
-  std::string query;
-  MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &AppendArgument, &query);
-  request.target += query;
+  request.target = std::move(exchange->target);
   request.host = Header(connection, MHD_HTTP_HEADER_HOST);
   request.origin = Header(connection, "Origin");
   request.range = Header(connection, MHD_HTTP_HEADER_RANGE);
@@ -152,8 +203,13 @@ int HttpServer::Handle(struct MHD_Connection* connection, const char* url, const
   request.body = std::move(exchange->body);
 
   HttpResponse response;
-  if (exchange->tooLarge) response.SetText(413, "text/plain; charset=utf-8", "Request too large.\n");
-  else response = m_handler(request);
+  const char* hostFault = HostFault(connection, version);
+  if (*hostFault)
+    response.SetText(400, "text/plain; charset=utf-8", hostFault);
+  else if (exchange->tooLarge)
+    response.SetText(413, "text/plain; charset=utf-8", "Request too large.\n");
+  else
+    response = m_handler(request);
 
   struct MHD_Response* r = MakeLibraryResponse(response);
   if (!r) return 0;

@@ -1,7 +1,11 @@
 // A small HTTP server over libmicrohttpd. All requests are handled on the
 // library's one polling thread, one after another; the handler returns a response
 // whose body is complete, and the library sends it while the next request is
-// handled, so a slow or stalled client holds up nobody.
+// handled, so a slow or stalled client holds up nobody. Idle and slow clients
+// cannot crowd others out: the server takes thousands of connections, each with
+// a small memory pool whatever its query, and closes those that go quiet.
+// Requests the handler need not see (HTTP/1.1 without its Host, two Host
+// headers, a body too large) are answered here.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +23,19 @@ class HttpServer {
   struct Options {
     std::string address = "127.0.0.1";
     std::uint16_t port = 0;              // 0: any free port
-    unsigned maxConnections = 512;
-    unsigned connectionTimeout = 60;     // seconds of idleness
+    unsigned maxConnections = 4096;      // at once, in this process
+    unsigned idleTimeout = 20;           // seconds a connection may neither send nor take a byte
     std::size_t maxRequestHeader = 16 * 1024;  // request line and headers
     std::size_t maxBody = 64 * 1024;           // form data of a POST
   };
+
+  // The connections one of PROCESSES serving processes takes when all together
+  // take TOTAL, within DESCRIPTORS open files per process: each connection may
+  // hold its socket and the temporary file of its answer, and the reader keeps
+  // some files of its own. At least one.
+  static unsigned ConnectionsPerProcess(unsigned total, unsigned processes,
+                                        std::uint64_t descriptors);
+
 
   HttpServer(Options options, Handler handler);
   HttpServer(const HttpServer&) = delete;
@@ -41,7 +53,7 @@ class HttpServer {
 
   // Library entry points (public for the C callbacks only).
   struct Exchange;
-  int Handle(struct MHD_Connection* connection, const char* url, const char* method,
+  int Handle(struct MHD_Connection* connection, const char* method, const char* version,
              const char* uploadData, std::size_t* uploadSize, void** state);
 
  private:

@@ -1,11 +1,14 @@
 // vxstserve: serves document archives to any web browser.
 //
-//   vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--memory-mb N] [--open]
+//   vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--cache-mb N] [--memory-mb N]
+//             [--max-connections N] [--idle-seconds N] [--open]
 //
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
 // are served by name without registration at http://ADDRESS:PORT/vexost://NAME/.
-// "/" shows the list of registered archives.
+// "/" shows the list of registered archives. On an address other than loopback
+// (or with --public) the host serves other machines: archives it knows only,
+// pages without the server's paths, no file dialog.
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -20,6 +23,7 @@
 #include "base/HtmlEscape.h"
 #include "base/KelErrorMessage.h"
 #include "base/messages/MessageTable.h"
+#include "host/FormToken.h"
 #include "host/HttpServer.h"
 #include "reader/client/ModuleSetup.h"
 #include "host/ReaderGateway.h"
@@ -28,11 +32,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--cache-mb N] [--memory-mb N] [--open]\n"
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--cache-mb N]\n"
+    "                 [--memory-mb N] [--max-connections N] [--idle-seconds N] [--open]\n"
     "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port).\n"
+    "  --public       serves as on an address other than loopback (behind a proxy): only the\n"
+    "                 archives named here or registered, no server paths, no file dialog\n"
     "  --cache-mb N   keeps up to N MiB of answers for the archives named here (default 64, 0: none)\n"
     "  --memory-mb N  answers held in memory at once, cache included (default 256); more go to\n"
     "                 temporary files\n"
+    "  --max-connections N  connections open at once (default 8192)\n"
+    "  --idle-seconds N     closes a connection that sends or takes nothing for N seconds\n"
+    "                       (default 20)\n"
     "  --open   opens the first URL in the desktop's browser\n";
 
 struct Options {
@@ -41,7 +51,10 @@ struct Options {
   std::uint16_t port = 0;
   std::size_t cacheMegabytes = 64;
   std::size_t memoryMegabytes = 256;
+  unsigned maxConnections = 8192;
+  unsigned idleSeconds = 20;
   bool open = false;
+  bool publicHost = false;
 };
 
 bool ParsePort(const std::string& text, std::uint16_t& port) {
@@ -57,12 +70,25 @@ bool ParseMegabytes(const std::string& text, std::size_t& megabytes) {
   return ec == std::errc() && end == text.data() + text.size() && megabytes <= 65536;
 }
 
+bool ParseCount(const std::string& text, unsigned low, unsigned high, unsigned& count) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
+  return ec == std::errc() && end == text.data() + text.size() && count >= low && count <= high;
+}
+
 bool ParseArguments(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     std::string word = argv[i];
     bool hasValue = i + 1 < argc;
     if (word == "--open") {
       options.open = true;
+    } else if (word == "--public") {
+      options.publicHost = true;
+    } else if (word == "--max-connections") {
+      if (!hasValue || !ParseCount(argv[++i], 1, 1000000, options.maxConnections))
+        return error = "--max-connections needs a number from 1 to 1000000", false;
+    } else if (word == "--idle-seconds") {
+      if (!hasValue || !ParseCount(argv[++i], 1, 3600, options.idleSeconds))
+        return error = "--idle-seconds needs a number from 1 to 3600", false;
     } else if (word == "--port") {
       if (!hasValue || !ParsePort(argv[++i], options.port)) return error = "--port needs a number from 0 to 65535", false;
     } else if (word == "--cache-mb") {
@@ -87,6 +113,7 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
 
 bool IsLoopback(const std::string& address) { return address.starts_with("127."); }
 
+// Host header values are compared without regard to case.
 std::vector<std::string> AllowedHosts(const std::string& address, std::uint16_t port) {
   std::string suffix = ":" + std::to_string(port);
   std::vector<std::string> hosts = {address + suffix};
@@ -125,14 +152,17 @@ bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>&
   return true;
 }
 
-// Each connection may hold a socket and the temporary file of its answer (twice,
-// while the library sends it): the soft limit of descriptors is raised to the hard one.
-void RaiseDescriptorLimit() {
+// Each connection may hold a socket and the temporary file of its answer: the
+// soft limit of descriptors is raised to the hard one, and returned.
+std::uint64_t RaiseDescriptorLimit() {
   rlimit limit{};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1024;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
   }
+  return limit.rlim_cur;
 }
 
 void OpenInBrowser(const std::string& url) {
@@ -161,7 +191,14 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, error.empty() ? stdout : stderr);
     return error.empty() ? 0 : 2;
   }
-  RaiseDescriptorLimit();
+  const std::uint64_t descriptors = RaiseDescriptorLimit();
+  const bool remoteClients = options.publicHost || !IsLoopback(options.address);
+  // Made before anything could fork serving processes, so that all share it.
+  const std::string formToken = NewFormToken();
+  if (formToken.empty()) {
+    std::fprintf(stderr, "vxstserve: the system's random source gives nothing\n");
+    return 1;
+  }
   // The reader's questions must never wait at a prompt of the server's terminal.
   ::setenv("VXST_UI", "none", 0);
   // Signals go to the waiting main thread only, not to the server's threads.
@@ -179,12 +216,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
     return 1;
   }
+  // Kept loaded to the end, so that the module keeps the setting.
+  SharedLibrary readerModule;
+  if (remoteClients && !HideServerPaths(module, readerModule, error)) {
+    std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
+    return 1;
+  }
   std::vector<HandedArchive> handed;
   if (!HandOver(options.archives, handed)) return 1;
 
   HttpServer::Options serverOptions;
   serverOptions.address = options.address;
   serverOptions.port = options.port;
+  serverOptions.maxConnections =
+      HttpServer::ConnectionsPerProcess(options.maxConnections, 1, descriptors);
+  serverOptions.idleTimeout = options.idleSeconds;
   std::unique_ptr<ReaderGateway> gateway;
   HttpServer server(serverOptions, [&](const HttpRequest& r) { return gateway->Serve(r); });
   if (!server.Bind(error)) {
@@ -196,6 +242,8 @@ int main(int argc, char** argv) {
   gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
   gatewayOptions.handedArchives = handed;
   gatewayOptions.cacheBound = options.cacheMegabytes << 20;
+  gatewayOptions.formToken = formToken;
+  gatewayOptions.remoteClients = remoteClients;
   ResponseBody::SetMemoryBudget(options.memoryMegabytes << 20);
   gateway = std::make_unique<ReaderGateway>(gatewayOptions);
   if (!server.Start(error)) {

@@ -9,6 +9,7 @@
 
 #include "host/DialogPages.h"
 #include "host/FormData.h"
+#include "host/FormToken.h"
 #include "host/HttpCaching.h"
 #include "host/PageLinks.h"
 #include "host/PageOutcome.h"
@@ -27,6 +28,16 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
            return std::tolower(static_cast<unsigned char>(a)) ==
                   std::tolower(static_cast<unsigned char>(b));
          });
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+std::vector<std::string> PathsOf(const std::vector<HandedArchive>& archives) {
+  std::vector<std::string> paths;
+  for (const HandedArchive& archive : archives) paths.push_back(archive.path);
+  return paths;
 }
 
 // Collects what the handler reports and drains its bytes into a body.
@@ -87,6 +98,7 @@ ReaderGateway::ReaderGateway(Options options)
     : m_options(std::move(options)),
       m_broker(256 * 1024),
       m_cache(m_options.cacheBound, m_options.cacheBound / 4),
+      m_known(PathsOf(m_options.handedArchives)),
       m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {
   std::string error;
   if (!m_options.modulePath.empty() && !m_dialogs.Attach(m_options.modulePath, error))
@@ -121,7 +133,9 @@ std::string ReaderGateway::HandedArchiveOf(const std::string& url,
 HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
   HttpResponse response;
   const auto& hosts = m_options.allowedHosts;
-  if (!request.host.empty() && std::find(hosts.begin(), hosts.end(), request.host) == hosts.end()) {
+  if (!request.host.empty() &&
+      std::none_of(hosts.begin(), hosts.end(),
+                   [&](const std::string& host) { return EqualsNoCase(host, request.host); })) {
     response.SetText(403, "text/plain; charset=utf-8", "Unknown host name.\n");
     return response;
   }
@@ -148,6 +162,11 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
 
 HttpResponse ReaderGateway::ServeReader(const HttpRequest& request, const std::string& url) {
   HttpResponse failure;
+  if (m_options.remoteClients && !m_known.Admits(url)) {
+    failure.SetText(404, "text/plain; charset=utf-8",
+                    "Not found. This host serves the archives it knows by name.\n");
+    return failure;
+  }
   std::shared_ptr<const CachedAnswer> answer = ReadTopic(url, failure);
   if (!answer) return failure;
   if (request.range.empty() && AcceptsGzip(request.acceptEncoding))
@@ -157,6 +176,11 @@ HttpResponse ReaderGateway::ServeReader(const HttpRequest& request, const std::s
 
 HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
   HttpResponse response;
+  if (m_options.remoteClients) {
+    response.SetText(403, "text/plain; charset=utf-8",
+                     "Files are chosen on the server's own machine only.\n");
+    return response;
+  }
   const std::string url = VexostUrlOf(request.target);
   if (url.empty() || !StartsWithNoCase(url, kScheme)) {
     response.SetText(405, "text/plain; charset=utf-8", "Only the file dialog's form is posted.\n");
@@ -166,8 +190,9 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
   // A page of another site must not drive the reader: browsers name the page
   // that posts a form in its Origin header.
   const auto& hosts = m_options.allowedHosts;
-  if (std::none_of(hosts.begin(), hosts.end(),
-                   [&](const std::string& host) { return request.origin == "http://" + host; })) {
+  if (std::none_of(hosts.begin(), hosts.end(), [&](const std::string& host) {
+        return EqualsNoCase(request.origin, "http://" + host);
+      })) {
     response.SetText(403, "text/plain; charset=utf-8",
                      "Forms are taken from this host's own pages only.\n");
     return response;
@@ -178,6 +203,13 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
     return response;
   }
   std::map<std::string, std::string> fields = ParseFormData(request.body);
+  // A form written into an archive page is of this origin too, but carries no
+  // token: only the dialog pages of this run of the host hand it out.
+  if (!FormTokenMatches(m_options.formToken, fields["token"])) {
+    response.SetText(403, "text/plain; charset=utf-8",
+                     "The form was not served by this host, or by an earlier run of it.\n");
+    return response;
+  }
   if (fields["path"].empty() || fields["path"].find('\0') != std::string::npos) {
     response.SetText(400, "text/plain; charset=utf-8", "The form names no file path.\n");
     return response;
@@ -201,12 +233,14 @@ bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response) c
   std::string page;
   if (const auto& firmCode = m_dialogs.FirmCodeShown())
     page = FirmCodePage(*firmCode, url);
-  else if (const auto& file = m_dialogs.FileSelectShown())
-    page = FileSelectPage(*file, m_dialogs.Messages(), url);
+  else if (const auto& file = m_dialogs.FileSelectShown(); file && !m_options.remoteClients)
+    page = FileSelectPage(*file, m_dialogs.Messages(), url, m_options.formToken);
   else
-    return false;
+    return false;  // a host for other machines serves the reader's page instead
   response.SetText(200, "text/html; charset=utf-8", std::move(page));
   response.SetHeader("Cache-Control", "no-store");
+  response.SetHeader("X-Frame-Options", "DENY");
+  response.SetHeader("X-Content-Type-Options", "nosniff");
   return true;
 }
 
@@ -219,6 +253,8 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
     if (!fileAnswer)
       if (std::shared_ptr<const CachedAnswer> kept = m_cache.Find(url)) return kept;
     stamp = StampOfFile(archive);  // before reading: a change meanwhile shows later
+    if (!fileAnswer && stamp)
+      if (std::shared_ptr<const CachedAnswer> live = m_live.Find(url, *stamp)) return live;
   }
   Drain drain(m_options.memoryBound);
   m_dialogs.BeginRequest(std::move(fileAnswer));
@@ -244,7 +280,10 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
     return nullptr;
   }
   std::shared_ptr<const CachedAnswer> topic = AnswerOf(std::move(mimeType), std::move(body));
-  if (stamp && SUCCEEDED(hr) && !drain.readerPage) m_cache.Store(url, archive, *stamp, topic);
+  if (stamp && SUCCEEDED(hr) && !drain.readerPage) {
+    m_cache.Store(url, archive, *stamp, topic);
+    m_live.Keep(url, *stamp, *topic);
+  }
   return topic;
 }
 

@@ -3,9 +3,11 @@
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
 // apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
-// file dialog's form is the only thing posted. Topics of the archives handed to
-// the reader are kept in a response cache and sent again without the reader
-// while their file is unchanged.
+// file dialog's form is the only thing posted, and only with the token of its
+// page. Topics of the archives handed to the reader are kept in a response cache
+// and sent again without the reader while their file is unchanged, and clients
+// reading the same topic at once share one body. A host for other machines
+// (remote clients) serves known archives only and offers no file dialog.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include <vector>
 
 #include "host/HttpExchange.h"
+#include "host/KnownArchives.h"
+#include "host/LiveAnswers.h"
 #include "host/ResponseCache.h"
 #include "host/WebDialogs.h"
 #include "platform/ProtocolBroker.h"
@@ -26,6 +30,10 @@ class ReaderGateway {
     std::string modulePath;  // the reader module, the only source of res:// images
     std::vector<HandedArchive> handedArchives;  // their topics are cached
     std::size_t cacheBound = 64 * 1024 * 1024;  // bytes of all cached bodies
+    std::string formToken;  // carried by the file dialog's form (host/FormToken.h)
+    // Clients on other machines: file: URLs only for known archives
+    // (host/KnownArchives.h), pages without server paths, no file dialog.
+    bool remoteClients = false;
   };
 
   explicit ReaderGateway(Options options);
@@ -65,6 +73,8 @@ class ReaderGateway {
   Options m_options;
   ProtocolBroker m_broker;
   ResponseCache m_cache;
+  LiveAnswers m_live;
+  KnownArchives m_known;
   WebDialogs m_dialogs;
   std::int64_t m_startTime;
 };

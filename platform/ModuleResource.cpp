@@ -48,9 +48,11 @@ bool ReadModuleResourceUrl(std::string_view url, const std::string& allowedModul
   if (url.size() < kScheme.size() || allowedModule.empty()) return false;
   std::string rest = Unescape(url.substr(kScheme.size()));
   std::size_t slash = rest.rfind('/');
-  if (slash == std::string::npos || rest.compare(0, slash, allowedModule) != 0 ||
-      slash != allowedModule.size())
-    return false;
+  if (slash == std::string::npos) return false;
+  const std::string_view named = std::string_view(rest).substr(0, slash);
+  const std::string_view fileName =
+      std::string_view(allowedModule).substr(allowedModule.rfind('/') + 1);
+  if (named != allowedModule && (fileName.empty() || named != fileName)) return false;
   std::string name = rest.substr(slash + 1);
   void* module = ::dlopen(allowedModule.c_str(), RTLD_NOW | RTLD_NOLOAD);
   if (!module) return false;

@@ -12,7 +12,9 @@ inline constexpr const char* kModuleResourceExport = "VxstModuleResource";
 using ModuleResourceFunction = int (*)(const char* name, const void** data, std::size_t* size);
 
 // Reads the resource a res:// URL names (escapes decoded), but only from the
-// module at ALLOWEDMODULE: a URL naming any other file yields nothing, so no file
-// outside the module is ever read. MIMETYPE follows the resource's extension.
+// module at ALLOWEDMODULE, named by its full path or by its file name alone (as
+// pages that show no server paths name it): a URL naming any other file yields
+// nothing, so no file outside the module is ever read. MIMETYPE follows the
+// resource's extension.
 bool ReadModuleResourceUrl(std::string_view url, const std::string& allowedModule,
                            std::string& bytes, std::string& mimeType);

@@ -37,6 +37,11 @@ using VxStRdSetUserInterfaceProc = void (*)(MessageBoxFrontEnd*, ReaderDialogFro
 VXSTRD_EXPORT void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* messageBoxes,
                                                        ReaderDialogFrontEnd* dialogs);
 
+// Whether the module's pages show the server's paths (reader/PagePaths.h): a
+// host that serves browsers on other machines passes 0.
+VXSTRD_EXPORT void VxStRdShowServerPaths(int shown);
+using VxStRdShowServerPathsProc = void (*)(int);
+
 // The module's built-in resources by name (the header image of its pages), for
 // hosts that serve res:// URLs (platform/ModuleResource.h).
 VXSTRD_EXPORT int VxstModuleResource(const char* name, const void** data, std::size_t* size);

@@ -7,6 +7,7 @@
 #include "base/HtmlEscape.h"
 #include "base/KelException.h"
 #include "catalog/ThisDocumentProfiling.h"
+#include "reader/PagePaths.h"
 
 std::string_view ReaderResource(std::string_view name);  // the embedded files
 
@@ -49,8 +50,8 @@ std::string FormatPage(unsigned page, std::span<const PageArgument> args, std::s
   for (std::size_t i = 0; i < args.size() && i < kPageArguments; ++i) vector[i] = args[i];
   vector[6] = {std::string(lastUrl), false};
   vector[7] = {module.version, false};
-  vector[8] = {module.folder, false};
-  vector[9] = {module.path, false};
+  vector[8] = {PagePaths::Folder(module.folder), false};
+  vector[9] = {PagePaths::Path(module.path), false};
   vector[10] = {std::to_string(module.buildYear), false};
   return FillPageTemplate(tmpl, vector);
 }
@@ -69,7 +70,7 @@ std::string BuildArchiveRows(ArchiveListSource& source) {
                                   {name, false},
                                   {std::to_string(static_cast<std::int32_t>(firmCode)), false},
                                   {},
-                                  {path, false}};
+                                  {PagePaths::Path(path), false}};
       rows += FillPageTemplate(kRowTemplate, row);
       rows += '\n';
     }

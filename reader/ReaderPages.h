@@ -36,7 +36,8 @@ std::string_view FindReaderResource(std::string_view name);
 
 // Page N filled with up to six ARGS (%1 to %6; missing ones empty), the last URL
 // as received (%7), the module's version (%8), folder (%9) and path (%10) and
-// the year of its build (%11). Every text is escaped for where it lands.
+// the year of its build (%11); the module's folder and path as PagePaths shows
+// them. Every text is escaped for where it lands.
 // An unknown page number throws the generic error 1000.
 std::string FormatPage(unsigned page, std::span<const PageArgument> args,
                        std::string_view lastUrl,
@@ -75,7 +76,8 @@ class CatalogArchiveList : public ArchiveListSource {
 };
 
 // The rows of the list page: one per archive name and firm code, each a link to
-// "vexost://" and the name, the firm code and the path, ended by a line break.
+// "vexost://" and the name, the firm code and the path (as PagePaths shows it),
+// ended by a line break.
 std::string BuildArchiveRows(ArchiveListSource& source);
 
 // The list page (page 11) with the rows of SOURCE.

@@ -7,6 +7,7 @@
 #include "platform/UserInterface.h"
 #include "reader/DlgFileSelect.h"
 #include "reader/IECache.h"
+#include "reader/PagePaths.h"
 #include "reader/ReaderPages.h"
 #include "reader/client/ReaderOutcome.h"
 #include "reader/ReaderState.h"
@@ -149,7 +150,9 @@ bool SwPlugProt::HandleOpenFailure(CKelFileException& failure) {
 void SwPlugProt::ArrangeOpenFailurePage(CKelException& failure) {
   const std::string& name = m_state.GetGrammar().GetRecordName();
   const unsigned page = name.empty() ? kPageFileFails : kPageRegisteredFileFails;
-  m_state.ArrangePage(page, {m_state.GetArchive().GetPath(), name, ComposeErrorText(failure)});
+  const std::string& path = m_state.GetArchive().GetPath();
+  m_state.ArrangePage(page, {PagePaths::Path(path), name,
+                             PagePaths::Message(ComposeErrorText(failure), path)});
 }
 
 void SwPlugProt::ReportTopicNotFound(std::uint32_t topicNumber) {

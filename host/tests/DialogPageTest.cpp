@@ -1,11 +1,12 @@
 // The reader's dialogs as pages of vxstserve, end to end with curl: the firm-code
 // choice as links, the file dialog as a form whose path the reader's own dialog
-// logic checks, posted only from the host's own pages.
+// logic checks, posted only from the host's own pages with the token they carry.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "host/FormData.h"
+#include "host/FormToken.h"
 #include "host/tests/ServerProcess.h"
 
 namespace {
@@ -52,14 +53,35 @@ class DialogPageTest : public ::testing::Test {
     std::size_t at = output.find("REG_SZ    ");
     return at == std::string::npos ? "" : output.substr(at + 10, output.find('\n', at) - at - 10);
   }
-  // A POST of the file dialog's form from ORIGIN ("" for none).
+  // A POST of the file dialog's form from ORIGIN ("" for none), with the token of
+  // the last form fetched by Form().
   CurlResult Post(const std::string& url, const std::string& origin, const std::string& fields) {
+    return PostAsIs(url, origin, "token=" + m_token + "&" + fields);
+  }
+  CurlResult PostAsIs(const std::string& url, const std::string& origin,
+                      const std::string& fields) {
     std::string options = "--data " + Quote(fields);
     if (!origin.empty()) options += " -H " + Quote("Origin: " + origin);
     return Curl(url, options);
   }
+  // The dialog page at URL; its form's token is kept for Post().
+  CurlResult Form(const std::string& url) {
+    CurlResult page = Curl(url);
+    const std::string field = "name=\"token\" value=\"";
+    const std::size_t at = page.body.find(field);
+    m_token = at == std::string::npos ? "" : page.body.substr(at + field.size(), 32);
+    return page;
+  }
+
+  // The headers that keep a dialog page out of frames and from being read as another type.
+  static void ExpectDialogPageHeaders(const CurlResult& page) {
+    EXPECT_EQ(HeaderValue(page.headers, "X-Frame-Options"), "DENY");
+    EXPECT_EQ(HeaderValue(page.headers, "X-Content-Type-Options"), "nosniff");
+    EXPECT_EQ(HeaderValue(page.headers, "Cache-Control"), "no-store");
+  }
 
   TempFolder m_scratch;
+  std::string m_token;
 };
 
 TEST_F(DialogPageTest, AmbiguousNameOffersEachFirmCodeAsALink) {
@@ -70,6 +92,7 @@ TEST_F(DialogPageTest, AmbiguousNameOffersEachFirmCodeAsALink) {
   EXPECT_EQ(Curl(url).status, 404);  // the reader's page for an ambiguous name first
   CurlResult choice = Curl(url);     // then its question
   EXPECT_EQ(choice.status, 200);
+  ExpectDialogPageHeaders(choice);
   EXPECT_NE(choice.body.find("<title>Stowra Firm Code Request</title>"), std::string::npos);
   EXPECT_NE(choice.body.find("Multiple Documents were found with name:"), std::string::npos);
   EXPECT_NE(choice.body.find("<p id=\"name\">Manual</p>"), std::string::npos);
@@ -91,8 +114,10 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   ServerProcess server({}, m_scratch);
   std::string url = server.Origin() + "/vexost://Gone/index.htm";
   EXPECT_EQ(Curl(url).status, 404);  // the reader's page for a file it cannot open first
-  CurlResult form = Curl(url);
+  CurlResult form = Form(url);
   EXPECT_EQ(form.status, 200);
+  ExpectDialogPageHeaders(form);
+  ASSERT_EQ(m_token.size(), 32u) << form.body;
   EXPECT_NE(form.body.find("<title>Document File not found</title>"), std::string::npos);
   EXPECT_NE(form.body.find("<p id=\"file\">File: " + missing + "</p>"), std::string::npos)
       << form.body;
@@ -104,8 +129,14 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
             std::string::npos);
   EXPECT_EQ(form.body.find("&amp;Update"), std::string::npos);
 
-  // Only the host's own pages may post, and only the form.
+  // Only the host's own pages may post, only the form, and only with its token:
+  // a form written into an archive page has the host's origin but not the token.
   const std::string right = "path=" + m_scratch / "found.vxb" + "&update=1";
+  EXPECT_EQ(PostAsIs(url, server.Origin(), right).status, 403);
+  EXPECT_EQ(PostAsIs(url, server.Origin(), "token=&" + right).status, 403);
+  EXPECT_EQ(PostAsIs(url, server.Origin(), "token=" + NewFormToken() + "&" + right).status, 403);
+  EXPECT_EQ(PostAsIs(url, server.Origin(), "token=" + m_token.substr(0, 31) + "&" + right).status,
+            403);
   EXPECT_EQ(Post(url, "http://attacker.example", right).status, 403);
   EXPECT_EQ(Post(url, "", right).status, 403);
   EXPECT_EQ(Post(url, "null", right).status, 403);
@@ -113,7 +144,8 @@ TEST_F(DialogPageTest, FileFormIsCheckedByTheReaderAndCorrectsTheCatalog) {
   EXPECT_EQ(Post(url, server.Origin(), "update=1").status, 400);
   EXPECT_EQ(Post(url, server.Origin(), "path=" + m_scratch / "found.vxb%00.txt").status, 400);
   EXPECT_EQ(Curl(url, "-H " + Quote("Origin: " + server.Origin()) +
-                          " -H 'Content-Type: text/plain' --data " + Quote(right))
+                          " -H 'Content-Type: text/plain' --data " +
+                          Quote("token=" + m_token + "&" + right))
                 .status,
             415);
   EXPECT_EQ(RegisteredPath("Gone", 7), missing);
@@ -150,7 +182,10 @@ TEST_F(DialogPageTest, WithoutTheBoxTheFileServesButTheCatalogStays) {
   ServerProcess server({}, m_scratch);
   std::string url = server.Origin() + "/vexost://Gone/index.htm";
   Curl(url);
-  // Posted straight after the reader's first page: the host asks it once more.
+  Form(url);
+  // Another archive opened meanwhile: the reader would not ask for the file on
+  // the next request, so the host asks it once more.
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://file:" + m_scratch / "m7.vxb" + "/").status, 200);
   CurlResult accepted = Post(url, server.Origin(), "path=" + m_scratch / "found.vxb");
   EXPECT_EQ(accepted.status, 303);
   EXPECT_EQ(Curl(url).body, "<p>found again</p>");

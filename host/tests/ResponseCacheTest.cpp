@@ -1,7 +1,9 @@
 // The response cache: bounded by bytes with the least recently used dropped
-// first, and no answer outlives a change of its archive file.
+// first, and no answer outlives a change of its archive file. Answers on their
+// way to clients are shared while any client still receives them.
 #include <gtest/gtest.h>
 
+#include "host/LiveAnswers.h"
 #include "host/ReaderGateway.h"
 #include "host/ResponseCache.h"
 #include "platform/tests/TempFolder.h"
@@ -58,6 +60,26 @@ TEST_F(ResponseCacheTest, AnAnswerGoesWhenItsArchiveChangesOrVanishes) {
   std::filesystem::remove(m_archive);
   EXPECT_FALSE(cache.Find("b"));
   EXPECT_FALSE(StampOfFile(m_archive));
+}
+
+TEST_F(ResponseCacheTest, LiveAnswersAreSharedWhileTheirBodyLives) {
+  LiveAnswers live;
+  std::shared_ptr<const CachedAnswer> sent = Answer("topic");
+  live.Keep("a", m_stamp, *sent);
+  std::shared_ptr<const CachedAnswer> again = live.Find("a", m_stamp);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->body, sent->body);
+  EXPECT_EQ(again->mimeType, "text/html");
+  FileStamp other = m_stamp;
+  other.size += 1;
+  EXPECT_FALSE(live.Find("a", other)) << "an answer of another state of the archive";
+  EXPECT_FALSE(live.Find("a", m_stamp)) << "dropped with the mismatch";
+  live.Keep("a", m_stamp, *sent);
+  again.reset();
+  sent.reset();
+  EXPECT_FALSE(live.Find("a", m_stamp)) << "its last response is gone";
+  for (int i = 0; i < 1000; ++i) live.Keep(std::to_string(i), m_stamp, *Answer("x"));
+  EXPECT_LT(live.Count(), 200u) << "entries of bodies that are gone are swept";
 }
 
 TEST(HandedArchiveOf, OnlyPlainNamesOfHandedArchives) {

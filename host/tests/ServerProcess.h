@@ -2,8 +2,12 @@
 // test writes, vxstserve in a scratch registry and cache, and curl as the client.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,9 +44,11 @@ inline std::string Quote(const std::string& text) {
 // vxstserve started on a free port; stopped with SIGTERM at destruction.
 class ServerProcess {
  public:
-  // OPTIONS: more words for the command line.
+  // OPTIONS: more words for the command line; ENVIRONMENT: "NAME=VALUE" settings
+  // for the server only.
   ServerProcess(const std::vector<std::string>& archives, const TempFolder& scratch,
-                const std::vector<std::string>& options = {}) {
+                const std::vector<std::string>& options = {},
+                const std::vector<std::string>& environment = {}) {
     int out[2];
     if (::pipe(out) != 0) std::abort();
     m_pid = ::fork();
@@ -51,6 +57,10 @@ class ServerProcess {
       ::close(out[0]);
       ::setenv("VXST_REGISTRY_DIR", (scratch / "registry").c_str(), 1);
       ::setenv("VXST_CACHE_DIR", (scratch / "cache").c_str(), 1);
+      for (const std::string& setting : environment) {
+        const std::size_t equals = setting.find('=');
+        ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+      }
       std::vector<std::string> words = {BuiltProgram("host/vxstserve")};
       words.insert(words.end(), archives.begin(), archives.end());
       words.insert(words.end(), options.begin(), options.end());
@@ -116,7 +126,7 @@ inline CurlResult Curl(const std::string& url, const std::string& options = "") 
   TempFolder scratch;
   std::string headers = scratch / "headers", body = scratch / "body";
   std::string statusText;
-  RunCommand("curl -s -g --path-as-is -o " + Quote(body) + " -D " + Quote(headers) +
+  RunCommand("curl -s -g --path-as-is --max-time 60 -o " + Quote(body) + " -D " + Quote(headers) +
                  " -w '%{http_code}' " + options + " " + Quote(url),
              &statusText);
   return {std::atoi(statusText.c_str()), TempFolder::ReadAll(headers), TempFolder::ReadAll(body)};
@@ -138,4 +148,55 @@ inline std::string HeaderValue(const std::string& headers, const std::string& na
     at = end + 2;
   }
   return "";
+}
+
+// A socket connected to PORT on 127.0.0.1 (RECEIVEBUFFER bytes of window when
+// not 0, so that the server's bytes wait at the server); -1 when refused.
+inline int ConnectTo(std::uint16_t port, int receiveBuffer = 0) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (receiveBuffer > 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// What the server sends on FD until it closes the connection or SECONDS pass.
+inline std::string ReadUntilClosed(int fd, int seconds) {
+  std::string text;
+  char buffer[65536];
+  for (int waited = 0; waited < seconds * 10;) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, 100) == 0) {
+      ++waited;
+      continue;
+    }
+    ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  return text;
+}
+
+// REQUEST sent as it stands on a connection of its own; the whole answer.
+inline std::string RawRequest(std::uint16_t port, const std::string& request) {
+  int fd = ConnectTo(port);
+  if (fd < 0) return "";
+  std::string answer;
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+      static_cast<ssize_t>(request.size()))
+    answer = ReadUntilClosed(fd, 30);
+  ::close(fd);
+  return answer;
+}
+
+// The status code of a raw answer ("HTTP/1.1 200 OK..."), or 0.
+inline int StatusOf(const std::string& answer) {
+  return answer.size() > 12 && answer.starts_with("HTTP/1.") ? std::atoi(answer.c_str() + 9) : 0;
 }

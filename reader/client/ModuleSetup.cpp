@@ -7,7 +7,7 @@
 
 #include "platform/Com.h"
 #include "platform/Registry.h"
-#include "platform/SharedLibrary.h"
+#include "reader/ReaderExports.h"
 
 namespace {
 
@@ -80,4 +80,18 @@ std::string EnsureReaderModule(std::string& error) {
   registered = RegisteredModule();
   if (!IsFile(registered)) error = "the reader module did not register itself";
   return IsFile(registered) ? registered : "";
+}
+
+bool HideServerPaths(const std::string& path, SharedLibrary& module, std::string& error) {
+  if (module.Load(path) != ERROR_SUCCESS) {
+    error = "cannot load " + path + ": " + module.LoadError();
+    return false;
+  }
+  auto show = reinterpret_cast<VxStRdShowServerPathsProc>(module.Symbol("VxStRdShowServerPaths"));
+  if (!show) {
+    error = path + " cannot hide the server's paths from its pages";
+    return false;
+  }
+  show(0);
+  return true;
 }

@@ -6,6 +6,7 @@
 #include "platform/UserInterface.h"
 #include "reader/DocumentFileName.h"
 #include "reader/ModuleRegistration.h"
+#include "reader/PagePaths.h"
 #include "reader/ReaderClassFactory.h"
 #include "reader/ReaderDialogs.h"
 #include "reader/ReaderExports.h"
@@ -58,6 +59,8 @@ void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* messageBoxes,
   RegisterGraphicalMessageBoxes(messageBoxes);
   RegisterGraphicalReaderDialogs(dialogs);
 }
+
+void VxStRdShowServerPaths(int shown) { PagePaths::SetShown(shown != 0); }
 
 int VxstModuleResource(const char* name, const void** data, std::size_t* size) {
   std::string_view bytes = name ? FindReaderResource(name) : std::string_view();

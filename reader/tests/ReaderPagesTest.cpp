@@ -1,6 +1,7 @@
 #include "reader/ReaderPages.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -9,6 +10,7 @@
 
 #include "HtmlInspection.h"
 #include "base/KelException.h"
+#include "reader/PagePaths.h"
 
 using html_inspection::AttributeValues;
 using html_inspection::Skeleton;
@@ -320,6 +322,39 @@ TEST(ArchiveListPage, LinksCarryTheNameSoThatUnescapingGivesItBack) {
             (std::vector<std::string>{"vexost://My%20Manual%20100%25",
                                       "vexost://Handbuch%20%C3%84"}));
   EXPECT_SHOWS(html, "My Manual 100% 1");
+}
+
+// For browsers on other machines the pages name files without their folders.
+TEST(ReaderPages, WithoutServerPathsFilesAreNamedByTheirFileName) {
+  struct ShownAgain {
+    ~ShownAgain() { PagePaths::SetShown(true); }
+  } restore;
+  PagePaths::SetShown(false);
+  std::string html = Page(kPageRegisteredFileFails, {PagePaths::Path("/data/manual.vxb"), "Manual",
+                                                     PagePaths::Message(
+                                                         "file /data/manual.vxb not found",
+                                                         "/data/manual.vxb")});
+  EXPECT_SHOWS(html, "registered as file manual.vxb, which cannot be opened. Original error: "
+                     "file manual.vxb not found");
+  EXPECT_SHOWS(html, "\u2026/vxstreg MyFile.vxb");
+  EXPECT_EQ(AttributeValues(html, "src"), std::vector<std::string>{"res://libvxstrd.so/stow.gif"});
+  EXPECT_FALSE(Contains(html, "/data")) << html;
+  EXPECT_FALSE(Contains(html, "/opt")) << html;
+
+  char folder[4096];
+  ASSERT_TRUE(::getcwd(folder, sizeof folder));
+  const std::string full = std::string(folder) + "/sub dir/m.vxb";
+  EXPECT_EQ(PagePaths::Message("\"sub dir/m.vxb\", " + full + ", sub dir/m.vxb: bad", full),
+            "\"m.vxb\", m.vxb, m.vxb: bad");
+  EXPECT_EQ(PagePaths::Message("nothing of it", ""), "nothing of it");
+
+  FakeArchiveList list;
+  list.names = {"Manual"};
+  list.firmCodes = {{"Manual", {10}}};
+  list.paths = {{"Manual/10", "/data/manual.vxb"}};
+  EXPECT_EQ(BuildArchiveRows(list),
+            "<tr><td align=\"left\"><a href=\"vexost://Manual\">Manual</a></td> "
+            "<td align=\"left\">10</td> <td align=\"left\">manual.vxb</td></tr>\n");
 }
 
 }  // namespace
