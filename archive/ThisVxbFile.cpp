@@ -17,16 +17,10 @@ constexpr std::uint32_t kReadError = 1009;    // "cannot read from file %1"
 constexpr std::size_t kLongestName = 0xFFFF;  // characters: the name length is a u16
 constexpr std::uint32_t kNameLengthSize = 2;
 
-// A character lowered as topic names are compared: ASCII here, the rest by the
-// code page's table.
-char16_t LowerUnit(char16_t c) {
-  if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-  return stow::LowerTopicChar(c);
-}
-
-// A 16-bit hash of a name (FNV-1a, folded), never 0, equal for names that are
-// equal without regard to case: ASCII letters count with bit 5 set (so do a few
-// signs; no character outside ASCII lowers into it).
+// A 16-bit hash of a name (FNV-1a, folded), never 0, the same for names that
+// are equal without regard to case. ASCII characters are taken with bit 5 set,
+// which lowers the letters (and merges a few signs with others, which only
+// costs a comparison); no character outside ASCII lowers into ASCII.
 class NameHash {
  public:
   void Add(char16_t c) {
@@ -72,7 +66,7 @@ bool CopyAndCompare(const std::uint8_t* units, const std::u16string& name, char1
     const auto unit = static_cast<char16_t>(vxs::GetU16(units + 2 * i));
     out[i] = unit;
     names.Add(unit);
-    equal = equal && (unit == name[i] || LowerUnit(unit) == LowerUnit(name[i]));
+    equal = equal && (unit == name[i] || stow::LowerTopicChar(unit) == stow::LowerTopicChar(name[i]));
   }
   hash = names.Value();
   return equal;

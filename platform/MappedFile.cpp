@@ -44,8 +44,7 @@ void InstallBusErrorHandler() {
 namespace mapped_detail {
 
 sigjmp_buf*& CurrentGuard() {
-  // Initial-exec: reading it from the signal handler never allocates.
-  static thread_local sigjmp_buf* guard [[gnu::tls_model("initial-exec")]] = nullptr;
+  static thread_local sigjmp_buf* guard = nullptr;
   return guard;
 }
 
