@@ -80,9 +80,10 @@ void MessageBuffer::Load(std::string_view text) {
 
 void MessageBuffer::Consume(std::uint32_t n) { ConsumeAndDetectEnd(n); }
 
-void FileBuffer::Prime(CKelFile& file, std::uint32_t storedLength) {
+void FileBuffer::Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength) {
   Restart();
   m_file = &file;
+  m_position = offset;
   m_remaining = storedLength;
 }
 
@@ -96,7 +97,8 @@ void FileBuffer::Read(std::uint32_t max, std::uint32_t& count) {
       m_start = 0;
     }
     const std::uint32_t k = std::min(wanted, Room());
-    m_file->Read(Tail(), k);
+    m_file->ReadAt(m_position, Tail(), k);
+    m_position += k;
     m_filled += k;
     m_remaining -= k;
   }

@@ -84,8 +84,9 @@ class MessageBuffer : public ConsumerBuffer {
 class FileBuffer : public ConsumerBuffer {
  public:
   using ConsumerBuffer::ConsumerBuffer;
-  // Starts a topic whose STOREDLENGTH bytes follow FILE's current position.
-  void Prime(CKelFile& file, std::uint32_t storedLength);
+  // Starts a topic whose STOREDLENGTH bytes lie at OFFSET in FILE. They are read
+  // there whatever else moves the file's position.
+  void Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength);
   // Reads up to MAX more bytes of the topic (fewer at its end); COUNT = bytes held.
   void Read(std::uint32_t max, std::uint32_t& count) override;
   // Tops up to NEED bytes held, as far as the topic's stored data reaches.
@@ -98,6 +99,7 @@ class FileBuffer : public ConsumerBuffer {
 
  private:
   CKelFile* m_file = nullptr;
+  std::uint64_t m_position = 0;   // where the next stored bytes lie in the file
   std::uint32_t m_remaining = 0;  // stored bytes not yet read from the file
 };
 

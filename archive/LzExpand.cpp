@@ -145,7 +145,7 @@ bool CKelLzExpandBufBase::ReadBits(unsigned count, std::uint32_t& value) {
 
 CKelLzExpandBufByte::CKelLzExpandBufByte(unsigned literalBits, unsigned sizeExponent)
     : CKelLzExpandBufBase(literalBits, sizeExponent),
-      m_strings(std::make_unique<StringRef[]>(m_limit - m_firstCode)) {}
+      m_strings(std::make_unique<StringRef[]>(m_limit - m_firstCode + 1)) {}
 
 CKelLzExpandBufByte::~CKelLzExpandBufByte() = default;
 

@@ -125,6 +125,7 @@ class CKelLzExpandBufByte : public CKelLzExpandBufBase {
   void SetBlock(std::uint8_t* output, std::size_t outputSize, const std::uint8_t* input,
                 std::size_t inputSize);
 
-  // Entry F + i of the dictionary as a string of the output: the fast Expand's table.
+  // Entry F + i of the dictionary as a string of the output, the fast Expand's
+  // table, and a spare slot that takes new entries once the dictionary is full.
   std::unique_ptr<StringRef[]> m_strings;
 };

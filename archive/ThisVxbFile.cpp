@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "archive/TopicName.h"
 #include "archive/VxbFile.h"
@@ -10,8 +13,64 @@ using stow::TopicSlot;
 namespace {
 
 constexpr std::uint32_t kCorruptFile = 1031;  // "file is corrupt%1"
+constexpr std::uint32_t kReadError = 1009;    // "cannot read from file %1"
 constexpr std::size_t kLongestName = 0xFFFF;  // characters: the name length is a u16
 constexpr std::uint32_t kNameLengthSize = 2;
+
+// A 16-bit hash of a name (FNV-1a, folded), never 0, the same for names that
+// are equal without regard to case. ASCII characters are taken with bit 5 set,
+// which lowers the letters (and merges a few signs with others, which only
+// costs a comparison); no character outside ASCII lowers into ASCII.
+class NameHash {
+ public:
+  void Add(char16_t c) {
+    m_hash = (m_hash ^ (c < 0x80 ? c | 0x20 : stow::LowerTopicChar(c))) * 16777619u;
+  }
+  std::uint16_t Value() const {
+    const auto folded = static_cast<std::uint16_t>(m_hash ^ (m_hash >> 16));
+    return folded != 0 ? folded : 1;
+  }
+
+ private:
+  std::uint32_t m_hash = 2166136261u;
+};
+
+std::uint16_t HashOf(std::u16string_view name) {
+  NameHash hash;
+  for (char16_t c : name) hash.Add(c);
+  return hash.Value();
+}
+
+// What is known of a slot's name once its record has been read: the length in
+// the low half, and the hash of the name in the high half when the whole name
+// was read (else 0). 0 as a whole: nothing is known.
+std::uint32_t NameKey(std::uint16_t length, std::uint16_t hash) {
+  return std::uint32_t{hash} << 16 | length;
+}
+
+// Whether a name whose key is KNOWN can be NAME, of hash HASH.
+bool MayBe(std::uint32_t known, const std::u16string& name, std::uint16_t hash) {
+  if (known == 0) return true;
+  const auto knownHash = static_cast<std::uint16_t>(known >> 16);
+  return (known & 0xFFFF) == name.size() && (knownHash == 0 || knownHash == hash);
+}
+
+// Copies the name.size() UTF-16LE characters at UNITS to OUT and tells whether
+// they equal NAME without regard to case; HASH receives their hash. Reads mapped
+// memory: owns nothing, throws nothing.
+bool CopyAndCompare(const std::uint8_t* units, const std::u16string& name, char16_t* out,
+                    std::uint16_t& hash) {
+  bool equal = true;
+  NameHash names;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto unit = static_cast<char16_t>(vxs::GetU16(units + 2 * i));
+    out[i] = unit;
+    names.Add(unit);
+    equal = equal && (unit == name[i] || stow::LowerTopicChar(unit) == stow::LowerTopicChar(name[i]));
+  }
+  hash = names.Value();
+  return equal;
+}
 
 bool EndsWithNoCase(const std::string& text, std::string_view tail) {
   if (text.size() < tail.size()) return false;
@@ -32,7 +91,10 @@ ThisVxbFile::ThisVxbFile()
 ThisVxbFile::~ThisVxbFile() = default;
 
 void ThisVxbFile::Close() {
+  m_mapping.Unmap();
+  m_table = nullptr;
   m_slots.reset();
+  m_nameKeys.reset();
   m_slotList.reset();
   m_slotCount = 0;
   m_slotListEntries = 0;
@@ -66,6 +128,7 @@ void ThisVxbFile::OpenArchive() {
 
 std::int32_t ThisVxbFile::LoadTopicTable() {
   OpenArchive();
+  MapArchive();
   ReadTopicTable();
   ReadSlotList();
   m_basePath.clear();
@@ -73,14 +136,32 @@ std::int32_t ThisVxbFile::LoadTopicTable() {
   return m_startTopic;
 }
 
+// Name records lie all over the file, each in front of its topic's data, so
+// reading them all would cost a read per topic, or the whole file. The file is
+// mapped instead: the topic table and the names are read in memory, with no
+// system call and no copy; their pages come into the system's file cache as they
+// are first used, shared by every process that serves the archive. A file that
+// cannot be mapped is read: the table whole, the names one by one.
+void ThisVxbFile::MapArchive() { m_mapping.Map(m_handle, m_fileLength); }
+
+const std::uint8_t* ThisVxbFile::Block(std::uint64_t offset, std::uint64_t size,
+                                      std::unique_ptr<std::uint8_t[]>& copy) {
+  if (m_mapping.IsMapped() && offset + size <= m_mapping.Size()) return m_mapping.Data() + offset;
+  copy.reset(new std::uint8_t[size]);
+  Seek(static_cast<std::int64_t>(offset));
+  Read(copy.get(), size);
+  return copy.get();
+}
+
 void ThisVxbFile::ReadTopicTable() {
   const std::uint32_t offset = m_tableRecord[0];
   const std::uint32_t count = m_tableRecord[1];
   const std::uint64_t size = std::uint64_t{count} * stow::kTopicSlotSize;
   if (offset + size > m_fileLength) ThrowDamage(" (topic table beyond the end of the file)");
-  m_slots.reset(new std::uint8_t[size]);
-  Seek(offset);
-  Read(m_slots.get(), size);
+  m_table = Block(offset, size, m_slots);
+  // Zeroed by the system as the pages are first touched, not all at once here.
+  m_nameKeys.reset(static_cast<std::uint32_t*>(std::calloc(std::max<std::uint32_t>(count, 1), 4)));
+  if (!m_nameKeys) throw std::bad_alloc();
   m_slotCount = count;
 }
 
@@ -88,22 +169,36 @@ void ThisVxbFile::ReadSlotList() {
   const std::uint32_t offset = m_tableRecord[2];
   const std::uint32_t length = m_tableRecord[3];
   if (std::uint64_t{offset} + length > m_fileLength) ThrowDamage(" (slot list beyond the end of the file)");
-  m_slotList.reset(new std::uint8_t[length]);
-  Seek(offset);
-  Read(m_slotList.get(), length);
+  const std::uint8_t* const list = Block(offset, length, m_slotList);
   // Entries are counted by their length words; a length that cannot be right ends
   // the count, as nothing else depends on the list.
-  m_slotListEntries = 0;
-  for (std::uint32_t at = 0; length - at >= 2;) {
-    const std::uint16_t entryLength = vxs::GetU16(m_slotList.get() + at);
-    if (entryLength < 2 || entryLength > length - at) break;
-    at += entryLength;
-    ++m_slotListEntries;
-  }
+  std::uint32_t entries = 0;
+  if (!os::ReadMapped([&] {
+        for (std::uint32_t at = 0; length - at >= 2;) {
+          const std::uint16_t entryLength = vxs::GetU16(list + at);
+          if (entryLength < 2 || entryLength > length - at) break;
+          at += entryLength;
+          ++entries;
+        }
+      }))
+    ThrowUnreadable();
+  m_slotListEntries = entries;
+}
+
+std::span<const std::uint8_t> ThisVxbFile::NameRecordBytes(std::uint32_t offset, std::size_t count) {
+  const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_fileLength - offset));
+  if (m_mapping.IsMapped() && offset + std::uint64_t{available} <= m_mapping.Size())
+    return {m_mapping.Data() + offset, available};
+  Seek(offset);
+  std::size_t got = 0;
+  Read(m_nameBuffer.get(), available, got);
+  return {m_nameBuffer.get(), got};
 }
 
 TopicSlot ThisVxbFile::GetSlot(std::uint32_t number) const {
-  const std::uint8_t* at = m_slots.get() + std::size_t{number} * stow::kTopicSlotSize;
+  std::uint8_t at[stow::kTopicSlotSize];
+  const std::uint8_t* const slot = m_table + std::size_t{number} * stow::kTopicSlotSize;
+  if (!os::ReadMapped([&] { std::memcpy(at, slot, sizeof at); })) ThrowUnreadable();
   return {vxs::GetU32(at), vxs::GetU32(at + 4), vxs::GetU32(at + 8),
           static_cast<std::int32_t>(vxs::GetU32(at + 16)), vxs::GetU16(at + 20)};
 }
@@ -135,49 +230,68 @@ bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
 bool ThisVxbFile::FindOnChain(const std::string& candidate, std::uint32_t& slot) {
   const std::u16string wanted = stow::Utf8ToUtf16(candidate);
   if (wanted.size() > kLongestName) return false;
+  const std::uint16_t hash = HashOf(wanted);
   slot = stow::HomeSlot(candidate, m_slotCount);
   // A chain of a damaged table may run in a circle: it is followed for at most
   // as many steps as there are slots.
   for (std::uint32_t step = 0; step < m_slotCount; ++step) {
     const TopicSlot entry = GetSlot(slot);
     if (entry.nameOffset == 0) return false;
-    if (NameMatches(slot, wanted)) return true;
+    if (NameMatches(slot, wanted, hash)) return true;
     if (entry.next < 0 || static_cast<std::uint32_t>(entry.next) >= m_slotCount) return false;
     slot = static_cast<std::uint32_t>(entry.next);
   }
   return false;
 }
 
-bool ThisVxbFile::NameMatches(std::uint32_t slot, const std::u16string& name) {
+bool ThisVxbFile::NameMatches(std::uint32_t slot, const std::u16string& name, std::uint16_t hash) {
+  if (!MayBe(m_nameKeys[slot], name, hash)) return false;
   const std::uint32_t offset = GetSlot(slot).nameOffset;
-  const std::size_t wanted = kNameLengthSize + 2 * name.size();
   if (offset + std::uint64_t{kNameLengthSize} > m_fileLength) ThrowDamage(" (bad topic offset)");
-  // The length and a name of the wanted length come with one read; a name of
-  // another length cannot match and needs no more.
-  Seek(offset);
-  std::size_t got = 0;
-  Read(m_nameBuffer.get(), std::min<std::uint64_t>(wanted, m_fileLength - offset), got);
-  if (got < kNameLengthSize) ThrowDamage(" (bad topic offset)");
-  const std::uint16_t length = vxs::GetU16(m_nameBuffer.get());
-  if (length != name.size()) return false;
-  if (got < wanted) ThrowDamage(" (topic name beyond the end of the file)");
-  m_name.resize(length);
-  for (std::size_t i = 0; i < length; ++i)
-    m_name[i] = static_cast<char16_t>(vxs::GetU16(m_nameBuffer.get() + kNameLengthSize + 2 * i));
-  return stow::TopicNamesEqual(m_name, name);
+  // The length and a name of the wanted length come at once; a name of another
+  // length cannot match and needs no more.
+  const std::size_t wanted = kNameLengthSize + 2 * name.size();
+  const std::span<const std::uint8_t> record = NameRecordBytes(offset, wanted);
+  if (record.size() < kNameLengthSize) ThrowDamage(" (bad topic offset)");
+  m_name.resize(name.size());
+  std::uint16_t length = 0;
+  std::uint16_t recordHash = 0;
+  bool equal = false;
+  if (!os::ReadMapped([&] {
+        length = vxs::GetU16(record.data());
+        if (length == name.size() && record.size() == wanted)
+          equal = CopyAndCompare(record.data() + kNameLengthSize, name, m_name.data(), recordHash);
+      }))
+    ThrowUnreadable();
+  if (length != name.size()) {
+    m_nameKeys[slot] = NameKey(length, 0);
+    return false;
+  }
+  if (record.size() < wanted) ThrowDamage(" (topic name beyond the end of the file)");
+  m_nameKeys[slot] = NameKey(length, recordHash);
+  if (!equal) return false;
+  m_nameEnd = offset + std::uint64_t{wanted};
+  return true;
 }
 
 void ThisVxbFile::ReadName(std::uint32_t slot) {
   const std::uint32_t offset = GetSlot(slot).nameOffset;
   if (offset + std::uint64_t{kNameLengthSize} > m_fileLength) ThrowDamage(" (bad topic offset)");
-  Seek(offset);
-  const auto length = static_cast<std::uint16_t>(ReadValue(kNameLengthSize));
-  if (offset + kNameLengthSize + 2 * std::uint64_t{length} > m_fileLength)
-    ThrowDamage(" (topic name beyond the end of the file)");
-  Read(m_nameBuffer.get(), 2 * std::size_t{length});
+  const std::span<const std::uint8_t> head = NameRecordBytes(offset, kNameLengthSize);
+  std::uint16_t length = 0;
+  if (head.size() < kNameLengthSize || !os::ReadMapped([&] { length = vxs::GetU16(head.data()); }))
+    ThrowUnreadable();
+  const std::size_t size = kNameLengthSize + 2 * std::size_t{length};
+  if (offset + std::uint64_t{size} > m_fileLength) ThrowDamage(" (topic name beyond the end of the file)");
+  const std::span<const std::uint8_t> record = NameRecordBytes(offset, size);
   m_name.resize(length);
-  for (std::size_t i = 0; i < length; ++i)
-    m_name[i] = static_cast<char16_t>(vxs::GetU16(m_nameBuffer.get() + 2 * i));
+  if (record.size() < size || !os::ReadMapped([&] {
+        for (std::size_t i = 0; i < length; ++i)
+          m_name[i] = static_cast<char16_t>(vxs::GetU16(record.data() + kNameLengthSize + 2 * i));
+      }))
+    ThrowUnreadable();
+  m_nameKeys[slot] = NameKey(length, HashOf(m_name));
+  m_nameEnd = offset + std::uint64_t{size};
 }
 
 void ThisVxbFile::EnterTopic(std::uint32_t slot, const std::string& path) {
@@ -185,13 +299,15 @@ void ThisVxbFile::EnterTopic(std::uint32_t slot, const std::string& path) {
   const std::string extension = vxs::PathPart(path, vxs::kPartExtension);
   m_topicExtension = extension.starts_with('.') ? extension.substr(1) : std::string();
   MoveBasePath(path);
+  std::uint64_t dataAt = m_nameEnd;
   if (entry.slotListIndex == stow::kSkippedBlockMark) {
-    if (GetPosition() + kNameLengthSize > m_fileLength) ThrowDamage(" (bad topic length)");
-    const std::uint32_t entries = ReadValue(kNameLengthSize);
-    Seek(std::int64_t{entries} * stow::kSkippedBlockEntrySize, FILE_CURRENT);
+    if (dataAt + kNameLengthSize > m_fileLength) ThrowDamage(" (bad topic length)");
+    std::uint8_t entries[kNameLengthSize];
+    ReadAt(dataAt, entries, kNameLengthSize);
+    dataAt += kNameLengthSize + std::uint64_t{vxs::GetU16(entries)} * stow::kSkippedBlockEntrySize;
   }
-  if (GetPosition() + entry.storedLength > m_fileLength) ThrowDamage(" (bad topic length)");
-  m_fileBuffer->Prime(*this, entry.storedLength);
+  if (dataAt + entry.storedLength > m_fileLength) ThrowDamage(" (bad topic length)");
+  m_fileBuffer->Prime(*this, dataAt, entry.storedLength);
   m_unpackBuffer->Prime(*m_fileBuffer, entry.expandedLength);
   m_source = m_unpackBuffer.get();
   m_currentSlot = static_cast<std::int32_t>(slot);
@@ -228,3 +344,5 @@ void ThisVxbFile::SetPage(std::string text) {
 }
 
 void ThisVxbFile::ThrowDamage(const char* detail) const { Fail(kCorruptFile, detail); }
+
+void ThisVxbFile::ThrowUnreadable() const { ThrowFileError(*this, kReadError, ERROR_INVALID_DATA); }

@@ -1,5 +1,6 @@
 #include "archive/TopicName.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/CodePage.h"
@@ -56,6 +57,10 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 char32_t UnicodeOfCp1252(char byte) {
   const std::u16string wide = Utf8ToUtf16(Cp1252ToUtf8(std::string_view(&byte, 1)));
   return wide.empty() ? 0 : wide[0];
@@ -79,6 +84,7 @@ std::array<char16_t, kLowerTableSize> MakeLowerTable() {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
+  if (IsAscii(text)) return std::u16string(text.begin(), text.end());
   std::u16string out;
   out.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
@@ -94,6 +100,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
+  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; }))
+    return std::string(text.begin(), text.end());
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -125,7 +133,8 @@ std::uint32_t TopicNameHash(std::string_view cp1252Name) {
 }
 
 std::uint32_t HomeSlot(std::string_view path, std::uint32_t slotCount) {
-  return TopicNameHash(Utf8ToCp1252(path)) % slotCount;
+  // ASCII is its own windows-1252 form.
+  return (IsAscii(path) ? TopicNameHash(path) : TopicNameHash(Utf8ToCp1252(path))) % slotCount;
 }
 
 char16_t LowerTopicChar(char16_t c) {

@@ -10,12 +10,15 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "archive/ConsumerBuffer.h"
 #include "archive/LzExpand.h"
 #include "archive/VexoBiffFile.h"
+#include "platform/MappedFile.h"
 
 namespace stow {
 
@@ -147,13 +150,26 @@ class ThisVxbFile : public stow::VxbFile {
   void HandleRecord(BiffRecord record) override;
 
  private:
+  void MapArchive();
+  // The SIZE bytes at OFFSET (within the file): in the mapping, or read into COPY.
+  // They are read with os::ReadMapped.
+  const std::uint8_t* Block(std::uint64_t offset, std::uint64_t size,
+                            std::unique_ptr<std::uint8_t[]>& copy);
   void ReadTopicTable();
   void ReadSlotList();
   // Reads the name record of SLOT (not empty) into m_name.
   void ReadName(std::uint32_t slot);
-  // Whether the name record of SLOT holds NAME, compared without regard to case.
-  // On a match the file is left behind the name.
-  bool NameMatches(std::uint32_t slot, const std::u16string& name);
+  // Whether the name record of SLOT holds NAME, of hash HASH, compared without
+  // regard to case; on a match m_name holds the record's name. What the record
+  // tells is kept in m_nameKeys, so that the next walk along its chain skips it
+  // without reading it where it cannot match.
+  bool NameMatches(std::uint32_t slot, const std::u16string& name, std::uint16_t hash);
+  // The first COUNT bytes of the name record at OFFSET (at least 2 bytes before
+  // the end of the file), fewer where the file ends first: in the file's mapping,
+  // where they are read with os::ReadMapped, or read into the name buffer.
+  std::span<const std::uint8_t> NameRecordBytes(std::uint32_t offset, std::size_t count);
+  // The file gave fewer bytes than it holds: 1009.
+  [[noreturn]] void ThrowUnreadable() const;
   // Follows the hash chain of CANDIDATE; true when it holds the topic.
   bool FindOnChain(const std::string& candidate, std::uint32_t& slot);
   // Makes the topic of SLOT, whose path is PATH and whose name record has just been
@@ -167,9 +183,16 @@ class ThisVxbFile : public stow::VxbFile {
   std::array<std::uint32_t, 5> m_tableRecord{};  // record 16402
   bool m_hasTableRecord = false;
 
+  struct FreeMemory {
+    void operator()(void* memory) const { std::free(memory); }
+  };
+
   std::uint32_t m_slotCount = 0;
-  std::unique_ptr<std::uint8_t[]> m_slots;
-  std::unique_ptr<std::uint8_t[]> m_slotList;
+  const std::uint8_t* m_table = nullptr;    // the topic table: in the mapping, or m_slots
+  std::unique_ptr<std::uint8_t[]> m_slots;  // the table read, where the file is not mapped
+  // Per slot, the length and hash of its name once a lookup has read it.
+  std::unique_ptr<std::uint32_t[], FreeMemory> m_nameKeys;
+  std::unique_ptr<std::uint8_t[]> m_slotList;  // read, where the file is not mapped
   std::uint32_t m_slotListEntries = 0;
   std::int32_t m_startTopic = kNoTopic;
   std::uint64_t m_fileLength = 0;
@@ -179,7 +202,11 @@ class ThisVxbFile : public stow::VxbFile {
   std::string m_topicExtension;
   std::string m_pageText;
   std::u16string m_name;           // the name record read last
+  std::uint64_t m_nameEnd = 0;     // where it ends in the file
   std::unique_ptr<std::uint8_t[]> m_nameBuffer;  // its bytes, as read
+  // The file in memory while the topic table is loaded: lookups walk the table and
+  // compare names in it with no system call. Empty where it cannot be mapped.
+  os::MappedFile m_mapping;
 
   CKelLzExpandBufByte m_expander;
   std::unique_ptr<stow::MessageBuffer> m_messageBuffer;

@@ -165,6 +165,12 @@ void CKelFile::Read(void* buffer, std::size_t count) {
   if (read != count) ThrowFileError(*this, 1009, ERROR_INVALID_DATA);
 }
 
+void CKelFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
+  std::size_t read = 0;
+  if (!os::ReadFileAt(m_handle, offset, buffer, count, read)) ThrowFileError(*this, 1009, kLastError);
+  if (read != count) ThrowFileError(*this, 1009, ERROR_INVALID_DATA);
+}
+
 std::uint32_t CKelFile::ReadValue(unsigned size) {
   if (size < 1 || size > 4) ThrowFileError(*this, 1009, ERROR_INVALID_PARAMETER);
   unsigned char bytes[4];

@@ -42,6 +42,9 @@ class CKelFile {
   void Read(void* buffer, std::size_t count);
   // Reads up to COUNT bytes and tells in READ how many came (0 at the end).
   void Read(void* buffer, std::size_t count, std::size_t& read);
+  // Reads COUNT bytes at OFFSET without moving the position; a short read is 1009
+  // with system error 13.
+  void ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
   // Reads SIZE (1 to 4) bytes as a little-endian number: 1009.
   std::uint32_t ReadValue(unsigned size);
   void Write(const void* buffer, std::size_t count);

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,6 +203,23 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t count, std::size_t& don
   return true;
 }
 
+bool ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t count,
+                std::size_t& done) {
+  done = 0;
+  std::size_t allowed = count;
+  if (DWORD error = AskHook(FileCall::Read, file, allowed)) return Fail(error);
+  if (offset > static_cast<std::uint64_t>(INT64_MAX)) return Fail(ERROR_SEEK);
+  auto* bytes = static_cast<char*>(buffer);
+  while (done < allowed) {
+    const ssize_t got = ::pread(file, bytes + done, allowed - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Fail(WinErrorFromErrno(errno));
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 bool WriteFile(FileHandle file, const void* buffer, std::size_t count) {
   std::size_t allowed = count;
   if (DWORD error = AskHook(FileCall::Write, file, allowed)) return Fail(error);
@@ -249,6 +267,20 @@ bool SetFileTimes(FileHandle file, std::time_t time) {
 bool FlushFile(FileHandle file) {
   if (DWORD error = AskHook(FileCall::Flush, file)) return Fail(error);
   return ::fsync(file) == 0 || Fail(WinErrorFromErrno(errno));
+}
+
+bool MapFile(FileHandle file, std::uint64_t length, const std::uint8_t*& address) {
+  address = nullptr;
+  if (DWORD error = AskHook(FileCall::Map, file)) return Fail(error);
+  if (length == 0 || length > SIZE_MAX) return Fail(ERROR_INVALID_PARAMETER);
+  void* mapped = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ, MAP_SHARED, file, 0);
+  if (mapped == MAP_FAILED) return Fail(WinErrorFromErrno(errno));
+  address = static_cast<const std::uint8_t*>(mapped);
+  return true;
+}
+
+void UnmapFile(const std::uint8_t* address, std::uint64_t length) {
+  ::munmap(const_cast<std::uint8_t*>(address), static_cast<std::size_t>(length));
 }
 
 bool CloseFile(FileHandle file) {

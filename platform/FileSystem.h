@@ -66,6 +66,7 @@ enum class FileCall {
   Rename,      // rename (the path is the old one)
   MakeFolder,  // create a folder
   List,        // list the entries of a folder (the folder's path)
+  Map,         // map an open file into memory (platform/MappedFile.h)
 };
 
 class FileHook {
@@ -91,6 +92,10 @@ DWORD AskFileHook(FileCall call, const std::string& path);
 FileHandle OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags);
 // Reads until COUNT bytes are in or the file ends; DONE receives the number read.
 bool ReadFile(FileHandle file, void* buffer, std::size_t count, std::size_t& done);
+// The same from OFFSET, leaving the file's position where it is (a Read call for
+// the hook).
+bool ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t count,
+                std::size_t& done);
 // Writes all COUNT bytes (a write that stops short fails with ERROR_DISK_FULL).
 bool WriteFile(FileHandle file, const void* buffer, std::size_t count);
 bool SeekFile(FileHandle file, std::int64_t offset, DWORD origin, std::uint64_t& position);
@@ -100,6 +105,13 @@ bool SetFileLength(FileHandle file, std::uint64_t length);
 bool SetFileTimes(FileHandle file, std::time_t time);
 bool FlushFile(FileHandle file);
 bool CloseFile(FileHandle file);
+// Maps the first LENGTH (at least 1) bytes of FILE, open for reading, into memory,
+// read-only and shared with every other mapping of the file; ADDRESS receives the
+// first byte. Pages are read from the file as they are first touched: see
+// platform/MappedFile.h for touching them safely.
+bool MapFile(FileHandle file, std::uint64_t length, const std::uint8_t*& address);
+// Releases a mapping of LENGTH bytes at ADDRESS made by MapFile.
+void UnmapFile(const std::uint8_t* address, std::uint64_t length);
 
 enum class PathKind { None, File, Folder };
 // What PATH names; None (with the last error set) when it names nothing.

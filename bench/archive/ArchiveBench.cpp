@@ -13,6 +13,7 @@
 #include <random>
 
 #include "archive/LzExpand.h"
+#include "archive/TopicName.h"
 #include "archive/VxbFile.h"
 #include "base/LittleEndian.h"
 #include "bench/archive/BenchArchives.h"
@@ -128,8 +129,10 @@ std::vector<std::string> PackedChunks() {
   for (std::uint32_t slot = 0; slot < archive->GetSlotCount(); ++slot) {
     std::string path;
     if (!archive->OpenTopic(static_cast<std::int32_t>(slot), path)) continue;
-    std::string stored(archive->GetSlot(slot).storedLength, '\0');
-    archive->Read(stored.data(), stored.size());
+    // The stored data follows the name record (the writer adds no skipped block).
+    const stow::TopicSlot entry = archive->GetSlot(slot);
+    std::string stored(entry.storedLength, '\0');
+    archive->ReadAt(entry.nameOffset + 2 + 2 * stow::Utf8ToUtf16(path).size(), stored.data(), stored.size());
     for (std::size_t at = 0; at + 2 <= stored.size();) {
       const std::uint16_t head = vxs::GetU16(stored.data() + at);
       const std::size_t body = head > 0x8000 ? head & 0x7FFF : head;
