@@ -5,7 +5,7 @@
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
 // are served by name without registration at http://ADDRESS:PORT/vexost://NAME/.
-// "/" shows the list of registered archives.
+// "/" lists the archives it serves and those of the catalog.
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>

@@ -3,9 +3,12 @@
 // complete body and writes the HTTP response (status, type, validators, ranges,
 // compression). Runs on the server's one request thread, as the module's
 // apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
-// file dialog's form is the only thing posted. Topics of the archives handed to
-// the reader are kept in a response cache and sent again without the reader
-// while their file is unchanged.
+// file dialog's form is the only thing posted. A URL that does not name its topic
+// by path (the start topic, a topic number, a path found only in the folder of
+// the page served before) is redirected to the topic's own URL, so that its
+// relative links resolve where the topic lies. Topics of the archives handed to
+// the reader that their URL names are kept in a response cache and sent again
+// without the reader while their file is unchanged. "/" lists the archives.
 #pragma once
 
 #include <cstdint>

@@ -40,6 +40,7 @@ TEST(HtmlEscape, UrlComponentsEscapeEverythingButUnreservedCharacters) {
   EXPECT_EQ(vxs::EscapeUrlComponent("Manual-2.0_x~"), "Manual-2.0_x~");
   EXPECT_EQ(vxs::EscapeUrlComponent("a b%41/\"<>#?:"), "a%20b%2541%2F%22%3C%3E%23%3F%3A");
   EXPECT_EQ(vxs::EscapeUrlComponent("\xc3\xa4"), "%C3%A4");
+  EXPECT_EQ(vxs::EscapeUrlComponent("vexost://a b/%|\\?#x", "/:"), "vexost://a%20b/%25%7C%5C%3F%23x");
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ TEST_F(ServeTest, TopicsByteExactWithTypesAndStatuses) {
   EXPECT_EQ(server.Urls()[0], server.Origin() + "/vexost://Manual/");
   std::string base = server.Origin() + "/vexost://Manual/";
 
-  CurlResult start = Curl(base);
+  EXPECT_EQ(HeaderValue(Curl(base).headers, "Location"), "/vexost://Manual/index.htm");
+  CurlResult start = Curl(base + "index.htm");
   EXPECT_EQ(start.status, 200);
   EXPECT_EQ(HeaderValue(start.headers, "Content-Type").rfind("text/html", 0), 0u);
   EXPECT_NE(start.body.find("href=\"/vexost://Manual/sub/page.htm\""), std::string::npos)
@@ -110,7 +111,7 @@ TEST_F(ServeTest, ValidatorsRangesAndCompression) {
 
 TEST_F(ServeTest, RefusesForeignHostsMethodsAndHugeTargets) {
   ServerProcess server({m_scratch / "manual.vxb"}, m_scratch);
-  std::string url = server.Origin() + "/vexost://Manual/";
+  std::string url = server.Origin() + "/vexost://Manual/index.htm";
   EXPECT_EQ(Curl(url, "-H 'Host: attacker.example:80'").status, 403);
   EXPECT_EQ(Curl(url, "-H " + Quote("Host: localhost:" + server.HostHeader().substr(10))).status, 200);
   EXPECT_EQ(Curl(url, "-X DELETE").status, 405);

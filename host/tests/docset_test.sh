@@ -1,7 +1,8 @@
 #!/bin/bash
 # A whole documentation set from a Debian package, packed with vxb and served by vxstserve:
-# every file comes back byte for byte and no link that works in the folder fails in the
-# archive (docset_check.py).
+# every file, fetched by 8 concurrent clients in a shuffled order, comes back byte for byte
+# with its type, and no link that works in the folder fails in the archive
+# (docset_check.py). DOCSET_SEED repeats an order (the seed used is printed).
 #
 #   docset_test.sh BUILD_DIR FOLDER NAME
 #
@@ -32,4 +33,4 @@ for _ in $(seq 300); do [ "$(wc -l <"$scratch/serve.out")" -ge 1 ] && break; sle
 archive_url=$(sed -n 1p "$scratch/serve.out")
 [ -n "$archive_url" ] || fail "vxstserve printed no URL: $(cat "$scratch/serve.err")"
 
-python3 "$(dirname "$0")/docset_check.py" "$folder" "$archive_url"
+python3 "$(dirname "$0")/docset_check.py" "$folder" "$archive_url" 8 "${DOCSET_SEED:-$RANDOM}"
