@@ -7,13 +7,13 @@
 #include <map>
 #include <memory>
 
+#include "base/HtmlEscape.h"
 #include "host/ArchiveListPage.h"
 #include "host/DialogPages.h"
 #include "host/FormData.h"
 #include "host/HttpCaching.h"
 #include "host/PageLinks.h"
 #include "host/PageOutcome.h"
-#include "base/HtmlEscape.h"
 #include "platform/ModuleResource.h"
 #include "reader/client/ReaderOutcome.h"
 
