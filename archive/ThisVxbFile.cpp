@@ -204,6 +204,7 @@ TopicSlot ThisVxbFile::GetSlot(std::uint32_t number) const {
 }
 
 bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
+  m_foundInLastFolder = false;
   if (number >= 0) {
     const auto slot = static_cast<std::uint32_t>(number);
     if (slot >= m_slotCount || GetSlot(slot).nameOffset == 0) return false;
@@ -219,6 +220,7 @@ bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
   while (candidates.Next(candidate)) {
     std::uint32_t slot = 0;
     if (FindOnChain(candidate, slot)) {
+      m_foundInLastFolder = !candidates.AsWritten();
       path = stow::Utf16ToUtf8(m_name);
       EnterTopic(slot, path);
       return true;

@@ -154,18 +154,17 @@ CandidatePaths::CandidatePaths(std::string_view basePath, std::string_view reque
     : m_folder(basePath), m_request(request) {}
 
 bool CandidatePaths::Next(std::string& path) {
-  if (m_done) return false;
-  if (m_started) {
-    const std::size_t slash = m_folder.rfind('/');
-    m_folder = slash == std::string_view::npos ? std::string_view() : m_folder.substr(0, slash);
-    if (slash == std::string_view::npos) m_done = true;
-  } else {
-    m_started = true;
-    if (m_folder.empty()) m_done = true;
+  if (m_given++ == 0) {
+    path.assign(m_request);
+    return true;
   }
+  // The request alone was the first candidate: the fallback ends above the root.
+  if (m_folder.empty()) return false;
   path.assign(m_folder);
-  if (!m_folder.empty()) path += '/';
+  path += '/';
   path += m_request;
+  const std::size_t slash = m_folder.rfind('/');
+  m_folder = slash == std::string_view::npos ? std::string_view() : m_folder.substr(0, slash);
   return true;
 }
 

@@ -30,20 +30,24 @@ char16_t LowerTopicChar(char16_t c);
 // Whether two UTF-16 names are equal without regard to case (LowerTopicChar).
 bool TopicNamesEqual(std::u16string_view a, std::u16string_view b);
 
-// The paths that a request is tried as, against the folder of the HTML page opened
-// last (BASEPATH, no trailing "/"): BASEPATH/REQUEST, then the same in each parent
-// folder, then REQUEST alone. For the base a/b and the request x: a/b/x, a/x, x.
+// The paths that a request is tried as: REQUEST as written (from the archive's
+// root) first, so that the answer depends on the request alone wherever the
+// archive holds that path; then, as a fallback for links of pages that were
+// served from another folder than their own, against the folder of the HTML page
+// opened last (BASEPATH, no trailing "/") and each of its parents. For the base
+// a/b and the request x: x, a/b/x, a/x.
 class CandidatePaths {
  public:
   CandidatePaths(std::string_view basePath, std::string_view request);
   // The next candidate into PATH; false when there is none left.
   bool Next(std::string& path);
+  // Whether the candidate given last is the request as written.
+  bool AsWritten() const { return m_given == 1; }
 
  private:
-  std::string_view m_folder;  // what is left of the base path
+  std::string_view m_folder;  // the folder of the next fallback candidate
   std::string_view m_request;
-  bool m_started = false;
-  bool m_done = false;
+  unsigned m_given = 0;  // candidates given so far
 };
 
 }  // namespace stow

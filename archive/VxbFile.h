@@ -120,10 +120,15 @@ class ThisVxbFile : public stow::VxbFile {
   // topic number (negative: none).
   std::int32_t LoadTopicTable();
 
-  // Finds a topic by NUMBER when it is not negative, else by PATH tried against the
-  // base path; on success PATH becomes the topic's path, the topic is ready to be
-  // read with ReadTopicData, and the result is true.
+  // Finds a topic by NUMBER when it is not negative, else by PATH: as written
+  // first, then against the base path and its parents; on success PATH becomes the
+  // topic's path, the topic is ready to be read with ReadTopicData, and the result
+  // is true.
   bool OpenTopic(std::int32_t number, std::string& path);
+  // Whether the topic opened last was found only against the base path: the
+  // request as written names no topic, and the answer depends on the page opened
+  // before it.
+  bool FoundInLastFolder() const { return m_foundInLastFolder; }
 
   // Copies up to SIZE bytes of the current topic or page into MEMORY, COUNT = bytes
   // copied; true once the end has been reached (a page is then served once).
@@ -198,6 +203,7 @@ class ThisVxbFile : public stow::VxbFile {
   std::uint64_t m_fileLength = 0;
 
   std::string m_basePath;
+  bool m_foundInLastFolder = false;
   std::int32_t m_currentSlot = kNoTopic;
   std::string m_topicExtension;
   std::string m_pageText;

@@ -75,11 +75,11 @@ std::string EscapeLinkAddress(std::string_view url) {
   return EscapeHtml(address);
 }
 
-std::string EscapeUrlComponent(std::string_view text) {
+std::string EscapeUrlComponent(std::string_view text, std::string_view keep) {
   std::string out;
   for (unsigned char c : text) {
     if (IsAsciiLetter(static_cast<char>(c)) || IsAsciiDigit(static_cast<char>(c)) || c == '-' ||
-        c == '.' || c == '_' || c == '~')
+        c == '.' || c == '_' || c == '~' || keep.find(static_cast<char>(c)) != std::string_view::npos)
       out += static_cast<char>(c);
     else
       AppendPercentEscape(out, c);

@@ -19,8 +19,9 @@ std::string EscapeHtml(std::string_view text);
 std::string EscapeLinkAddress(std::string_view url);
 
 // One part of a URL built from a name or path: every byte other than letters,
-// digits and - . _ ~ is %-escaped, '%' too, so that unescaping gives the text back.
-std::string EscapeUrlComponent(std::string_view text);
+// digits, - . _ ~ and those in KEEP is %-escaped, '%' too, so that unescaping
+// gives the text back.
+std::string EscapeUrlComponent(std::string_view text, std::string_view keep = {});
 
 // TEXT with each %XX escape (two hexadecimal digits) turned back into its byte;
 // "%00" and a "%" before anything else stay as written.

@@ -1,6 +1,7 @@
 // vexost: URLs: the grammar (two URLs one after another, so that the second may
-// begin with the archive prefix of the first), unescaping, and the combination
-// of relative links. Input: first URL, a zero byte, second URL.
+// begin with the archive prefix of the first, and must read as it reads alone),
+// unescaping, and the combination of relative links. Input: first URL, a zero
+// byte, second URL.
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
@@ -10,8 +11,27 @@
 
 namespace {
 
-void Parse(RequestUrlGrammar& grammar, request_url_tests::RecordingServices& services,
-           std::string_view url) {
+using request_url_tests::RecordingServices;
+
+RecordingServices Services() {
+  RecordingServices services;
+  services.registered["Manual"] = {"/docs/manual.vxb", 10};
+  services.registered["A"] = {"/docs/a.vxb", 0xFFFFFFFF};
+  return services;
+}
+
+// What a URL came to: whether it names an archive, which file (OPEN for the
+// archive open now), the topic and the pages arranged.
+struct Reading {
+  bool named;
+  std::string archive, archiveUrl, topicPath;
+  std::uint32_t topicNumber;
+  std::vector<request_url_tests::ArrangedPage> pages;
+  bool operator==(const Reading&) const = default;
+};
+
+Reading Parse(RequestUrlGrammar& grammar, std::string_view url, const std::string& open) {
+  RecordingServices services = Services();
   RequestUrl request;
   const bool named = grammar.ParseRequestUrl(url, request, services);
   if (grammar.GetLastUrl() != url.substr(0, url.find('\0'))) std::abort();
@@ -19,6 +39,9 @@ void Parse(RequestUrlGrammar& grammar, request_url_tests::RecordingServices& ser
   if (named && request.archivePath.empty() && grammar.GetArchivePrefix().empty()) std::abort();
   for (const auto& page : services.pages)
     if (page.page < 1 || page.page > 11) std::abort();
+  if (!named) return {false, {}, {}, {}, 0, services.pages};
+  return {true, request.archivePath.empty() ? open : request.archivePath, request.archiveUrl,
+          request.topicPath, request.topicNumber, services.pages};
 }
 
 void Combine(std::string_view base, std::string_view relative) {
@@ -44,12 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string first = input.Piece();
   const std::string_view second = input.Rest();
 
-  request_url_tests::RecordingServices services;
-  services.registered["Manual"] = {"/docs/manual.vxb", 10};
-  services.registered["A"] = {"/docs/a.vxb", 0xFFFFFFFF};
-  RequestUrlGrammar grammar;
-  Parse(grammar, services, first);
-  Parse(grammar, services, second);
+  RequestUrlGrammar grammar, fresh;
+  const Reading before = Parse(grammar, first, "");
+  if (Parse(grammar, second, before.archive) != Parse(fresh, second, "")) std::abort();
   (void)UnescapeRequestUrl(second);
   Combine(first, second);
   return 0;

@@ -6,9 +6,9 @@
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
 // are served by name without registration at http://ADDRESS:PORT/vexost://NAME/.
-// "/" shows the list of registered archives. On an address other than loopback
-// (or with --public) the host serves other machines: archives it knows only,
-// pages without the server's paths, no file dialog.
+// "/" lists the archives it serves and those of the catalog. On an address other
+// than loopback (or with --public) the host serves other machines: archives it
+// knows only, pages without the server's paths, no file dialog.
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>

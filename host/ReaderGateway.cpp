@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 
+#include "base/HtmlEscape.h"
+#include "host/ArchiveListPage.h"
 #include "host/DialogPages.h"
 #include "host/FormData.h"
 #include "host/FormToken.h"
@@ -40,7 +42,8 @@ std::vector<std::string> PathsOf(const std::vector<HandedArchive>& archives) {
   return paths;
 }
 
-// Collects what the handler reports and drains its bytes into a body.
+// Collects what the handler reports and drains its bytes into a body; stops at
+// the first bytes of a topic that the browser is to ask for by its own URL.
 class Drain : public ProtocolListener {
  public:
   explicit Drain(std::size_t bound) : body(std::make_shared<ResponseBody>(bound)) {}
@@ -51,15 +54,26 @@ class Drain : public ProtocolListener {
         report.statusCode == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE)
       mimeType = report.text;
     if (report.statusCode == BINDSTATUS_READEROUTCOME) readerPage = true;
+    if (report.statusCode == BINDSTATUS_READERTOPIC) topic = ReaderTopic::Parse(report.text);
   }
   bool OnData(std::string_view chunk) override {
+    if (!Redirect().empty()) return false;
     writeFailed = writeFailed || !body->Append(chunk);
     return !writeFailed;
   }
+  // The topic's own URL when the request did not name it there: the URL without
+  // topic of the start topic, a topic number, a path found only in the folder of
+  // another client's page. Its relative links resolve under its own URL only.
+  std::string Redirect() const {
+    return topic && topic->found != TopicFound::Named ? topic->url : std::string();
+  }
+  // Whether the answer depends on the URL alone, so that it may be kept under it.
+  bool NamedByUrl() const { return topic && topic->found == TopicFound::Named; }
 
   std::shared_ptr<ResponseBody> body;
   std::vector<ProtocolReport> reports;
   std::string mimeType;
+  std::optional<ReaderTopic> topic;
   bool readerPage = false;  // the reader served a page of its own or no topic
   bool writeFailed = false;
 };
@@ -155,6 +169,14 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
   if (url.empty()) {
     response.SetText(404, "text/plain; charset=utf-8",
                      "Not found. Archives are served under /vexost://NAME/.\n");
+    return response;
+  }
+  if (IsArchiveListUrl(url)) {
+    std::string page = ArchiveListPage(m_options.handedArchives, m_options.modulePath, url);
+    std::string rewritten;
+    response.SetText(200, "text/html; charset=utf-8",
+                     RewritePageLinks(page, rewritten) ? std::move(rewritten) : std::move(page));
+    response.SetHeader("Cache-Control", "no-cache");
     return response;
   }
   return ServeReader(request, url);
@@ -260,6 +282,13 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
   m_dialogs.BeginRequest(std::move(fileAnswer));
   HRESULT hr = m_broker.Stream(url, drain);
   if (DialogPage(url, response)) return nullptr;
+  if (const std::string target = drain.Redirect(); !target.empty()) {
+    const std::string location = "/" + vxs::EscapeUrlComponent(target, "/:");
+    response.SetText(302, "text/plain; charset=utf-8", "See " + location + "\n");
+    response.SetHeader("Location", location);
+    response.SetHeader("Cache-Control", "no-cache");
+    return nullptr;
+  }
   if (drain.writeFailed) {
     response.SetText(500, "text/plain; charset=utf-8", "The response could not be buffered.\n");
     return nullptr;
@@ -280,7 +309,7 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
     return nullptr;
   }
   std::shared_ptr<const CachedAnswer> topic = AnswerOf(std::move(mimeType), std::move(body));
-  if (stamp && SUCCEEDED(hr) && !drain.readerPage) {
+  if (stamp && SUCCEEDED(hr) && !drain.readerPage && drain.NamedByUrl()) {
     m_cache.Store(url, archive, *stamp, topic);
     m_live.Keep(url, *stamp, *topic);
   }

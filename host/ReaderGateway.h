@@ -4,10 +4,14 @@
 // compression). Runs on the server's one request thread, as the module's
 // apartment requires. The reader's dialogs become pages (host/WebDialogs.h); the
 // file dialog's form is the only thing posted, and only with the token of its
-// page. Topics of the archives handed to the reader are kept in a response cache
-// and sent again without the reader while their file is unchanged, and clients
-// reading the same topic at once share one body. A host for other machines
-// (remote clients) serves known archives only and offers no file dialog.
+// page. A URL that does not name its topic by path (the start topic, a topic
+// number, a path found only in the folder of the page served before) is
+// redirected to the topic's own URL, so that its relative links resolve where the
+// topic lies. Topics of the archives handed to the reader that their URL names
+// are kept in a response cache and sent again without the reader while their
+// file is unchanged, and clients reading the same topic at once share one body.
+// A host for other machines (remote clients) serves known archives only and
+// offers no file dialog. "/" lists the archives.
 #pragma once
 
 #include <cstdint>

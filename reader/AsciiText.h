@@ -21,3 +21,10 @@ inline bool AsciiStartsWithNoCase(std::string_view text, std::string_view word) 
 inline bool AsciiEndsWithNoCase(std::string_view text, std::string_view word) {
   return text.size() >= word.size() && AsciiEqualNoCase(text.substr(text.size() - word.size()), word);
 }
+
+// Position of the first WORD in TEXT, ASCII letters in any case; npos when none.
+inline std::size_t AsciiFindNoCase(std::string_view text, std::string_view word) {
+  for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
+    if (AsciiStartsWithNoCase(text.substr(i), word)) return i;
+  return std::string_view::npos;
+}

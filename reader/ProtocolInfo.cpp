@@ -13,11 +13,7 @@ constexpr std::string_view kLocalFilePrefix = "file:///";
 constexpr std::string_view kFileUrlStart = "vexost://file:";
 
 // Position of the first ".vxb" in any case, npos when there is none.
-std::size_t FindArchiveExtension(std::string_view url) {
-  for (std::size_t i = 0; i < url.size(); ++i)
-    if (AsciiStartsWithNoCase(url.substr(i), ".vxb")) return i;
-  return std::string_view::npos;
-}
+std::size_t FindArchiveExtension(std::string_view url) { return AsciiFindNoCase(url, ".vxb"); }
 
 std::optional<std::string> CombinePdf(std::string_view base, std::string_view relative) {
   if (!base.starts_with(kFileUrlStart)) return std::nullopt;

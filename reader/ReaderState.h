@@ -1,7 +1,7 @@
 // The reader module's state shared by every request: the current archive (kept
 // open between requests), the catalog with its name resolution, the URL grammar's
 // memory (last URL, archive prefix, the archive record of the last URL) and the
-// ask-for-file flag of the open-failure handling. One instance lives from the
+// archive whose next failure to open the open-failure handling asks a file for. One instance lives from the
 // module's start to its end; requests are served one at a time, without locks.
 //
 // It is also what the grammar and the catalog report to: pages are arranged on
@@ -43,9 +43,10 @@ class ReaderState : public RequestUrlServices {
   // failures of either are of no interest to a request that moves on.
   void CloseArchive();
 
-  // The open-failure handling's flag: the next failure to open an archive shows
-  // the file selection dialog instead of a page.
-  bool m_askForFile = false;
+  // The open-failure handling's memory: the archive file whose opening failed
+  // last with a page; the next failure to open it shows the file selection
+  // dialog instead. Empty when there is none.
+  std::string m_askForFileOf;
 
   // RequestUrlServices: pages on the current archive, names through the catalog
   // (read only, not quiet), the module's cache entry list.

@@ -1,7 +1,6 @@
 #include "reader/RequestUrl.h"
 
 #include "base/KelException.h"
-#include "base/KelFile.h"
 #include "reader/AsciiText.h"
 #include "reader/ReaderPages.h"
 
@@ -9,6 +8,7 @@ namespace {
 
 constexpr std::uint32_t kMaxFirmCode = 0xFFFFF;
 constexpr std::uint32_t kMaxEscapeValue = 255;
+constexpr std::string_view kArchiveExtension = ".vxb/";
 
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -48,14 +48,28 @@ bool RequestUrlGrammar::ParseRequestUrl(std::string_view url, RequestUrl& reques
   m_lastUrl = BeforeZero(url);
   request = RequestUrl{};
   SetText(UnescapeRequestUrl(m_lastUrl));
-  if (!m_archivePrefix.empty() && GetText().starts_with(m_archivePrefix)) {
+  if (BeginsWithArchivePrefix()) {
     // The archive open now: neither the catalog nor the cache entries are touched.
     SetPosition(m_archivePrefix.size());
+    request.archiveUrl = m_archivePrefix;
     return ParseTopicPart(request, services);
   }
   services.ClearCacheEntries();
-  return ParseScheme(services) && ParseArchivePart(request, services) &&
-         ParseTopicPart(request, services);
+  if (!ParseScheme(services) || !ParseArchivePart(request, services) ||
+      !ParseTopicPart(request, services))
+    return false;
+  // Only a URL read completely names the archive open next: a bad topic part
+  // must not leave the prefix of an archive that is not open.
+  m_archivePrefix = request.archiveUrl;
+  m_recordName = request.archiveName;
+  m_recordFirmCode = request.firmCode;
+  return true;
+}
+
+bool RequestUrlGrammar::BeginsWithArchivePrefix() const {
+  const std::string& text = GetText();
+  return !m_archivePrefix.empty() && text.starts_with(m_archivePrefix) &&
+         text.find("::", m_archivePrefix.size()) == std::string::npos;
 }
 
 bool RequestUrlGrammar::SyntaxError(std::size_t position, RequestUrlServices& services) {
@@ -88,6 +102,7 @@ bool RequestUrlGrammar::ParseScheme(RequestUrlServices& services) {
 // The parts "file:", "FirmCode:" and names, in any order and repeated, up to an
 // empty name.
 bool RequestUrlGrammar::ParseArchivePart(RequestUrl& request, RequestUrlServices& services) {
+  m_fileNeedsSeparator = false;
   for (;;) {
     if (SkipWordNoCase("file:")) {
       ReadFilePart(request);
@@ -99,17 +114,27 @@ bool RequestUrlGrammar::ParseArchivePart(RequestUrl& request, RequestUrlServices
   }
 }
 
-// The path runs to the first "::" (which is passed over), else to the end less
-// one trailing "/" (the cursor then rests on that "/").
+// The path runs to the first "::" (which is passed over); else to the first
+// ".vxb/" (any case), the cursor resting on its "/", so that the topic path of
+// vexost://file:/docs/a.vxb/page.htm reads the same in any request; else to the
+// end less one trailing "/" (the cursor then rests on that "/"). The path is
+// taken as written: a client's text never reaches the server's environment.
 void RequestUrlGrammar::ReadFilePart(RequestUrl& request) {
   const std::string_view rest = Rest();
   const std::size_t separator = rest.find("::");
   std::string_view path = rest.substr(0, separator);
-  if (separator == std::string_view::npos && path.ends_with('/')) path.remove_suffix(1);
+  m_fileNeedsSeparator = false;
+  if (separator == std::string_view::npos) {
+    const std::size_t extension = AsciiFindNoCase(rest, kArchiveExtension);
+    if (extension != std::string_view::npos) {
+      path = rest.substr(0, extension + kArchiveExtension.size() - 1);
+    } else {
+      if (path.ends_with('/')) path.remove_suffix(1);
+      m_fileNeedsSeparator = !AsciiEndsWithNoCase(path, kArchiveExtension.substr(0, 4));
+    }
+  }
   Advance(path.size() + (separator == std::string_view::npos ? 0 : 2));
-  CKelFile file{std::string(path)};
-  file.ExpandEnvironment();
-  request.archivePath = file.GetPath();
+  request.archivePath = path;
   request.archiveName.clear();
 }
 
@@ -146,13 +171,17 @@ bool RequestUrlGrammar::EndArchivePart(RequestUrl& request, RequestUrlServices& 
     request.archivePath = services.ResolveArchive(request.archiveName, request.firmCode);
     if (request.archivePath.empty()) return false;
   }
+  // The archive URL ends with "/", so that "vexost://Manual" does not claim
+  // "vexost://Manual2/page.htm"; a file path that took the whole rest and does
+  // not end with ".vxb" gets a "::" behind it, so that no topic path after it
+  // can join the file path. One that ends with ":" would lose it to that "::":
+  // no URL names a topic of its archive, and the URL leaves no prefix.
+  const std::string archivePart = GetText().substr(0, GetPosition());
+  if (!m_fileNeedsSeparator)
+    request.archiveUrl = archivePart + "/";
+  else if (!archivePart.ends_with(':'))
+    request.archiveUrl = archivePart + "::/";
   if (LookAt() == '/') Advance(1);
-  // Only a prefix that ends with "/" marks the end of an archive part: without it
-  // "vexost://Manual" would also claim "vexost://Manual2/page.htm".
-  m_archivePrefix = GetText().substr(0, GetPosition());
-  if (!m_archivePrefix.ends_with('/')) m_archivePrefix.clear();
-  m_recordName = request.archiveName;
-  m_recordFirmCode = request.firmCode;
   return true;
 }
 

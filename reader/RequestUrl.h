@@ -3,12 +3,14 @@
 // or a number):
 //
 //   vexost://MyArchive/dir/page.htm        vexost://FirmCode:10::MyArchive/page.htm
-//   vexost://file:/docs/manual.vxb/         vexost://MyArchive/:12
+//   vexost://file:/docs/manual.vxb/x.htm    vexost://file:/docs/manual::/x.htm
+//   vexost://MyArchive/:12                  a topic by number
 //   vexost:  or  vexost:list               the list of registered archives
 //
 // RequestUrlGrammar holds what the grammar remembers across requests (the last
 // URL and the archive prefix) and turns one URL into a RequestUrl. Where a URL
 // cannot be served it has a page arranged instead, through RequestUrlServices.
+// The archive prefix only spares work: a URL is read as it would be read first.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,11 @@ struct RequestUrl {
   std::uint32_t topicNumber = kNone;
   // Empty with topicNumber kNone too: the archive's start topic.
   std::string topicPath;
+  // The archive as the URL names it, as a URL that a topic path completes
+  // ("vexost://Manual/", "vexost://file:/x/manual::/"): it names the same
+  // archive in any request, whatever came before. Empty for the rare file path
+  // that no such URL can name (one that ends with ":" and is not ended by "::").
+  std::string archiveUrl;
 };
 
 // Where the grammar has pages arranged in place of a topic.
@@ -65,18 +72,21 @@ class RequestUrlGrammar : private vxs::Parsing {
   // Fills REQUEST from URL (as received, UTF-8). True when the URL names an
   // archive and its archive part was resolved; false when it does not, with a
   // page arranged through SERVICES, or, when resolution failed without one,
-  // nothing. Each call overwrites the last URL, also when it fails.
+  // nothing. Each call overwrites the last URL, also when it fails; archive
+  // prefix and record change only with a URL that was read completely.
   bool ParseRequestUrl(std::string_view url, RequestUrl& request, RequestUrlServices& services);
 
   // The last URL exactly as received.
   const std::string& GetLastUrl() const { return m_lastUrl; }
-  // The leading part of the URL that named the archive resolved last, up to its
-  // closing "/"; URLs beginning with it skip the archive part.
+  // The archive URL of the last URL read completely; URLs that begin with it and
+  // whose rest holds no "::" (which would make the archive part run on) skip the
+  // archive part.
   const std::string& GetArchivePrefix() const { return m_archivePrefix; }
   // Forgets the archive prefix (after the archive could not be opened).
   void ClearArchivePrefix() { m_archivePrefix.clear(); }
-  // The archive name and firm code given by the last URL whose archive part was
-  // parsed (not skipped): the record the error pages and the file dialog name.
+  // The archive name and firm code given by the last URL read completely whose
+  // archive part was parsed (not skipped): the record the error pages and the
+  // file dialog name.
   const std::string& GetRecordName() const { return m_recordName; }
   std::uint32_t GetRecordFirmCode() const { return m_recordFirmCode; }
 
@@ -90,6 +100,9 @@ class RequestUrlGrammar : private vxs::Parsing {
   bool ReadNamePart(RequestUrl& request);
   bool EndArchivePart(RequestUrl& request, RequestUrlServices& services);
   bool ParseTopicPart(RequestUrl& request, RequestUrlServices& services);
+  // Whether the URL may skip its archive part: it begins with the prefix, and
+  // nothing after it could make the archive part read differently.
+  bool BeginsWithArchivePrefix() const;
 
   // Whether the rest at the cursor begins with WORD, compared without regard to
   // case; when it does, the cursor moves past it.
@@ -102,4 +115,7 @@ class RequestUrlGrammar : private vxs::Parsing {
   std::string m_archivePrefix;
   std::string m_recordName;
   std::uint32_t m_recordFirmCode = RequestUrl::kNone;
+  // Whether the file path of the URL being read took the whole rest of it and
+  // would take a topic path after it too: its archive URL needs a "::".
+  bool m_fileNeedsSeparator = false;
 };

@@ -10,7 +10,8 @@
 // page of its own, Start reports the progress status BINDSTATUS_READEROUTCOME
 // with the page's number ("1" to "7", "11"); before it fails a request for a
 // topic the archive does not hold, the same status with the text "topic". Other
-// failures answer E_FAIL without it.
+// failures answer E_FAIL without it. Before it serves a topic, it reports
+// BINDSTATUS_READERTOPIC: how the topic was found and its own URL.
 //
 // Objects are reference counted on one thread (the host's apartment) and may be
 // aggregated: an outer object then controls their lifetime and identity.
@@ -161,6 +162,8 @@ class SwPlugProt final : public IInternetProtocolInfo,
   void Serve();
   // Tells the sink what the request came to (see the top of this file).
   void ReportOutcome(std::string_view outcome);
+  // Tells the sink how the topic at PATH, now open, was found, and its own URL.
+  void ReportTopic(const std::string& path);
   // Releases what Start took: sink, bind information, bind data, delivery object.
   void ReleaseRequest();
 

@@ -91,11 +91,16 @@ HRESULT SwPlugProt::ServeRequest(DWORD flags) {
   }
 
   std::string topicPath = m_request.topicPath;
-  if (!archive.OpenTopic(topicNumber, topicPath) && archive.GetPageText().empty()) {
+  const bool found = archive.OpenTopic(topicNumber, topicPath);
+  if (!found && archive.GetPageText().empty()) {
     ReportOutcome(kReaderOutcomeMissingTopic);
-    ReportTopicNotFound(static_cast<std::uint32_t>(topicNumber));
+    // A number given in the URL is shown as given, also one that no table reaches.
+    ReportTopicNotFound(m_request.topicNumber != RequestUrl::kNone
+                            ? m_request.topicNumber
+                            : static_cast<std::uint32_t>(topicNumber));
     return E_FAIL;
   }
+  if (found) ReportTopic(topicPath);
   Serve();
   return answer;
 }
@@ -109,7 +114,7 @@ bool SwPlugProt::LoadRequestedArchive(std::int32_t& topicNumber) {
       const std::int32_t startTopic = archive.LoadTopicTable();
       if (m_request.topicNumber == RequestUrl::kNone && m_request.topicPath.empty())
         topicNumber = startTopic;
-      m_state.m_askForFile = false;
+      m_state.m_askForFileOf.clear();
       return true;
     } catch (CKelFileException* e) {
       std::unique_ptr<CKelFileException> failure(e);
@@ -133,17 +138,19 @@ bool SwPlugProt::LoadRequestedArchive(std::int32_t& topicNumber) {
 bool SwPlugProt::HandleOpenFailure(CKelFileException& failure) {
   ThisVxbFile& archive = m_state.GetArchive();
   const RequestUrlGrammar& grammar = m_state.GetGrammar();
-  if (m_state.m_askForFile) {
+  // The dialog is offered on the next failure of the same archive: a failure of
+  // another archive (another client's, on a server) is a first failure again.
+  if (m_state.m_askForFileOf == m_request.archivePath) {
     DlgFileSelect dialog(archive.GetPath(), grammar.GetRecordName(), grammar.GetRecordFirmCode(),
                          m_state.GetCatalog());
     if (dialog.DoModal(CurrentReaderDialogFrontEnd()) == IDOK) {
       archive.SetPath(dialog.GetFilePath());
-      m_state.m_askForFile = false;
+      m_state.m_askForFileOf.clear();
       return true;
     }
   }
   ArrangeOpenFailurePage(failure);
-  m_state.m_askForFile = true;
+  m_state.m_askForFileOf = m_request.archivePath;
   return false;
 }
 
@@ -174,6 +181,20 @@ void SwPlugProt::Serve() {
 
 void SwPlugProt::ReportOutcome(std::string_view outcome) {
   if (m_sink) m_sink->ReportProgress(BINDSTATUS_READEROUTCOME, std::string(outcome).c_str());
+}
+
+void SwPlugProt::ReportTopic(const std::string& path) {
+  ReaderTopic topic;
+  if (m_request.topicPath.empty())
+    topic.found = TopicFound::Unnamed;
+  else if (m_state.GetArchive().FoundInLastFolder())
+    topic.found = TopicFound::InLastFolder;
+  // The topic part reads a ":" as the start of a topic number and drops one
+  // trailing "/": a path with a ":" cannot be named, one with a "/" at its end
+  // needs another.
+  if (!m_request.archiveUrl.empty() && !path.empty() && path.find(':') == std::string::npos)
+    topic.url = m_request.archiveUrl + path + (path.ends_with('/') ? "/" : "");
+  if (m_sink) m_sink->ReportProgress(BINDSTATUS_READERTOPIC, topic.Format().c_str());
 }
 
 void SwPlugProt::ReleaseRequest() {

@@ -1,4 +1,6 @@
 // Finding topics: by path against the base path, by number, along hash chains.
+#include <tuple>
+
 #include "archive/TopicName.h"
 #include "archive/tests/ArchiveFixture.h"
 #include "platform/FileFaults.h"
@@ -28,21 +30,31 @@ TEST_F(TopicLookupTest, PathsAreFoundWithoutRegardToCase) {
   EXPECT_EQ(Open(*archive, ""), "-");
 }
 
-TEST_F(TopicLookupTest, RequestsAreTriedInTheBaseFolderThenItsParents) {
+TEST_F(TopicLookupTest, RequestsAsWrittenFirstThenInTheBaseFolderAndItsParents) {
   const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"a/b/page.htm", "p"},
                                                             {"a/b/x.gif", "1"},
                                                             {"a/x.gif", "2"},
                                                             {"x.gif", "3"},
                                                             {"a/y.gif", "4"},
-                                                            {"z.gif", "5"}}));
+                                                            {"index.htm", "top"},
+                                                            {"a/b/index.htm", "deep"}}));
   EXPECT_EQ(Open(*archive, "a/b/page.htm"), "a/b/page.htm");
   EXPECT_EQ(archive->GetBasePath(), "a/b");
-  EXPECT_EQ(Open(*archive, "x.gif"), "a/b/x.gif");
-  EXPECT_EQ(Open(*archive, "y.gif"), "a/y.gif");
-  EXPECT_EQ(Open(*archive, "z.gif"), "z.gif");
-  EXPECT_EQ(archive->GetBasePath(), "a/b");  // pictures leave the base path
-  EXPECT_EQ(Open(*archive, "b/x.gif"), "a/b/x.gif");
-  EXPECT_EQ(Open(*archive, "w.gif"), "-");
+  // Request, found path, whether only the base path found it: what a request
+  // names is found wherever the page before it lay.
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"x.gif", "x.gif", false},      {"index.htm", "index.htm", false},
+      {"y.gif", "a/y.gif", true},     {"b/x.gif", "a/b/x.gif", true},
+      {"w.gif", "-", false},          {"a/b/index.htm", "a/b/index.htm", false},
+  };
+  for (const auto& [request, found, inLastFolder] : cases) {
+    EXPECT_EQ(Open(*archive, request), found) << request;
+    EXPECT_EQ(archive->FoundInLastFolder(), inLastFolder) << request;
+    if (archive->GetBasePath() != "a/b") {
+      ASSERT_EQ(Open(*archive, "a/b/page.htm"), "a/b/page.htm");
+    }
+  }
+  EXPECT_EQ(ReadAll(*archive), "deep");
 }
 
 TEST_F(TopicLookupTest, HtmlPagesMoveTheBasePathOtherTopicsDoNot) {
@@ -59,7 +71,7 @@ TEST_F(TopicLookupTest, HtmlPagesMoveTheBasePathOtherTopicsDoNot) {
   EXPECT_EQ(Open(*archive, "pic.gif"), "pic.gif");
   EXPECT_EQ(archive->GetBasePath(), "doc");
   EXPECT_EQ(archive->GetTopicExtension(), "gif");
-  EXPECT_EQ(Open(*archive, "deep/more.html"), "doc/deep/more.html");
+  EXPECT_EQ(Open(*archive, "deep/more.html"), "doc/deep/more.html");  // only in doc
   EXPECT_EQ(archive->GetBasePath(), "doc/deep");
   EXPECT_EQ(Open(*archive, "v1.0/notes"), "v1.0/notes");  // a dot, but no extension
   EXPECT_EQ(archive->GetBasePath(), "doc/deep");
@@ -78,6 +90,7 @@ TEST_F(TopicLookupTest, TopicsByNumber) {
   EXPECT_EQ(Open(*archive, ":" + std::to_string(b)), "sub/b.htm");
   EXPECT_EQ(archive->GetCurrentSlot(), static_cast<std::int32_t>(b));
   EXPECT_EQ(archive->GetBasePath(), "sub");  // a page found by number moves it too
+  EXPECT_FALSE(archive->FoundInLastFolder());
   EXPECT_EQ(ReadAll(*archive), "b");
   EXPECT_EQ(Open(*archive, ":" + std::to_string(archive->GetSlotCount())), "-");
   // An empty slot holds no topic (its name offset 0 would point at the header).

@@ -53,11 +53,17 @@ TEST(TopicNameText, Utf8AndUtf16RoundTrip) {
   EXPECT_EQ(stow::Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");   // lone surrogate
 }
 
-TEST(CandidatePathsTest, BasePathThenEachParentThenTheRequestAlone) {
-  EXPECT_EQ(Candidates("a/b", "x"), (std::vector<std::string>{"a/b/x", "a/x", "x"}));
-  EXPECT_EQ(Candidates("a", "x/y.htm"), (std::vector<std::string>{"a/x/y.htm", "x/y.htm"}));
+TEST(CandidatePathsTest, TheRequestAsWrittenThenTheBasePathAndEachParent) {
+  EXPECT_EQ(Candidates("a/b", "x"), (std::vector<std::string>{"x", "a/b/x", "a/x"}));
+  EXPECT_EQ(Candidates("a", "x/y.htm"), (std::vector<std::string>{"x/y.htm", "a/x/y.htm"}));
   EXPECT_EQ(Candidates("", "x"), (std::vector<std::string>{"x"}));
-  EXPECT_EQ(Candidates("a/b/c", "x"), (std::vector<std::string>{"a/b/c/x", "a/b/x", "a/x", "x"}));
+  EXPECT_EQ(Candidates("a/b/c", "x"), (std::vector<std::string>{"x", "a/b/c/x", "a/b/x", "a/x"}));
+  CandidatePaths candidates("a", "x");
+  std::string path;
+  ASSERT_TRUE(candidates.Next(path));
+  EXPECT_TRUE(candidates.AsWritten());
+  ASSERT_TRUE(candidates.Next(path));
+  EXPECT_FALSE(candidates.AsWritten());
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ TEST(HtmlEscape, UrlComponentsEscapeEverythingButUnreservedCharacters) {
   for (const std::string text : {"a b%41/\"<>#?:", "\xc3\xa4", "%00x", "%"})
     EXPECT_EQ(vxs::UnescapeUrlComponent(vxs::EscapeUrlComponent(text)), text) << text;
   EXPECT_EQ(vxs::UnescapeUrlComponent("My%20Book%2f2%00%4%zz%"), "My Book/2%00%4%zz%");
+  EXPECT_EQ(vxs::EscapeUrlComponent("vexost://a b/%|\\?#x", "/:"), "vexost://a%20b/%25%7C%5C%3F%23x");
 }
 
 }  // namespace

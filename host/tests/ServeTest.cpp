@@ -55,7 +55,8 @@ TEST_F(ServeTest, TopicsByteExactWithTypesAndStatuses) {
   EXPECT_EQ(server.Urls()[0], server.Origin() + "/vexost://Manual/");
   std::string base = server.Origin() + "/vexost://Manual/";
 
-  CurlResult start = Curl(base);
+  EXPECT_EQ(HeaderValue(Curl(base).headers, "Location"), "/vexost://Manual/index.htm");
+  CurlResult start = Curl(base + "index.htm");
   EXPECT_EQ(start.status, 200);
   EXPECT_EQ(HeaderValue(start.headers, "Content-Type").rfind("text/html", 0), 0u);
   EXPECT_NE(start.body.find("href=\"/vexost://Manual/sub/page.htm\""), std::string::npos)
@@ -129,12 +130,12 @@ TEST_F(ServeTest, HostHeaderFormsForeignHostsMethodsAndHugeTargets) {
       {"Host: 127.0.0.1:" + port + "\r\nHost: attacker.example\r\n", "HTTP/1.0", 400},
   };
   for (const Case& c : cases) {
-    const std::string answer = RawRequest(server.Port(), std::string("GET /vexost://Manual/ ") +
+    const std::string answer = RawRequest(server.Port(), std::string("GET /vexost://Manual/index.htm ") +
                                                             c.version + "\r\n" + c.headers +
                                                             "Connection: close\r\n\r\n");
     EXPECT_EQ(StatusOf(answer), c.status) << c.version << " with " << c.headers << answer;
   }
-  std::string url = server.Origin() + "/vexost://Manual/";
+  std::string url = server.Origin() + "/vexost://Manual/index.htm";
   EXPECT_EQ(Curl(url, "-X DELETE").status, 405);
   EXPECT_EQ(Curl(url + std::string(9000, 'a')).status, 414);
   EXPECT_TRUE(HeaderValue(Curl(url).headers, "Access-Control-Allow-Origin").empty());

@@ -54,11 +54,13 @@ def resolve(page, link, origin):
 
 
 def fetch(url):
+    """Status, type, body and the URL answered, after redirects (a URL without topic is
+    sent to its start topic's own URL, under which the page's links resolve)."""
     try:
         with urllib.request.urlopen(url, timeout=30) as response:
-            return response.status, response.headers.get_content_type(), response.read()
+            return response.status, response.headers.get_content_type(), response.read(), response.url
     except urllib.error.HTTPError as error:
-        return error.code, "", b""
+        return error.code, "", b"", url
 
 
 def main():
@@ -68,7 +70,8 @@ def main():
     queue, seen, broken, pages = [start], {start}, [], 0
     while queue:
         url = queue.pop()
-        status, kind, body = fetch(url)
+        status, kind, body, url = fetch(url)
+        seen.add(url)
         if status != 200:
             broken.append(f"{status} {url}")
             continue

@@ -99,6 +99,18 @@ TEST_F(OpenArchive, AnArchiveThatOpensAgainDoesNotAskForAFileLater) {
   EXPECT_TRUE(m_dialogs.fileSelectViews.empty());
 }
 
+TEST_F(OpenArchive, TheDialogIsOfferedForTheArchiveThatFailedBefore) {
+  Catalog("Lost", 2, m_folder / "lost.vxb");
+  Catalog("Gone", 3, m_folder / "gone.vxb");
+  ExpectPage(Fetch("vexost://Lost/"), 6);
+  ExpectPage(Fetch("vexost://Gone/"), 6);  // another archive: a page again
+  EXPECT_TRUE(m_dialogs.fileSelectViews.empty());
+  m_dialogs.QueueFileSelectAnswer(IDOK, BuildArchive("found.vxb", "Gone", 3, kTopics, "a.htm"), false);
+  EXPECT_EQ(Fetch("vexost://Gone/b.htm").bytes, "<html>b</html>");
+  ASSERT_EQ(m_dialogs.fileSelectViews.size(), 1u);
+  EXPECT_EQ(m_dialogs.fileSelectViews[0].documentLine, "Document: Gone");
+}
+
 // The probe build of the module counts the file calls it makes.
 class OpenArchiveCounted : public OpenArchive {
  protected:

@@ -1,6 +1,7 @@
 // Requests served end to end: reports in order, bytes as written, each delivery
 // kind, start topics and topic numbers, parse-only starts, missing topics.
 #include <string>
+#include <tuple>
 
 #include "archive/VxbFile.h"
 #include "reader/tests/ReaderModuleFixture.h"
@@ -60,6 +61,7 @@ TEST_F(Requests, PageTopicReportsMimeTypeThenAllItsDataAndReadsBack) {
   EXPECT_EQ(response.result, S_OK);
   const std::string& topic = m_topics["dir/page.htm"];
   const std::vector<ProtocolReport> expected = {
+      ProtocolReport::Progress(BINDSTATUS_READERTOPIC, "=vexost://Manual/dir/page.htm"),
       ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/html"),
       ProtocolReport::Data(kAllData, static_cast<ULONG>(topic.size()), static_cast<ULONG>(topic.size()))};
   EXPECT_EQ(response.reports, expected);
@@ -84,12 +86,13 @@ TEST_F(Requests, PassThroughTopicsUseNoCacheFile) {
 
 TEST_F(Requests, PdfGetsAPlaceholderCacheFileAndIsReadFromTheArchive) {
   const ProtocolResponse response = Fetch("vexost://Manual/doc.pdf");
-  ASSERT_EQ(response.reports.size(), 3u);
-  EXPECT_EQ(response.reports[0], ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE,
+  ASSERT_EQ(response.reports.size(), 4u);
+  EXPECT_EQ(response.reports[0].statusCode, BINDSTATUS_READERTOPIC);
+  EXPECT_EQ(response.reports[1], ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE,
                                                           "application/pdf"));
-  EXPECT_EQ(response.reports[1].statusCode, BINDSTATUS_CACHEFILENAMEAVAILABLE);
+  EXPECT_EQ(response.reports[2].statusCode, BINDSTATUS_CACHEFILENAMEAVAILABLE);
   const auto size = static_cast<ULONG>(m_topics["doc.pdf"].size());
-  EXPECT_EQ(response.reports[2], ProtocolReport::Data(kAllData, size, size));
+  EXPECT_EQ(response.reports[3], ProtocolReport::Data(kAllData, size, size));
   EXPECT_EQ(TempFolder::ReadAll(response.cacheFile), std::string(1024, ' '));
   EXPECT_EQ(response.cacheFile.rfind(m_folder / "cache", 0), 0u) << response.cacheFile;
 }
@@ -97,6 +100,7 @@ TEST_F(Requests, PdfGetsAPlaceholderCacheFileAndIsReadFromTheArchive) {
 TEST_F(Requests, DocumentTypesAreWrittenWholeToTheCacheBeforeDataOfUnknownSize) {
   const ProtocolResponse response = Fetch("vexost://Manual/sheet.xls");
   const std::vector<ProtocolReport> expected = {
+      ProtocolReport::Progress(BINDSTATUS_READERTOPIC, "=vexost://Manual/sheet.xls"),
       ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/msexcel"),
       ProtocolReport::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, response.cacheFile),
       ProtocolReport::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0)};
@@ -114,23 +118,39 @@ TEST_F(Requests, TopicsWithoutMimeTypeReportNone) {
   EXPECT_EQ(TempFolder::ReadAll(plain.cacheFile), "plain words");
 }
 
-TEST_F(Requests, ArchiveWithoutTopicServesItsStartTopic) {
-  EXPECT_EQ(Fetch("vexost://Manual").bytes, m_topics["index.htm"]);
-  EXPECT_EQ(Fetch("vexost://Manual/").bytes, m_topics["index.htm"]);
-  // Also when the archive is open already.
-  EXPECT_EQ(Fetch("vexost://Manual/").bytes, m_topics["index.htm"]);
-}
-
-TEST_F(Requests, TopicsByNumberAndByFilePath) {
+// Each topic is reported with how it was found and its own URL: the archive as
+// the request named it, then the topic's path.
+TEST_F(Requests, TopicsByStartNumberPathAndFolderOfTheLastPage) {
   const std::string number = std::to_string(SlotOf("doc.pdf"));
-  EXPECT_EQ(Fetch("vexost://Manual/:" + number).bytes, m_topics["doc.pdf"]);
-  EXPECT_EQ(Fetch("vexost://file:" + m_archive + "::/dir/page.htm").bytes, m_topics["dir/page.htm"]);
-  EXPECT_EQ(Fetch("vexost://FirmCode:10::Manual/README").bytes, "plain words");
+  const std::string file = "vexost://file:" + m_archive;
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"vexost://Manual", "index.htm", "#vexost://Manual/index.htm"},
+      {"vexost://Manual/", "index.htm", "#vexost://Manual/index.htm"},
+      {"vexost://Manual/", "index.htm", "#vexost://Manual/index.htm"},  // open already
+      {"vexost://Manual/:" + number, "doc.pdf", "#vexost://Manual/doc.pdf"},
+      {file + "::/dir/page.htm", "dir/page.htm", "=" + file + "::/dir/page.htm"},
+      {file + "/readme", "README", "=" + file + "/README"},
+      {"vexost://FirmCode:10::Manual/README", "README", "=vexost://FirmCode:10::Manual/README"},
+      {"vexost://Manual/dir/page.htm", "dir/page.htm", "=vexost://Manual/dir/page.htm"},
+      // A link relative to a page served under another folder than its own.
+      {"vexost://Manual/pic.GIF", "dir/pic.GIF", "~vexost://Manual/dir/pic.GIF"},
+  };
+  for (const auto& [url, topic, report] : cases) {
+    const ProtocolResponse response = Fetch(url);
+    EXPECT_EQ(response.bytes, m_topics[topic]) << url;
+    EXPECT_EQ(ReportText(response, BINDSTATUS_READERTOPIC), report) << url;
+  }
 }
 
-TEST_F(Requests, LinksRelativeToThePageFolderAreFound) {
-  EXPECT_EQ(Fetch("vexost://Manual/dir/page.htm").result, S_OK);
-  EXPECT_EQ(Fetch("vexost://Manual/pic.GIF").bytes, m_topics["dir/pic.GIF"]);
+TEST_F(Requests, APathIsFoundAsWrittenWhateverPageCameBefore) {
+  m_archive = BuildArchive("api.vxb", "Api", 12,
+                           {{"index.html", "top"}, {"std/index.html", "std"}, {"std/vec.html", "vec"}},
+                           "index.html");
+  Catalog("Api", 12, m_archive);
+  EXPECT_EQ(Fetch("vexost://Api/std/vec.html").bytes, "vec");
+  EXPECT_EQ(Fetch("vexost://Api/index.html").bytes, "top");
+  EXPECT_EQ(Fetch("vexost://Api/std/index.html").bytes, "std");
+  EXPECT_EQ(Fetch("vexost://Api/INDEX.HTML").bytes, "top");
 }
 
 TEST_F(Requests, ParseOnlyStartAnswersWithoutOpeningTheArchive) {
@@ -155,8 +175,10 @@ TEST_F(Requests, MissingTopicPathIsToldInAMessageBoxAndFails) {
 TEST_F(Requests, MissingTopicNumberIsToldInAMessageBoxAndFails) {
   const ProtocolResponse response = Fetch("vexost://Manual/:4000");
   EXPECT_EQ(response.result, E_FAIL);
-  ASSERT_EQ(m_boxes.shown().size(), 1u);
+  EXPECT_EQ(Fetch("vexost://Manual/:3000000000").result, E_FAIL);
+  ASSERT_EQ(m_boxes.shown().size(), 2u);
   EXPECT_EQ(m_boxes.shown()[0].text, "File :4000 not found.");
+  EXPECT_EQ(m_boxes.shown()[1].text, "File :3000000000 not found.");
   // The archive stays open and serves the next request.
   EXPECT_EQ(Fetch("vexost://Manual/README").bytes, "plain words");
 }

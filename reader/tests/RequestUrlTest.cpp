@@ -193,28 +193,41 @@ TEST_F(RequestUrlTest, FilePathWithBarAndBackslashes) {
   EXPECT_EQ(request.topicPath, "");
 }
 
-TEST_F(RequestUrlTest, FilePathExpandsEnvironmentVariables) {
+TEST_F(RequestUrlTest, FilePathsAreTakenAsWrittenNeverExpanded) {
   ::setenv("VXST_URL_DOCS", "/srv/docs", 1);
   EXPECT_TRUE(Parse("vexost://file:%VXST_URL_DOCS%\\x.vxb"));
-  EXPECT_EQ(request.archivePath, "/srv/docs/x.vxb");
-  // An escaped "%" reaches the expansion too.
+  EXPECT_EQ(request.archivePath, "%VXST_URL_DOCS%/x.vxb");
   EXPECT_TRUE(Parse("vexost://FILE:%25VXST_URL_DOCS%25/y.vxb::/"));
-  EXPECT_EQ(request.archivePath, "/srv/docs/y.vxb");
+  EXPECT_EQ(request.archivePath, "%VXST_URL_DOCS%/y.vxb");
   ::unsetenv("VXST_URL_DOCS");
 }
 
-TEST_F(RequestUrlTest, FilePathWithoutDoubleColonTakesTheWholeRest) {
-  EXPECT_TRUE(Parse("vexost://file:C:\\a\\b.vxb/page.htm"));
-  EXPECT_EQ(request.archivePath, "C:/a/b.vxb/page.htm");
-  EXPECT_EQ(request.topicPath, "");
-  EXPECT_EQ(grammar.GetArchivePrefix(), "");
-}
-
-TEST_F(RequestUrlTest, FilePathWithDoubleColonIsFollowedByTheTopic) {
-  EXPECT_TRUE(Parse("vexost://file:C:\\a\\b.vxb::/page.htm"));
-  EXPECT_EQ(request.archivePath, "C:/a/b.vxb");
-  EXPECT_EQ(request.topicPath, "page.htm");
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://file:C:/a/b.vxb::/");
+// A file path runs to "::", else to the first ".vxb/", else to the end; the
+// archive URL names the same archive before any topic path.
+TEST_F(RequestUrlTest, FilePathsEndAtDoubleColonArchiveExtensionOrTheEnd) {
+  struct Case {
+    const char* url;
+    const char* path;
+    const char* topic;
+    const char* archiveUrl;
+  };
+  const Case cases[] = {
+      {"vexost://file:C:\\a\\b.vxb::/page.htm", "C:/a/b.vxb", "page.htm", "vexost://file:C:/a/b.vxb::/"},
+      {"vexost://file:C:\\a\\b.vxb/page.htm", "C:/a/b.vxb", "page.htm", "vexost://file:C:/a/b.vxb/"},
+      {"vexost://file:/a/B.VXB/sub/x.vxb/p.htm", "/a/B.VXB", "sub/x.vxb/p.htm", "vexost://file:/a/B.VXB/"},
+      {"vexost://file:/a/b.vxb", "/a/b.vxb", "", "vexost://file:/a/b.vxb/"},
+      {"vexost://file:/a/manual/page.htm", "/a/manual/page.htm", "", "vexost://file:/a/manual/page.htm::/"},
+      {"vexost://file:/a/manual/", "/a/manual", "", "vexost://file:/a/manual::/"},
+      {"vexost://file:/a/b.vxbx/", "/a/b.vxbx", "", "vexost://file:/a/b.vxbx::/"},
+      {"vexost://file:/a/b:", "/a/b:", "", ""},  // "::" after it would end it early
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(Parse(c.url)) << c.url;
+    EXPECT_EQ(request.archivePath, c.path) << c.url;
+    EXPECT_EQ(request.topicPath, c.topic) << c.url;
+    EXPECT_EQ(request.archiveUrl, c.archiveUrl) << c.url;
+    EXPECT_EQ(grammar.GetArchivePrefix(), c.archiveUrl) << c.url;
+  }
 }
 
 TEST_F(RequestUrlTest, FileClearsAnEarlierNameAndANameAfterItIsKeptUnresolved) {
@@ -291,15 +304,6 @@ TEST_F(RequestUrlTest, ArchivePrefixSkipsTheCatalogAndTheCacheClearing) {
   EXPECT_TRUE(services.resolutions.empty());
 }
 
-TEST_F(RequestUrlTest, ArchivePrefixOfAFileUrl) {
-  EXPECT_TRUE(Parse("vexost://file:C:\\a\\b.vxb/"));
-  EXPECT_EQ(request.archivePath, "C:/a/b.vxb");
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://file:C:/a/b.vxb/");
-  EXPECT_TRUE(Parse("vexost://file:C:\\a\\b.vxb/page.htm"));
-  EXPECT_EQ(request.archivePath, "");
-  EXPECT_EQ(request.topicPath, "page.htm");
-}
-
 TEST_F(RequestUrlTest, ArchivePrefixIsComparedExactly) {
   EXPECT_TRUE(Parse("vexost://MyArchive/a.htm"));
   ForgetCalls();
@@ -308,10 +312,12 @@ TEST_F(RequestUrlTest, ArchivePrefixIsComparedExactly) {
   EXPECT_EQ(services.cacheClearings, 1);
 }
 
-TEST_F(RequestUrlTest, ArchivePartWithoutClosingSlashLeavesNoPrefix) {
+TEST_F(RequestUrlTest, ArchiveUrlsEndWithASlash) {
   // "vexost://Manual" must not claim the URLs of the archive Manual2.
   EXPECT_TRUE(Parse("vexost://Manual"));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "");
+  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://Manual/");
+  EXPECT_TRUE(Parse("vexost://FirmCode:7::Manual::#x"));
+  EXPECT_EQ(request.archiveUrl, "vexost://FirmCode:7::Manual::/");
   EXPECT_TRUE(Parse("vexost://Manual2/x.htm"));
   EXPECT_EQ(request.archivePath, "/docs/manual2.vxb");
   EXPECT_EQ(request.topicPath, "x.htm");
@@ -327,6 +333,63 @@ TEST_F(RequestUrlTest, PrefixStaysThroughFailuresAndGoesWhenCleared) {
   EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
   EXPECT_EQ(services.resolutions.size(), 1u);
   EXPECT_EQ(request.archivePath, "/docs/my.vxb");
+}
+
+TEST_F(RequestUrlTest, AUrlReadOnlyInPartChangesNeitherPrefixNorRecord) {
+  EXPECT_TRUE(Parse("vexost://Manual/a.htm"));
+  for (const char* url : {"vexost://MyArchive/:x", "vexost://MyArchive/x:y.htm"}) {
+    EXPECT_FALSE(Parse(url)) << url;
+    EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://Manual/") << url;
+    EXPECT_EQ(grammar.GetRecordName(), "Manual") << url;
+  }
+  ForgetCalls();
+  EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
+  EXPECT_EQ(request.archivePath, "/docs/my.vxb");
+}
+
+// Every URL reads as it reads first, whatever URL was read before it: the prefix
+// only spares the catalog. A URL that skipped its archive part means the archive
+// of the URL before it.
+TEST_F(RequestUrlTest, EveryUrlReadsTheSameAfterAnyOther) {
+  const char* const urls[] = {
+      "vexost://Manual/a.htm", "vexost://Manual/", "vexost://Manual", "vexost://Manual/:3",
+      "vexost://Manual/:x", "vexost://Manual/x:y.htm", "vexost://Manual/a::MyArchive/b.htm",
+      "vexost://Manual::/c.htm", "vexost://FirmCode:7::Manual/d.htm", "vexost://Manual2/e.htm",
+      "vexost://MyArchive/f.htm", "vexost://Unknown/g.htm", "vexost://file:/x/a.vxb/",
+      "vexost://file:/x/a.vxb/h.htm", "vexost://file:/x/a.vxb::/i.htm", "vexost://file:/x/archive/",
+      "vexost://file:/x/archive/j.htm", "vexost://file:/x/archive::/k.htm",
+      "vexost://Manual/%3A%3AMyArchive/l.htm", "vexost://Manual/dir|/m.htm", "vexost:",
+      "vexost:/Manual", "vexost://Manual/#n", "vexost://Manual#o/p.htm", "vexost://file:/x/b:",
+      "vexost://file:/x/b:::/q.htm"};
+  struct Reading {
+    bool read = false;
+    std::string archive, topicPath, archiveUrl;
+    std::uint32_t topicNumber = kNone;
+    std::vector<ArrangedPage> pages;
+    bool operator==(const Reading&) const = default;
+  };
+  const auto read = [this](RequestUrlGrammar& grammar, std::string_view url, const std::string& open) {
+    RecordingServices local;
+    local.registered = services.registered;
+    RequestUrl result;
+    Reading reading;
+    reading.read = grammar.ParseRequestUrl(url, result, local);
+    if (reading.read) {
+      reading.archive = result.archivePath.empty() ? open : result.archivePath;
+      reading.topicPath = result.topicPath;
+      reading.archiveUrl = result.archiveUrl;
+      reading.topicNumber = result.topicNumber;
+    }
+    reading.pages = local.pages;
+    return reading;
+  };
+  for (const char* before : urls) {
+    for (const char* url : urls) {
+      RequestUrlGrammar fresh, used;
+      const Reading first = read(used, before, "");
+      EXPECT_EQ(read(used, url, first.archive), read(fresh, url, "")) << url << " after " << before;
+    }
+  }
 }
 
 TEST_F(RequestUrlTest, NewArchiveReplacesThePrefix) {

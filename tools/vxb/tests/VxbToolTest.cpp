@@ -123,7 +123,7 @@ TEST_F(VxbToolTest, CatByPathAndByNumber) {
   EXPECT_NE(missing.err.find("fatal error VK1044 - topic nope.htm not found."), std::string::npos) << missing.err;
 }
 
-TEST_F(VxbToolTest, LookupsFollowTheFolderOfTheLastPage) {
+TEST_F(VxbToolTest, LookupsFindAsWrittenThenInTheFolderOfTheLastPage) {
   Put("a/b/page.htm", "p");
   Put("a/b/x.gif", "1");
   Put("a/x.gif", "2");
@@ -137,8 +137,8 @@ TEST_F(VxbToolTest, LookupsFollowTheFolderOfTheLastPage) {
   std::vector<std::string> paths;
   std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) paths.push_back(line.substr(line.find('\t') + 1));
-  EXPECT_EQ(paths, (std::vector<std::string>{"x.gif", "a/b/page.htm", "a/b/x.gif", "not found",
-                                             "a/other.htm", "a/x.gif", "a/b/x.gif", "readme", "x.gif",
+  EXPECT_EQ(paths, (std::vector<std::string>{"x.gif", "a/b/page.htm", "x.gif", "not found",
+                                             "a/other.htm", "x.gif", "a/b/x.gif", "readme", "x.gif",
                                              "not found"}));
   EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "-\tnot found\n");
 }
