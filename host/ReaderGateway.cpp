@@ -16,6 +16,7 @@
 #include "host/PageLinks.h"
 #include "host/PageOutcome.h"
 #include "platform/ModuleResource.h"
+#include "reader/PagePaths.h"
 #include "reader/client/ReaderOutcome.h"
 
 namespace {
@@ -114,6 +115,9 @@ ReaderGateway::ReaderGateway(Options options)
       m_cache(m_options.cacheBound, m_options.cacheBound / 4),
       m_known(PathsOf(m_options.handedArchives)),
       m_startTime(static_cast<std::int64_t>(std::time(nullptr))) {
+  // The host's own list page is made from the reader's page code linked into the
+  // host, which follows the same rule as the module's pages.
+  PagePaths::SetShown(!m_options.remoteClients);
   std::string error;
   if (!m_options.modulePath.empty() && !m_dialogs.Attach(m_options.modulePath, error))
     std::fprintf(stderr, "vxstserve: the reader's dialogs stay on standard error: %s\n",
