@@ -185,7 +185,7 @@ TEST_F(DialogPageTest, WithoutTheBoxTheFileServesButTheCatalogStays) {
   Form(url);
   // Another archive opened meanwhile: the reader would not ask for the file on
   // the next request, so the host asks it once more.
-  EXPECT_EQ(Curl(server.Origin() + "/vexost://file:" + m_scratch / "m7.vxb" + "/").status, 200);
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://file:" + m_scratch / "m7.vxb" + "/", "-L").status, 200);
   CurlResult accepted = Post(url, server.Origin(), "path=" + m_scratch / "found.vxb");
   EXPECT_EQ(accepted.status, 303);
   EXPECT_EQ(Curl(url).body, "<p>found again</p>");

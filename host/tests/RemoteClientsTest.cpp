@@ -59,8 +59,8 @@ TEST_F(RemoteClientsTest, FileUrlsOpenKnownArchivesOnlyAndTellNothingOfOthers) {
   const Case cases[] = {
       {root + "Manual/index.htm", "<p>handed</p>"},
       {root + "Reg/index.htm", "<p>registered</p>"},
-      {root + "file:" + folder + "/manual.vxb/", "<p>handed</p>"},
-      {root + "file:" + folder + "/reg.vxb/", "<p>registered</p>"},
+      {root + "file:" + folder + "/manual.vxb/index.htm", "<p>handed</p>"},
+      {root + "file:" + folder + "/reg.vxb/index.htm", "<p>registered</p>"},
       {root + "file:" + folder + "/other.vxb/", ""},  // an archive, but unknown
       {root + "file:" + folder + "/missing.vxb/", ""},
       {root + "file:" + folder + "/fifo.vxb/", ""},

@@ -85,7 +85,7 @@ TEST_F(ServeTest, TopicsByteExactWithTypesAndStatuses) {
   EXPECT_EQ(Curl(server.Origin() + "/").status, 200);
   EXPECT_EQ(Curl(server.Origin() + "/etc/passwd").status, 404);
   // On loopback the local user opens any archive file by its path.
-  EXPECT_EQ(Curl(server.Origin() + "/vexost://file:" + m_scratch / "other.vxb" + "/").body,
+  EXPECT_EQ(Curl(server.Origin() + "/vexost://file:" + m_scratch / "other.vxb" + "/", "-L").body,
             "<p>the other archive</p>");
 }
 

@@ -23,7 +23,7 @@ TEST_F(FailureTest, EachFailureIsToldAndExitsNonZero) {
   } cases[] = {
       {"missing file", {"/C", "/I", Docs("missing.vxb")}, ThisApp::kExitFailed,
        "VK1001 - \nFile " + Docs("missing.vxb") + " not found."},
-      {"no archive", {"/C", "/I", text}, ThisApp::kExitFailed, "VK1009"},
+      {"no archive", {"/C", "/I", text}, ThisApp::kExitFailed, "VK1036"},
       {"no firm code", {"/C", "/I", noFirm}, ThisApp::kExitFailed,
        "\"" + noFirm + "\" cannot be registered: archive \"NoFirm\" has no firm code; pack it with one "
        "(vxb pack --firm-code N)."},
