@@ -31,6 +31,9 @@ constexpr std::string_view kUsage =
     "  vxb lookup FILE.vxb REQUEST...\n"
     "                          find topics as the reader does, each request in the\n"
     "                          folder of the last page found; prints number and path\n"
+    "  vxb index FILE.vxb      build the full-text index of the archive's pages\n"
+    "  vxb search [-n N] FILE.vxb WORDS...\n"
+    "                          the N best pages (10): path, title and snippet\n"
     "\n"
     "SOURCE_DATE_EPOCH sets the creation time that pack records.\n";
 
@@ -41,7 +44,8 @@ struct CommandEntry {
 
 constexpr CommandEntry kCommands[] = {
     {"pack", Pack},       {"ls", List},         {"info", Info},     {"cat", Cat},
-    {"extract", Extract}, {"verify", Verify},   {"lookup", Lookup},
+    {"extract", Extract}, {"verify", Verify},   {"lookup", Lookup},   {"index", Index},
+    {"search", Search},
 };
 
 int Dispatch(const std::vector<std::string>& args, Console& console) {

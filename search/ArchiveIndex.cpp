@@ -1,0 +1,264 @@
+#include "search/ArchiveIndex.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <map>
+
+#include "base/KelException.h"
+#include "base/KelFile.h"
+#include "search/IndexSchema.h"
+#include "search/Snippet.h"
+
+namespace search {
+
+namespace {
+
+constexpr std::size_t kNameCandidates = 200;
+constexpr std::size_t kSnippetText = 64 * 1024;  // of a page's text, enough for its snippet
+
+// The first LIMIT bytes of a text packed with zlib.
+std::string Unpacked(std::string_view packed, std::size_t limit) {
+  std::string text(limit, '\0');
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return {};
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  stream.avail_in = static_cast<uInt>(packed.size());
+  stream.next_out = reinterpret_cast<Bytef*>(text.data());
+  stream.avail_out = static_cast<uInt>(limit);
+  inflate(&stream, Z_SYNC_FLUSH);
+  text.resize(limit - stream.avail_out);
+  inflateEnd(&stream);
+  return text;
+}
+
+// Edit distance of A and B (adjacent swaps count one), or BOUND + 1 when larger.
+std::size_t Distance(std::string_view a, std::string_view b, std::size_t bound) {
+  if (a.size() > b.size() + bound || b.size() > a.size() + bound) return bound + 1;
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t rowBest = bound + 1;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      rowBest = std::min(rowBest, d[i][j]);
+    }
+    if (rowBest > bound) return bound + 1;
+  }
+  return d[a.size()][b.size()];
+}
+
+bool SameWords(const std::vector<std::string>& name, const std::vector<std::string>& query,
+               bool lastIsPrefix) {
+  if (name.size() != query.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const bool prefix = lastIsPrefix && i + 1 == name.size();
+    if (prefix ? !name[i].starts_with(query[i]) : name[i] != query[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct ArchiveIndex::Candidate {
+  std::int64_t page;
+  MatchTier tier;
+  double coverage;
+  double score;  // bm25 of the names table for title and symbol tiers, else of the text
+};
+
+ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
+    : m_db(std::move(path), SqliteDatabase::Mode::ReadOnly), m_tokenizer(tokenizer) {
+  std::map<std::string, std::string> meta;
+  {
+    SqliteStatement read(m_db, "SELECT key, value FROM meta");
+    while (read.Step()) meta[read.Text(0)] = read.Text(1);
+  }
+  if (meta["format"] != std::to_string(kIndexFormat))
+    CKelFile::ThrowFileError(CKelFile(m_db.Path()), 1031, ERROR_INVALID_DATA,
+                             " (an index of another format)");
+  m_identity.path = meta["path"];
+  m_identity.size = std::strtoull(meta["size"].c_str(), nullptr, 10);
+  m_identity.modified = std::strtoll(meta["modified"].c_str(), nullptr, 10);
+  m_identity.name = meta["name"];
+  for (const Token& token : tokenizer.Tokens(meta["title_suffix"]))
+    m_suffixWords.push_back(token.folded);
+  m_names = std::make_unique<SqliteStatement>(
+      m_db, "SELECT page, kind, name, rank FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
+  m_text = std::make_unique<SqliteStatement>(
+      m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
+  m_page = std::make_unique<SqliteStatement>(m_db, "SELECT path, title, body FROM pages WHERE id = ?1");
+  m_suggest = std::make_unique<SqliteStatement>(
+      m_db, "SELECT name, kind, page FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
+}
+
+ArchiveIndex::~ArchiveIndex() = default;
+
+SearchQuery ArchiveIndex::QueryOf(std::string_view text) const {
+  SearchQuery query(text, m_tokenizer);
+  query.DropTrailingWords(m_suffixWords);
+  return query;
+}
+
+void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates) {
+  const std::vector<std::string> words = query.Words();
+  const bool prefix = !query.Terms().empty() && query.Terms().back().prefix;
+  m_names->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(kNameCandidates));
+  while (m_names->Step()) {
+    const std::int64_t page = m_names->Number(0);
+    const bool title = m_names->Number(1) == static_cast<std::int64_t>(NameKind::Title);
+    std::vector<std::string> nameWords;
+    m_tokenizer.Tokenize(m_names->Text(2), [&](const Token& token) { nameWords.push_back(token.folded); });
+    const bool exact = SameWords(nameWords, words, prefix);
+    const MatchTier tier = exact ? (title ? MatchTier::ExactTitle : MatchTier::ExactSymbol)
+                                 : (title ? MatchTier::TitleWords : MatchTier::SymbolWords);
+    const double coverage =
+        nameWords.empty() ? 0 : std::min(1.0, double(words.size()) / double(nameWords.size()));
+    const Candidate candidate{page, tier, coverage, m_names->Real(3)};
+    auto known = std::find_if(candidates.begin(), candidates.end(),
+                              [&](const Candidate& c) { return c.page == page; });
+    if (known == candidates.end())
+      candidates.push_back(candidate);
+    else if (tier < known->tier || (tier == known->tier && coverage > known->coverage))
+      *known = candidate;
+  }
+  m_names->Reset();
+}
+
+void ArchiveIndex::AddTextMatches(const std::string& expression, std::size_t limit,
+                                  std::vector<Candidate>& candidates) {
+  m_text->Bind(1, expression).Bind(2, static_cast<std::int64_t>(limit));
+  while (m_text->Step()) {
+    const std::int64_t page = m_text->Number(0);
+    if (std::none_of(candidates.begin(), candidates.end(),
+                     [&](const Candidate& c) { return c.page == page; }))
+      candidates.push_back({page, MatchTier::Text, 0, m_text->Real(1)});
+  }
+  m_text->Reset();
+}
+
+std::vector<SearchHit> ArchiveIndex::Search(std::string_view text, std::size_t limit,
+                                            bool allowPartial, bool& partial) {
+  partial = false;
+  const SearchQuery query = QueryOf(text);
+  if (query.Empty() || limit == 0) return {};
+  std::vector<Candidate> candidates;
+  AddNameMatches(query, candidates);
+  // Titles and symbols rank first: the text is asked only for what they leave.
+  if (candidates.size() < limit) AddTextMatches(query.Expression(true), limit, candidates);
+  if (candidates.empty() && allowPartial && query.Terms().size() > 1) {
+    AddTextMatches(query.Expression(false), limit, candidates);
+    partial = !candidates.empty();
+  }
+  return Finish(candidates, query, limit);
+}
+
+std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
+                                            const SearchQuery& query, std::size_t limit) {
+  std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.tier != b.tier) return a.tier < b.tier;
+    if (a.coverage != b.coverage) return a.coverage > b.coverage;
+    if (a.score != b.score) return a.score < b.score;
+    return a.page < b.page;  // pages are numbered shortest path first
+  });
+  if (candidates.size() > limit) candidates.resize(limit);
+  const std::vector<std::string> words = query.Words();
+  const bool prefix = !query.Terms().empty() && query.Terms().back().prefix;
+  std::vector<SearchHit> hits;
+  for (const Candidate& candidate : candidates) {
+    m_page->Bind(1, candidate.page);
+    if (m_page->Step()) {
+      SearchHit hit;
+      hit.archive = m_identity.name;
+      hit.archivePath = m_identity.path;
+      hit.path = m_page->Text(0);
+      hit.title = m_page->Text(1);
+      hit.snippet = MakeSnippet(Unpacked(m_page->Blob(2), kSnippetText), words, prefix, m_tokenizer);
+      hit.tier = candidate.tier;
+      hit.coverage = candidate.coverage;
+      hit.score = candidate.score;
+      hits.push_back(std::move(hit));
+    }
+    m_page->Reset();
+  }
+  return hits;
+}
+
+std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t limit) {
+  const SearchQuery query(text, m_tokenizer);
+  if (query.Empty() || limit == 0) return {};
+  std::vector<Suggestion> suggestions;
+  std::vector<std::int64_t> pages;
+  m_suggest->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(limit * 4));
+  while (m_suggest->Step()) {
+    Suggestion suggestion;
+    suggestion.text = m_suggest->Text(0);
+    suggestion.kind = static_cast<NameKind>(m_suggest->Number(1));
+    suggestion.archive = m_identity.name;
+    suggestion.archivePath = m_identity.path;
+    if (std::any_of(suggestions.begin(), suggestions.end(),
+                    [&](const Suggestion& s) { return s.text == suggestion.text; }))
+      continue;
+    suggestions.push_back(std::move(suggestion));
+    pages.push_back(m_suggest->Number(2));
+  }
+  m_suggest->Reset();
+  for (std::size_t i = 0; i < suggestions.size(); ++i) {
+    m_page->Bind(1, pages[i]);
+    if (m_page->Step()) suggestions[i].path = m_page->Text(0);
+    m_page->Reset();
+  }
+  SortSuggestions(suggestions, text, m_tokenizer);
+  if (suggestions.size() > limit) suggestions.resize(limit);
+  return suggestions;
+}
+
+std::string ArchiveIndex::ClosestWord(const std::string& word) {
+  SqliteStatement known(m_db, "SELECT 1 FROM temp.words WHERE term = ?1");
+  if (known.Bind(1, word).Step()) return word;
+  const std::size_t bound = word.size() <= 4 ? 1 : 2;
+  SqliteStatement all(m_db, "SELECT term, doc FROM temp.words");
+  std::string best = word;
+  std::size_t bestDistance = bound + 1;
+  std::int64_t bestPages = 0;
+  while (all.Step()) {
+    const std::string term = all.Text(0);
+    const std::size_t distance = Distance(word, term, bound);
+    if (distance < bestDistance || (distance == bestDistance && distance <= bound && all.Number(1) > bestPages))
+      best = term, bestDistance = distance, bestPages = all.Number(1);
+  }
+  return best;
+}
+
+std::string ArchiveIndex::Respelled(std::string_view text) {
+  const SearchQuery query = QueryOf(text);
+  if (query.Empty()) return {};
+  m_db.Execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.words USING fts5vocab(main, text, row)");
+  std::string respelled;
+  bool changed = false;
+  for (const std::string& word : query.Words()) {
+    const std::string closest = ClosestWord(word);
+    changed = changed || closest != word;
+    respelled += (respelled.empty() ? "" : " ") + closest;
+  }
+  return changed ? respelled : std::string();
+}
+
+void SortSuggestions(std::vector<Suggestion>& suggestions, std::string_view text,
+                     const FoldingTokenizer& tokenizer) {
+  const std::string typed = tokenizer.Folded(text);
+  std::vector<std::pair<bool, Suggestion>> keyed;
+  for (Suggestion& suggestion : suggestions)
+    keyed.emplace_back(tokenizer.Folded(suggestion.text).starts_with(typed), std::move(suggestion));
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first;
+    return a.second.text.size() < b.second.text.size();
+  });
+  suggestions.clear();
+  for (auto& [begins, suggestion] : keyed) suggestions.push_back(std::move(suggestion));
+}
+
+}  // namespace search

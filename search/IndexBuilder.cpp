@@ -1,0 +1,264 @@
+#include "search/IndexBuilder.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "archive/VxbFile.h"
+#include "base/KelException.h"
+#include "base/KelFile.h"
+#include "platform/SystemError.h"
+#include "search/IndexLocation.h"
+#include "search/IndexSchema.h"
+#include "search/PageText.h"
+#include "search/SqliteDatabase.h"
+#include "search/SymbolNames.h"
+#include "search/TitleText.h"
+
+namespace search {
+
+namespace {
+
+// Titles read before the common suffix is chosen; the pages wait in memory.
+constexpr std::size_t kSuffixSample = 256;
+
+constexpr const char* kSchema =
+    "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;"
+    "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
+    "CREATE TABLE pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL, title TEXT NOT NULL,"
+    " body BLOB NOT NULL);"
+    "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='',"
+    " tokenize='unicode61 remove_diacritics 2');"
+    "CREATE VIRTUAL TABLE names USING fts5(name, kind UNINDEXED, page UNINDEXED,"
+    " tokenize='unicode61 remove_diacritics 2', prefix='1 2 3');"
+    "BEGIN;";
+
+struct Topic {
+  std::uint32_t slot;
+  std::string path;
+};
+
+struct Page {
+  std::string path;
+  PageText text;
+};
+
+std::string Packed(const std::string& text) {
+  uLongf size = compressBound(static_cast<uLong>(text.size()));
+  std::string packed(size, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+                reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()),
+                Z_DEFAULT_COMPRESSION) != Z_OK)
+    throw new CKelException(1014);
+  packed.resize(size);
+  return packed;
+}
+
+std::string Stem(const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  return name.substr(0, name.rfind('.'));
+}
+
+void Create(SqliteDatabase& db) {
+  db.Execute(kSchema);
+  const std::string rank =
+      std::string("INSERT INTO text(text, rank) VALUES('rank', '") + kTextRank + "')";
+  db.Execute(rank.c_str());
+}
+
+class IndexWriter {
+ public:
+  IndexWriter(const std::string& path)
+      : m_db(path, SqliteDatabase::Mode::Create),
+        m_page((Create(m_db), m_db),
+               "INSERT INTO pages(id, path, title, body) VALUES(?1, ?2, ?3, ?4)"),
+        m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
+                     "VALUES(?1, ?2, ?3, ?4, ?5)"),
+        m_name(m_db, "INSERT INTO names(name, kind, page) VALUES(?1, ?2, ?3)"),
+        m_meta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)") {}
+
+  void SetTitleSuffix(std::string suffix) { m_suffix = std::move(suffix); }
+
+  void Add(const Page& page) {
+    const std::int64_t id = ++m_pages;
+    std::string title = WithoutSuffix(page.text.title, m_suffix);
+    if (title.empty()) title = Stem(page.path);
+    const std::string indexedTitle = WithoutSectionNumber(title);
+    std::string symbols = Stem(page.path);
+    for (const std::string& anchor : page.text.anchors) {
+      if (IsGeneratedAnchor(anchor)) continue;
+      symbols += ' ';
+      symbols += anchor;
+      if (IsSymbolName(anchor)) AddName(anchor, NameKind::Symbol, id);
+    }
+    AddName(indexedTitle, NameKind::Title, id);
+    std::string headings;
+    for (const std::string& heading : page.text.headings) headings += heading + '\n';
+    m_page.Bind(1, id).Bind(2, page.path).Bind(3, title).BindBlob(4, Packed(page.text.body)).Run();
+    m_text.Bind(1, id).Bind(2, indexedTitle).Bind(3, symbols).Bind(4, headings);
+    m_text.Bind(5, page.text.body).Run();
+  }
+
+  void Meta(const char* key, const std::string& value) { m_meta.Bind(1, key).Bind(2, value).Run(); }
+
+  // Merges each full-text index into one segment and writes a compact copy of
+  // the whole to TARGET (the working file keeps the pages the merges freed).
+  void Finish(const std::string& target) {
+    m_db.Execute("INSERT INTO text(text) VALUES('optimize');"
+                 "INSERT INTO names(names) VALUES('optimize');"
+                 "COMMIT;");
+    SqliteStatement(m_db, "VACUUM INTO ?1").Bind(1, target).Run();
+  }
+
+  std::uint32_t Pages() const { return static_cast<std::uint32_t>(m_pages); }
+
+ private:
+  void AddName(const std::string& name, NameKind kind, std::int64_t page) {
+    m_name.Bind(1, name).Bind(2, static_cast<std::int64_t>(kind)).Bind(3, page).Run();
+  }
+
+  SqliteDatabase m_db;
+  SqliteStatement m_page;
+  SqliteStatement m_text;
+  SqliteStatement m_name;
+  SqliteStatement m_meta;
+  std::string m_suffix;
+  std::int64_t m_pages = 0;
+};
+
+std::vector<Topic> HtmlTopics(ThisVxbFile& archive, std::uint64_t& total) {
+  std::vector<Topic> topics;
+  for (std::uint32_t slot = 0; slot < archive.GetSlotCount(); ++slot) {
+    std::string path;
+    if (!archive.OpenTopic(static_cast<std::int32_t>(slot), path) || !IsHtmlTopic(path)) continue;
+    topics.push_back({slot, path});
+    total += std::min(archive.GetSlot(slot).expandedLength, kLargestPageRead);
+  }
+  // Numbered shortest path first: among equal matches the page nearest the top
+  // of the archive ranks first.
+  std::sort(topics.begin(), topics.end(), [](const Topic& a, const Topic& b) {
+    return a.path.size() != b.path.size() ? a.path.size() < b.path.size() : a.path < b.path;
+  });
+  return topics;
+}
+
+std::string ReadTopic(ThisVxbFile& archive, const Topic& topic) {
+  std::string path;
+  archive.OpenTopic(static_cast<std::int32_t>(topic.slot), path);
+  std::string bytes;
+  bytes.reserve(std::min(archive.GetSlot(topic.slot).expandedLength, kLargestPageRead));
+  char piece[65536];
+  for (bool ended = false; !ended && bytes.size() < kLargestPageRead;) {
+    std::uint32_t count = 0;
+    ended = archive.ReadTopicData(piece, sizeof piece, count);
+    bytes.append(piece, std::min<std::size_t>(count, kLargestPageRead - bytes.size()));
+  }
+  return bytes;
+}
+
+// The files of a build beside TARGET: the working file the tables are written
+// to and the compact copy that is renamed to TARGET. Both are removed unless the
+// copy was kept.
+class TemporaryIndex {
+ public:
+  explicit TemporaryIndex(const std::string& target)
+      : m_target(target),
+        m_path(target + ".tmp" + std::to_string(::getpid())),
+        m_work(m_path + "-work") {
+    std::remove(m_path.c_str());
+    std::remove(m_work.c_str());
+  }
+  ~TemporaryIndex() {
+    std::remove(m_work.c_str());
+    if (!m_kept) std::remove(m_path.c_str());
+  }
+  const std::string& Path() const { return m_path; }
+  const std::string& WorkPath() const { return m_work; }
+  void Keep() {
+    if (std::rename(m_path.c_str(), m_target.c_str()) != 0)
+      CKelFile::ThrowFileError(CKelFile(m_target), 1007, WinErrorFromErrno(errno), m_target);
+    m_kept = true;
+  }
+
+ private:
+  std::string m_target;
+  std::string m_path;
+  std::string m_work;
+  bool m_kept = false;
+};
+
+}  // namespace
+
+IndexBuildResult BuildIndex(const std::string& archivePath, const IndexBuildOptions& options) {
+  const std::optional<ArchiveIdentity> before = IdentityOfFile(archivePath);
+  ThisVxbFile archive;
+  archive.SetPath(archivePath);
+  archive.LoadTopicTable();
+  ArchiveIdentity identity = before.value_or(ArchiveIdentity{});
+  identity.name = archive.GetArchiveName();
+
+  IndexBuildResult result;
+  result.indexPath = options.indexPath.empty() ? IndexPathOf(archivePath) : options.indexPath;
+  CKelFile(result.indexPath.substr(0, result.indexPath.rfind('/'))).CreateFolders();
+  TemporaryIndex temporary(result.indexPath);
+  auto owner = std::make_unique<IndexWriter>(temporary.WorkPath());
+  IndexWriter& writer = *owner;
+
+  std::uint64_t total = 0;
+  std::uint64_t done = 0;
+  const std::vector<Topic> topics = HtmlTopics(archive, total);
+  std::vector<Page> waiting;
+  std::vector<std::string> sampleTitles;
+  bool suffixChosen = false;
+  const auto chooseSuffix = [&] {
+    const std::string suffix = CommonTitleSuffix(sampleTitles);
+    writer.SetTitleSuffix(suffix);
+    writer.Meta("title_suffix", suffix);
+    for (const Page& page : waiting) writer.Add(page);
+    waiting.clear();
+    suffixChosen = true;
+  };
+  for (const Topic& topic : topics) {
+    if (options.cancel && options.cancel->load()) CKelAbortException::Throw(1);
+    Page page{topic.path, {}};
+    try {
+      page.text = ExtractPageText(ReadTopic(archive, topic));
+    } catch (CKelException* e) {
+      // A damaged topic is passed over; the others are still worth finding.
+      std::unique_ptr<CKelException> owned(e);
+      ++result.unreadable;
+      if (options.onUnreadable) options.onUnreadable(topic.path, *owned);
+      continue;
+    }
+    done += std::min(archive.GetSlot(topic.slot).expandedLength, kLargestPageRead);
+    if (options.progress) options.progress(done, total);
+    if (suffixChosen) {
+      writer.Add(page);
+      continue;
+    }
+    sampleTitles.push_back(page.text.title);
+    waiting.push_back(std::move(page));
+    if (waiting.size() == kSuffixSample) chooseSuffix();
+  }
+  if (!suffixChosen) chooseSuffix();
+  writer.Meta("format", std::to_string(kIndexFormat));
+  writer.Meta("path", identity.path);
+  writer.Meta("size", std::to_string(identity.size));
+  writer.Meta("modified", std::to_string(identity.modified));
+  writer.Meta("name", identity.name);
+  writer.Meta("title", archive.GetTitle());
+  writer.Finish(temporary.Path());
+  result.pages = writer.Pages();
+  owner.reset();  // closed before it takes its place
+  temporary.Keep();
+  if (const std::optional<ArchiveIdentity> index = IdentityOfFile(result.indexPath))
+    result.indexBytes = index->size;
+  return result;
+}
+
+}  // namespace search
