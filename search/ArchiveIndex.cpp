@@ -9,6 +9,7 @@
 #include "base/KelFile.h"
 #include "search/IndexSchema.h"
 #include "search/Snippet.h"
+#include "search/TitleText.h"
 
 namespace search {
 
@@ -87,7 +88,8 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
   for (const Token& token : tokenizer.Tokens(meta["title_suffix"]))
     m_suffixWords.push_back(token.folded);
   m_names = std::make_unique<SqliteStatement>(
-      m_db, "SELECT page, kind, name, rank FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
+      m_db, "SELECT page, kind, name, rank FROM names WHERE names MATCH ?1 AND kind = ?3 "
+            "ORDER BY rank LIMIT ?2");
   m_text = std::make_unique<SqliteStatement>(
       m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
   m_page = std::make_unique<SqliteStatement>(m_db, "SELECT path, title, body FROM pages WHERE id = ?1");
@@ -96,6 +98,12 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
 }
 
 ArchiveIndex::~ArchiveIndex() = default;
+
+std::vector<std::string> ArchiveIndex::FoldedWords(std::string_view text) const {
+  std::vector<std::string> words;
+  m_tokenizer.Tokenize(text, [&](const Token& token) { words.push_back(token.folded); });
+  return words;
+}
 
 SearchQuery ArchiveIndex::QueryOf(std::string_view text) const {
   SearchQuery query(text, m_tokenizer);
@@ -106,17 +114,25 @@ SearchQuery ArchiveIndex::QueryOf(std::string_view text) const {
 void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates) {
   const std::vector<std::string> words = query.Words();
   const bool prefix = !query.Terms().empty() && query.Terms().back().prefix;
+  // Titles and symbols apart: an archive with many symbols that hold the words
+  // must not crowd the titles out.
+  for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
   m_names->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(kNameCandidates));
+  m_names->Bind(3, static_cast<std::int64_t>(kind));
   while (m_names->Step()) {
     const std::int64_t page = m_names->Number(0);
     const bool title = m_names->Number(1) == static_cast<std::int64_t>(NameKind::Title);
-    std::vector<std::string> nameWords;
-    m_tokenizer.Tokenize(m_names->Text(2), [&](const Token& token) { nameWords.push_back(token.folded); });
-    const bool exact = SameWords(nameWords, words, prefix);
+    const std::string name = m_names->Text(2);
+    const std::vector<std::string> nameWords = FoldedWords(name);
+    // A title names its subject before its first separator ("json — JSON encoder
+    // and decoder"): the query naming just that is the title too.
+    const bool exact = SameWords(nameWords, words, prefix) ||
+                       (title && SameWords(FoldedWords(LeadingPart(name)), words, prefix));
     const MatchTier tier = exact ? (title ? MatchTier::ExactTitle : MatchTier::ExactSymbol)
                                  : (title ? MatchTier::TitleWords : MatchTier::SymbolWords);
     const double coverage =
-        nameWords.empty() ? 0 : std::min(1.0, double(words.size()) / double(nameWords.size()));
+        exact || nameWords.empty() ? (exact ? 1.0 : 0.0)
+                                   : std::min(1.0, double(words.size()) / double(nameWords.size()));
     const Candidate candidate{page, tier, coverage, m_names->Real(3)};
     auto known = std::find_if(candidates.begin(), candidates.end(),
                               [&](const Candidate& c) { return c.page == page; });
@@ -126,6 +142,7 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
       *known = candidate;
   }
   m_names->Reset();
+  }
 }
 
 void ArchiveIndex::AddTextMatches(const std::string& expression, std::size_t limit,

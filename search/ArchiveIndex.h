@@ -43,6 +43,7 @@ class ArchiveIndex {
  private:
   struct Candidate;
   SearchQuery QueryOf(std::string_view text) const;
+  std::vector<std::string> FoldedWords(std::string_view text) const;
   void AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates);
   void AddTextMatches(const std::string& expression, std::size_t limit,
                       std::vector<Candidate>& candidates);

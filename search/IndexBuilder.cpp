@@ -92,9 +92,10 @@ class IndexWriter {
     std::string symbols = Stem(page.path);
     for (const std::string& anchor : page.text.anchors) {
       if (IsGeneratedAnchor(anchor)) continue;
+      const std::string symbol(SymbolOf(anchor));
       symbols += ' ';
-      symbols += anchor;
-      if (IsSymbolName(anchor)) AddName(anchor, NameKind::Symbol, id);
+      symbols += symbol;
+      if (IsSymbolName(symbol)) AddName(symbol, NameKind::Symbol, id);
     }
     AddName(indexedTitle, NameKind::Title, id);
     std::string headings;

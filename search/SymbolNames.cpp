@@ -20,6 +20,12 @@ bool IsGeneratedAnchor(std::string_view anchor) {
                                            anchor.end(), IsDigit);
 }
 
+std::string_view SymbolOf(std::string_view anchor) {
+  constexpr std::string_view kModule = "module-";
+  return anchor.starts_with(kModule) && anchor.size() > kModule.size() ? anchor.substr(kModule.size())
+                                                                       : anchor;
+}
+
 bool IsSymbolName(std::string_view anchor) {
   if (anchor.empty() || anchor.size() > 200 || IsGeneratedAnchor(anchor)) return false;
   const unsigned char first = static_cast<unsigned char>(anchor[0]);

@@ -11,6 +11,9 @@
 namespace search {
 
 bool IsGeneratedAnchor(std::string_view anchor);
+// The symbol an anchor names: the anchor itself, or what follows the "module-"
+// that generators put before the anchors of modules ("module-os.path").
+std::string_view SymbolOf(std::string_view anchor);
 bool IsSymbolName(std::string_view anchor);
 
 }  // namespace search

@@ -1,6 +1,7 @@
 #include "search/TitleText.h"
 
 #include <cctype>
+#include <algorithm>
 #include <map>
 
 namespace search {
@@ -26,6 +27,12 @@ std::string CommonTitleSuffix(const std::vector<std::string>& titles) {
     if (count >= 2 && count * 2 >= titles.size() && suffix.size() > best.size()) best = suffix;
   }
   return best;
+}
+
+std::string LeadingPart(std::string_view title) {
+  std::size_t first = std::string_view::npos;
+  for (std::string_view separator : kSeparators) first = std::min(first, title.find(separator));
+  return first == std::string_view::npos ? std::string() : std::string(title.substr(0, first));
 }
 
 std::string WithoutSuffix(std::string_view title, std::string_view suffix) {

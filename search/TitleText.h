@@ -19,6 +19,11 @@ std::string CommonTitleSuffix(const std::vector<std::string>& titles);
 // TITLE without SUFFIX at its end (when something remains).
 std::string WithoutSuffix(std::string_view title, std::string_view suffix);
 
+// The part of TITLE before its first separator ("json" of "json — JSON encoder
+// and decoder"), the name that such a title gives its subject; "" when TITLE has
+// no separator.
+std::string LeadingPart(std::string_view title);
+
 // TITLE without a leading section number such as "4. ", "4.2. " or "A.1. ".
 std::string WithoutSectionNumber(std::string_view title);
 
