@@ -14,6 +14,7 @@
 
 #include "host/HttpExchange.h"
 #include "host/ResponseCache.h"
+#include "host/SearchPages.h"
 #include "host/WebDialogs.h"
 #include "platform/ProtocolBroker.h"
 #include "reader/client/ReaderControlClient.h"
@@ -26,6 +27,7 @@ class ReaderGateway {
     std::string modulePath;  // the reader module, the only source of res:// images
     std::vector<HandedArchive> handedArchives;  // their topics are cached
     std::size_t cacheBound = 64 * 1024 * 1024;  // bytes of all cached bodies
+    SearchPages* search = nullptr;  // /search and /suggest, and the list page's box
   };
 
   explicit ReaderGateway(Options options);

@@ -16,11 +16,15 @@ namespace search {
 namespace {
 
 constexpr std::size_t kNameCandidates = 200;
-constexpr std::size_t kSnippetText = 64 * 1024;  // of a page's text, enough for its snippet
+constexpr std::size_t kShortestSuggested = 2;
+// Text a snippet is looked for in: the head of a page and about as much again.
+constexpr std::size_t kSnippetText = 3 * kPageHead;
 
-// The first LIMIT bytes of a text packed with zlib.
+// The first LIMIT bytes of a text packed with zlib, cut where a UTF-8 character
+// begins.
 std::string Unpacked(std::string_view packed, std::size_t limit) {
-  std::string text(limit, '\0');
+  std::string text;
+  text.resize(limit);
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) return {};
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
@@ -28,8 +32,15 @@ std::string Unpacked(std::string_view packed, std::size_t limit) {
   stream.next_out = reinterpret_cast<Bytef*>(text.data());
   stream.avail_out = static_cast<uInt>(limit);
   inflate(&stream, Z_SYNC_FLUSH);
-  text.resize(limit - stream.avail_out);
+  std::size_t size = limit - stream.avail_out;
   inflateEnd(&stream);
+  if (stream.avail_out == 0) {
+    // The last character may be cut: it goes.
+    std::size_t start = size;
+    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
+    if (start > 0 && static_cast<unsigned char>(text[start - 1]) >= 0xC0) size = start - 1;
+  }
+  text.resize(size);
   return text;
 }
 
@@ -85,25 +96,19 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
   m_identity.size = std::strtoull(meta["size"].c_str(), nullptr, 10);
   m_identity.modified = std::strtoll(meta["modified"].c_str(), nullptr, 10);
   m_identity.name = meta["name"];
-  for (const Token& token : tokenizer.Tokens(meta["title_suffix"]))
-    m_suffixWords.push_back(token.folded);
+  m_suffixWords = tokenizer.Words(meta["title_suffix"]);
   m_names = std::make_unique<SqliteStatement>(
       m_db, "SELECT page, kind, name, rank FROM names WHERE names MATCH ?1 AND kind = ?3 "
             "ORDER BY rank LIMIT ?2");
   m_text = std::make_unique<SqliteStatement>(
       m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
-  m_page = std::make_unique<SqliteStatement>(m_db, "SELECT path, title, body FROM pages WHERE id = ?1");
+  m_page = std::make_unique<SqliteStatement>(m_db, "SELECT path, title, head FROM pages WHERE id = ?1");
+  m_rest = std::make_unique<SqliteStatement>(m_db, "SELECT rest FROM pages WHERE id = ?1");
   m_suggest = std::make_unique<SqliteStatement>(
       m_db, "SELECT name, kind, page FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
 }
 
 ArchiveIndex::~ArchiveIndex() = default;
-
-std::vector<std::string> ArchiveIndex::FoldedWords(std::string_view text) const {
-  std::vector<std::string> words;
-  m_tokenizer.Tokenize(text, [&](const Token& token) { words.push_back(token.folded); });
-  return words;
-}
 
 SearchQuery ArchiveIndex::QueryOf(std::string_view text) const {
   SearchQuery query(text, m_tokenizer);
@@ -123,11 +128,11 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
     const std::int64_t page = m_names->Number(0);
     const bool title = m_names->Number(1) == static_cast<std::int64_t>(NameKind::Title);
     const std::string name = m_names->Text(2);
-    const std::vector<std::string> nameWords = FoldedWords(name);
+    const std::vector<std::string> nameWords = m_tokenizer.Words(name);
     // A title names its subject before its first separator ("json — JSON encoder
     // and decoder"): the query naming just that is the title too.
     const bool exact = SameWords(nameWords, words, prefix) ||
-                       (title && SameWords(FoldedWords(LeadingPart(name)), words, prefix));
+                       (title && SameWords(m_tokenizer.Words(LeadingPart(name)), words, prefix));
     const MatchTier tier = exact ? (title ? MatchTier::ExactTitle : MatchTier::ExactSymbol)
                                  : (title ? MatchTier::TitleWords : MatchTier::SymbolWords);
     const double coverage =
@@ -193,7 +198,11 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
       hit.archivePath = m_identity.path;
       hit.path = m_page->Text(0);
       hit.title = m_page->Text(1);
-      hit.snippet = MakeSnippet(Unpacked(m_page->Blob(2), kSnippetText), words, prefix, m_tokenizer);
+      // A page found by its title or a symbol is shown by its top when the words
+      // are not there; only pages found by their text are read further.
+      const bool textMatch = candidate.tier == MatchTier::Text;
+      hit.snippet = SnippetOf(candidate.page, Unpacked(m_page->Blob(2), kPageHead), words, prefix,
+                              textMatch);
       hit.tier = candidate.tier;
       hit.coverage = candidate.coverage;
       hit.score = candidate.score;
@@ -204,9 +213,25 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
   return hits;
 }
 
+Snippet ArchiveIndex::SnippetOf(std::int64_t page, std::string head,
+                                const std::vector<std::string>& words, bool prefix,
+                                bool readRest) {
+  bool complete = false;
+  Snippet snippet = MakeSnippet(head, words, prefix, m_tokenizer, &complete);
+  if (complete || !readRest) return snippet;
+  // Not all words near the top: the rest of the text is read as well.
+  m_rest->Bind(1, page);
+  if (m_rest->Step() && !m_rest->Blob(0).empty())
+    snippet = MakeSnippet(head + Unpacked(m_rest->Blob(0), kSnippetText - head.size()), words,
+                          prefix, m_tokenizer);
+  m_rest->Reset();
+  return snippet;
+}
+
 std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t limit) {
   const SearchQuery query(text, m_tokenizer);
-  if (query.Empty() || limit == 0) return {};
+  // A single character names too much to be worth suggesting from.
+  if (query.Empty() || limit == 0 || m_tokenizer.Folded(text).size() < kShortestSuggested) return {};
   std::vector<Suggestion> suggestions;
   std::vector<std::int64_t> pages;
   m_suggest->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(limit * 4));

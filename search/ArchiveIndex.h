@@ -43,13 +43,16 @@ class ArchiveIndex {
  private:
   struct Candidate;
   SearchQuery QueryOf(std::string_view text) const;
-  std::vector<std::string> FoldedWords(std::string_view text) const;
   void AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates);
   void AddTextMatches(const std::string& expression, std::size_t limit,
                       std::vector<Candidate>& candidates);
   std::vector<SearchHit> Finish(std::vector<Candidate>& candidates, const SearchQuery& query,
                                 std::size_t limit);
   std::string ClosestWord(const std::string& word);
+  // The snippet of PAGE from HEAD, its text's head, and, when the words are not
+  // all there and READREST is set, from more of the text.
+  Snippet SnippetOf(std::int64_t page, std::string head, const std::vector<std::string>& words,
+                    bool prefix, bool readRest);
 
   SqliteDatabase m_db;
   const FoldingTokenizer& m_tokenizer;
@@ -58,6 +61,7 @@ class ArchiveIndex {
   std::unique_ptr<SqliteStatement> m_names;
   std::unique_ptr<SqliteStatement> m_text;
   std::unique_ptr<SqliteStatement> m_page;
+  std::unique_ptr<SqliteStatement> m_rest;
   std::unique_ptr<SqliteStatement> m_suggest;
 };
 

@@ -27,15 +27,11 @@ fts5_api* Fts5Api(sqlite3* db) {
   CKelException::Throw(1000, "SQLite lacks the FTS5 module or its unicode61 tokenizer.");
 }
 
-struct Visit {
-  const std::function<void(const Token&)>* visit;
-};
-
 int OnToken(void* context, int, const char* token, int length, int start, int end) {
-  auto* visit = static_cast<Visit*>(context);
-  (*visit->visit)({std::string(token, static_cast<std::size_t>(length)),
-                   static_cast<std::size_t>(start), static_cast<std::size_t>(end)});
-  return SQLITE_OK;
+  const auto& visit = *static_cast<const std::function<bool(const Token&)>*>(context);
+  const bool more = visit({std::string_view(token, static_cast<std::size_t>(length)),
+                           static_cast<std::size_t>(start), static_cast<std::size_t>(end)});
+  return more ? SQLITE_OK : SQLITE_DONE;
 }
 
 }  // namespace
@@ -65,19 +61,21 @@ FoldingTokenizer::~FoldingTokenizer() {
 }
 
 void FoldingTokenizer::Tokenize(std::string_view text,
-                                const std::function<void(const Token&)>& visit) const {
+                                const std::function<bool(const Token&)>& visit) const {
   // Texts are pages and queries, far below the tokenizer's int limit; anything
   // beyond it is left unread rather than wrapped.
   const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-  Visit context{&visit};
-  m_methods->xTokenize(m_tokenizer, &context, FTS5_TOKENIZE_DOCUMENT, text.data(), length,
-                       OnToken);
+  m_methods->xTokenize(m_tokenizer, const_cast<std::function<bool(const Token&)>*>(&visit),
+                       FTS5_TOKENIZE_DOCUMENT, text.data(), length, OnToken);
 }
 
-std::vector<Token> FoldingTokenizer::Tokens(std::string_view text) const {
-  std::vector<Token> tokens;
-  Tokenize(text, [&](const Token& token) { tokens.push_back(token); });
-  return tokens;
+std::vector<std::string> FoldingTokenizer::Words(std::string_view text) const {
+  std::vector<std::string> words;
+  Tokenize(text, [&](const Token& token) {
+    words.emplace_back(token.folded);
+    return true;
+  });
+  return words;
 }
 
 std::string FoldingTokenizer::Folded(std::string_view text) const {
@@ -85,6 +83,7 @@ std::string FoldingTokenizer::Folded(std::string_view text) const {
   Tokenize(text, [&](const Token& token) {
     if (!folded.empty()) folded += ' ';
     folded += token.folded;
+    return true;
   });
   return folded;
 }

@@ -20,8 +20,8 @@ namespace search {
 inline constexpr const char* kTokenizerOptions = "unicode61 remove_diacritics 2";
 
 struct Token {
-  std::string folded;  // the word as the index holds it
-  std::size_t start;   // its bytes in the text
+  std::string_view folded;  // the word as the index holds it (valid during the visit)
+  std::size_t start;        // its bytes in the text
   std::size_t end;
 };
 
@@ -32,9 +32,10 @@ class FoldingTokenizer {
   FoldingTokenizer(const FoldingTokenizer&) = delete;
   FoldingTokenizer& operator=(const FoldingTokenizer&) = delete;
 
-  // Calls VISIT for every word of TEXT (UTF-8), in order.
-  void Tokenize(std::string_view text, const std::function<void(const Token&)>& visit) const;
-  std::vector<Token> Tokens(std::string_view text) const;
+  // Calls VISIT for every word of TEXT (UTF-8), in order, until it returns false.
+  void Tokenize(std::string_view text, const std::function<bool(const Token&)>& visit) const;
+  // The folded words of TEXT.
+  std::vector<std::string> Words(std::string_view text) const;
   // The folded words of TEXT joined by single blanks.
   std::string Folded(std::string_view text) const;
 

@@ -31,7 +31,7 @@ constexpr const char* kSchema =
     "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
     "CREATE TABLE pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL, title TEXT NOT NULL,"
-    " body BLOB NOT NULL);"
+    " head BLOB NOT NULL, rest BLOB NOT NULL);"
     "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='',"
     " tokenize='unicode61 remove_diacritics 2');"
     "CREATE VIRTUAL TABLE names USING fts5(name, kind UNINDEXED, page UNINDEXED,"
@@ -48,7 +48,14 @@ struct Page {
   PageText text;
 };
 
-std::string Packed(const std::string& text) {
+// Where the head of a page's text ends: at a blank near kPageHead bytes.
+std::size_t HeadLength(const std::string& text) {
+  if (text.size() <= kPageHead) return text.size();
+  const std::size_t blank = text.rfind(' ', kPageHead);
+  return blank == std::string::npos || blank == 0 ? kPageHead : blank;
+}
+
+std::string Packed(std::string_view text) {
   uLongf size = compressBound(static_cast<uLong>(text.size()));
   std::string packed(size, '\0');
   if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
@@ -76,7 +83,7 @@ class IndexWriter {
   IndexWriter(const std::string& path)
       : m_db(path, SqliteDatabase::Mode::Create),
         m_page((Create(m_db), m_db),
-               "INSERT INTO pages(id, path, title, body) VALUES(?1, ?2, ?3, ?4)"),
+               "INSERT INTO pages(id, path, title, head, rest) VALUES(?1, ?2, ?3, ?4, ?5)"),
         m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
                      "VALUES(?1, ?2, ?3, ?4, ?5)"),
         m_name(m_db, "INSERT INTO names(name, kind, page) VALUES(?1, ?2, ?3)"),
@@ -100,7 +107,10 @@ class IndexWriter {
     AddName(indexedTitle, NameKind::Title, id);
     std::string headings;
     for (const std::string& heading : page.text.headings) headings += heading + '\n';
-    m_page.Bind(1, id).Bind(2, page.path).Bind(3, title).BindBlob(4, Packed(page.text.body)).Run();
+    const std::size_t split = HeadLength(page.text.body);
+    m_page.Bind(1, id).Bind(2, page.path).Bind(3, title);
+    m_page.BindBlob(4, Packed(std::string_view(page.text.body).substr(0, split)));
+    m_page.BindBlob(5, Packed(std::string_view(page.text.body).substr(split))).Run();
     m_text.Bind(1, id).Bind(2, indexedTitle).Bind(3, symbols).Bind(4, headings);
     m_text.Bind(5, page.text.body).Run();
   }

@@ -3,19 +3,14 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "base/PathText.h"
 #include "platform/FileSystem.h"
+#include "platform/UrlCache.h"
 
 namespace search {
 
 namespace {
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 // FNV-1a: stable across builds and machines, unlike std::hash.
 std::uint64_t HashOf(const std::string& text) {
@@ -47,10 +42,9 @@ std::optional<ArchiveIdentity> IdentityOfFile(const std::string& path) {
 }
 
 std::string IndexFolder() {
-  std::string base = Environment("XDG_CACHE_HOME");
-  if (base.empty() || base[0] != '/') base = Environment("HOME") + "/.cache";
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/vexost/search";
+  const std::string cache = GetUrlCacheFolder();
+  const std::size_t slash = cache.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : cache.substr(0, slash)) + "/search";
 }
 
 std::string IndexPathOf(const std::string& archivePath, const std::string& folder) {

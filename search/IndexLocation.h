@@ -1,7 +1,7 @@
 // Where the index of an archive lives and what it belongs to. Indexes are kept in
-// the user's cache folder beside the URL cache ($XDG_CACHE_HOME/vexost/search, or
-// ~/.cache/vexost/search), one file per archive file, named after a hash of the
-// archive's full path. Each index records the identity of the archive it was
+// the user's cache folder beside the URL cache: in "search" beside its folder
+// ($XDG_CACHE_HOME/vexost/search, or where $VXST_CACHE_DIR moves the cache), one
+// file per archive file, named after a hash of the archive's full path. Each index records the identity of the archive it was
 // built from (path, size, modification time, archive name); an index whose
 // archive no longer has that identity is stale and is built again.
 #pragma once

@@ -1,9 +1,11 @@
 // The tables of an index file, shared by the writer and the readers.
 //
 //   meta(key, value)     format, the archive's identity, the common title suffix
-//   pages(id, path, title, body)
+//   pages(id, path, title, head, rest)
 //                        one row per HTML topic: path, title as shown, visible
-//                        text packed with zlib (for snippets)
+//                        text packed with zlib (for snippets) in two parts: the
+//                        first kPageHead bytes or so, where snippets mostly are,
+//                        and the rest
 //   text                 FTS5 over title, symbols (anchor names and the file's
 //                        stem), headings and body; contentless: pages keeps the
 //                        text
@@ -12,11 +14,15 @@
 //                        prefix indexes, for suggestions and title matches
 #pragma once
 
+#include <cstddef>
+
 namespace search {
 
 // Raised whenever the tables or what goes into them change: older indexes are
 // then built again.
-inline constexpr int kIndexFormat = 1;
+inline constexpr int kIndexFormat = 2;
+
+inline constexpr std::size_t kPageHead = 4096;
 
 enum class NameKind { Title = 0, Symbol = 1 };
 

@@ -35,10 +35,10 @@ SearchQuery::SearchQuery(std::string_view text, const FoldingTokenizer& tokenize
     const std::string_view part = std::string_view(plain).substr(start, at - start);
     if (quoted) {
       QueryTerm phrase;
-      for (const Token& token : tokenizer.Tokens(part)) phrase.words.push_back(token.folded);
+      phrase.words = tokenizer.Words(part);
       if (!phrase.words.empty()) m_terms.push_back(std::move(phrase));
     } else {
-      for (const Token& token : tokenizer.Tokens(part)) m_terms.push_back({{token.folded}, false});
+      for (std::string& word : tokenizer.Words(part)) m_terms.push_back({{std::move(word)}, false});
     }
     quoted = !quoted;
     start = at + 1;

@@ -53,6 +53,8 @@ struct SearchResults {
   // with the reason; neither holds up the others.
   std::vector<std::string> pending;
   std::vector<std::string> failures;
+  // The archives the search covered: searched, pending and failed.
+  std::size_t archives = 0;
 };
 
 }  // namespace search

@@ -50,6 +50,7 @@ std::vector<SearchService::Usable> SearchService::IndexesFor(std::string_view na
   std::vector<Usable> usable;
   for (const SearchableArchive& archive : archives) {
     if (!name.empty() && !EqualNoCase(archive.name, name)) continue;
+    ++results.archives;
     if (ArchiveIndex* index = IndexOf(archive, results)) usable.push_back({archive, index});
   }
   return usable;

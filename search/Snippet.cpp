@@ -1,6 +1,7 @@
 #include "search/Snippet.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/HtmlEscape.h"
 
@@ -9,8 +10,6 @@ namespace search {
 namespace {
 
 constexpr std::size_t kWindowWords = 24;
-constexpr std::size_t kFirstLook = 4096;       // text searched for the words first,
-constexpr std::size_t kScanLimit = 64 * 1024;  // and at most
 constexpr std::size_t kLeadWords = 4;          // shown before the first word found
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
@@ -19,7 +18,7 @@ struct Word {
   int match;  // index of the query word, -1 for none
 };
 
-int MatchOf(const std::string& folded, const std::vector<std::string>& words, bool lastIsPrefix) {
+int MatchOf(std::string_view folded, const std::vector<std::string>& words, bool lastIsPrefix) {
   for (std::size_t i = 0; i < words.size(); ++i) {
     const bool prefix = lastIsPrefix && i + 1 == words.size();
     if (folded == words[i] || (prefix && folded.starts_with(words[i]))) return static_cast<int>(i);
@@ -36,35 +35,36 @@ std::size_t DistinctMatches(const std::vector<Word>& text, std::size_t from, std
   return count;
 }
 
-// Moves AT back to the start of a UTF-8 character.
-std::size_t CharStart(std::string_view text, std::size_t at) {
-  while (at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
-  return at;
-}
-
 }  // namespace
 
 Snippet MakeSnippet(std::string_view text, const std::vector<std::string>& words,
-                    bool lastIsPrefix, const FoldingTokenizer& tokenizer) {
+                    bool lastIsPrefix, const FoldingTokenizer& tokenizer, bool* complete) {
   std::vector<Word> found;
-  std::size_t best = 0, bestCount = 0;
-  // Most pages show the words near their top: a short look first, a longer one
-  // when it did not find them all.
-  for (std::size_t limit : {kFirstLook, kScanLimit}) {
-    const std::string_view scanned = text.substr(0, CharStart(text, std::min(text.size(), limit)));
-    found.clear();
-    tokenizer.Tokenize(scanned, [&](const Token& token) {
-      found.push_back({token.start, token.end, MatchOf(token.folded, words, lastIsPrefix)});
-    });
-    best = bestCount = 0;
-    for (std::size_t i = 0; i < found.size() && bestCount < words.size(); ++i) {
-      if (found[i].match < 0) continue;
-      const std::size_t count =
-          DistinctMatches(found, i, std::min(found.size(), i + kWindowWords), words.size());
-      if (count > bestCount) best = i, bestCount = count;
+  found.reserve(1024);
+  // Tokenizing stops once the words seen last hold every query word, and a
+  // window's worth of words after them is there.
+  std::vector<std::size_t> lastSeen(words.size(), SIZE_MAX);
+  std::size_t stopAt = SIZE_MAX;
+  tokenizer.Tokenize(text, [&](const Token& token) {
+    const int match = MatchOf(token.folded, words, lastIsPrefix);
+    found.push_back({token.start, token.end, match});
+    const std::size_t index = found.size() - 1;
+    if (match >= 0 && stopAt == SIZE_MAX) {
+      lastSeen[static_cast<std::size_t>(match)] = index;
+      const std::size_t oldest = *std::min_element(lastSeen.begin(), lastSeen.end());
+      if (oldest != SIZE_MAX && index - oldest < kWindowWords) stopAt = oldest + kWindowWords;
     }
-    if (bestCount == words.size() || scanned.size() == text.size()) break;
+    return index + 1 < stopAt;
+  });
+  // The window that holds the most distinct words; the first such one.
+  std::size_t best = 0, bestCount = 0;
+  for (std::size_t i = 0; i < found.size() && bestCount < words.size(); ++i) {
+    if (found[i].match < 0) continue;
+    const std::size_t count =
+        DistinctMatches(found, i, std::min(found.size(), i + kWindowWords), words.size());
+    if (count > bestCount) best = i, bestCount = count;
   }
+  if (complete) *complete = bestCount == words.size();
   Snippet snippet;
   if (found.empty()) return snippet;
   const std::size_t first = best > kLeadWords ? best - kLeadWords : 0;

@@ -12,8 +12,10 @@
 namespace search {
 
 // WORDS are folded; the last one also matches as a prefix when LASTISPREFIX.
+// COMPLETE (when given) tells whether every word was found in TEXT.
 Snippet MakeSnippet(std::string_view text, const std::vector<std::string>& words,
-                    bool lastIsPrefix, const FoldingTokenizer& tokenizer);
+                    bool lastIsPrefix, const FoldingTokenizer& tokenizer,
+                    bool* complete = nullptr);
 
 // The snippet as HTML: text escaped, marked words in <b>.
 std::string SnippetHtml(const Snippet& snippet);

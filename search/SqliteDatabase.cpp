@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "base/KelException.h"
 #include "base/KelFile.h"
@@ -17,12 +18,31 @@ constexpr std::uint32_t kCannotRead = 1009;   // "cannot read from file %1"
 constexpr std::uint32_t kCannotWrite = 1010;  // "cannot write to file %1"
 constexpr std::uint32_t kCorrupt = 1031;      // "file is corrupt%1"
 
+// PATH as the path of a file: URI, with the characters that URIs reserve escaped.
+std::string UriPath(const std::string& path) {
+  std::string uri;
+  for (unsigned char c : path) {
+    if (c == '%' || c == '?' || c == '#' || c <= ' ' || c >= 0x7F) {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      uri += escaped;
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  return uri;
+}
+
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(std::string path, Mode mode) : m_path(std::move(path)) {
-  const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
-                                           : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-  const int result = sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  // An index is replaced whole (renamed over), never changed in place: readers
+  // open it immutable, which spares the locks and change checks of every query.
+  const bool reading = mode == Mode::ReadOnly;
+  const int flags = reading ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI
+                            : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  const std::string name = reading ? "file:" + UriPath(m_path) + "?immutable=1" : m_path;
+  const int result = sqlite3_open_v2(name.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (result != SQLITE_OK) {
     const int err = sqlite3_system_errno(m_db);
     sqlite3_close(m_db);
