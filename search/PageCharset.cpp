@@ -154,6 +154,7 @@ std::string PageToUtf8(std::string_view page) {
     bool known = false;
     std::string converted = Convert(page, charset, known);
     if (known) return ValidUtf8(converted);
+    charset.clear();
   }
   if (charset.empty() && !IsValidUtf8(page)) return Cp1252ToUtf8(page);
   return ValidUtf8(page);

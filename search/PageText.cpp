@@ -180,7 +180,7 @@ PageText ExtractPageText(std::string_view page) {
       htmlCreatePushParserCtxt(&handler, &collector, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
   if (!parser) return collector.Finish();
   htmlCtxtUseOptions(parser, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                 HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC | HTML_PARSE_NOIMPLIED);
+                                 HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC);
   // Fed in pieces: the parser's int lengths never overflow, whatever the size.
   constexpr std::size_t kPiece = 1 << 20;
   for (std::size_t at = 0; at < utf8.size(); at += kPiece)
