@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t kWindowWords = 24;
 constexpr std::size_t kLeadWords = 4;          // shown before the first word found
+constexpr std::size_t kLongestTail = 16;       // of text after the last word, shown whole
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
 struct Word {
@@ -76,7 +77,12 @@ Snippet MakeSnippet(std::string_view text, const std::vector<std::string>& words
   for (std::size_t i = first; i <= last; ++i)
     if (found[i].match >= 0)
       snippet.marks.emplace_back(found[i].start - from + offset, found[i].end - from + offset);
-  if (found[last].end < text.size()) snippet.text += kEllipsis;
+  // After the last word only its punctuation may follow; anything more is cut.
+  const std::string_view tail = text.substr(found[last].end);
+  if (last + 1 == found.size() && tail.size() <= kLongestTail)
+    snippet.text += tail;
+  else if (!tail.empty())
+    snippet.text += kEllipsis;
   return snippet;
 }
 
