@@ -8,6 +8,8 @@
 #include "base/KelException.h"
 #include "base/KelFile.h"
 #include "search/IndexSchema.h"
+#include "search/PageText.h"
+#include "search/TopicPages.h"
 #include "search/Snippet.h"
 #include "search/TitleText.h"
 
@@ -17,8 +19,10 @@ namespace {
 
 constexpr std::size_t kNameCandidates = 200;
 constexpr std::size_t kShortestSuggested = 2;
-// Text a snippet is looked for in: the head of a page and about as much again.
-constexpr std::size_t kSnippetText = 3 * kPageHead;
+// Pages with a phrase's words that are checked for the phrase itself.
+constexpr std::size_t kPhraseCandidates = 100;
+// Kept text is cut at a blank before kSnippetText bytes, at most this far before.
+constexpr std::size_t kLongestCutWord = 256;
 
 // The first LIMIT bytes of a text packed with zlib, cut where a UTF-8 character
 // begins.
@@ -102,8 +106,8 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
             "ORDER BY rank LIMIT ?2");
   m_text = std::make_unique<SqliteStatement>(
       m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
-  m_page = std::make_unique<SqliteStatement>(m_db, "SELECT path, title, head FROM pages WHERE id = ?1");
-  m_rest = std::make_unique<SqliteStatement>(m_db, "SELECT rest FROM pages WHERE id = ?1");
+  m_page = std::make_unique<SqliteStatement>(
+      m_db, "SELECT path, title, text, slot FROM pages WHERE id = ?1");
   m_suggest = std::make_unique<SqliteStatement>(
       m_db, "SELECT name, kind, page FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
 }
@@ -170,12 +174,71 @@ std::vector<SearchHit> ArchiveIndex::Search(std::string_view text, std::size_t l
   std::vector<Candidate> candidates;
   AddNameMatches(query, candidates);
   // Titles and symbols rank first: the text is asked only for what they leave.
-  if (candidates.size() < limit) AddTextMatches(query.Expression(true), limit, candidates);
+  // The text holds no positions: pages that have a phrase's words are checked
+  // for the phrase itself.
+  const std::vector<std::vector<std::string>> phrases = query.Phrases();
+  if (candidates.size() < limit) {
+    const std::size_t named = candidates.size();
+    AddTextMatches(query.Expression(true, {}, true), phrases.empty() ? limit : kPhraseCandidates,
+                   candidates);
+    if (!phrases.empty()) KeepPhraseHolders(candidates, named, phrases, limit);
+  }
   if (candidates.empty() && allowPartial && query.Terms().size() > 1) {
-    AddTextMatches(query.Expression(false), limit, candidates);
+    AddTextMatches(query.Expression(false, {}, true), limit, candidates);
     partial = !candidates.empty();
   }
   return Finish(candidates, query, limit);
+}
+
+void ArchiveIndex::KeepPhraseHolders(std::vector<Candidate>& candidates, std::size_t from,
+                                     const std::vector<std::vector<std::string>>& phrases,
+                                     std::size_t limit) {
+  std::vector<Candidate> kept(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(from));
+  std::sort(candidates.begin() + static_cast<std::ptrdiff_t>(from), candidates.end(),
+            [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
+  for (std::size_t i = from; i < candidates.size() && kept.size() < limit; ++i)
+    if (HoldsPhrases(candidates[i].page, phrases)) kept.push_back(candidates[i]);
+  candidates = std::move(kept);
+}
+
+bool ArchiveIndex::HoldsPhrases(std::int64_t page,
+                                const std::vector<std::vector<std::string>>& phrases) {
+  m_page->Bind(1, page);
+  std::string text;
+  std::int64_t slot = -1;
+  if (m_page->Step()) {
+    text = Unpacked(m_page->Blob(2), kSnippetText);
+    slot = m_page->Number(3);
+  }
+  m_page->Reset();
+  if (HasPhrases(text, phrases)) return true;
+  // The text kept is all of it unless it was cut near kSnippetText bytes: then
+  // the page itself is read from the archive.
+  if (text.size() + kLongestCutWord < kSnippetText || slot < 0) return false;
+  try {
+    if (!m_archive) {
+      auto archive = std::make_unique<ThisVxbFile>();
+      archive->SetPath(m_identity.path);
+      archive->LoadTopicTable();
+      m_archive = std::move(archive);
+    }
+    return HasPhrases(ExtractPageText(ReadTopicPage(*m_archive, static_cast<std::uint32_t>(slot))).body,
+                      phrases);
+  } catch (CKelException* e) {
+    e->Delete();  // an archive that cannot be read now cannot confirm the phrase
+    m_archive.reset();
+    return false;
+  }
+}
+
+bool ArchiveIndex::HasPhrases(std::string_view text,
+                              const std::vector<std::vector<std::string>>& phrases) const {
+  const std::vector<std::string> words = m_tokenizer.Words(text);
+  for (const std::vector<std::string>& phrase : phrases) {
+    if (std::search(words.begin(), words.end(), phrase.begin(), phrase.end()) == words.end())
+      return false;
+  }
+  return true;
 }
 
 std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
@@ -201,8 +264,7 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
       // A page found by its title or a symbol is shown by its top when the words
       // are not there; only pages found by their text are read further.
       const bool textMatch = candidate.tier == MatchTier::Text;
-      hit.snippet = SnippetOf(candidate.page, Unpacked(m_page->Blob(2), kPageHead), words, prefix,
-                              textMatch);
+      hit.snippet = SnippetOf(m_page->Blob(2), words, prefix, textMatch);
       hit.tier = candidate.tier;
       hit.coverage = candidate.coverage;
       hit.score = candidate.score;
@@ -213,18 +275,13 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
   return hits;
 }
 
-Snippet ArchiveIndex::SnippetOf(std::int64_t page, std::string head,
-                                const std::vector<std::string>& words, bool prefix,
-                                bool readRest) {
+Snippet ArchiveIndex::SnippetOf(std::string_view packed, const std::vector<std::string>& words,
+                                bool prefix, bool readOn) const {
   bool complete = false;
-  Snippet snippet = MakeSnippet(head, words, prefix, m_tokenizer, &complete);
-  if (complete || !readRest) return snippet;
-  // Not all words near the top: the rest of the text is read as well.
-  m_rest->Bind(1, page);
-  if (m_rest->Step() && !m_rest->Blob(0).empty())
-    snippet = MakeSnippet(head + Unpacked(m_rest->Blob(0), kSnippetText - head.size()), words,
-                          prefix, m_tokenizer);
-  m_rest->Reset();
+  Snippet snippet = MakeSnippet(Unpacked(packed, kPageHead), words, prefix, m_tokenizer, &complete);
+  // Not all words near the top: the rest of the text kept is read as well.
+  if (!complete && readOn)
+    snippet = MakeSnippet(Unpacked(packed, kSnippetText), words, prefix, m_tokenizer);
   return snippet;
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/VxbFile.h"
 #include "search/FoldingTokenizer.h"
 #include "search/IndexLocation.h"
 #include "search/SearchQuery.h"
@@ -46,13 +47,19 @@ class ArchiveIndex {
   void AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates);
   void AddTextMatches(const std::string& expression, std::size_t limit,
                       std::vector<Candidate>& candidates);
+  // Keeps the candidates before FROM and, of the rest (best first), those that
+  // hold every phrase, LIMIT in all.
+  void KeepPhraseHolders(std::vector<Candidate>& candidates, std::size_t from,
+                         const std::vector<std::vector<std::string>>& phrases, std::size_t limit);
+  bool HoldsPhrases(std::int64_t page, const std::vector<std::vector<std::string>>& phrases);
+  bool HasPhrases(std::string_view text, const std::vector<std::vector<std::string>>& phrases) const;
   std::vector<SearchHit> Finish(std::vector<Candidate>& candidates, const SearchQuery& query,
                                 std::size_t limit);
   std::string ClosestWord(const std::string& word);
-  // The snippet of PAGE from HEAD, its text's head, and, when the words are not
-  // all there and READREST is set, from more of the text.
-  Snippet SnippetOf(std::int64_t page, std::string head, const std::vector<std::string>& words,
-                    bool prefix, bool readRest);
+  // The snippet of a page from the head of its PACKED text and, when the words
+  // are not all there and READON is set, from the rest of the text kept.
+  Snippet SnippetOf(std::string_view packed, const std::vector<std::string>& words, bool prefix,
+                    bool readOn) const;
 
   SqliteDatabase m_db;
   const FoldingTokenizer& m_tokenizer;
@@ -61,8 +68,8 @@ class ArchiveIndex {
   std::unique_ptr<SqliteStatement> m_names;
   std::unique_ptr<SqliteStatement> m_text;
   std::unique_ptr<SqliteStatement> m_page;
-  std::unique_ptr<SqliteStatement> m_rest;
   std::unique_ptr<SqliteStatement> m_suggest;
+  std::unique_ptr<ThisVxbFile> m_archive;  // opened to check phrases in long pages
 };
 
 // Orders suggestions for TEXT as typed: names that begin with it first, then

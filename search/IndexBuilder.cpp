@@ -1,12 +1,15 @@
 #include "search/IndexBuilder.h"
 
 #include <sqlite3.h>
+#include <signal.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "archive/VxbFile.h"
@@ -19,6 +22,7 @@
 #include "search/SqliteDatabase.h"
 #include "search/SymbolNames.h"
 #include "search/TitleText.h"
+#include "search/TopicPages.h"
 
 namespace search {
 
@@ -30,29 +34,26 @@ constexpr std::size_t kSuffixSample = 256;
 constexpr const char* kSchema =
     "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
-    "CREATE TABLE pages(id INTEGER PRIMARY KEY, path TEXT NOT NULL, title TEXT NOT NULL,"
-    " head BLOB NOT NULL, rest BLOB NOT NULL);"
-    "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='',"
+    "CREATE TABLE pages(id INTEGER PRIMARY KEY, slot INTEGER NOT NULL, path TEXT NOT NULL,"
+    " title TEXT NOT NULL, text BLOB NOT NULL);"
+    "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='', detail=column,"
     " tokenize='unicode61 remove_diacritics 2');"
     "CREATE VIRTUAL TABLE names USING fts5(name, kind UNINDEXED, page UNINDEXED,"
-    " tokenize='unicode61 remove_diacritics 2', prefix='1 2 3');"
+    " tokenize='unicode61 remove_diacritics 2', prefix='2 3');"
     "BEGIN;";
 
-struct Topic {
-  std::uint32_t slot;
-  std::string path;
-};
-
 struct Page {
+  std::uint32_t slot;
   std::string path;
   PageText text;
 };
 
-// Where the head of a page's text ends: at a blank near kPageHead bytes.
-std::size_t HeadLength(const std::string& text) {
-  if (text.size() <= kPageHead) return text.size();
-  const std::size_t blank = text.rfind(' ', kPageHead);
-  return blank == std::string::npos || blank == 0 ? kPageHead : blank;
+// How much of a page's text is kept for snippets: up to a blank near
+// kSnippetText bytes.
+std::size_t KeptLength(const std::string& text) {
+  if (text.size() <= kSnippetText) return text.size();
+  const std::size_t blank = text.rfind(' ', kSnippetText);
+  return blank == std::string::npos || blank == 0 ? kSnippetText : blank;
 }
 
 std::string Packed(std::string_view text) {
@@ -83,7 +84,7 @@ class IndexWriter {
   IndexWriter(const std::string& path)
       : m_db(path, SqliteDatabase::Mode::Create),
         m_page((Create(m_db), m_db),
-               "INSERT INTO pages(id, path, title, head, rest) VALUES(?1, ?2, ?3, ?4, ?5)"),
+               "INSERT INTO pages(id, slot, path, title, text) VALUES(?1, ?2, ?3, ?4, ?5)"),
         m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
                      "VALUES(?1, ?2, ?3, ?4, ?5)"),
         m_name(m_db, "INSERT INTO names(name, kind, page) VALUES(?1, ?2, ?3)"),
@@ -107,10 +108,10 @@ class IndexWriter {
     AddName(indexedTitle, NameKind::Title, id);
     std::string headings;
     for (const std::string& heading : page.text.headings) headings += heading + '\n';
-    const std::size_t split = HeadLength(page.text.body);
-    m_page.Bind(1, id).Bind(2, page.path).Bind(3, title);
-    m_page.BindBlob(4, Packed(std::string_view(page.text.body).substr(0, split)));
-    m_page.BindBlob(5, Packed(std::string_view(page.text.body).substr(split))).Run();
+    const std::string_view kept =
+        std::string_view(page.text.body).substr(0, KeptLength(page.text.body));
+    m_page.Bind(1, id).Bind(2, static_cast<std::int64_t>(page.slot)).Bind(3, page.path).Bind(4, title);
+    m_page.BindBlob(5, Packed(kept)).Run();
     m_text.Bind(1, id).Bind(2, indexedTitle).Bind(3, symbols).Bind(4, headings);
     m_text.Bind(5, page.text.body).Run();
   }
@@ -142,36 +143,6 @@ class IndexWriter {
   std::int64_t m_pages = 0;
 };
 
-std::vector<Topic> HtmlTopics(ThisVxbFile& archive, std::uint64_t& total) {
-  std::vector<Topic> topics;
-  for (std::uint32_t slot = 0; slot < archive.GetSlotCount(); ++slot) {
-    std::string path;
-    if (!archive.OpenTopic(static_cast<std::int32_t>(slot), path) || !IsHtmlTopic(path)) continue;
-    topics.push_back({slot, path});
-    total += std::min(archive.GetSlot(slot).expandedLength, kLargestPageRead);
-  }
-  // Numbered shortest path first: among equal matches the page nearest the top
-  // of the archive ranks first.
-  std::sort(topics.begin(), topics.end(), [](const Topic& a, const Topic& b) {
-    return a.path.size() != b.path.size() ? a.path.size() < b.path.size() : a.path < b.path;
-  });
-  return topics;
-}
-
-std::string ReadTopic(ThisVxbFile& archive, const Topic& topic) {
-  std::string path;
-  archive.OpenTopic(static_cast<std::int32_t>(topic.slot), path);
-  std::string bytes;
-  bytes.reserve(std::min(archive.GetSlot(topic.slot).expandedLength, kLargestPageRead));
-  char piece[65536];
-  for (bool ended = false; !ended && bytes.size() < kLargestPageRead;) {
-    std::uint32_t count = 0;
-    ended = archive.ReadTopicData(piece, sizeof piece, count);
-    bytes.append(piece, std::min<std::size_t>(count, kLargestPageRead - bytes.size()));
-  }
-  return bytes;
-}
-
 // The files of a build beside TARGET: the working file the tables are written
 // to and the compact copy that is renamed to TARGET. Both are removed unless the
 // copy was kept.
@@ -181,8 +152,7 @@ class TemporaryIndex {
       : m_target(target),
         m_path(target + ".tmp" + std::to_string(::getpid())),
         m_work(m_path + "-work") {
-    std::remove(m_path.c_str());
-    std::remove(m_work.c_str());
+    RemoveLeftovers();
   }
   ~TemporaryIndex() {
     std::remove(m_work.c_str());
@@ -197,6 +167,22 @@ class TemporaryIndex {
   }
 
  private:
+  // Files of earlier builds of the same index whose process is gone (killed
+  // before it could tidy up), and this process's own.
+  void RemoveLeftovers() const {
+    const std::size_t slash = m_target.rfind('/');
+    const std::string folder = m_target.substr(0, slash);
+    const std::string prefix = m_target.substr(slash + 1) + ".tmp";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      const std::string name = entry.path().filename().string();
+      if (!name.starts_with(prefix)) continue;
+      const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+      if (pid == ::getpid() || (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+        std::filesystem::remove(entry.path(), error);
+    }
+  }
+
   std::string m_target;
   std::string m_path;
   std::string m_work;
@@ -222,7 +208,7 @@ IndexBuildResult BuildIndex(const std::string& archivePath, const IndexBuildOpti
 
   std::uint64_t total = 0;
   std::uint64_t done = 0;
-  const std::vector<Topic> topics = HtmlTopics(archive, total);
+  const std::vector<TopicPage> topics = HtmlTopics(archive, total);
   std::vector<Page> waiting;
   std::vector<std::string> sampleTitles;
   bool suffixChosen = false;
@@ -234,11 +220,11 @@ IndexBuildResult BuildIndex(const std::string& archivePath, const IndexBuildOpti
     waiting.clear();
     suffixChosen = true;
   };
-  for (const Topic& topic : topics) {
+  for (const TopicPage& topic : topics) {
     if (options.cancel && options.cancel->load()) CKelAbortException::Throw(1);
-    Page page{topic.path, {}};
+    Page page{topic.slot, topic.path, {}};
     try {
-      page.text = ExtractPageText(ReadTopic(archive, topic));
+      page.text = ExtractPageText(ReadTopicPage(archive, topic.slot));
     } catch (CKelException* e) {
       // A damaged topic is passed over; the others are still worth finding.
       std::unique_ptr<CKelException> owned(e);

@@ -31,9 +31,6 @@ struct IndexBuildResult {
   std::uint64_t indexBytes = 0;
 };
 
-// Pages larger than this are indexed by their first bytes only.
-inline constexpr std::uint32_t kLargestPageRead = 16 * 1024 * 1024;
-
 // Builds the index of the archive at ARCHIVEPATH. Throws the archive's errors
 // when it cannot be read as an archive, and file errors about the index file.
 IndexBuildResult BuildIndex(const std::string& archivePath, const IndexBuildOptions& options = {});

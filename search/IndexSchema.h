@@ -1,14 +1,15 @@
 // The tables of an index file, shared by the writer and the readers.
 //
 //   meta(key, value)     format, the archive's identity, the common title suffix
-//   pages(id, path, title, head, rest)
-//                        one row per HTML topic: path, title as shown, visible
-//                        text packed with zlib (for snippets) in two parts: the
-//                        first kPageHead bytes or so, where snippets mostly are,
-//                        and the rest
+//   pages(id, slot, path, title, text)
+//                        one row per HTML topic: its topic number, path, title
+//                        as shown, and the
+//                        first kSnippetText bytes or so of its visible text
+//                        packed with zlib, where snippets are taken from
 //   text                 FTS5 over title, symbols (anchor names and the file's
-//                        stem), headings and body; contentless: pages keeps the
-//                        text
+//                        stem), headings and body; contentless, and without the
+//                        words' positions (detail=column), which would more than
+//                        double its size: phrases are checked on the pages found
 //   names(name, kind, page)
 //                        FTS5 over each title and each symbol-like anchor, with
 //                        prefix indexes, for suggestions and title matches
@@ -20,9 +21,12 @@ namespace search {
 
 // Raised whenever the tables or what goes into them change: older indexes are
 // then built again.
-inline constexpr int kIndexFormat = 2;
+inline constexpr int kIndexFormat = 3;
 
+// Snippets are looked for in the first kPageHead bytes of a page's text, where
+// the words mostly are, then in up to kSnippetText bytes; no more is kept.
 inline constexpr std::size_t kPageHead = 4096;
+inline constexpr std::size_t kSnippetText = 8192;
 
 enum class NameKind { Title = 0, Symbol = 1 };
 

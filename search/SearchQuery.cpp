@@ -15,12 +15,14 @@ std::string Quoted(const std::string& word) {
   return quoted + '"';
 }
 
-std::string TermExpression(const QueryTerm& term) {
+std::string TermExpression(const QueryTerm& term, bool phrasesAsWords) {
+  const bool grouped = phrasesAsWords && term.words.size() > 1;
   std::string expression;
   for (const std::string& word : term.words) {
-    if (!expression.empty()) expression += " + ";
+    if (!expression.empty()) expression += grouped ? " AND " : " + ";
     expression += Quoted(word);
   }
+  if (grouped) return "(" + expression + ")";
   return term.prefix ? expression + " *" : expression;
 }
 
@@ -73,11 +75,18 @@ void SearchQuery::EndPrefix() {
   if (!m_terms.empty()) m_terms.back().prefix = false;
 }
 
-std::string SearchQuery::Expression(bool all, std::string_view columns) const {
+std::vector<std::vector<std::string>> SearchQuery::Phrases() const {
+  std::vector<std::vector<std::string>> phrases;
+  for (const QueryTerm& term : m_terms)
+    if (term.words.size() > 1) phrases.push_back(term.words);
+  return phrases;
+}
+
+std::string SearchQuery::Expression(bool all, std::string_view columns, bool phrasesAsWords) const {
   std::string expression;
   for (const QueryTerm& term : m_terms) {
     if (!expression.empty()) expression += all ? " AND " : " OR ";
-    expression += TermExpression(term);
+    expression += TermExpression(term, phrasesAsWords);
   }
   if (columns.empty() || expression.empty()) return expression;
   return std::string(columns) + " : (" + expression + ")";

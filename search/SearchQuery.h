@@ -34,9 +34,14 @@ class SearchQuery {
   // Takes the last word as typed in full.
   void EndPrefix();
 
+  // The phrases (terms of more than one word).
+  std::vector<std::vector<std::string>> Phrases() const;
+
   // The FTS5 expression: all terms (ALL) or any of them, limited to COLUMNS
-  // ("title" or "{title symbols}") when given.
-  std::string Expression(bool all = true, std::string_view columns = {}) const;
+  // ("title" or "{title symbols}") when given. Phrases are spelled as phrases,
+  // or (PHRASESASWORDS, for a table without positions) as all of their words.
+  std::string Expression(bool all = true, std::string_view columns = {},
+                         bool phrasesAsWords = false) const;
 
  private:
   std::vector<QueryTerm> m_terms;

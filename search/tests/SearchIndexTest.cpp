@@ -47,6 +47,11 @@ Pages ManualPages() {
       {"fox2.htm", Page("More animals", "<p>a fox, brown and quick</p>")},
       {"style.css", "body { configuration: none }"},
   };
+  // Phrases beyond the text an index keeps for snippets.
+  std::string filler;
+  for (int i = 0; filler.size() < 20000; ++i) filler += "w" + std::to_string(i) + " ";
+  pages["long1.htm"] = Page("Long one", "<p>" + filler + "deep phrase here</p>");
+  pages["long2.htm"] = Page("Long two", "<p>" + filler + "phrase deep</p>");
   for (int i = 0; i < 6; ++i)
     pages["filler/p" + std::to_string(i) + ".htm"] = Page("Filler " + std::to_string(i), "<p>nothing</p>");
   return pages;
@@ -59,7 +64,7 @@ class SearchIndexTest : public ::testing::Test {
     IndexBuildOptions options;
     options.indexPath = m_folder / "manual.idx";
     const IndexBuildResult result = BuildIndex(Archive(), options);
-    EXPECT_EQ(result.pages, 12u);
+    EXPECT_EQ(result.pages, 14u);
     m_index = std::make_unique<ArchiveIndex>(result.indexPath, m_tokenizer);
   }
   std::string Archive() const { return m_folder / "manual.vxb"; }
@@ -99,6 +104,8 @@ TEST_F(SearchIndexTest, PhrasesKeepTheirOrder) {
   EXPECT_EQ(Paths("\"quick brown\""), std::vector<std::string>{"fox1.htm"});
   EXPECT_EQ(Paths("quick brown ").size(), 2u);
   EXPECT_TRUE(Paths("\"brown quick\"").empty());
+  EXPECT_EQ(Paths("\"deep phrase\""), std::vector<std::string>{"long1.htm"});
+  EXPECT_EQ(Paths("\"phrase deep\" "), std::vector<std::string>{"long2.htm"});
 }
 
 TEST_F(SearchIndexTest, AnswersWhenNothingHoldsEveryWord) {
