@@ -107,7 +107,8 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
   m_text = std::make_unique<SqliteStatement>(
       m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
   m_page = std::make_unique<SqliteStatement>(
-      m_db, "SELECT path, title, text, slot FROM pages WHERE id = ?1");
+      m_db, "SELECT path, title, head, slot FROM pages WHERE id = ?1");
+  m_rest = std::make_unique<SqliteStatement>(m_db, "SELECT rest FROM pages WHERE id = ?1");
   m_suggest = std::make_unique<SqliteStatement>(
       m_db, "SELECT name, kind, page FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
 }
@@ -204,13 +205,14 @@ void ArchiveIndex::KeepPhraseHolders(std::vector<Candidate>& candidates, std::si
 bool ArchiveIndex::HoldsPhrases(std::int64_t page,
                                 const std::vector<std::vector<std::string>>& phrases) {
   m_page->Bind(1, page);
-  std::string text;
+  std::string head;
   std::int64_t slot = -1;
   if (m_page->Step()) {
-    text = Unpacked(m_page->Blob(2), kSnippetText);
+    head = m_page->Text(2);
     slot = m_page->Number(3);
   }
   m_page->Reset();
+  const std::string text = KeptText(page, std::move(head));
   if (HasPhrases(text, phrases)) return true;
   // The text kept is all of it unless it was cut near kSnippetText bytes: then
   // the page itself is read from the archive.
@@ -264,7 +266,7 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
       // A page found by its title or a symbol is shown by its top when the words
       // are not there; only pages found by their text are read further.
       const bool textMatch = candidate.tier == MatchTier::Text;
-      hit.snippet = SnippetOf(m_page->Blob(2), words, prefix, textMatch);
+      hit.snippet = SnippetOf(candidate.page, m_page->Text(2), words, prefix, textMatch);
       hit.tier = candidate.tier;
       hit.coverage = candidate.coverage;
       hit.score = candidate.score;
@@ -275,13 +277,20 @@ std::vector<SearchHit> ArchiveIndex::Finish(std::vector<Candidate>& candidates,
   return hits;
 }
 
-Snippet ArchiveIndex::SnippetOf(std::string_view packed, const std::vector<std::string>& words,
-                                bool prefix, bool readOn) const {
+std::string ArchiveIndex::KeptText(std::int64_t page, std::string head) {
+  m_rest->Bind(1, page);
+  if (m_rest->Step()) head += Unpacked(m_rest->Blob(0), kSnippetText);
+  m_rest->Reset();
+  return head;
+}
+
+Snippet ArchiveIndex::SnippetOf(std::int64_t page, const std::string& head,
+                                const std::vector<std::string>& words, bool prefix, bool readOn) {
   bool complete = false;
-  Snippet snippet = MakeSnippet(Unpacked(packed, kPageHead), words, prefix, m_tokenizer, &complete);
+  Snippet snippet = MakeSnippet(head, words, prefix, m_tokenizer, &complete);
   // Not all words near the top: the rest of the text kept is read as well.
-  if (!complete && readOn)
-    snippet = MakeSnippet(Unpacked(packed, kSnippetText), words, prefix, m_tokenizer);
+  if (!complete && readOn && head.size() + kLongestCutWord >= kPageHead)
+    snippet = MakeSnippet(KeptText(page, head), words, prefix, m_tokenizer);
   return snippet;
 }
 

@@ -56,10 +56,12 @@ class ArchiveIndex {
   std::vector<SearchHit> Finish(std::vector<Candidate>& candidates, const SearchQuery& query,
                                 std::size_t limit);
   std::string ClosestWord(const std::string& word);
-  // The snippet of a page from the head of its PACKED text and, when the words
+  // The snippet of PAGE from HEAD, the head of its text, and, when the words
   // are not all there and READON is set, from the rest of the text kept.
-  Snippet SnippetOf(std::string_view packed, const std::vector<std::string>& words, bool prefix,
-                    bool readOn) const;
+  Snippet SnippetOf(std::int64_t page, const std::string& head,
+                    const std::vector<std::string>& words, bool prefix, bool readOn);
+  // HEAD followed by the rest of the text kept of PAGE.
+  std::string KeptText(std::int64_t page, std::string head);
 
   SqliteDatabase m_db;
   const FoldingTokenizer& m_tokenizer;
@@ -68,6 +70,7 @@ class ArchiveIndex {
   std::unique_ptr<SqliteStatement> m_names;
   std::unique_ptr<SqliteStatement> m_text;
   std::unique_ptr<SqliteStatement> m_page;
+  std::unique_ptr<SqliteStatement> m_rest;
   std::unique_ptr<SqliteStatement> m_suggest;
   std::unique_ptr<ThisVxbFile> m_archive;  // opened to check phrases in long pages
 };

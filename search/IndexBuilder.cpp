@@ -35,7 +35,7 @@ constexpr const char* kSchema =
     "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;"
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;"
     "CREATE TABLE pages(id INTEGER PRIMARY KEY, slot INTEGER NOT NULL, path TEXT NOT NULL,"
-    " title TEXT NOT NULL, text BLOB NOT NULL);"
+    " title TEXT NOT NULL, head TEXT NOT NULL, rest BLOB NOT NULL);"
     "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='', detail=column,"
     " tokenize='unicode61 remove_diacritics 2');"
     "CREATE VIRTUAL TABLE names USING fts5(name, kind UNINDEXED, page UNINDEXED,"
@@ -48,12 +48,16 @@ struct Page {
   PageText text;
 };
 
-// How much of a page's text is kept for snippets: up to a blank near
-// kSnippetText bytes.
-std::size_t KeptLength(const std::string& text) {
-  if (text.size() <= kSnippetText) return text.size();
-  const std::size_t blank = text.rfind(' ', kSnippetText);
-  return blank == std::string::npos || blank == 0 ? kSnippetText : blank;
+// How much of TEXT is kept when at most LIMIT bytes are: up to the last blank
+// before LIMIT, so that no word is cut.
+std::size_t CutLength(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return text.size();
+  const std::size_t blank = text.rfind(' ', limit);
+  if (blank != std::string_view::npos && blank > 0) return blank;
+  // Text without blanks (some scripts use none) is cut where a character begins.
+  std::size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return cut;
 }
 
 std::string Packed(std::string_view text) {
@@ -84,7 +88,7 @@ class IndexWriter {
   IndexWriter(const std::string& path)
       : m_db(path, SqliteDatabase::Mode::Create),
         m_page((Create(m_db), m_db),
-               "INSERT INTO pages(id, slot, path, title, text) VALUES(?1, ?2, ?3, ?4, ?5)"),
+               "INSERT INTO pages(id, slot, path, title, head, rest) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
         m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
                      "VALUES(?1, ?2, ?3, ?4, ?5)"),
         m_name(m_db, "INSERT INTO names(name, kind, page) VALUES(?1, ?2, ?3)"),
@@ -108,10 +112,11 @@ class IndexWriter {
     AddName(indexedTitle, NameKind::Title, id);
     std::string headings;
     for (const std::string& heading : page.text.headings) headings += heading + '\n';
-    const std::string_view kept =
-        std::string_view(page.text.body).substr(0, KeptLength(page.text.body));
+    const std::string_view body = page.text.body;
+    const std::size_t head = CutLength(body, kPageHead);
     m_page.Bind(1, id).Bind(2, static_cast<std::int64_t>(page.slot)).Bind(3, page.path).Bind(4, title);
-    m_page.BindBlob(5, Packed(kept)).Run();
+    m_page.Bind(5, body.substr(0, head));
+    m_page.BindBlob(6, Packed(body.substr(head, CutLength(body, kSnippetText) - head))).Run();
     m_text.Bind(1, id).Bind(2, indexedTitle).Bind(3, symbols).Bind(4, headings);
     m_text.Bind(5, page.text.body).Run();
   }

@@ -1,11 +1,12 @@
 // The tables of an index file, shared by the writer and the readers.
 //
 //   meta(key, value)     format, the archive's identity, the common title suffix
-//   pages(id, slot, path, title, text)
+//   pages(id, slot, path, title, head, rest)
 //                        one row per HTML topic: its topic number, path, title
-//                        as shown, and the
-//                        first kSnippetText bytes or so of its visible text
-//                        packed with zlib, where snippets are taken from
+//                        as shown, and the first kSnippetText bytes or so of
+//                        its visible text, where snippets are taken from: the
+//                        first kPageHead bytes as they are (most snippets need
+//                        no more), the rest packed with zlib
 //   text                 FTS5 over title, symbols (anchor names and the file's
 //                        stem), headings and body; contentless, and without the
 //                        words' positions (detail=column), which would more than
@@ -21,11 +22,11 @@ namespace search {
 
 // Raised whenever the tables or what goes into them change: older indexes are
 // then built again.
-inline constexpr int kIndexFormat = 3;
+inline constexpr int kIndexFormat = 4;
 
 // Snippets are looked for in the first kPageHead bytes of a page's text, where
 // the words mostly are, then in up to kSnippetText bytes; no more is kept.
-inline constexpr std::size_t kPageHead = 4096;
+inline constexpr std::size_t kPageHead = 2048;
 inline constexpr std::size_t kSnippetText = 8192;
 
 enum class NameKind { Title = 0, Symbol = 1 };

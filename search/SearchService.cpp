@@ -11,6 +11,8 @@ namespace search {
 
 namespace {
 
+constexpr auto kMoreArchivesKept = std::chrono::seconds(1);
+
 std::string MessageOf(CKelException& failure) {
   CKelErrorMessage messages;
   messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
@@ -45,8 +47,15 @@ void SearchService::Prepare() {
 
 std::vector<SearchService::Usable> SearchService::IndexesFor(std::string_view name,
                                                              SearchResults& results) {
-  std::vector<SearchableArchive> archives = m_archives;
-  if (m_options.moreArchives) archives = Joined(std::move(archives), m_options.moreArchives());
+  if (m_options.moreArchives) {
+    // Reading the catalog costs more than a search: a second's answer is reused.
+    const auto now = std::chrono::steady_clock::now();
+    if (m_moreAsked == std::chrono::steady_clock::time_point() || now - m_moreAsked > kMoreArchivesKept) {
+      m_more = m_options.moreArchives();
+      m_moreAsked = now;
+    }
+  }
+  const std::vector<SearchableArchive> archives = Joined(m_archives, m_more);
   std::vector<Usable> usable;
   for (const SearchableArchive& archive : archives) {
     if (!name.empty() && !EqualNoCase(archive.name, name)) continue;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -29,8 +30,9 @@ class SearchService {
  public:
   struct Options {
     std::string indexFolder;  // "" for IndexFolder()
-    // Archives searched beside the fixed ones, asked afresh for every search
-    // (RegisteredArchives for the catalog); may be empty.
+    // Archives searched beside the fixed ones (RegisteredArchives for the
+    // catalog), asked again when the last answer is older than a second; may be
+    // empty.
     std::function<std::vector<SearchableArchive>()> moreArchives;
   };
 
@@ -63,6 +65,8 @@ class SearchService {
 
   std::vector<SearchableArchive> m_archives;
   Options m_options;
+  std::vector<SearchableArchive> m_more;  // the last answer of moreArchives
+  std::chrono::steady_clock::time_point m_moreAsked;
   FoldingTokenizer m_tokenizer;
   std::map<std::string, std::unique_ptr<ArchiveIndex>> m_open;  // by archive path
 

@@ -12,6 +12,7 @@ namespace {
 constexpr std::size_t kWindowWords = 24;
 constexpr std::size_t kLeadWords = 4;          // shown before the first word found
 constexpr std::size_t kLongestTail = 16;       // of text after the last word, shown whole
+constexpr std::size_t kLongestSnippet = 400;   // bytes of text
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
 struct Word {
@@ -71,15 +72,22 @@ Snippet MakeSnippet(std::string_view text, const std::vector<std::string>& words
   const std::size_t first = best > kLeadWords ? best - kLeadWords : 0;
   const std::size_t last = std::min(found.size(), first + kWindowWords) - 1;
   const std::size_t from = found[first].start;
+  // Words of scripts written without blanks can be long: the window is cut
+  // (where a character begins) at kLongestSnippet bytes.
+  std::size_t end = found[last].end;
+  if (end - from > kLongestSnippet) {
+    end = from + kLongestSnippet;
+    while (end > from && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  }
   if (from > 0) snippet.text = kEllipsis;
   const std::size_t offset = snippet.text.size();
-  snippet.text += text.substr(from, found[last].end - from);
+  snippet.text += text.substr(from, end - from);
   for (std::size_t i = first; i <= last; ++i)
-    if (found[i].match >= 0)
+    if (found[i].match >= 0 && found[i].end <= end)
       snippet.marks.emplace_back(found[i].start - from + offset, found[i].end - from + offset);
   // After the last word only its punctuation may follow; anything more is cut.
-  const std::string_view tail = text.substr(found[last].end);
-  if (last + 1 == found.size() && tail.size() <= kLongestTail)
+  const std::string_view tail = text.substr(end);
+  if (end == found[last].end && last + 1 == found.size() && tail.size() <= kLongestTail)
     snippet.text += tail;
   else if (!tail.empty())
     snippet.text += kEllipsis;

@@ -11,6 +11,7 @@
 #include "platform/tests/TempFolder.h"
 #include "search/ArchiveIndex.h"
 #include "search/IndexBuilder.h"
+#include "search/PageCharset.h"
 #include "search/SearchService.h"
 #include "search/Snippet.h"
 #include "tools/vxb/ArchiveWriter.h"
@@ -52,6 +53,9 @@ Pages ManualPages() {
   for (int i = 0; filler.size() < 20000; ++i) filler += "w" + std::to_string(i) + " ";
   pages["long1.htm"] = Page("Long one", "<p>" + filler + "deep phrase here</p>");
   pages["long2.htm"] = Page("Long two", "<p>" + filler + "phrase deep</p>");
+  std::string unspaced;  // Japanese, without blanks: kept text is cut between characters
+  while (unspaced.size() < 30000) unspaced += "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+  pages["ja.htm"] = Page("Nihongo", "<p>" + unspaced + "</p>");
   for (int i = 0; i < 6; ++i)
     pages["filler/p" + std::to_string(i) + ".htm"] = Page("Filler " + std::to_string(i), "<p>nothing</p>");
   return pages;
@@ -64,7 +68,7 @@ class SearchIndexTest : public ::testing::Test {
     IndexBuildOptions options;
     options.indexPath = m_folder / "manual.idx";
     const IndexBuildResult result = BuildIndex(Archive(), options);
-    EXPECT_EQ(result.pages, 14u);
+    EXPECT_EQ(result.pages, 15u);
     m_index = std::make_unique<ArchiveIndex>(result.indexPath, m_tokenizer);
   }
   std::string Archive() const { return m_folder / "manual.vxb"; }
@@ -128,6 +132,11 @@ TEST_F(SearchIndexTest, SnippetsMarkTheWords) {
   EXPECT_EQ(SnippetHtml(hits[0].snippet), "the quick <b>brown</b> <b>fox</b> jumps");
   std::string text;
   for (int i = 0; i < 30; ++i) text += "w" + std::to_string(i) + " ";
+  const std::vector<SearchHit> japanese = m_index->Search("nihongo ", 1, true, partial);
+  ASSERT_EQ(japanese.size(), 1u);
+  EXPECT_TRUE(IsValidUtf8(japanese[0].snippet.text));
+  EXPECT_EQ(japanese[0].snippet.text.substr(0, 9), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+  EXPECT_LE(japanese[0].snippet.text.size(), 410u);
   const Snippet cut = MakeSnippet(text + "Target <end> " + text, {"target"}, false, m_tokenizer);
   EXPECT_EQ(SnippetHtml(cut), "\xE2\x80\xA6w26 w27 w28 w29 <b>Target</b> &lt;end&gt; w0 w1 w2 w3 w4 w5 "
                               "w6 w7 w8 w9 w10 w11 w12 w13 w14 w15 w16 w17\xE2\x80\xA6");
