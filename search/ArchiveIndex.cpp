@@ -17,7 +17,8 @@ namespace search {
 
 namespace {
 
-constexpr std::size_t kNameCandidates = 200;
+constexpr std::size_t kTitleCandidates = 200;
+constexpr std::size_t kSymbolCandidates = 50;
 constexpr std::size_t kShortestSuggested = 2;
 // Pages with a phrase's words that are checked for the phrase itself.
 constexpr std::size_t kPhraseCandidates = 100;
@@ -101,16 +102,19 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
   m_identity.modified = std::strtoll(meta["modified"].c_str(), nullptr, 10);
   m_identity.name = meta["name"];
   m_suffixWords = tokenizer.Words(meta["title_suffix"]);
-  m_names = std::make_unique<SqliteStatement>(
-      m_db, "SELECT page, kind, name, rank FROM names WHERE names MATCH ?1 AND kind = ?3 "
-            "ORDER BY rank LIMIT ?2");
+  for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
+    const std::string table = kind == NameKind::Title ? "titles" : "symbols";
+    m_names[int(kind)] = std::make_unique<SqliteStatement>(
+        m_db, ("SELECT page, name, bm25(" + table + ") AS score FROM " + table + " WHERE " +
+               table + " MATCH ?1 ORDER BY score LIMIT ?2").c_str());
+  }
   m_text = std::make_unique<SqliteStatement>(
-      m_db, "SELECT rowid, rank FROM text WHERE text MATCH ?1 ORDER BY rank LIMIT ?2");
+      m_db, ("SELECT rowid, " + std::string(kTextRank) +
+             " AS score FROM text WHERE text MATCH ?1 ORDER BY score LIMIT ?2").c_str());
   m_page = std::make_unique<SqliteStatement>(
       m_db, "SELECT path, title, head, slot FROM pages WHERE id = ?1");
   m_rest = std::make_unique<SqliteStatement>(m_db, "SELECT rest FROM pages WHERE id = ?1");
-  m_suggest = std::make_unique<SqliteStatement>(
-      m_db, "SELECT name, kind, page FROM names WHERE names MATCH ?1 ORDER BY rank LIMIT ?2");
+
 }
 
 ArchiveIndex::~ArchiveIndex() = default;
@@ -127,12 +131,13 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
   // Titles and symbols apart: an archive with many symbols that hold the words
   // must not crowd the titles out.
   for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
-  m_names->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(kNameCandidates));
-  m_names->Bind(3, static_cast<std::int64_t>(kind));
-  while (m_names->Step()) {
-    const std::int64_t page = m_names->Number(0);
-    const bool title = m_names->Number(1) == static_cast<std::int64_t>(NameKind::Title);
-    const std::string name = m_names->Text(2);
+  SqliteStatement& names = *m_names[int(kind)];
+  const bool title = kind == NameKind::Title;
+  names.Bind(1, query.Expression(true, "name"));
+  names.Bind(2, static_cast<std::int64_t>(title ? kTitleCandidates : kSymbolCandidates));
+  while (names.Step()) {
+    const std::int64_t page = names.Number(0);
+    const std::string name = names.Text(1);
     const std::vector<std::string> nameWords = m_tokenizer.Words(name);
     // A title names its subject before its first separator ("json — JSON encoder
     // and decoder"): the query naming just that is the title too.
@@ -143,7 +148,7 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
     const double coverage =
         exact || nameWords.empty() ? (exact ? 1.0 : 0.0)
                                    : std::min(1.0, double(words.size()) / double(nameWords.size()));
-    const Candidate candidate{page, tier, coverage, m_names->Real(3)};
+    const Candidate candidate{page, tier, coverage, names.Real(2)};
     auto known = std::find_if(candidates.begin(), candidates.end(),
                               [&](const Candidate& c) { return c.page == page; });
     if (known == candidates.end())
@@ -151,7 +156,7 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
     else if (tier < known->tier || (tier == known->tier && coverage > known->coverage))
       *known = candidate;
   }
-  m_names->Reset();
+  names.Reset();
   }
 }
 
@@ -300,20 +305,23 @@ std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t
   if (query.Empty() || limit == 0 || m_tokenizer.Folded(text).size() < kShortestSuggested) return {};
   std::vector<Suggestion> suggestions;
   std::vector<std::int64_t> pages;
-  m_suggest->Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(limit * 4));
-  while (m_suggest->Step()) {
-    Suggestion suggestion;
-    suggestion.text = m_suggest->Text(0);
-    suggestion.kind = static_cast<NameKind>(m_suggest->Number(1));
-    suggestion.archive = m_identity.name;
-    suggestion.archivePath = m_identity.path;
-    if (std::any_of(suggestions.begin(), suggestions.end(),
-                    [&](const Suggestion& s) { return s.text == suggestion.text; }))
-      continue;
-    suggestions.push_back(std::move(suggestion));
-    pages.push_back(m_suggest->Number(2));
+  for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
+    SqliteStatement& names = *m_names[int(kind)];
+    names.Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(limit * 2));
+    while (names.Step()) {
+      Suggestion suggestion;
+      suggestion.text = names.Text(1);
+      suggestion.kind = kind;
+      suggestion.archive = m_identity.name;
+      suggestion.archivePath = m_identity.path;
+      if (std::any_of(suggestions.begin(), suggestions.end(),
+                      [&](const Suggestion& s) { return s.text == suggestion.text; }))
+        continue;
+      suggestions.push_back(std::move(suggestion));
+      pages.push_back(names.Number(0));
+    }
+    names.Reset();
   }
-  m_suggest->Reset();
   for (std::size_t i = 0; i < suggestions.size(); ++i) {
     m_page->Bind(1, pages[i]);
     if (m_page->Step()) suggestions[i].path = m_page->Text(0);

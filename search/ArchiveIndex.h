@@ -2,8 +2,9 @@
 // first: a page whose title is the query, then one with a symbol of that name,
 // then titles and symbols holding every word (those naming fewest other words
 // first), then the rest by FTS5's bm25 over title, symbols, headings and text.
-// Title and symbol matches come from the small names table, so they cost little
-// whatever the size of the archive; the text is asked only for what they leave.
+// Title and symbol matches come from the small tables of titles and symbols,
+// so they cost little whatever the size of the archive; the text is asked only
+// for what they leave.
 #pragma once
 
 #include <memory>
@@ -67,11 +68,10 @@ class ArchiveIndex {
   const FoldingTokenizer& m_tokenizer;
   ArchiveIdentity m_identity;
   std::vector<std::string> m_suffixWords;
-  std::unique_ptr<SqliteStatement> m_names;
+  std::unique_ptr<SqliteStatement> m_names[2];  // titles and symbols, by NameKind
   std::unique_ptr<SqliteStatement> m_text;
   std::unique_ptr<SqliteStatement> m_page;
   std::unique_ptr<SqliteStatement> m_rest;
-  std::unique_ptr<SqliteStatement> m_suggest;
   std::unique_ptr<ThisVxbFile> m_archive;  // opened to check phrases in long pages
 };
 

@@ -38,7 +38,9 @@ constexpr const char* kSchema =
     " title TEXT NOT NULL, head TEXT NOT NULL, rest BLOB NOT NULL);"
     "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='', detail=column,"
     " tokenize='unicode61 remove_diacritics 2');"
-    "CREATE VIRTUAL TABLE names USING fts5(name, kind UNINDEXED, page UNINDEXED,"
+    "CREATE VIRTUAL TABLE titles USING fts5(name, page UNINDEXED,"
+    " tokenize='unicode61 remove_diacritics 2', prefix='2 3');"
+    "CREATE VIRTUAL TABLE symbols USING fts5(name, page UNINDEXED,"
     " tokenize='unicode61 remove_diacritics 2', prefix='2 3');"
     "BEGIN;";
 
@@ -76,22 +78,16 @@ std::string Stem(const std::string& path) {
   return name.substr(0, name.rfind('.'));
 }
 
-void Create(SqliteDatabase& db) {
-  db.Execute(kSchema);
-  const std::string rank =
-      std::string("INSERT INTO text(text, rank) VALUES('rank', '") + kTextRank + "')";
-  db.Execute(rank.c_str());
-}
-
 class IndexWriter {
  public:
   IndexWriter(const std::string& path)
       : m_db(path, SqliteDatabase::Mode::Create),
-        m_page((Create(m_db), m_db),
+        m_page((m_db.Execute(kSchema), m_db),
                "INSERT INTO pages(id, slot, path, title, head, rest) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
         m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
                      "VALUES(?1, ?2, ?3, ?4, ?5)"),
-        m_name(m_db, "INSERT INTO names(name, kind, page) VALUES(?1, ?2, ?3)"),
+        m_title(m_db, "INSERT INTO titles(name, page) VALUES(?1, ?2)"),
+        m_symbol(m_db, "INSERT INTO symbols(name, page) VALUES(?1, ?2)"),
         m_meta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)") {}
 
   void SetTitleSuffix(std::string suffix) { m_suffix = std::move(suffix); }
@@ -107,9 +103,9 @@ class IndexWriter {
       const std::string symbol(SymbolOf(anchor));
       symbols += ' ';
       symbols += symbol;
-      if (IsSymbolName(symbol)) AddName(symbol, NameKind::Symbol, id);
+      if (IsSymbolName(symbol)) m_symbol.Bind(1, symbol).Bind(2, id).Run();
     }
-    AddName(indexedTitle, NameKind::Title, id);
+    m_title.Bind(1, indexedTitle).Bind(2, id).Run();
     std::string headings;
     for (const std::string& heading : page.text.headings) headings += heading + '\n';
     const std::string_view body = page.text.body;
@@ -127,7 +123,8 @@ class IndexWriter {
   // the whole to TARGET (the working file keeps the pages the merges freed).
   void Finish(const std::string& target) {
     m_db.Execute("INSERT INTO text(text) VALUES('optimize');"
-                 "INSERT INTO names(names) VALUES('optimize');"
+                 "INSERT INTO titles(titles) VALUES('optimize');"
+                 "INSERT INTO symbols(symbols) VALUES('optimize');"
                  "COMMIT;");
     SqliteStatement(m_db, "VACUUM INTO ?1").Bind(1, target).Run();
   }
@@ -135,14 +132,11 @@ class IndexWriter {
   std::uint32_t Pages() const { return static_cast<std::uint32_t>(m_pages); }
 
  private:
-  void AddName(const std::string& name, NameKind kind, std::int64_t page) {
-    m_name.Bind(1, name).Bind(2, static_cast<std::int64_t>(kind)).Bind(3, page).Run();
-  }
-
   SqliteDatabase m_db;
   SqliteStatement m_page;
   SqliteStatement m_text;
-  SqliteStatement m_name;
+  SqliteStatement m_title;
+  SqliteStatement m_symbol;
   SqliteStatement m_meta;
   std::string m_suffix;
   std::int64_t m_pages = 0;

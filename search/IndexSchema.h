@@ -11,7 +11,7 @@
 //                        stem), headings and body; contentless, and without the
 //                        words' positions (detail=column), which would more than
 //                        double its size: phrases are checked on the pages found
-//   names(name, kind, page)
+//   titles(name, page), symbols(name, page)
 //                        FTS5 over each title and each symbol-like anchor, with
 //                        prefix indexes, for suggestions and title matches
 #pragma once
@@ -22,7 +22,7 @@ namespace search {
 
 // Raised whenever the tables or what goes into them change: older indexes are
 // then built again.
-inline constexpr int kIndexFormat = 4;
+inline constexpr int kIndexFormat = 5;
 
 // Snippets are looked for in the first kPageHead bytes of a page's text, where
 // the words mostly are, then in up to kSnippetText bytes; no more is kept.
@@ -31,8 +31,9 @@ inline constexpr std::size_t kSnippetText = 8192;
 
 enum class NameKind { Title = 0, Symbol = 1 };
 
-// The rank function of "text": bm25 with weights for its columns, so that a word
-// in the title counts most, then in symbols, headings and the body.
-inline constexpr const char* kTextRank = "bm25(12.0, 8.0, 3.0, 1.0)";
+// How pages rank by their text: bm25 with weights for the columns, so that a
+// word in the title counts most, then in symbols, headings and the body. (Not
+// through FTS5's rank column: ordering by it compiles a statement per query.)
+inline constexpr const char* kTextRank = "bm25(text, 12.0, 8.0, 3.0, 1.0)";
 
 }  // namespace search
