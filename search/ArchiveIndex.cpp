@@ -24,6 +24,8 @@ constexpr std::size_t kShortestSuggested = 2;
 constexpr std::size_t kPhraseCandidates = 100;
 // Kept text is cut at a blank before kSnippetText bytes, at most this far before.
 constexpr std::size_t kLongestCutWord = 256;
+constexpr std::size_t kRespelledWords = 6;
+constexpr std::size_t kLongestRespelled = 40;
 
 // The first LIMIT bytes of a text packed with zlib, cut where a UTF-8 character
 // begins.
@@ -355,8 +357,13 @@ std::string ArchiveIndex::Respelled(std::string_view text) {
   m_db.Execute("CREATE VIRTUAL TABLE IF NOT EXISTS temp.words USING fts5vocab(main, text, row)");
   std::string respelled;
   bool changed = false;
+  std::size_t looked = 0;
   for (const std::string& word : query.Words()) {
-    const std::string closest = ClosestWord(word);
+    // Each word costs a pass over the vocabulary: only the first few are
+    // looked up, and none too long to be a misspelling of a word.
+    const bool lookUp = looked < kRespelledWords && word.size() <= kLongestRespelled;
+    looked += lookUp;
+    const std::string closest = lookUp ? ClosestWord(word) : word;
     changed = changed || closest != word;
     respelled += (respelled.empty() ? "" : " ") + closest;
   }
