@@ -28,6 +28,7 @@
 #include "reader/client/ModuleSetup.h"
 #include "host/ReaderGateway.h"
 #include "reader/client/ReaderControlClient.h"
+#include "search/SearchService.h"
 
 namespace {
 
@@ -225,6 +226,12 @@ int main(int argc, char** argv) {
   std::vector<HandedArchive> handed;
   if (!HandOver(options.archives, handed)) return 1;
 
+  // Declared before the server, so that they outlive its request thread.
+  std::vector<search::SearchableArchive> searched;
+  for (const HandedArchive& archive : handed) searched.push_back({archive.name, archive.path});
+  search::SearchService searchService(searched, {{}, search::RegisteredArchives});
+  searchService.Prepare();  // indexes what is served, in the background
+  SearchPages searchPages(searchService);
   HttpServer::Options serverOptions;
   serverOptions.address = options.address;
   serverOptions.port = options.port;
@@ -238,6 +245,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   ReaderGateway::Options gatewayOptions;
+  gatewayOptions.search = &searchPages;
   gatewayOptions.modulePath = module;
   gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
   gatewayOptions.handedArchives = handed;

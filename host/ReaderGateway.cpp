@@ -161,6 +161,7 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
     response.SetText(414, "text/plain; charset=utf-8", "URL too long.\n");
     return response;
   }
+  if (m_options.search && SearchPages::Handles(request.target)) return m_options.search->Serve(request);
   if (request.method == "POST") return ServeFormPost(request);
   if (request.method != "GET" && request.method != "HEAD") {
     response.SetText(405, "text/plain; charset=utf-8", "Only GET and HEAD are served.\n");
@@ -308,6 +309,8 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
   if (StartsWithNoCase(mimeType, "text/html") && drain.body->InMemory() &&
       RewritePageLinks(drain.body->Memory(), rewritten))
     body = std::make_shared<ResponseBody>(std::move(rewritten));
+  if (url == "vexost:" && m_options.search && body->InMemory())
+    body = std::make_shared<ResponseBody>(SearchPages::WithSearchBox(body->Memory()));
   if (status != 200) {
     response = Finish(HttpRequest{}, status, *AnswerOf(std::move(mimeType), std::move(body)));
     return nullptr;

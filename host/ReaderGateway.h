@@ -22,6 +22,7 @@
 #include "host/KnownArchives.h"
 #include "host/LiveAnswers.h"
 #include "host/ResponseCache.h"
+#include "host/SearchPages.h"
 #include "host/WebDialogs.h"
 #include "platform/ProtocolBroker.h"
 #include "reader/client/ReaderControlClient.h"
@@ -38,6 +39,7 @@ class ReaderGateway {
     // Clients on other machines: file: URLs only for known archives
     // (host/KnownArchives.h), pages without server paths, no file dialog.
     bool remoteClients = false;
+    SearchPages* search = nullptr;  // /search and /suggest, and the list page's box
   };
 
   explicit ReaderGateway(Options options);

@@ -142,6 +142,16 @@ int main(int argc, char** argv) {
       Z({"POST", "/", "evil.example", "bytes=5-", "", "", "identity"}),
       Z({"GET", "/", "", "bytes=1-2,4-5", "", "", ""}),
   });
+  Texts("pagetext", {
+      Z({"os.path \"join paths\" exi"}) +
+          "<html><head><meta charset=utf-8><title>4.2. os.path &#8212; Site</title></head><body>"
+          "<nav>menu</nav><h1 id=\"module-os.path\">os.path</h1><p>Join paths; exists()</p>"
+          "<script>x()</script></body></html>",
+      Z({"caf\xC3\xA9 cr"}) + "<meta http-equiv=Content-Type content='text/html; charset=windows-1252'>"
+          "<p>caf\xE9 \x80 cr\xE8me</p>",
+      Z({"NEAR(a b) OR \"x"}) + "\xFF\xFE<\0p\0>\0x\0",
+      Z({""}) + "<?xml version='1.0' encoding='shift_jis'?><p>\x93\xfa\x96\x7b</p><table><td>a",
+  });
   Texts("cmdline", {
       "\x01\x00\x00/a /n0x1F /d-12 /hDEADBEEF /s\"quoted text\" docs/*.vxb"s,
       "\x05\x41\x00-kall /g{00030002-0000-1101-8002-0000C06B5161} /f:docs\\a.vxb /s /r a.vxb b.vxb"s,

@@ -18,5 +18,7 @@ int Cat(const Words& words, Console& console);
 int Extract(const Words& words, Console& console);
 int Verify(const Words& words, Console& console);
 int Lookup(const Words& words, Console& console);
+int Index(const Words& words, Console& console);
+int Search(const Words& words, Console& console);
 
 }  // namespace vxb

@@ -39,8 +39,14 @@ constexpr CommandEntry kCommands[] = {
      "                          by path and its data\n"},
     {"lookup", Lookup,
      "  vxb lookup FILE.vxb REQUEST...\n"
-     "                          find topics as the reader does, each request in the\n"
-     "                          folder of the last page found; prints number and path\n"},
+     "                          find topics as the reader does (as written, else in\n"
+     "                          the folder of the last page found); prints number\n"
+     "                          and path\n"},
+    {"index", Index,
+     "  vxb index FILE.vxb      build the full-text index of the archive's pages\n"},
+    {"search", Search,
+     "  vxb search [-n N] FILE.vxb WORDS...\n"
+     "                          the N best pages (10): path, title and snippet\n"},
 };
 
 constexpr std::string_view kUsageEnd =

@@ -1,0 +1,199 @@
+#include "host/SearchPages.h"
+
+#include <charconv>
+#include <cstdio>
+#include <map>
+
+#include "base/HtmlEscape.h"
+#include "host/FormData.h"
+#include "search/Snippet.h"
+
+namespace {
+
+constexpr std::size_t kDefaultResults = 10;
+constexpr std::size_t kMostResults = 100;
+constexpr std::size_t kSuggestions = 10;
+constexpr std::size_t kLongestQuery = 1000;
+
+constexpr std::string_view kSearchBox =
+    "<form class=\"vxsearch\" action=\"/search\" method=\"get\" role=\"search\" "
+    "style=\"margin:6px 0\">"
+    "<input type=\"search\" name=\"q\" size=\"40\" placeholder=\"Search all archives\" "
+    "list=\"vxsuggest\" autocomplete=\"off\" value=\"%1\">"
+    "<datalist id=\"vxsuggest\"></datalist> <button type=\"submit\">Search</button></form>"
+    "<script>(function(){var f=document.currentScript.previousElementSibling,"
+    "i=f.elements.q,l=f.querySelector('datalist'),n=0;"
+    "i.addEventListener('input',function(){var k=++n;if(!i.value){l.textContent='';return;}"
+    "fetch('/suggest?q='+encodeURIComponent(i.value)).then(function(r){return r.json();})"
+    ".then(function(d){if(k!==n)return;l.textContent='';d.suggestions.forEach(function(s){"
+    "var o=document.createElement('option');o.value=s.text;l.appendChild(o);});})"
+    ".catch(function(){});});})();</script>\n";
+
+std::string SearchBox(std::string_view query) {
+  std::string box(kSearchBox);
+  const std::size_t at = box.find("%1");
+  return box.replace(at, 2, vxs::EscapeHtml(query));
+}
+
+std::string Json(std::string_view text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == '<' || c == '>' || c == '&') {
+          // Escaped as well where a page might embed the answer in a script.
+          char code[8];
+          std::snprintf(code, sizeof code, "\\u%04x", c);
+          out += code;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + '"';
+}
+
+std::string JsonList(const std::vector<std::string>& items) {
+  std::string out = "[";
+  for (const std::string& item : items) out += (out.size() > 1 ? "," : "") + Json(item);
+  return out + "]";
+}
+
+// The host's URL of a topic: the archive by name, each part of the path escaped.
+std::string TopicUrl(const std::string& archive, const std::string& path) {
+  std::string url = "/vexost://" + vxs::EscapeUrlComponent(archive) + "/";
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    url += vxs::EscapeUrlComponent(path.substr(start, slash - start));
+    if (slash == std::string::npos) return url;
+    url += '/';
+    start = slash + 1;
+  }
+}
+
+std::size_t LimitOf(const std::string& text) {
+  std::size_t limit = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), limit);
+  if (error != std::errc() || end != text.data() + text.size() || limit == 0) return kDefaultResults;
+  return std::min(limit, kMostResults);
+}
+
+HttpResponse Text(int status, std::string contentType, std::string text) {
+  HttpResponse response;
+  response.SetText(status, std::move(contentType), std::move(text));
+  response.SetHeader("Cache-Control", "no-store");
+  response.SetHeader("X-Content-Type-Options", "nosniff");
+  return response;
+}
+
+std::string ResultsJson(const std::string& query, const search::SearchResults& results) {
+  std::string json = "{\"query\":" + Json(query) + ",\"results\":[";
+  for (std::size_t i = 0; i < results.hits.size(); ++i) {
+    const search::SearchHit& hit = results.hits[i];
+    json += (i ? "," : "") + std::string("{\"archive\":") + Json(hit.archive) +
+            ",\"path\":" + Json(hit.path) + ",\"title\":" + Json(hit.title) +
+            ",\"snippet\":" + Json(search::SnippetHtml(hit.snippet)) +
+            ",\"url\":" + Json(TopicUrl(hit.archive, hit.path)) + "}";
+  }
+  json += "],\"partial\":" + std::string(results.partial ? "true" : "false");
+  json += ",\"respelled\":" + Json(results.respelled);
+  json += ",\"pending\":" + JsonList(results.pending);
+  json += ",\"failures\":" + JsonList(results.failures) + "}\n";
+  return json;
+}
+
+std::string ResultsPage(const std::string& query, const search::SearchResults& results) {
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+      "<meta name=\"viewport\" content=\"width=device-width\">"
+      "<title>" + vxs::EscapeHtml(query) + " - Search</title>"
+      "<style>body{font-family:Arial,Helvetica,sans-serif;max-width:60em;margin:1em auto;"
+      "padding:0 1em}.hit{margin:1em 0}.hit a{font-size:115%}.where{color:#060;font-size:90%}"
+      ".note{color:#555}b{background:#ffa}</style></head><body>\n"
+      "<p><a href=\"/\">Archives</a></p>\n" + SearchBox(query);
+  const auto note = [&](const std::string& text) {
+    page += "<p class=\"note\">" + vxs::EscapeHtml(text) + "</p>\n";
+  };
+  if (!results.respelled.empty()) note("Nothing holds these words; results for: " + results.respelled);
+  if (results.partial) note("No page holds every word; these hold some of them.");
+  for (const std::string& name : results.pending)
+    note(name + " is being indexed; its pages are not searched yet.");
+  for (const std::string& failure : results.failures) note(failure);
+  if (results.hits.empty()) note("Nothing found for " + query + ".");
+  for (const search::SearchHit& hit : results.hits) {
+    page += "<div class=\"hit\"><a href=\"" + vxs::EscapeHtml(TopicUrl(hit.archive, hit.path)) +
+            "\">" + vxs::EscapeHtml(hit.title.empty() ? hit.path : hit.title) +
+            "</a><div class=\"where\">" + vxs::EscapeHtml(hit.archive + " \xE2\x80\xBA " + hit.path) +
+            "</div><div>" + search::SnippetHtml(hit.snippet) + "</div></div>\n";
+  }
+  return page + "</body></html>\n";
+}
+
+}  // namespace
+
+bool SearchPages::Handles(std::string_view target) {
+  const std::string_view path = target.substr(0, target.find('?'));
+  return path == "/search" || path == "/suggest";
+}
+
+HttpResponse SearchPages::Serve(const HttpRequest& request) {
+  if (request.method != "GET" && request.method != "HEAD") {
+    HttpResponse response = Text(405, "text/plain; charset=utf-8", "Only GET and HEAD are served.\n");
+    response.SetHeader("Allow", "GET, HEAD");
+    return response;
+  }
+  const std::size_t mark = request.target.find('?');
+  const std::string_view path = std::string_view(request.target).substr(0, mark);
+  const std::string_view query =
+      mark == std::string::npos ? std::string_view() : std::string_view(request.target).substr(mark + 1);
+  return path == "/suggest" ? ServeSuggest(query) : ServeSearch(request, query);
+}
+
+HttpResponse SearchPages::ServeSearch(const HttpRequest&, std::string_view query) {
+  std::map<std::string, std::string> fields = ParseFormData(query);
+  const std::string& words = fields["q"];
+  const bool json = fields["format"] == "json";
+  if (words.find_first_not_of(" \t") == std::string::npos)
+    return Text(400, "text/plain; charset=utf-8", "No words to search: /search?q=WORDS\n");
+  if (words.size() > kLongestQuery)
+    return Text(400, "text/plain; charset=utf-8", "The words to search are too long.\n");
+  // Words sent whole: the last one is complete, not a prefix still being typed.
+  search::SearchResults results = m_service.Search(words + ' ', fields["archive"], LimitOf(fields["limit"]));
+  if (!fields["archive"].empty() && results.archives == 0)
+    return Text(404, "text/plain; charset=utf-8",
+                "No archive named " + fields["archive"] + " is searched here.\n");
+  if (json) return Text(200, "application/json", ResultsJson(words, results));
+  return Text(200, "text/html; charset=utf-8", ResultsPage(words, results));
+}
+
+HttpResponse SearchPages::ServeSuggest(std::string_view query) {
+  std::map<std::string, std::string> fields = ParseFormData(query);
+  const std::string& typed = fields["q"];
+  std::string json = "{\"suggestions\":[";
+  if (typed.size() <= kLongestQuery) {
+    const std::vector<search::Suggestion> suggestions =
+        m_service.Suggest(typed, fields["archive"], kSuggestions);
+    for (std::size_t i = 0; i < suggestions.size(); ++i) {
+      const search::Suggestion& s = suggestions[i];
+      json += (i ? "," : "") + std::string("{\"text\":") + Json(s.text) + ",\"kind\":" +
+              (s.kind == search::NameKind::Title ? "\"title\"" : "\"symbol\"") +
+              ",\"archive\":" + Json(s.archive) + ",\"path\":" + Json(s.path) +
+              ",\"url\":" + Json(TopicUrl(s.archive, s.path)) + "}";
+    }
+  }
+  return Text(200, "application/json", json + "]}\n");
+}
+
+std::string SearchPages::WithSearchBox(std::string_view html) {
+  std::string page(html);
+  std::size_t body = page.find("<body");
+  if (body == std::string::npos) return page;
+  body = page.find('>', body);
+  if (body == std::string::npos) return page;
+  return page.insert(body + 1, "\n" + SearchBox({}));
+}
