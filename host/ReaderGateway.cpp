@@ -178,6 +178,7 @@ HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
   }
   if (IsArchiveListUrl(url)) {
     std::string page = ArchiveListPage(m_options.handedArchives, m_options.modulePath, url);
+    if (m_options.search) page = SearchPages::WithSearchBox(page);
     std::string rewritten;
     response.SetText(200, "text/html; charset=utf-8",
                      RewritePageLinks(page, rewritten) ? std::move(rewritten) : std::move(page));
@@ -309,8 +310,6 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
   if (StartsWithNoCase(mimeType, "text/html") && drain.body->InMemory() &&
       RewritePageLinks(drain.body->Memory(), rewritten))
     body = std::make_shared<ResponseBody>(std::move(rewritten));
-  if (url == "vexost:" && m_options.search && body->InMemory())
-    body = std::make_shared<ResponseBody>(SearchPages::WithSearchBox(body->Memory()));
   if (status != 200) {
     response = Finish(HttpRequest{}, status, *AnswerOf(std::move(mimeType), std::move(body)));
     return nullptr;
