@@ -152,6 +152,7 @@ TEST(ServeCommandLine, BadOptionsSayWhatIsWrong) {
       {"--max-connections", "--max-connections needs a number from 1 to 1000000"},
       {"--max-connections 0", "--max-connections needs a number from 1 to 1000000"},
       {"--port 70000", "--port needs a number from 0 to 65535"},
+      {"--workers 0", "--workers needs a number from 1 to 256"},
       {"--public=yes", "unknown option --public=yes"},
   };
   for (const Case& c : cases) {
