@@ -36,7 +36,11 @@ void TopicChainIndex::SetState(std::uint32_t home, Chain state) {
 
 std::uint32_t TopicChainIndex::KeyOf(std::u16string_view name, std::uint32_t home) {
   std::uint32_t hash = 2166136261u ^ home;
-  for (char16_t c : name) hash = (hash ^ stow::LowerTopicChar(c)) * 16777619u;
+  for (char16_t c : name) {
+    // ASCII letters lower as the table lowers them, without the table.
+    const char16_t lower = c < 0x80 ? (c >= u'A' && c <= u'Z' ? c + 32 : c) : stow::LowerTopicChar(c);
+    hash = (hash ^ lower) * 16777619u;
+  }
   hash ^= hash >> 15;
   return hash != 0 ? hash : 1;
 }
