@@ -36,7 +36,11 @@ cp -rL "$docs" "$scratch/site"
   --start index.html >/dev/null
 # The search index is built beforehand, so that no server spends the measured time on it.
 mkdir -p "$scratch/cache"
-VXST_CACHE_DIR=$scratch/cache "$first_build/tools/vxb/vxb" index "$scratch/docs.vxb" >/dev/null 2>&1 || true
+# (by the first build whose vxb builds indexes; older ones search nothing).
+for entry in "$@"; do
+  VXST_CACHE_DIR=$scratch/cache "${entry%%:*}/tools/vxb/vxb" index "$scratch/docs.vxb" \
+    >/dev/null 2>&1 && break
+done
 (cd "$scratch/site" && find . -name '*.html' -printf '/vexost://docs/%P\n') | shuf >"$scratch/paths"
 cat >"$scratch/paths.lua" <<LUA
 local paths = {}
@@ -62,21 +66,29 @@ for entry in "$@"; do
   build=${entry%%:*}
   args=
   [ "$entry" = "$build" ] || args=${entry#*:}
-  rm -rf "$scratch/registry"
+  # Gone before the server starts: the shell may check it before the server's redirection.
+  rm -rf "$scratch/registry" "$scratch/serve.out"
   mkdir -p "$scratch/registry"
   VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
     $(pin "${PIN_SERVER:-}") "$build/host/vxstserve" "$scratch/docs.vxb" --cache-mb 0 $args \
     >"$scratch/serve.out" 2>"$scratch/serve.err" &
   serve_pid=$!
-  for _ in $(seq 100); do [ -s "$scratch/serve.out" ] && break; sleep 0.1; done
+  for _ in $(seq 600); do [ -s "$scratch/serve.out" ] && break; sleep 0.1; done
   origin=$(sed -n 's|^\(http://127.0.0.1:[0-9]*\)/.*|\1|p' "$scratch/serve.out")
-  [ -n "$origin" ] || { echo "cpu.sh: $build/host/vxstserve did not start" >&2; cat "$scratch/serve.err" >&2; exit 1; }
+  [ -n "$origin" ] || { echo "cpu.sh: $build/host/vxstserve did not start" >&2; cat "$scratch/serve.out" "$scratch/serve.err" >&2; ps -o pid,stat,wchan:30,cmd --ppid "$serve_pid" -p "$serve_pid" >&2; exit 1; }
   sleep 1
   before=$(cpu_ticks "$serve_pid")
   out=$($(pin "${PIN_CLIENT:-}") wrk -t"$threads" -c"$connections" -d"${duration}s" \
-        -s "$scratch/paths.lua" "$origin")
+        -s "$scratch/paths.lua" "$origin" 2>&1)
   after=$(cpu_ticks "$serve_pid")
   requests=$(awk '/requests in/ {print $1}' <<<"$out")
+  if [ -z "$requests" ]; then
+    status=0
+    kill -0 "$serve_pid" 2>/dev/null || { wait "$serve_pid" || status=$?; }
+    echo "cpu.sh: no answers from $entry (server exit status $status)" >&2
+    cat "$scratch/serve.err" >&2
+    exit 1
+  fi
   rate=$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")
   errors=$(grep -E '^ *(Socket errors|Non-2xx)' <<<"$out" | tr -s ' ' || true)
   ticks=$((after - before))
