@@ -140,6 +140,14 @@ std::vector<std::string> AllowedHosts(const std::string& address, std::uint16_t 
   return hosts;
 }
 
+// Says what is wrong on standard error, in one line; takes E.
+void ReportFailure(CKelException* e) {
+  std::unique_ptr<CKelException> owned(e);
+  CKelErrorMessage messages;
+  messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
+  std::fprintf(stderr, "vxstserve: %s\n", messages.Report(e));
+}
+
 // Hands the archives to the reader control; reports the first failure.
 bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>& handed) {
   if (paths.empty()) return true;
@@ -149,8 +157,6 @@ bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>&
     std::fprintf(stderr, "vxstserve: the reader control cannot be created (0x%08X)\n", unsigned(hr));
     return false;
   }
-  CKelErrorMessage messages;
-  messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
   for (const std::string& path : paths) {
     try {
       HandedArchive archive = ReadHandedArchive(path);
@@ -162,8 +168,7 @@ bool HandOver(const std::vector<std::string>& paths, std::vector<HandedArchive>&
       }
       handed.push_back(archive);
     } catch (CKelException* e) {
-      std::unique_ptr<CKelException> owned(e);
-      std::fprintf(stderr, "vxstserve: %s\n", messages.Report(e));
+      ReportFailure(e);
       return false;
     }
   }
@@ -321,6 +326,16 @@ int RunWorkers(const Options& options, const HttpServer& server, std::uint64_t d
     std::fprintf(stderr, "vxstserve: the system's random source gives nothing\n");
     return 1;
   }
+  // Read here first, so that a bad archive is reported once rather than by every worker.
+  std::vector<search::SearchableArchive> searched;
+  for (const std::string& path : options.archives) {
+    try {
+      searched.push_back({ReadHandedArchive(path).name, path});
+    } catch (CKelException* e) {
+      ReportFailure(e);
+      return 1;
+    }
+  }
   const unsigned workers = options.workers;
   WorkerPool::Options pool;
   pool.listenSocket = server.ListeningSocket();
@@ -337,14 +352,6 @@ int RunWorkers(const Options& options, const HttpServer& server, std::uint64_t d
   pool.environment = {std::string(kWorkerSetting) + "=" + formToken};
   pool.readyLines = std::max<std::size_t>(1, options.archives.size());
   pool.drainTimeout = std::chrono::seconds(options.idleSeconds + 5);
-  std::vector<search::SearchableArchive> searched;
-  for (const std::string& path : options.archives) {
-    try {
-      searched.push_back({ReadHandedArchive(path).name, path});
-    } catch (CKelException* e) {
-      e->Delete();  // the workers said what is wrong with it
-    }
-  }
   search::SearchService searchService(searched, {{}, search::RegisteredArchives});
   // Archives registered or replaced while serving are indexed within a second or two.
   pool.tick = [&] { searchService.Prepare(); };

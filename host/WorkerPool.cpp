@@ -70,15 +70,38 @@ WorkerPool::~WorkerPool() {
 }
 
 bool WorkerPool::Start(std::vector<std::string>& lines, std::string& error) {
-  while (m_serving.size() < m_options.workers) {
-    const pid_t worker = Launch(m_serving.empty() ? &lines : nullptr, error);
-    if (worker < 0) return false;
-    m_serving.push_back(worker);
-  }
-  return true;
+  m_serving = Launch(m_options.workers, &lines, error);
+  return !m_serving.empty();
 }
 
-pid_t WorkerPool::Launch(std::vector<std::string>* lines, std::string& error) {
+std::vector<pid_t> WorkerPool::Launch(std::size_t count, std::vector<std::string>* lines,
+                                      std::string& error) {
+  std::vector<Starting> starting;
+  while (starting.size() < count) {
+    starting.push_back(Spawn(error));
+    if (starting.back().pid < 0) break;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + m_options.readyTimeout;
+  std::vector<pid_t> ready;
+  bool all = starting.back().pid >= 0;
+  for (const Starting& worker : starting) {
+    if (worker.pid < 0) continue;
+    all = all && ReadLines(worker.output, m_options.readyLines, deadline,
+                           ready.empty() ? lines : nullptr);
+    if (all) ready.push_back(worker.pid);
+    ::close(worker.output);
+  }
+  if (all) return ready;
+  if (error.empty()) error = "a worker process did not start";
+  for (const Starting& worker : starting) {
+    if (worker.pid < 0) continue;
+    ::kill(worker.pid, SIGKILL);
+    ::waitpid(worker.pid, nullptr, 0);
+  }
+  return {};
+}
+
+WorkerPool::Starting WorkerPool::Spawn(std::string& error) {
   // Everything the child needs is made before the fork: the parent has threads,
   // and the child may only call what is safe in a signal handler until it runs
   // the program again.
@@ -100,7 +123,7 @@ pid_t WorkerPool::Launch(std::vector<std::string>* lines, std::string& error) {
   int output[2];
   if (::pipe2(output, O_CLOEXEC) != 0) {
     error = std::string("cannot start a worker process: ") + std::strerror(errno);
-    return -1;
+    return {};
   }
   const pid_t parent = ::getpid();
   const pid_t worker = ::fork();
@@ -119,18 +142,9 @@ pid_t WorkerPool::Launch(std::vector<std::string>* lines, std::string& error) {
   if (worker < 0) {
     error = std::string("cannot start a worker process: ") + std::strerror(errno);
     ::close(output[0]);
-    return -1;
+    return {};
   }
-  const bool ready = ReadLines(output[0], m_options.readyLines,
-                               std::chrono::steady_clock::now() + m_options.readyTimeout, lines);
-  ::close(output[0]);
-  if (!ready) {
-    ::kill(worker, SIGKILL);
-    ::waitpid(worker, nullptr, 0);
-    error = "a worker process did not start";
-    return -1;
-  }
-  return worker;
+  return {worker, output[0]};
 }
 
 void WorkerPool::Run() {
@@ -166,29 +180,20 @@ void WorkerPool::Reap() {
 
 // Workers missing after a restart that failed are tried again on the next tick.
 void WorkerPool::FillUp() {
+  if (m_serving.size() >= m_options.workers) return;
   std::string error;
-  while (m_serving.size() < m_options.workers) {
-    const pid_t worker = Launch(nullptr, error);
-    if (worker < 0) {
-      std::fprintf(stderr, "vxstserve: %s; trying again\n", error.c_str());
-      return;
-    }
-    m_serving.push_back(worker);
-  }
+  const std::vector<pid_t> fresh = Launch(m_options.workers - m_serving.size(), nullptr, error);
+  if (fresh.empty()) std::fprintf(stderr, "vxstserve: %s; trying again\n", error.c_str());
+  m_serving.insert(m_serving.end(), fresh.begin(), fresh.end());
 }
 
 void WorkerPool::Reload() {
-  std::vector<pid_t> fresh;
   std::string error;
-  while (fresh.size() < m_options.workers) {
-    const pid_t worker = Launch(nullptr, error);
-    if (worker < 0) {
-      std::fprintf(stderr, "vxstserve: reload failed (%s); the running workers go on serving\n",
-                   error.c_str());
-      for (pid_t started : fresh) Retire(started);
-      return;
-    }
-    fresh.push_back(worker);
+  const std::vector<pid_t> fresh = Launch(m_options.workers, nullptr, error);
+  if (fresh.empty()) {
+    std::fprintf(stderr, "vxstserve: reload failed (%s); the running workers go on serving\n",
+                 error.c_str());
+    return;
   }
   for (pid_t old : m_serving) Retire(old);
   m_serving = fresh;

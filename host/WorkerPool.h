@@ -48,8 +48,16 @@ class WorkerPool {
   void Run();
 
  private:
-  // A worker that has printed its ready lines (into LINES when not null), or -1.
-  pid_t Launch(std::vector<std::string>* lines, std::string& error);
+  struct Starting {
+    pid_t pid = -1;
+    int output = -1;  // the worker's standard output
+  };
+  // COUNT workers started at once, each serving once it has printed its ready
+  // lines (those of the first into LINES when not null); empty with ERROR set
+  // when one of them does not (none is left running then).
+  std::vector<pid_t> Launch(std::size_t count, std::vector<std::string>* lines,
+                            std::string& error);
+  Starting Spawn(std::string& error);
   void Reap();
   void FillUp();
   void Reload();

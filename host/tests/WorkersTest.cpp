@@ -109,4 +109,15 @@ TEST_F(WorkersTest, HangupServesTheReplacedArchiveWithoutAFailedRequest) {
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 200), std::ssize(statuses));
 }
 
+TEST_F(WorkersTest, ABadArchiveIsReportedOnceAndNoWorkerStays) {
+  std::string output;
+  EXPECT_EQ(RunCommand("VXST_REGISTRY_DIR=" + Quote(m_scratch / "registry") + " " +
+                           Quote(BuiltProgram("host/vxstserve")) + " " +
+                           Quote(m_scratch / "gone.vxb") + " --workers 2 2>&1",
+                       &output),
+            1);
+  EXPECT_EQ(output, "vxstserve: fatal error VK1001 - file " + m_scratch / "gone.vxb" +
+                        " not found.\n");
+}
+
 }  // namespace
