@@ -5,6 +5,7 @@
 
 #include "archive/TopicName.h"
 #include "archive/VxbFile.h"
+#include "base/KelException.h"
 #include "base/LittleEndian.h"
 #include "base/PathText.h"
 
@@ -95,6 +96,7 @@ void ThisVxbFile::Close() {
   m_table = nullptr;
   m_slots.reset();
   m_nameKeys.reset();
+  m_chains.Reset(0);
   m_slotList.reset();
   m_slotCount = 0;
   m_slotListEntries = 0;
@@ -162,6 +164,7 @@ void ThisVxbFile::ReadTopicTable() {
   // Zeroed by the system as the pages are first touched, not all at once here.
   m_nameKeys.reset(static_cast<std::uint32_t*>(std::calloc(std::max<std::uint32_t>(count, 1), 4)));
   if (!m_nameKeys) throw std::bad_alloc();
+  m_chains.Reset(count);
   m_slotCount = count;
 }
 
@@ -233,13 +236,50 @@ bool ThisVxbFile::FindOnChain(const std::string& candidate, std::uint32_t& slot)
   const std::u16string wanted = stow::Utf8ToUtf16(candidate);
   if (wanted.size() > kLongestName) return false;
   const std::uint16_t hash = HashOf(wanted);
-  slot = stow::HomeSlot(candidate, m_slotCount);
+  const std::uint32_t home = stow::HomeSlot(candidate, m_slotCount);
+  LearnChain(home);
+  if (m_chains.StateOf(home) == TopicChainIndex::Chain::kLearnt) {
+    std::uint32_t found = 0;
+    if (!m_chains.Find(TopicChainIndex::KeyOf(wanted, home), found)) return false;
+    if (NameMatches(found, wanted, hash)) {
+      slot = found;
+      return true;
+    }
+    // Another name under the same key: the walk tells.
+  }
+  return WalkChain(home, wanted, hash, slot);
+}
+
+void ThisVxbFile::LearnChain(std::uint32_t home) {
+  if (m_chains.StateOf(home) != TopicChainIndex::Chain::kUnknown) return;
+  m_chains.SetState(home, TopicChainIndex::Chain::kWalked);
+  try {
+    std::uint32_t slot = home;
+    for (std::uint32_t step = 0;; ++step) {
+      if (step == m_slotCount) return;  // a circle
+      const TopicSlot entry = GetSlot(slot);
+      if (entry.nameOffset == 0) break;
+      ReadName(slot);
+      if (!m_chains.Add(TopicChainIndex::KeyOf(m_name, home), slot)) return;
+      if (entry.next < 0 || static_cast<std::uint32_t>(entry.next) >= m_slotCount) break;
+      slot = static_cast<std::uint32_t>(entry.next);
+    }
+  } catch (CKelException* e) {
+    e->Delete();  // a damaged slot: the walk meets it as a lookup always did
+    return;
+  }
+  m_chains.SetState(home, TopicChainIndex::Chain::kLearnt);
+}
+
+bool ThisVxbFile::WalkChain(std::uint32_t home, const std::u16string& name, std::uint16_t hash,
+                            std::uint32_t& slot) {
+  slot = home;
   // A chain of a damaged table may run in a circle: it is followed for at most
   // as many steps as there are slots.
   for (std::uint32_t step = 0; step < m_slotCount; ++step) {
     const TopicSlot entry = GetSlot(slot);
     if (entry.nameOffset == 0) return false;
-    if (NameMatches(slot, wanted, hash)) return true;
+    if (NameMatches(slot, name, hash)) return true;
     if (entry.next < 0 || static_cast<std::uint32_t>(entry.next) >= m_slotCount) return false;
     slot = static_cast<std::uint32_t>(entry.next);
   }

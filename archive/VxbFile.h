@@ -17,6 +17,7 @@
 
 #include "archive/ConsumerBuffer.h"
 #include "archive/LzExpand.h"
+#include "archive/TopicChainIndex.h"
 #include "archive/VexoBiffFile.h"
 #include "platform/MappedFile.h"
 
@@ -177,6 +178,11 @@ class ThisVxbFile : public stow::VxbFile {
   [[noreturn]] void ThrowUnreadable() const;
   // Follows the hash chain of CANDIDATE; true when it holds the topic.
   bool FindOnChain(const std::string& candidate, std::uint32_t& slot);
+  // Reads the names on the chain of HOME into m_chains, once.
+  void LearnChain(std::uint32_t home);
+  // Walks the chain of HOME name by name; true when it holds NAME.
+  bool WalkChain(std::uint32_t home, const std::u16string& name, std::uint16_t hash,
+                 std::uint32_t& slot);
   // Makes the topic of SLOT, whose path is PATH and whose name record has just been
   // read, the current topic and primes the pipeline with it.
   void EnterTopic(std::uint32_t slot, const std::string& path);
@@ -197,6 +203,7 @@ class ThisVxbFile : public stow::VxbFile {
   std::unique_ptr<std::uint8_t[]> m_slots;  // the table read, where the file is not mapped
   // Per slot, the length and hash of its name once a lookup has read it.
   std::unique_ptr<std::uint32_t[], FreeMemory> m_nameKeys;
+  TopicChainIndex m_chains;
   std::unique_ptr<std::uint8_t[]> m_slotList;  // read, where the file is not mapped
   std::uint32_t m_slotListEntries = 0;
   std::int32_t m_startTopic = kNoTopic;

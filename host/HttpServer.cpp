@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <microhttpd.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <strings.h>
 #include <unistd.h>
@@ -138,24 +139,48 @@ bool HttpServer::Bind(std::string& error) {
   m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int on = 1;
   ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  socklen_t length = sizeof address;
   if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(m_socket, 1024) != 0 ||
-      ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ::listen(m_socket, 4096) != 0) {
     error = "cannot listen on " + m_options.address + ":" + std::to_string(m_options.port) + ": " +
             std::strerror(errno);
     if (m_socket >= 0) ::close(m_socket);
     m_socket = -1;
     return false;
   }
+  return Adopt(m_socket, error);
+}
+
+bool HttpServer::Adopt(int socket, std::string& error) {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  int type = 0, listening = 0;
+  socklen_t size = sizeof type;
+  const bool usable =
+      ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+      address.sin_family == AF_INET && ::getsockopt(socket, SOL_SOCKET, SO_TYPE, &type, &size) == 0 &&
+      type == SOCK_STREAM &&
+      ::getsockopt(socket, SOL_SOCKET, SO_ACCEPTCONN, &listening, &(size = sizeof listening)) == 0 &&
+      listening;
+  if (!usable) {
+    error = "descriptor " + std::to_string(socket) + " is no listening IPv4 TCP socket";
+    return false;
+  }
+  // Processes sharing the socket are all woken for a connection that only one
+  // takes: the others must find nothing to accept rather than wait in accept().
+  ::fcntl(socket, F_SETFL, ::fcntl(socket, F_GETFL) | O_NONBLOCK);
+  ::fcntl(socket, F_SETFD, FD_CLOEXEC);
+  char text[INET_ADDRSTRLEN] = "";
+  ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+  m_socket = socket;
   m_port = ntohs(address.sin_port);
+  m_boundAddress = text;
   return true;
 }
 
 bool HttpServer::Start(std::string& error) {
   if (m_socket < 0 && !Bind(error)) return false;
   m_daemon = MHD_start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ITC | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
       &OnRequest, this, MHD_OPTION_LISTEN_SOCKET, m_socket,
       MHD_OPTION_CONNECTION_LIMIT, m_options.maxConnections,
       MHD_OPTION_CONNECTION_TIMEOUT, m_options.idleTimeout,
@@ -169,11 +194,24 @@ bool HttpServer::Start(std::string& error) {
   return true;
 }
 
+void HttpServer::Quiesce() {
+  if (!m_daemon || m_quiesced) return;
+  m_quiesced = MHD_quiesce_daemon(m_daemon) != MHD_INVALID_SOCKET;
+}
+
+unsigned HttpServer::OpenConnections() const {
+  if (!m_daemon) return 0;
+  const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_CURRENT_CONNECTIONS);
+  return info ? info->num_connections : 0;
+}
+
 void HttpServer::Stop() {
   if (m_daemon) MHD_stop_daemon(m_daemon);
-  else if (m_socket >= 0) ::close(m_socket);
+  // A quiesced daemon leaves its listening socket to its owner.
+  if ((!m_daemon || m_quiesced) && m_socket >= 0) ::close(m_socket);
   m_daemon = nullptr;
   m_socket = -1;
+  m_quiesced = false;
 }
 
 int HttpServer::Handle(struct MHD_Connection* connection, const char* method,
@@ -215,6 +253,8 @@ int HttpServer::Handle(struct MHD_Connection* connection, const char* method,
   if (!r) return 0;
   for (const auto& [name, value] : response.headers)
     MHD_add_response_header(r, name.c_str(), value.c_str());
+  // The client asks again on a new connection, which a serving process takes.
+  if (m_quiesced) MHD_add_response_header(r, MHD_HTTP_HEADER_CONNECTION, "close");
   MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(response.status), r);
   MHD_destroy_response(r);
   return queued == MHD_YES;

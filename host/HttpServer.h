@@ -8,6 +8,7 @@
 // headers, a body too large) are answered here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -45,10 +46,22 @@ class HttpServer {
   // Binds the listening socket, so that Port() is known before serving; false
   // with ERROR set when the address cannot be used.
   bool Bind(std::string& error);
+  // Serves on SOCKET, a listening TCP socket made by another process (the
+  // parent of worker processes, or systemd's socket activation) in place of
+  // Bind; false with ERROR set when it is not one.
+  bool Adopt(int socket, std::string& error);
   // Starts serving on the bound socket (binding first if needed).
   bool Start(std::string& error);
+  // Takes no more connections (others sharing the listening socket take them);
+  // requests still arriving on open ones are answered with "Connection: close".
+  void Quiesce();
+  // Connections open now.
+  unsigned OpenConnections() const;
   void Stop();
   std::uint16_t Port() const { return m_port; }
+  int ListeningSocket() const { return m_socket; }
+  // The IPv4 address listened on (known after Bind or Adopt).
+  const std::string& BoundAddress() const { return m_boundAddress; }
   const Options& GetOptions() const { return m_options; }
 
   // Library entry points (public for the C callbacks only).
@@ -62,4 +75,6 @@ class HttpServer {
   MHD_Daemon* m_daemon = nullptr;
   int m_socket = -1;
   std::uint16_t m_port = 0;
+  std::string m_boundAddress;
+  std::atomic<bool> m_quiesced{false};
 };

@@ -150,8 +150,11 @@ std::string ReaderGateway::HandedArchiveOf(const std::string& url,
 
 HttpResponse ReaderGateway::Serve(const HttpRequest& request) {
   HttpResponse response;
+  // The Host check keeps pages of other sites from reaching a loopback host
+  // through a name of theirs; a host for other machines is reached by any name
+  // its clients or its proxy use.
   const auto& hosts = m_options.allowedHosts;
-  if (!request.host.empty() &&
+  if (!m_options.remoteClients && !request.host.empty() &&
       std::none_of(hosts.begin(), hosts.end(),
                    [&](const std::string& host) { return EqualsNoCase(host, request.host); })) {
     response.SetText(403, "text/plain; charset=utf-8", "Unknown host name.\n");

@@ -11,7 +11,7 @@
 // are kept in a response cache and sent again without the reader while their
 // file is unchanged, and clients reading the same topic at once share one body.
 // A host for other machines (remote clients) serves known archives only and
-// offers no file dialog. "/" lists the archives.
+// offers no file dialog, under any Host name. "/" lists the archives.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +30,7 @@
 class ReaderGateway {
  public:
   struct Options {
-    std::vector<std::string> allowedHosts;  // Host header values accepted
+    std::vector<std::string> allowedHosts;  // Host header values a loopback host accepts
     std::size_t memoryBound = 8 * 1024 * 1024;  // larger bodies go to a temporary file
     std::string modulePath;  // the reader module, the only source of res:// images
     std::vector<HandedArchive> handedArchives;  // their topics are cached

@@ -114,7 +114,7 @@ ArchiveIndex* SearchService::IndexOf(const SearchableArchive& archive, SearchRes
 void SearchService::Queue(const std::string& path) {
   {
     std::lock_guard lock(m_mutex);
-    if (m_stop) return;
+    if (m_stop || !m_options.buildIndexes) return;
     m_queue.push_back(path);
     if (!m_builder.joinable()) m_builder = std::thread([this] { BuildQueued(); });
   }

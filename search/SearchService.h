@@ -34,6 +34,9 @@ class SearchService {
     // catalog), asked again when the last answer is older than a second; may be
     // empty.
     std::function<std::vector<SearchableArchive>()> moreArchives;
+    // False where another process builds the indexes (the parent of a host's
+    // worker processes): a missing or stale index is reported as pending only.
+    bool buildIndexes = true;
   };
 
   SearchService(std::vector<SearchableArchive> archives, Options options);

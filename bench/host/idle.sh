@@ -5,7 +5,9 @@
 # after an answer (keep-alive). While they are held, a client makes one request after
 # another, each on a new connection, and the script prints the latencies (median, p99,
 # the slowest), the requests that got no answer within 5 s (after 20 of them in a row
-# the client gives up), and vxstserve's resident memory before and with the connections.
+# the client gives up), and vxstserve's resident memory (all its processes) before and with
+# the connections. With workers, the client is measured once more while one worker is
+# stopped (SIGSTOP: as stuck on a request as a worker can be).
 #
 #   bench/host/idle.sh [BUILD_DIR]
 #
@@ -47,17 +49,23 @@ port=$(sed -n 's|^http://127.0.0.1:\([0-9]*\)/.*|\1|p' <<<"$url")
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 python3 - "$port" "$serve_pid" "$connections" "$requests" <<'PY'
-import socket, sys, threading, time
+import os, signal, socket, sys, threading, time
 
 port, pid, count, requests = (int(a) for a in sys.argv[1:5])
 host = f"127.0.0.1:{port}"
 request = f"GET /vexost://Bench/index.htm HTTP/1.1\r\nHost: {host}\r\n\r\n".encode()
 closing = request[:-2] + b"Connection: close\r\n\r\n"
 
+def workers():
+    return [int(p) for p in open(f"/proc/{pid}/task/{pid}/children").read().split()]
+
 def resident_kb():
-    for line in open(f"/proc/{pid}/status"):
-        if line.startswith("VmRSS:"):
-            return int(line.split()[1])
+    total = 0
+    for process in [pid] + workers():
+        for line in open(f"/proc/{process}/status"):
+            if line.startswith("VmRSS:"):
+                total += int(line.split()[1])
+    return total
 
 def ask(timeout=5.0):
     """One request on a new connection; its latency in seconds, or None without answer."""
@@ -134,6 +142,11 @@ def dribble():  # the stuck ones send one more byte every 5 s
 threading.Thread(target=dribble, daemon=True).start()
 print(f"vxstserve resident memory: {resident_kb()} kB with them")
 report(f"normal client with {len(held)} held")
+if len(workers()) > 1:
+    stuck = workers()[0]
+    os.kill(stuck, signal.SIGSTOP)
+    report(f"normal client with {len(held)} held and one of {len(workers())} workers stopped")
+    os.kill(stuck, signal.SIGCONT)
 stop.set()
 for s in held:
     s.close()

@@ -1,6 +1,7 @@
 // vxstserve end to end: archives packed by vxb from files written here, served to
 // curl, compared to the bytes of the files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <future>
@@ -152,6 +153,7 @@ TEST(ServeCommandLine, BadOptionsSayWhatIsWrong) {
       {"--max-connections", "--max-connections needs a number from 1 to 1000000"},
       {"--max-connections 0", "--max-connections needs a number from 1 to 1000000"},
       {"--port 70000", "--port needs a number from 0 to 65535"},
+      {"--workers 0", "--workers needs a number from 1 to 256"},
       {"--public=yes", "unknown option --public=yes"},
   };
   for (const Case& c : cases) {
@@ -160,6 +162,18 @@ TEST(ServeCommandLine, BadOptionsSayWhatIsWrong) {
         << c.words;
     EXPECT_TRUE(output.starts_with(std::string("vxstserve: ") + c.message + "\n")) << output;
   }
+}
+
+// A FIFO never opened for writing must not hold the request thread.
+TEST_F(ServeTest, AFileUrlNamingAFifoGetsItsErrorPageAtOnce) {
+  ASSERT_EQ(::mkfifo((m_scratch / "fifo.vxb").c_str(), 0600), 0);
+  ServerProcess server({}, m_scratch);
+  CurlResult page = Curl(server.Origin() + "/vexost://file:" + m_scratch / "fifo.vxb" +
+                             "/index.htm",
+                         "--max-time 10");
+  EXPECT_EQ(page.status, 404);
+  EXPECT_NE(page.body.find("is no regular file"), std::string::npos) << page.body;
+  EXPECT_EQ(Curl(server.Origin() + "/").status, 200);
 }
 
 // Every query the host takes gets its answer, however many arguments it holds.

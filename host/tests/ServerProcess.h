@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -64,6 +65,9 @@ class ServerProcess {
       std::vector<std::string> words = {BuiltProgram("host/vxstserve")};
       words.insert(words.end(), archives.begin(), archives.end());
       words.insert(words.end(), options.begin(), options.end());
+      // One serving process unless a test asks for workers.
+      if (std::find(options.begin(), options.end(), "--workers") == options.end())
+        words.insert(words.end(), {"--workers", "1"});
       std::vector<char*> argv;
       for (std::string& w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
