@@ -189,7 +189,7 @@ TEST_F(FileSpecListTest, Errors) {
     unsigned flags;
     SyntaxError error;
   } cases[] = {
-      // Only the first specification may have a drive or folder.
+      // Only the first file name may have a drive or folder.
       {"a.vxb C:b.vxb", 0x100, {2100, "C:b.vxb", ""}},
       {"a.vxb sub\\b.vxb", 0x100, {2101, "sub\\b.vxb", ""}},
       {"a.vxb docs", 0x100, {2101, "docs", ""}},
@@ -198,7 +198,7 @@ TEST_F(FileSpecListTest, Errors) {
       {"a.vxb b.vxb /s", 0x100, {2102, "/s", ""}},
       {"/s a.vxb", 0x100, {2102, "/s", ""}},
       {"a.vxb /s /s", 0x100, {2102, "/s", ""}},
-      // Text glued to a specification.
+      // Text glued to a file name.
       {"a.vxb/x", 0x100, {2001, "/x", "option /x"}},
       {"a.vxb/abcdefghijklmnopqrstuvwxyz0123456789", 0x100,
        {2001, "/abcdefghijklmnopqrstuvwxyz0123456789", "option /abcdefghijklmnopqrstuvwxyz..."}},
