@@ -51,11 +51,6 @@ class TestCmdParse : public CKelCmdParse {
   }
 };
 
-SyntaxError OptionError(const char* text) {
-  TestCmdParse p(text);
-  return CatchError([&] { p.ParseOptions(); });
-}
-
 TEST(ParseOptionsTest, HandlesOptionsUpToTheFirstOtherWord) {
   TestCmdParse p(" /a -A /v3/o:name  rest of line");
   EXPECT_EQ(p.ParseOptions(), 'r');
@@ -65,31 +60,27 @@ TEST(ParseOptionsTest, HandlesOptionsUpToTheFirstOtherWord) {
   EXPECT_EQ(end.ParseOptions(), 0);
 }
 
-TEST(ParseOptionsTest, UnknownOptionIsInvalid) {
-  EXPECT_EQ(OptionError("/q"), (SyntaxError{2001, "/q", "option /q"}));
-  EXPECT_EQ(OptionError("/a /Qxyz-b"), (SyntaxError{2001, "/Qxyz", "option /Qxyz"}));
-  EXPECT_EQ(OptionError("/"), (SyntaxError{2001, "/", "option /"}));
-}
-
-TEST(ParseOptionsTest, TextGluedBehindAnOptionIsABadArgument) {
-  EXPECT_EQ(OptionError("/ax"), (SyntaxError{2002, "/ax", "option /ax"}));
-  EXPECT_EQ(OptionError("/v5"), (SyntaxError{2002, "/v5", "option /v5"}));
-}
-
-TEST(ParseOptionsTest, MissingArguments) {
-  EXPECT_EQ(OptionError("/v").code, 2003u);
-  // A bad argument where the next option begins is a missing one.
-  EXPECT_EQ(OptionError("/v/a"), (SyntaxError{2003, "/v", "option /v"}));
-}
-
-TEST(ParseOptionsTest, DefaultHandlerRefusesEveryOption) {
-  CKelCmdParse p("/x");
-  EXPECT_EQ(CatchError([&] { p.ParseOptions(); }), (SyntaxError{2023, "/x", "option /x"}));
-}
-
-TEST(ParseOptionsTest, LongOptionTextIsShortenedInTheLocation) {
-  const SyntaxError e = OptionError("/q123456789012345678901234567890");
-  EXPECT_EQ(e.location, "option /q1234567890123456789012345...");
+TEST(ParseOptionsTest, ErrorsNameTheOption) {
+  const struct {
+    const char* text;
+    SyntaxError error;
+  } cases[] = {
+      {"/q", {2001, "/q", "option /q"}},  // unknown
+      {"/a /Qxyz-b", {2001, "/Qxyz", "option /Qxyz"}},
+      {"/", {2001, "/", "option /"}},
+      {"/ax", {2002, "/ax", "option /ax"}},  // text glued behind an option
+      {"/v5", {2002, "/v5", "option /v5"}},
+      {"/v", {2003, "/v", "option /v"}},  // missing argument
+      {"/v/a", {2003, "/v", "option /v"}},  // a bad argument where the next option begins
+      {"/q123456789012345678901234567890",
+       {2001, "/q123456789012345678901234567890", "option /q1234567890123456789012345..."}},
+  };
+  for (const auto& c : cases) {
+    TestCmdParse p(c.text);
+    EXPECT_EQ(CatchError([&] { p.ParseOptions(); }), c.error) << c.text;
+  }
+  CKelCmdParse refusing("/x");  // the default handler refuses every option
+  EXPECT_EQ(CatchError([&] { refusing.ParseOptions(); }), (SyntaxError{2023, "/x", "option /x"}));
 }
 
 TEST(ParseOptionsTest, FileErrorsPassUntouched) {
@@ -154,11 +145,8 @@ class OptionMessageTest : public ::testing::Test {
   CKelApp app{&kDescriptor};
 };
 
-TEST_F(OptionMessageTest, UnknownOptionReadsAsDescribed) {
-  EXPECT_EQ(Report("/q"), "option /q: error VK2001 - invalid option.");
-}
-
 TEST_F(OptionMessageTest, LocationFollowsTheDefaultLocationAndIsRestored) {
+  EXPECT_EQ(Report("/q"), "option /q: error VK2001 - invalid option.");
   app.GetErrorMessage()->m_defaultLocation = "Command line";
   EXPECT_EQ(Report("/a /v"), "Command line, option /v: error VK2003 - missing argument in option.");
   EXPECT_EQ(app.GetErrorMessage()->m_defaultLocation, "Command line");

@@ -9,38 +9,29 @@ namespace {
 using vxs::CurrentErrorLocation;
 using vxs::ErrorLocationScope;
 
-TEST(ErrorLocation, EmptyStackGivesNoLocation) { EXPECT_EQ(CurrentErrorLocation(), ""); }
-
-TEST(ErrorLocation, NewestEntryIsTheLocation) {
-  ErrorLocationScope outer("outer");
-  ErrorLocationScope inner("inner");
-  EXPECT_EQ(CurrentErrorLocation(), "inner");
-}
-
-TEST(ErrorLocation, ChainedEntriesReadOuterThenInner) {
-  ErrorLocationScope scope("base");
-  scope.Push("outer");
+TEST(ErrorLocation, NewestEntryOrTheChainAndScopesPopWhatTheyPushed) {
+  EXPECT_EQ(CurrentErrorLocation(), "");
   {
-    ErrorLocationScope inner("inner", true);
-    EXPECT_EQ(CurrentErrorLocation(), "outer, inner");
-    ErrorLocationScope innermost("innermost", true);
-    EXPECT_EQ(CurrentErrorLocation(), "outer, inner, innermost");
+    ErrorLocationScope outer("outer");
+    ErrorLocationScope inner("inner");
+    EXPECT_EQ(CurrentErrorLocation(), "inner");
   }
-  EXPECT_EQ(CurrentErrorLocation(), "outer");
-}
-
-TEST(ErrorLocation, ChainedOldestEntryStandsAlone) {
-  ErrorLocationScope only("only", true);
-  EXPECT_EQ(CurrentErrorLocation(), "only");
-}
-
-TEST(ErrorLocation, ScopePopsEverythingItPushed) {
   {
-    ErrorLocationScope scope;
-    scope.Push("a");
+    ErrorLocationScope only("only", true);  // a chained oldest entry stands alone
+    EXPECT_EQ(CurrentErrorLocation(), "only");
+  }
+  {
+    ErrorLocationScope scope("base");
+    scope.Push("outer");
+    {
+      ErrorLocationScope inner("inner", true);
+      EXPECT_EQ(CurrentErrorLocation(), "outer, inner");
+      ErrorLocationScope innermost("innermost", true);
+      EXPECT_EQ(CurrentErrorLocation(), "outer, inner, innermost");
+    }
+    EXPECT_EQ(CurrentErrorLocation(), "outer");
     scope.Push("b", true);
-    scope.Push("c", true);
-    EXPECT_EQ(CurrentErrorLocation(), "a, b, c");
+    EXPECT_EQ(CurrentErrorLocation(), "outer, b");
   }
   EXPECT_EQ(CurrentErrorLocation(), "");
 }

@@ -35,78 +35,84 @@ SyntaxError SpecError(const char* text, unsigned flags = 0) {
   return CatchError([&] { p.ReadFileSpec(out, flags, &kind, nullptr, nullptr); });
 }
 
-TEST(ReadFileSpecTest, KindBits) {
-  EXPECT_EQ(ReadSpec("a.vxb").kind, 2u | 1u);
-  EXPECT_EQ(ReadSpec("readme").kind, 2u);
-  EXPECT_EQ(ReadSpec("c:\\docs\\a.vxb").kind, 8u | 4u | 2u | 1u);
-  EXPECT_EQ(ReadSpec("\\docs\\").kind, 4u);
-  EXPECT_EQ(ReadSpec("..").kind, 4u);
-  EXPECT_EQ(ReadSpec("docs\\.").kind, 4u);
-  EXPECT_EQ(ReadSpec("*.vxb", 0x100).kind, 0x100u | 2u | 1u);
-  EXPECT_EQ(ReadSpec("c:").kind, 8u);
-  EXPECT_EQ(ReadSpec("\\\\srv\\share\\a.vxb").kind, 8u | 4u | 2u | 1u);
-}
+struct SpecCase {
+  const char* text;
+  unsigned flags;
+  const char* extension;
+  const char* spec;  // null: not checked
+  unsigned kind;     // ~0u: not checked
+  const char* rest;  // null: not checked
+};
 
-TEST(ReadFileSpecTest, DriveLetterInUpperCase) {
-  EXPECT_EQ(ReadSpec("c:a.vxb").text, "C:a.vxb");
-}
-
-TEST(ReadFileSpecTest, UnquotedEndsAtBlanksRedirectionAndSlash) {
-  EXPECT_EQ(ReadSpec("a.vxb b").rest, " b");
-  EXPECT_EQ(ReadSpec("a.vxb/s").rest, "/s");
-  EXPECT_EQ(ReadSpec("a.vxb<x").rest, "<x");
-  EXPECT_EQ(ReadSpec("a.vxb|x").rest, "|x");
-  EXPECT_EQ(ReadSpec("a.vxb\tx").rest, "\tx");
-}
-
-TEST(ReadFileSpecTest, QuotedKeepsBlanksAndReadsSlashAsBackslash) {
-  const Spec spec = ReadSpec("\"my docs/a b.vxb\" next");
-  EXPECT_EQ(spec.text, "my docs\\a b.vxb");
-  EXPECT_EQ(spec.kind, 4u | 2u | 1u);
-  EXPECT_EQ(spec.rest, " next");
-  EXPECT_EQ(ReadSpec("\"a b\".vxb").rest, ".vxb");  // a closing quote ends it
-  EXPECT_EQ(ReadSpec("x\"a b\"").text, "xa b");
-}
-
-TEST(ReadFileSpecTest, RestAsOneName) {
-  const Spec spec = ReadSpec("my \"big\" file/x.vxb", 0x400);
-  EXPECT_EQ(spec.text, "my big file\\x.vxb");
-  EXPECT_EQ(spec.rest, "");
-  EXPECT_EQ(ReadSpec("my file\r\nrest", 0x400).text, "my file");
-}
-
-TEST(ReadFileSpecTest, DefaultExtension) {
-  EXPECT_EQ(ReadSpec("manual", 0, ".vxb").text, "manual.vxb");
-  EXPECT_EQ(ReadSpec("manual", 0, "vxb").text, "manual.vxb");
-  EXPECT_EQ(ReadSpec("manual.old", 0, ".vxb").text, "manual.old");
-  EXPECT_EQ(ReadSpec("docs\\", 0, ".vxb").text, "docs\\");
-  EXPECT_EQ(ReadSpec("manual", 0, ".vxb").kind, 3u);
+TEST(ReadFileSpecTest, KindsQuotingEndsAndExtensions) {
   const std::string longest = std::string(kMaxPathLength - 2, 'a');
-  EXPECT_EQ(ReadSpec(longest.c_str(), 0, ".vxb").text, longest);  // does not fit
+  const std::string atLimit = std::string(kMaxPathLength, 'a');
+  const SpecCase cases[] = {
+      {"a.vxb", 0, nullptr, "a.vxb", 2 | 1, ""},
+      {"readme", 0, nullptr, nullptr, 2, nullptr},
+      {"c:\\docs\\a.vxb", 0, nullptr, nullptr, 8 | 4 | 2 | 1, nullptr},
+      {"\\docs\\", 0, nullptr, nullptr, 4, nullptr},
+      {"..", 0, nullptr, nullptr, 4, nullptr},
+      {"docs\\.", 0, nullptr, nullptr, 4, nullptr},
+      {"*.vxb", 0x100, nullptr, nullptr, 0x100 | 2 | 1, nullptr},
+      {"c:", 0, nullptr, nullptr, 8, nullptr},
+      {"\\\\srv\\share\\a.vxb", 0, nullptr, nullptr, 8 | 4 | 2 | 1, nullptr},
+      {"c:a.vxb", 0, nullptr, "C:a.vxb", ~0u, nullptr},  // drive letter in upper case
+      {"a.vxb b", 0, nullptr, "a.vxb", ~0u, " b"},
+      {"a.vxb/s", 0, nullptr, "a.vxb", ~0u, "/s"},
+      {"a.vxb<x", 0, nullptr, "a.vxb", ~0u, "<x"},
+      {"a.vxb|x", 0, nullptr, "a.vxb", ~0u, "|x"},
+      {"a.vxb\tx", 0, nullptr, "a.vxb", ~0u, "\tx"},
+      {"\"my docs/a b.vxb\" next", 0, nullptr, "my docs\\a b.vxb", 4 | 2 | 1, " next"},
+      {"\"a b\".vxb", 0, nullptr, "a b", ~0u, ".vxb"},  // a closing quote ends it
+      {"x\"a b\"", 0, nullptr, "xa b", ~0u, nullptr},
+      // Inside quotes the shell's signs belong to the name and "" stands for a quote.
+      {"\"a \"\"b\"\" |c<d>.vxb\" next", 0, nullptr, "a \"b\" |c<d>.vxb", ~0u, " next"},
+      {"my \"big\" file/x.vxb", 0x400, nullptr, "my big file\\x.vxb", ~0u, ""},  // rest as one name
+      {"my file\r\nrest", 0x400, nullptr, "my file", ~0u, nullptr},
+      {"manual", 0, ".vxb", "manual.vxb", 3, nullptr},
+      {"manual", 0, "vxb", "manual.vxb", ~0u, nullptr},
+      {"manual.old", 0, ".vxb", "manual.old", ~0u, nullptr},
+      {"docs\\", 0, ".vxb", "docs\\", ~0u, nullptr},
+      {longest.c_str(), 0, ".vxb", longest.c_str(), ~0u, nullptr},  // the extension does not fit
+      {atLimit.c_str(), 0, nullptr, atLimit.c_str(), ~0u, nullptr},
+  };
+  for (const SpecCase& c : cases) {
+    const Spec spec = ReadSpec(c.text, c.flags, c.extension);
+    const std::string name = std::string(c.text).substr(0, 40);
+    if (c.spec) {
+      EXPECT_EQ(spec.text, c.spec) << name;
+    }
+    if (c.kind != ~0u) {
+      EXPECT_EQ(spec.kind, c.kind) << name;
+    }
+    if (c.rest) {
+      EXPECT_EQ(spec.rest, c.rest) << name;
+    }
+  }
 }
 
 TEST(ReadFileSpecTest, Errors) {
-  EXPECT_EQ(SpecError("1:x"), (SyntaxError{1015, "1:", ""}));
-  EXPECT_EQ(SpecError("ab:x"), (SyntaxError{1015, "ab:", ""}));
-  EXPECT_EQ(SpecError("a\\b:x").code, 1016u);
-  EXPECT_EQ(SpecError("*.vxb"), (SyntaxError{1016, "*.vxb", ""}));
-  EXPECT_EQ(SpecError("a*\\b.vxb", 0x100), (SyntaxError{1016, "a*\\b.vxb", ""}));
-  EXPECT_EQ(SpecError("  x", 0), (SyntaxError{2019, "", ""}));
-  EXPECT_EQ(SpecError("/s"), (SyntaxError{2019, "/s", ""}));
-  EXPECT_EQ(SpecError("\"\""), (SyntaxError{2019, "\"\"", ""}));
-  EXPECT_EQ(SpecError("\"abc"), (SyntaxError{2006, "\"abc", ""}));
-  EXPECT_EQ(SpecError("\"a\tb\"").code, 1016u);
-  // The system's path limit.
-  EXPECT_EQ(SpecError(std::string(kMaxPathLength + 1, 'a').c_str()).code, 1016u);
-  EXPECT_EQ(ReadSpec(std::string(kMaxPathLength, 'a').c_str()).text.size(), kMaxPathLength);
-}
-
-// Inside quotes the redirection signs belong to the name, and a double quote
-// written twice stands for itself: every name this system allows can be given.
-TEST(ReadFileSpecTest, QuotedNamesWithTheShellsSpecialCharacters) {
-  const Spec spec = ReadSpec("\"a \"\"b\"\" |c<d>.vxb\" next");
-  EXPECT_EQ(spec.text, "a \"b\" |c<d>.vxb");
-  EXPECT_EQ(spec.rest, " next");
+  const std::string tooLong(kMaxPathLength + 1, 'a');
+  const struct {
+    const char* text;
+    unsigned flags;
+    SyntaxError error;
+  } cases[] = {
+      {"1:x", 0, {1015, "1:", ""}},
+      {"ab:x", 0, {1015, "ab:", ""}},
+      {"a\\b:x", 0, {1016, "a\\b:", ""}},
+      {"*.vxb", 0, {1016, "*.vxb", ""}},
+      {"a*\\b.vxb", 0x100, {1016, "a*\\b.vxb", ""}},
+      {"  x", 0, {2019, "", ""}},
+      {"/s", 0, {2019, "/s", ""}},
+      {"\"\"", 0, {2019, "\"\"", ""}},
+      {"\"abc", 0, {2006, "\"abc", ""}},
+      {"\"a\tb\"", 0, {1016, "\"a", ""}},
+      {tooLong.c_str(), 0, {1016, tooLong, ""}},  // the system's path limit
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SpecError(c.text, c.flags), c.error) << std::string(c.text).substr(0, 40);
 }
 
 // A temporary current folder with a subfolder "docs".
@@ -157,14 +163,11 @@ TEST_F(FileSpecListTest, FolderWildcardsSubfoldersAndMoreNames) {
   EXPECT_EQ(list.entries[1].kind, 0u);
 }
 
-TEST_F(FileSpecListTest, GluedSubfolderSwitch) {
+TEST_F(FileSpecListTest, GluedSubfolderSwitchAndTheCallersFlag) {
   const CKelFileSpecList list = Parse("docs\\*.vxb/S b.vxb");
   EXPECT_EQ(list.baseFolder, "docs");
   EXPECT_EQ(list.flags, 0x4000u);
   EXPECT_EQ(list.entries.size(), 2u);
-}
-
-TEST_F(FileSpecListTest, SubfolderFlagFromTheCaller) {
   EXPECT_EQ(Parse("a.vxb", 0x4000 | 0x100).flags, 0x4000u);
   EXPECT_EQ(Parse("a.vxb").flags, 0u);
 }
@@ -173,32 +176,41 @@ TEST_F(FileSpecListTest, ExistingFolderIsTheBaseFolder) {
   const CKelFileSpecList list = Parse("docs");
   EXPECT_EQ(list.baseFolder, "docs");
   EXPECT_TRUE(list.entries.empty());
+  EXPECT_TRUE(Parse("   ").entries.empty());
   const CKelFileSpecList named = Parse("nodocs");
   EXPECT_EQ(named.baseFolder, "");
   ASSERT_EQ(named.entries.size(), 1u);
   EXPECT_EQ(named.entries[0].text, "nodocs");
 }
 
-TEST_F(FileSpecListTest, OnlyTheFirstSpecificationMayHaveDriveOrFolder) {
-  EXPECT_EQ(ParseError("a.vxb C:b.vxb"), (SyntaxError{2100, "C:b.vxb", ""}));
-  EXPECT_EQ(ParseError("a.vxb sub\\b.vxb"), (SyntaxError{2101, "sub\\b.vxb", ""}));
-  EXPECT_EQ(ParseError("a.vxb docs"), (SyntaxError{2101, "docs", ""}));
-  EXPECT_EQ(ParseError("a.vxb .."), (SyntaxError{2101, "..", ""}));
-}
-
-TEST_F(FileSpecListTest, SubfolderSwitchOnlyAfterTheFirst) {
-  EXPECT_EQ(ParseError("a.vxb b.vxb /s"), (SyntaxError{2102, "/s", ""}));
-  EXPECT_EQ(ParseError("/s a.vxb"), (SyntaxError{2102, "/s", ""}));
-  EXPECT_EQ(ParseError("a.vxb /s /s"), (SyntaxError{2102, "/s", ""}));
-}
-
-TEST_F(FileSpecListTest, TextGluedToASpecification) {
-  EXPECT_EQ(ParseError("a.vxb/x"), (SyntaxError{2001, "/x", "option /x"}));
-  EXPECT_EQ(ParseError("a.vxb/abcdefghijklmnopqrstuvwxyz0123456789"),
-            (SyntaxError{2001, "/abcdefghijklmnopqrstuvwxyz0123456789",
-                         "option /abcdefghijklmnopqrstuvwxyz..."}));
-  EXPECT_EQ(ParseError("\"a b\"c"), (SyntaxError{1016, "c", ""}));
-  EXPECT_EQ(ParseError("a.vxb<in"), (SyntaxError{1016, "<in", ""}));
+TEST_F(FileSpecListTest, Errors) {
+  const struct {
+    const char* text;
+    unsigned flags;
+    SyntaxError error;
+  } cases[] = {
+      // Only the first file name may have a drive or folder.
+      {"a.vxb C:b.vxb", 0x100, {2100, "C:b.vxb", ""}},
+      {"a.vxb sub\\b.vxb", 0x100, {2101, "sub\\b.vxb", ""}},
+      {"a.vxb docs", 0x100, {2101, "docs", ""}},
+      {"a.vxb ..", 0x100, {2101, "..", ""}},
+      // The subfolder switch only right after the first.
+      {"a.vxb b.vxb /s", 0x100, {2102, "/s", ""}},
+      {"/s a.vxb", 0x100, {2102, "/s", ""}},
+      {"a.vxb /s /s", 0x100, {2102, "/s", ""}},
+      // Text glued to a file name.
+      {"a.vxb/x", 0x100, {2001, "/x", "option /x"}},
+      {"a.vxb/abcdefghijklmnopqrstuvwxyz0123456789", 0x100,
+       {2001, "/abcdefghijklmnopqrstuvwxyz0123456789", "option /abcdefghijklmnopqrstuvwxyz..."}},
+      {"\"a b\"c", 0x100, {1016, "c", ""}},
+      {"a.vxb<in", 0x100, {1016, "<in", ""}},
+      {"*.vxb", 0, {1016, "*.vxb", ""}},  // wildcards only when allowed
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseError(c.text, c.flags), c.error) << c.text;
+  CKelParse p("a.vxb/s");
+  CKelFileSpecList list;
+  EXPECT_EQ(CatchError([&] { p.ParseFileSpecList(list, nullptr, 0x100, false, nullptr); }),
+            (SyntaxError{2001, "/s", "option /s"}));
 }
 
 TEST_F(FileSpecListTest, EndsAtOptionsWithFlag0x8000) {
@@ -213,17 +225,6 @@ TEST_F(FileSpecListTest, EndsAtOptionsWithFlag0x8000) {
   EXPECT_EQ(m_rest, "/x");
 }
 
-TEST_F(FileSpecListTest, WildcardsOnlyWhenAllowed) {
-  EXPECT_EQ(ParseError("*.vxb", 0), (SyntaxError{1016, "*.vxb", ""}));
-}
-
-TEST_F(FileSpecListTest, SubfolderSwitchNotAllowed) {
-  CKelParse p("a.vxb/s");
-  CKelFileSpecList list;
-  EXPECT_EQ(CatchError([&] { p.ParseFileSpecList(list, nullptr, 0x100, false, nullptr); }),
-            (SyntaxError{2001, "/s", "option /s"}));
-}
-
 TEST_F(FileSpecListTest, DefaultExtensionAndFullPaths) {
   const CKelFileSpecList list = Parse("docs\\manual b", 0x2000, true, ".vxb");
   EXPECT_EQ(list.baseFolder.back(), 's');
@@ -231,12 +232,6 @@ TEST_F(FileSpecListTest, DefaultExtensionAndFullPaths) {
   ASSERT_EQ(list.entries.size(), 2u);
   EXPECT_EQ(list.entries[0].text, "manual.vxb");
   EXPECT_EQ(list.entries[1].text, "b.vxb");
-}
-
-TEST_F(FileSpecListTest, EmptyTextGivesAnEmptyList) {
-  const CKelFileSpecList list = Parse("   ");
-  EXPECT_TRUE(list.entries.empty());
-  EXPECT_EQ(list.baseFolder, "");
 }
 
 }  // namespace

@@ -39,26 +39,26 @@ TEST(CommandLineTest, QuotedProgramNameWithBlanks) {
   EXPECT_EQ(CommandLineOf({"/opt/my apps/vxstreg", "/l"}), " /l");
 }
 
-TEST(CommandLineTest, ArgumentsWithBlanksAreQuoted) {
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/i", "my docs/*.vxb", "/s"}), " /i \"my docs/*.vxb\" /s");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "", "x"}), " \"\" x");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "tab\there"}), " \"tab\there\"");
-  EXPECT_EQ(CommandLineOf({"vxstreg"}), "");
-  EXPECT_EQ(CommandLineOf({"voil\xC3\xA0", "x"}), " x");  // "à" holds no blank
-}
-
-TEST(CommandLineTest, PathsWithSlashesAreQuotedOptionsAreNot) {
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/i", "/home/a/docs/*.vxb", "/s"}), " /i \"/home/a/docs/*.vxb\" /s");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/a.vxb", "b.vxb"}), " /I \"docs/a.vxb\" b.vxb");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/o:/home/a/x.vxb", "-v0"}), " /o:/home/a/x.vxb -v0");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/o", "/home/a/x.vxb"}), " /o \"/home/a/x.vxb\"");
-}
-
-TEST(CommandLineTest, GluedSwitchesGluedOptionsAndSpecialCharacters) {
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/*.vxb/S"}), " /I \"docs/*.vxb\"/S");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "docs/S"}), " /I \"docs/S\"");  // a name S
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/V2/V0", "/C/I", "a.vxb"}), " /V2/V0 /C/I a.vxb");
-  EXPECT_EQ(CommandLineOf({"vxstreg", "/I", "a\"b|c<d>.vxb"}), " /I \"a\"\"b|c<d>.vxb\"");
+TEST(CommandLineTest, BlanksPathsAndSpecialCharactersAreQuotedOptionsAreNot) {
+  const struct {
+    std::vector<const char*> argv;
+    const char* line;
+  } cases[] = {
+      {{"vxstreg", "/i", "my docs/*.vxb", "/s"}, " /i \"my docs/*.vxb\" /s"},
+      {{"vxstreg", "", "x"}, " \"\" x"},
+      {{"vxstreg", "tab\there"}, " \"tab\there\""},
+      {{"vxstreg"}, ""},
+      {{"voil\xC3\xA0", "x"}, " x"},  // "à" holds no blank
+      {{"vxstreg", "/i", "/home/a/docs/*.vxb", "/s"}, " /i \"/home/a/docs/*.vxb\" /s"},
+      {{"vxstreg", "/I", "docs/a.vxb", "b.vxb"}, " /I \"docs/a.vxb\" b.vxb"},
+      {{"vxstreg", "/o:/home/a/x.vxb", "-v0"}, " /o:/home/a/x.vxb -v0"},
+      {{"vxstreg", "/o", "/home/a/x.vxb"}, " /o \"/home/a/x.vxb\""},
+      {{"vxstreg", "/I", "docs/*.vxb/S"}, " /I \"docs/*.vxb\"/S"},  // a glued switch
+      {{"vxstreg", "/I", "docs/S"}, " /I \"docs/S\""},  // a name S
+      {{"vxstreg", "/V2/V0", "/C/I", "a.vxb"}, " /V2/V0 /C/I a.vxb"},
+      {{"vxstreg", "/I", "a\"b|c<d>.vxb"}, " /I \"a\"\"b|c<d>.vxb\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CommandLineOf(c.argv), c.line) << c.line;
 }
 
 TEST(CommandLineTest, ProgramNameEndsAtTheFirstBlankOutsideQuotes) {
@@ -109,14 +109,11 @@ TEST(FrameTest, ModuleAndCompanionPaths) {
 }
 
 TEST(HelpFileTest, LanguageSuffixes) {
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x407), "De");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0xC07), "De");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x804), "Cn");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x404), "Tw");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x1004), "Us");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x416), "Br");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x41D), "Se");
-  EXPECT_STREQ(CKelApp::HelpLanguageSuffix(0x419), "Us");
+  const std::pair<int, const char*> cases[] = {{0x407, "De"}, {0xC07, "De"}, {0x804, "Cn"},
+                                                  {0x404, "Tw"}, {0x1004, "Us"}, {0x416, "Br"},
+                                                  {0x41D, "Se"}, {0x419, "Us"}};
+  for (const auto& [language, suffix] : cases)
+    EXPECT_STREQ(CKelApp::HelpLanguageSuffix(language), suffix) << std::hex << language;
 }
 
 class HelpFilePathTest : public ::testing::Test {
@@ -195,6 +192,8 @@ TEST_F(MainLoopTest, LibraryExceptionsBecomeTheResult) {
   EXPECT_STREQ(app.GetErrorMessage()->m_output, "fatal error VK1001 - file a.vxb not found.");
   app.toThrow = new CKelException(4003);
   EXPECT_EQ(AfxWinMain(0, nullptr), -1);
+  app.toThrow = new CKelException(2001);
+  EXPECT_EQ(AfxWinMain(0, nullptr), 0);
 }
 
 TEST_F(MainLoopTest, OtherExceptionsAreThrownOn) {

@@ -184,12 +184,6 @@ class BuiltInGroupsTest : public MessageTest {
   CKelErrorMessage messages{kGroups, 4};
 };
 
-TEST_F(BuiltInGroupsTest, ConstructorSetsOnlyFlag32) {
-  EXPECT_EQ(messages.m_flags, CKelErrorMessage::kBuiltInTexts);
-  EXPECT_EQ(messages.m_codePrefix, "VK");
-  EXPECT_EQ(CKelErrorMessage().m_flags, 0u);
-}
-
 TEST_F(BuiltInGroupsTest, TextsAndSeverityComeFromTheGroups) {
   SetMessageTable(&RenamedWords);  // the table's words are not used
   EXPECT_EQ(OneLine(CKelException(1001, "x")), "fatal error VK1001 - no file x.");

@@ -45,47 +45,101 @@ class KelFileTest : public ::testing::Test {
 
 // Errors ---------------------------------------------------------------------
 
-TEST_F(KelFileTest, MissingFileIs1001WithoutLocation) {
-  CKelFile file;
-  Failure e = Caught([&] { file.OpenExisting(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1001u);
-  EXPECT_EQ(e->m_systemError, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(e->m_arg1, "none.vxb");
-  EXPECT_EQ(e->m_path, m_folder / "none.vxb");
-  EXPECT_EQ(e->m_location, "");
-  EXPECT_FALSE(file.IsOpen());
-}
+// A failing file operation and the error it must throw.
+struct ErrorCase {
+  const char* name;
+  std::function<void(TempFolder&, FileFaults&)> action;
+  std::uint32_t code;
+  DWORD systemError;
+  std::string arg1;
+  std::string location;
+};
 
-TEST_F(KelFileTest, MissingFolderIs1002) {
-  CKelFile file(m_folder / "no/a b.vxb");
-  Failure e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1002u);
-  EXPECT_EQ(e->m_systemError, ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(e->m_arg1, "\"no/a b.vxb\"");
-  EXPECT_EQ(e->m_location, "");
-}
-
-TEST_F(KelFileTest, DrivePathFailsAsAMissingFile) {
-  CKelFile file;
-  Failure e = Caught([&] { file.OpenExisting("C:\\x.vxb", GENERIC_READ, OPEN_EXISTING); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1001u);
-  EXPECT_EQ(e->m_arg1, "C:\\x.vxb");
-  EXPECT_EQ(e->m_path, "C:\\x.vxb");
-}
-
-TEST_F(KelFileTest, RefusedAccessIs1013) {
-  const std::string path = m_folder.Write("locked.vxb", "data");
-  m_faults.Add({FileCall::Open, "locked.vxb", ERROR_ACCESS_DENIED});
-  CKelFile file;
-  Failure e = Caught([&] { file.CreateNew(path, GENERIC_WRITE, CREATE_ALWAYS); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1013u);
-  EXPECT_EQ(e->m_systemError, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(e->m_arg1, "locked.vxb");
-  EXPECT_EQ(e->m_location, "");
+TEST_F(KelFileTest, ErrorCodesArgumentsAndLocations) {
+  auto open = [](const std::string& path) {
+    CKelFile file(path);
+    file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  };
+  auto create = [](const std::string& path) { CKelFile().CreateNew(path, GENERIC_WRITE, CREATE_ALWAYS); };
+  auto thrown = [](const char* path, std::uint32_t code, DWORD error) {
+    CKelFile::ThrowFileError(CKelFile(path), code, error);
+  };
+  const ErrorCase cases[] = {
+      {"missing file", [&](TempFolder& f, FileFaults&) { open(f / "none.vxb"); },
+       1001, ERROR_FILE_NOT_FOUND, "none.vxb", ""},
+      {"missing folder", [&](TempFolder& f, FileFaults&) { open(f / "no/a b.vxb"); },
+       1002, ERROR_PATH_NOT_FOUND, "\"no/a b.vxb\"", ""},
+      {"drive path is a missing file", [&](TempFolder&, FileFaults&) { open("C:\\x.vxb"); },
+       1001, ERROR_FILE_NOT_FOUND, "C:\\x.vxb", ""},
+      {"refused access",
+       [&](TempFolder& f, FileFaults& faults) {
+         faults.Add({FileCall::Open, "locked.vxb", ERROR_ACCESS_DENIED});
+         create(f.Write("locked.vxb", "data"));
+       },
+       1013, ERROR_ACCESS_DENIED, "locked.vxb", ""},
+      {"unmapped error on create",
+       [&](TempFolder& f, FileFaults& faults) {
+         faults.Add({FileCall::Open, "odd", ERROR_INVALID_NAME});
+         create(f / "odd");
+       },
+       1004, ERROR_INVALID_NAME, "odd", ""},
+      {"unmapped error on open",
+       [&](TempFolder& f, FileFaults& faults) {
+         faults.Add({FileCall::Open, "odd", ERROR_INVALID_NAME});
+         open(f / "odd");
+       },
+       1003, ERROR_INVALID_NAME, "odd", ""},
+      {"sharing violation",
+       [&](TempFolder& f, FileFaults& faults) {
+         faults.Add({FileCall::Open, "shared", ERROR_SHARING_VIOLATION});
+         open(f / "shared");
+       },
+       1022, ERROR_SHARING_VIOLATION, "shared", ""},
+      {"code that does not name the file gets the location",
+       [&](TempFolder& f, FileFaults&) {
+         CKelFile::ThrowFileError(CKelFile(f / "docs/a b.vxb"), 1031, 0, " (bad topic length)");
+       },
+       1031, 0, " (bad topic length)", "file \"docs/a b.vxb\""},
+      {"drive error names the drive",
+       [&](TempFolder&, FileFaults& faults) {
+         faults.PretendCurrentFolder("D:\\work");
+         thrown("c:\\docs\\a.vxb", 1003, ERROR_NOT_READY);
+       },
+       1018, ERROR_NOT_READY, "c:", "file \"C:\\docs\\a.vxb\""},
+      {"write protection names the share",
+       [&](TempFolder&, FileFaults&) { thrown("\\\\srv\\share\\x\\y.vxb", 1010, ERROR_WRITE_PROTECT); },
+       1017, ERROR_WRITE_PROTECT, "\\\\srv\\share", "file \"\\\\srv\\share\\x\\y.vxb\""},
+      {"CRC error on a share names the share",
+       [&](TempFolder&, FileFaults&) { thrown("\\\\srv\\share\\x\\y.vxb", 1003, ERROR_CRC); },
+       1009, ERROR_CRC, "\\\\srv\\share", ""},
+      {"drive error without a drive names the file",
+       [&](TempFolder& f, FileFaults&) { thrown((f / "a.vxb").c_str(), 1009, ERROR_GEN_FAILURE); },
+       1015, ERROR_GEN_FAILURE, "a.vxb", "file \"a.vxb\""},
+      {"-1 takes the last error",
+       [&](TempFolder& f, FileFaults&) {
+         SetLastError(ERROR_ALREADY_EXISTS);
+         thrown((f / "a").c_str(), 1004, static_cast<DWORD>(-1));
+       },
+       1029, ERROR_ALREADY_EXISTS, "a", ""},
+      {"-2 takes the last error",
+       [&](TempFolder& f, FileFaults&) {
+         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+         thrown((f / "a").c_str(), 1004, static_cast<DWORD>(-2));
+       },
+       1014, ERROR_NOT_ENOUGH_MEMORY, "a", "file \"a\""},
+      {"empty path shows none", [&](TempFolder&, FileFaults&) { thrown("", 1003, 0); }, 1003, 0, "<none>", ""},
+  };
+  for (const ErrorCase& c : cases) {
+    TempFolder folder;
+    FileFaults faults;
+    faults.PretendCurrentFolder(folder.Path());
+    Failure e = Caught([&] { c.action(folder, faults); });
+    ASSERT_TRUE(e) << c.name;
+    EXPECT_EQ(e->m_code, c.code) << c.name;
+    EXPECT_EQ(e->m_systemError, c.systemError) << c.name;
+    EXPECT_EQ(e->m_arg1, c.arg1) << c.name;
+    EXPECT_EQ(e->m_location, c.location) << c.name;
+  }
 }
 
 TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
@@ -109,36 +163,8 @@ TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
     EXPECT_EQ(e->m_code, c.code);
     EXPECT_EQ(e->m_location, "");
     EXPECT_EQ(std::string(messages.Report(e.get())), c.text);
+    EXPECT_FALSE(file.IsOpen());
   }
-}
-
-TEST_F(KelFileTest, UnmappedErrorsKeepTheCodeOfTheOperation) {
-  m_faults.Add({FileCall::Open, "odd", ERROR_INVALID_NAME});
-  CKelFile file;
-  Failure e = Caught([&] { file.CreateNew(m_folder / "odd", GENERIC_WRITE, CREATE_ALWAYS); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1004u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_NAME);
-  e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
-  EXPECT_EQ(e->m_code, 1003u);
-}
-
-TEST_F(KelFileTest, SharingViolationIsALockedFile) {
-  m_faults.Add({FileCall::Open, "shared", ERROR_SHARING_VIOLATION});
-  CKelFile file(m_folder / "shared");
-  Failure e = Caught([&] { file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1022u);
-}
-
-TEST_F(KelFileTest, CodesThatDoNotNameTheFileGetTheLocation) {
-  const CKelFile file(m_folder / "docs/a b.vxb");
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1031u);
-  EXPECT_EQ(e->m_systemError, 0u);
-  EXPECT_EQ(e->m_arg1, " (bad topic length)");
-  EXPECT_EQ(e->m_location, "file \"docs/a b.vxb\"");  // relative, never quoted
 }
 
 TEST_F(KelFileTest, WithoutMessageTableTheLocationIsEmpty) {
@@ -147,51 +173,6 @@ TEST_F(KelFileTest, WithoutMessageTableTheLocationIsEmpty) {
   Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_location, "");
-}
-
-TEST_F(KelFileTest, DriveErrorsNameTheDrive) {
-  m_faults.PretendCurrentFolder("D:\\work");
-  const CKelFile file("c:\\docs\\a.vxb");
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1003, ERROR_NOT_READY); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1018u);
-  EXPECT_EQ(e->m_arg1, "c:");
-  EXPECT_EQ(e->m_location, "file \"C:\\docs\\a.vxb\"");
-
-  const CKelFile network("\\\\srv\\share\\x\\y.vxb");
-  e = Caught([&] { CKelFile::ThrowFileError(network, 1010, ERROR_WRITE_PROTECT); });
-  EXPECT_EQ(e->m_code, 1017u);
-  EXPECT_EQ(e->m_arg1, "\\\\srv\\share");
-  e = Caught([&] { CKelFile::ThrowFileError(network, 1003, ERROR_CRC); });
-  EXPECT_EQ(e->m_code, 1009u);
-  EXPECT_EQ(e->m_location, "");
-}
-
-TEST_F(KelFileTest, DriveErrorsOnPathsWithoutDriveKeepNamingTheFile) {
-  const CKelFile file(m_folder / "a.vxb");
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1009, ERROR_GEN_FAILURE); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1015u);
-  EXPECT_EQ(e->m_arg1, "a.vxb");
-  EXPECT_EQ(e->m_location, "file \"a.vxb\"");
-}
-
-TEST_F(KelFileTest, MinusOneAndMinusTwoTakeTheLastError) {
-  const CKelFile file(m_folder / "a");
-  SetLastError(ERROR_ALREADY_EXISTS);
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1004, static_cast<DWORD>(-1)); });
-  EXPECT_EQ(e->m_code, 1029u);
-  EXPECT_EQ(e->m_systemError, ERROR_ALREADY_EXISTS);
-  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  e = Caught([&] { CKelFile::ThrowFileError(file, 1004, static_cast<DWORD>(-2)); });
-  EXPECT_EQ(e->m_code, 1014u);
-  EXPECT_EQ(e->m_location, "file \"a\"");
-}
-
-TEST_F(KelFileTest, EmptyPathShowsNone) {
-  const CKelFile file;
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1003, 0); });
-  EXPECT_EQ(e->m_arg1, "<none>");
 }
 
 // Reading and writing --------------------------------------------------------
@@ -217,26 +198,22 @@ TEST_F(KelFileTest, ShortReadWithoutCountIs1009InvalidData) {
   EXPECT_EQ(file.GetPosition(), 16u);
 }
 
-TEST_F(KelFileTest, FailedReadIs1009) {
-  CKelFile file(m_folder.Write("bad.bin", "0123"));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-  m_faults.Add({FileCall::Read, "bad.bin", ERROR_INVALID_FUNCTION});
-  char buffer[4];
-  Failure e = Caught([&] { file.Read(buffer, 4); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1009u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_FUNCTION);
-}
-
-TEST_F(KelFileTest, InjectedShortReadIsCaught) {
-  CKelFile file(m_folder.Write("short.bin", "0123456789"));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-  m_faults.Add({FileCall::Read, "short.bin", ERROR_SUCCESS, 3});
-  char buffer[8];
-  Failure e = Caught([&] { file.Read(buffer, 8); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1009u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
+TEST_F(KelFileTest, FailedAndInjectedShortReadsAre1009) {
+  const std::pair<FileFault, DWORD> cases[] = {
+      {{FileCall::Read, "bad.bin", ERROR_INVALID_FUNCTION}, ERROR_INVALID_FUNCTION},
+      {{FileCall::Read, "bad.bin", ERROR_SUCCESS, 3}, ERROR_INVALID_DATA},
+  };
+  for (const auto& [fault, error] : cases) {
+    CKelFile file(m_folder.Write("bad.bin", "0123456789"));
+    file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+    FileFaults faults;
+    faults.Add(fault);
+    char buffer[8];
+    Failure e = Caught([&] { file.Read(buffer, 8); });
+    ASSERT_TRUE(e) << error;
+    EXPECT_EQ(e->m_code, 1009u);
+    EXPECT_EQ(e->m_systemError, error);
+  }
 }
 
 TEST_F(KelFileTest, ReadValueIsLittleEndian) {
@@ -351,11 +328,8 @@ TEST_F(KelFileTest, RenameOntoAnExistingNameIs1029) {
   EXPECT_EQ(e->m_location, "file \"old.vxb\"");
   EXPECT_EQ(file.GetPath(), m_folder / "old.vxb");
   EXPECT_EQ(TempFolder::ReadAll(m_folder / "new one.vxb"), "B");
-}
-
-TEST_F(KelFileTest, RenameOfAMissingFileIs1001) {
-  CKelFile file(m_folder / "gone.vxb");
-  Failure e = Caught([&] { file.Rename("new.vxb"); });
+  CKelFile gone(m_folder / "gone.vxb");
+  e = Caught([&] { gone.Rename("new.vxb"); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1001u);
 }
@@ -427,7 +401,7 @@ TEST_F(KelFileTest, CreateFoldersMakesEveryLevel) {
   file.CreateFolders();  // refused: passed over
 }
 
-TEST_F(KelFileTest, CreateFoldersFailsWith1039) {
+TEST_F(KelFileTest, CreateFoldersFailsWith1039OrBehindAFileAsAMissingFolder) {
   m_faults.Add({FileCall::MakeFolder, "/x", ERROR_DISK_FULL});
   CKelFile file(m_folder / "x/y");
   Failure e = Caught([&] { file.CreateFolders(); });
@@ -435,12 +409,9 @@ TEST_F(KelFileTest, CreateFoldersFailsWith1039) {
   EXPECT_EQ(e->m_code, 1039u);
   EXPECT_EQ(e->m_arg1, "x/y");
   EXPECT_EQ(e->m_location, "file \"x/y\"");
-}
-
-TEST_F(KelFileTest, CreateFoldersBehindAFileIsAMissingFolder) {
   m_folder.Write("plain", "");
-  CKelFile file(m_folder / "plain/sub");
-  Failure e = Caught([&] { file.CreateFolders(); });
+  CKelFile behind(m_folder / "plain/sub");
+  e = Caught([&] { behind.CreateFolders(); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1002u);
 }

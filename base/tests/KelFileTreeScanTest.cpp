@@ -13,6 +13,8 @@
 
 namespace {
 
+using Events = std::vector<std::string>;
+
 // Records every hook call as a line, paths relative to the start folder.
 class RecordingScan : public CKelFileTreeScan {
  public:
@@ -46,9 +48,6 @@ class FileTreeScanTest : public ::testing::Test {
     const std::filesystem::path path = std::filesystem::path(m_folder.Path()) / relative;
     std::filesystem::create_directories(path.parent_path());
     m_folder.Write(relative, bytes);
-  }
-  void MakeFolder(const std::string& relative) {
-    std::filesystem::create_directories(std::filesystem::path(m_folder.Path()) / relative);
   }
   CKelFileSpecList List(std::vector<std::string> patterns, bool subfolders = false) {
     CKelFileSpecList list;
@@ -88,34 +87,72 @@ class FileTreeScanTest : public ::testing::Test {
   std::string m_error;
 };
 
-using Events = std::vector<std::string>;
+// Files (a trailing '/' makes a folder), patterns and options, and the hooks called.
+struct ScanCase {
+  const char* name;
+  std::vector<std::string> files;
+  std::vector<std::string> patterns;
+  bool subfolders;
+  DWORD options;
+  DWORD flags;
+  Events events;
+  std::uint32_t subfolderCount;
+};
 
-TEST_F(FileTreeScanTest, AWildcardAndANameMatchingTheSameFileHandItOutTwice) {
-  Make("a.vxb");
-  EXPECT_EQ(Run(List({"*.vxb", "a.vxb"})),
-            (Events{"folder .", "file /a.vxb (*.vxb)", "file /a.vxb (a.vxb)", "done ."}));
-}
-
-TEST_F(FileTreeScanTest, ALaterWildcardPatternSkipsNamesAlreadyCollected) {
-  Make("a.vxb");
-  Make("ab.vxb");
-  EXPECT_EQ(Run(List({"*.vxb", "a*.vxb"})),
-            (Events{"folder .", "file /a.vxb (*.vxb)", "file /ab.vxb (*.vxb)", "done ."}));
-}
-
-TEST_F(FileTreeScanTest, NamesAndPatternsMatchWithCaseCounting) {
-  Make("a.vxb");
-  Make("A.VXB");
-  EXPECT_EQ(Run(List({"a.vxb", "A*.VXB"})),
-            (Events{"folder .", "file /a.vxb (a.vxb)", "file /A.VXB (A*.VXB)", "done ."}));
-}
-
-TEST_F(FileTreeScanTest, AMissingNameIsHandedOutWithTheMissingOption) {
-  Make("b.vxb");
-  EXPECT_EQ(Run(List({"a.vxb"}), CKelFileTreeScan::kReportMissing),
-            (Events{"folder .", "file /a.vxb (a.vxb)", "done ."}));
-  EXPECT_EQ(Run(List({"a.vxb"})), (Events{"done ."}));
-  EXPECT_EQ(Run(List({"*.pdf"}), CKelFileTreeScan::kReportMissing), (Events{"done ."}));
+TEST_F(FileTreeScanTest, PatternsOptionsAndOrder) {
+  using S = CKelFileTreeScan;
+  const ScanCase cases[] = {
+      {"a wildcard and a name match the same file twice", {"a.vxb"}, {"*.vxb", "a.vxb"}, false, 0, 0,
+       {"folder .", "file /a.vxb (*.vxb)", "file /a.vxb (a.vxb)", "done ."}, 0},
+      {"a later wildcard skips names collected", {"a.vxb", "ab.vxb"}, {"*.vxb", "a*.vxb"}, false, 0, 0,
+       {"folder .", "file /a.vxb (*.vxb)", "file /ab.vxb (*.vxb)", "done ."}, 0},
+      {"case counts", {"a.vxb", "A.VXB"}, {"a.vxb", "A*.VXB"}, false, 0, 0,
+       {"folder .", "file /a.vxb (a.vxb)", "file /A.VXB (A*.VXB)", "done ."}, 0},
+      {"a missing name with the missing option", {"b.vxb"}, {"a.vxb"}, false, S::kReportMissing, 0,
+       {"folder .", "file /a.vxb (a.vxb)", "done ."}, 0},
+      {"a missing name without it", {"b.vxb"}, {"a.vxb"}, false, 0, 0, {"done ."}, 0},
+      {"a missing wildcard is never handed out", {"b.vxb"}, {"*.pdf"}, false, S::kReportMissing, 0,
+       {"done ."}, 0},
+      {"a hidden file named", {".a.vxb"}, {".a.vxb"}, false, 0, 0,
+       {"folder .", "file /.a.vxb (.a.vxb)", "done ."}, 0},
+      {"a hidden file by wildcard", {".a.vxb"}, {".a*.vxb"}, false, 0, 0, {"done ."}, 0},
+      {"hidden files with their flag", {".secret.vxb", "open.vxb"}, {"*.vxb"}, false, 0, S::kScanHidden,
+       {"folder .", "file /.secret.vxb (*.vxb)", "file /open.vxb (*.vxb)", "done ."}, 0},
+      {"an empty list with option one", {"a.vxb", "b.txt", "README"}, {}, false, S::kAllWhenEmpty, 0,
+       {"folder .", "file /README (*.*)", "file /a.vxb (*.*)", "file /b.txt (*.*)", "done ."}, 0},
+      {"an empty list without option one", {"a.vxb", "sub/b.vxb"}, {}, true, 0, 0, {"done ."}, 0},
+      {"folders are no files", {"folder.vxb/"}, {"*.vxb"}, false, 0, 0, {"done ."}, 0},
+      {"only the start folder without subfolders", {"a.vxb", "b/b.vxb"}, {"*.vxb"}, false, 0, 0,
+       {"folder .", "file /a.vxb (*.vxb)", "done ."}, 0},
+      {"depth first in listing order", {"a.vxb", "b/b.vxb", "b/c/c.vxb", "b/d/d.vxb", "e/", "f/f.vxb"},
+       {"*.vxb"}, true, 0, 0,
+       {"folder .", "file /a.vxb (*.vxb)", "done .", "folder /b", "file /b/b.vxb (*.vxb)", "done /b",
+        "folder /b/c", "file /b/c/c.vxb (*.vxb)", "done /b/c", "folder /b/d", "file /b/d/d.vxb (*.vxb)",
+        "done /b/d", "done /e", "folder /f", "file /f/f.vxb (*.vxb)", "done /f"}, 5},
+      {"every folder with option four", {"e/"}, {"*.vxb"}, true, S::kEveryFolder, 0,
+       {"folder .", "done .", "folder /e", "done /e"}, 1},
+      {"a pattern too long for the path", {"a.vxb"}, {std::string(kMaxPathLength + 1, 'x'), "a.vxb"},
+       false, S::kReportMissing, 0, {"folder .", "file /a.vxb (a.vxb)", "done ."}, 0},
+  };
+  for (const ScanCase& c : cases) {
+    TempFolder folder;
+    for (const std::string& file : c.files) {
+      const std::filesystem::path path = std::filesystem::path(folder.Path()) / file;
+      std::filesystem::create_directories(file.back() == '/' ? path : path.parent_path());
+      if (file.back() != '/') folder.Write(file, "x");
+    }
+    CKelFileSpecList list;
+    list.baseFolder = folder.Path();
+    if (c.subfolders) list.flags |= CKelFileSpecList::kSubfolders;
+    for (const std::string& text : c.patterns)
+      list.entries.push_back(
+          {text.find_first_of("*?") != std::string::npos ? CKelFileSpecEntry::kWildcards : 0u, text});
+    RecordingScan scan(folder.Path());
+    scan.Prepare(list, c.options, c.flags);
+    scan.Scan();
+    EXPECT_EQ(scan.events, c.events) << c.name;
+    EXPECT_EQ(scan.GetSubfolderCount(), c.subfolderCount) << c.name;
+  }
 }
 
 TEST_F(FileTreeScanTest, AMissingNameIsMarked) {
@@ -125,96 +162,16 @@ TEST_F(FileTreeScanTest, AMissingNameIsMarked) {
   EXPECT_TRUE(scan.GetPatterns()[0].kind & CKelFileSpecEntry::kReportedMissing);
 }
 
-TEST_F(FileTreeScanTest, AHiddenFileNamedWithoutWildcardsIsHandedOut) {
-  Make(".a.vxb");
-  EXPECT_EQ(Run(List({".a.vxb"})), (Events{"folder .", "file /.a.vxb (.a.vxb)", "done ."}));
-  EXPECT_EQ(Run(List({".a*.vxb"})), (Events{"done ."}));
-}
-
-TEST_F(FileTreeScanTest, AnEmptyListWithOptionOneVisitsEveryFile) {
-  Make("a.vxb");
-  Make("b.txt");
-  Make("README");
-  CKelFileSpecList list = List({});
-  EXPECT_EQ(Run(list, CKelFileTreeScan::kAllWhenEmpty),
-            (Events{"folder .", "file /README (*.*)", "file /a.vxb (*.*)", "file /b.txt (*.*)", "done ."}));
-  EXPECT_EQ(Run(list), (Events{"done ."}));
-}
-
-TEST_F(FileTreeScanTest, AnEmptyListWithoutOptionOneSearchesNoSubfolders) {
-  Make("sub/a.vxb");
-  EXPECT_EQ(Run(List({}, true)), (Events{"done ."}));
-  EXPECT_EQ(m_subfolders, 0u);
-}
-
-TEST_F(FileTreeScanTest, HiddenFilesOnlyWithTheirFlag) {
-  Make(".secret.vxb");
-  Make("open.vxb");
-  EXPECT_EQ(Run(List({"*.vxb"})), (Events{"folder .", "file /open.vxb (*.vxb)", "done ."}));
-  EXPECT_EQ(Run(List({"*.vxb"}), 0, CKelFileTreeScan::kScanHidden),
-            (Events{"folder .", "file /.secret.vxb (*.vxb)", "file /open.vxb (*.vxb)", "done ."}));
-}
-
-TEST_F(FileTreeScanTest, FoldersAreNeverHandedOutAsFiles) {
-  MakeFolder("folder.vxb");
-  EXPECT_EQ(Run(List({"*.vxb"})), (Events{"done ."}));
-}
-
-TEST_F(FileTreeScanTest, DepthFirstInListingOrder) {
-  Make("a.vxb");
-  Make("b/b.vxb");
-  Make("b/c/c.vxb");
-  Make("b/d/d.vxb");
-  MakeFolder("e");
-  Make("f/f.vxb");
-  EXPECT_EQ(Run(List({"*.vxb"}, true)),
-            (Events{"folder .", "file /a.vxb (*.vxb)", "done .",
-                    "folder /b", "file /b/b.vxb (*.vxb)", "done /b",
-                    "folder /b/c", "file /b/c/c.vxb (*.vxb)", "done /b/c",
-                    "folder /b/d", "file /b/d/d.vxb (*.vxb)", "done /b/d",
-                    "done /e",
-                    "folder /f", "file /f/f.vxb (*.vxb)", "done /f"}));
-  EXPECT_EQ(m_subfolders, 5u);
-}
-
-TEST_F(FileTreeScanTest, EveryFolderWithOptionFour) {
-  MakeFolder("e");
-  EXPECT_EQ(Run(List({"*.vxb"}, true), CKelFileTreeScan::kEveryFolder),
-            (Events{"folder .", "done .", "folder /e", "done /e"}));
-}
-
-TEST_F(FileTreeScanTest, WithoutTheSubfolderFlagOnlyTheStartFolder) {
-  Make("a.vxb");
-  Make("b/b.vxb");
-  EXPECT_EQ(Run(List({"*.vxb"})), (Events{"folder .", "file /a.vxb (*.vxb)", "done ."}));
-}
-
-TEST_F(FileTreeScanTest, FoldersDeeperThanThirtyTwoLevelsAreWalked) {
-  std::string relative;
-  for (int level = 0; level < 40; ++level) relative += "d/";
-  Make(relative + "deep.vxb");
-  const Events events = Run(List({"*.vxb"}, true));
-  ASSERT_EQ(events.size(), 43u);
-  EXPECT_EQ(events[40], "folder /" + relative.substr(0, relative.size() - 1));
-  EXPECT_EQ(events[41], "file /" + relative + "deep.vxb (*.vxb)");
-  EXPECT_EQ(m_subfolders, 40u);
-}
-
-TEST_F(FileTreeScanTest, FilesBelowPathsLongerThanTheOldLimitAreFound) {
+TEST_F(FileTreeScanTest, FoldersDeeperThanThirtyTwoLevelsAndPathsLongerThanTheOldLimitAreWalked) {
   std::string relative;
   for (int level = 0; level < 40; ++level) relative += "level" + std::to_string(level) + "/";
   Make(relative + "deep.vxb");
   const Events events = Run(List({"*.vxb"}, true));
   ASSERT_GT(m_folder.Path().size() + relative.size(), 260u);
   ASSERT_EQ(events.size(), 43u);
+  EXPECT_EQ(events[40], "folder /" + relative.substr(0, relative.size() - 1));
   EXPECT_EQ(events[41], "file /" + relative + "deep.vxb (*.vxb)");
-}
-
-TEST_F(FileTreeScanTest, APatternTooLongForThePathIsSkipped) {
-  Make("a.vxb");
-  const std::string longName(kMaxPathLength + 1, 'x');
-  EXPECT_EQ(Run(List({longName, "a.vxb"}), CKelFileTreeScan::kReportMissing),
-            (Events{"folder .", "file /a.vxb (a.vxb)", "done ."}));
+  EXPECT_EQ(m_subfolders, 40u);
 }
 
 TEST_F(FileTreeScanTest, EveryFolderIsEnteredOnceWhateverLinksLeadToIt) {
@@ -295,14 +252,6 @@ TEST_F(FileTreeScanTest, AnExceptionOfAHookEndsTheScan) {
     const std::unique_ptr<CKelException> owned(e);
     EXPECT_EQ(e->m_arg1, "stop");
   }
-}
-
-TEST_F(FileTreeScanTest, ResetFreesThePatterns) {
-  CKelFileTreeScan scan;
-  scan.Prepare(List({"*.vxb"}), 0, 0);
-  scan.Reset();
-  EXPECT_TRUE(scan.GetPatterns().empty());
-  EXPECT_TRUE(scan.GetPath().empty());
 }
 
 }  // namespace

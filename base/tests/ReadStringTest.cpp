@@ -6,98 +6,65 @@
 
 namespace {
 
-std::string Read(const char* text, unsigned flags = 0, std::size_t maxLength = 0) {
-  CKelParse p(text);
-  std::string out;
-  p.ReadString(out, flags, maxLength);
-  return out;
-}
+struct StringCase {
+  const char* name;
+  const char* text;
+  unsigned flags;
+  std::size_t maxLength;
+  std::string value;  // what is read, when no error is expected
+  const char* rest;   // where the cursor stops (null: not checked)
+  SyntaxError error;  // code 0: none expected
+};
 
-SyntaxError ReadError(const char* text, unsigned flags = 0, std::size_t maxLength = 0) {
-  CKelParse p(text);
-  std::string out;
-  return CatchError([&] { p.ReadString(out, flags, maxLength); });
-}
-
-TEST(ReadStringTest, HexOctalAndLineEscapes) {
-  EXPECT_EQ(Read(R"("\x41\101\n")"), "AA\r\n");
-}
-
-TEST(ReadStringTest, SimpleEscapes) {
-  EXPECT_EQ(Read(R"("\"\'\?\\\a\b\f\r\t\v")"), "\"'?\\\a\b\f\r\t\v");
-  EXPECT_EQ(Read(R"("\q\%")"), "q%");  // backslash dropped, character kept
-}
-
-TEST(ReadStringTest, NumericEscapeLimits) {
-  EXPECT_EQ(Read(R"("\1012")"), "A2");       // at most three octal digits
-  EXPECT_EQ(Read(R"("\777")"), "\xFF");      // the low 8 bits
-  EXPECT_EQ(Read(R"("\x1234g")"), "4g");     // any number of hex digits, low 8 bits
-  EXPECT_EQ(Read(R"("\x")"), std::string(1, '\0'));
-}
-
-TEST(ReadStringTest, UnquotedRunsToTheEndOrToABlank) {
-  EXPECT_EQ(Read("a b c"), "a b c");
-  EXPECT_EQ(Read("a\\tb"), "a\tb");
-  CKelParse p("  one two");
-  std::string out;
-  p.ReadString(out, 1 | 0x10);
-  EXPECT_EQ(out, "one");
-  EXPECT_STREQ(p.GetCursor(), "two");
-}
-
-TEST(ReadStringTest, AdjacentQuotedPiecesAreJoined) {
-  EXPECT_EQ(Read(R"("ab" "cd")", 1), "abcd");
-  EXPECT_EQ(Read(R"("ab""cd")"), "abcd");
-  CKelParse p(R"("ab" "cd")");
-  std::string out;
-  p.ReadString(out, 0);  // without flag 1 blanks do not join
-  EXPECT_EQ(out, "ab");
-  EXPECT_STREQ(p.GetCursor(), R"( "cd")");
-}
-
-TEST(ReadStringTest, LineBreaksBetweenAndInsidePieces) {
-  EXPECT_EQ(Read("\"ab\"\r\n  \"cd\"", 1 | 0x40), "ab\r\ncd");
-  EXPECT_EQ(Read("\"a\nb\rc\r\nd\n\re\"", 0x40), "a\r\nb\r\nc\r\nd\r\ne");
-  CKelParse p("\"ab\"\n rest");
-  std::string out;
-  p.ReadString(out, 1 | 0x40);  // no piece follows: the line break stays
-  EXPECT_EQ(out, "ab");
-  EXPECT_STREQ(p.GetCursor(), "\n rest");
-}
-
-TEST(ReadStringTest, RawKeepsEscapesAndQuotes) {
-  EXPECT_EQ(Read(R"("a\nb\"c")", 0x20), R"("a\nb\"c")");
-  EXPECT_EQ(Read(R"(x\ty)", 0x20), R"(x\ty)");
-}
-
-TEST(ReadStringTest, MissingStrings) {
-  EXPECT_EQ(ReadError("").code, 2024u);
-  EXPECT_EQ(ReadError("   ", 1).code, 2024u);
-  EXPECT_EQ(ReadError(" x", 0x10).code, 2024u);
-}
-
-TEST(ReadStringTest, QuotesRequired) {
-  EXPECT_EQ(ReadError("abc def", 2), (SyntaxError{2023, "abc", ""}));
-}
-
-TEST(ReadStringTest, UnterminatedStringAndControlCharacters) {
-  EXPECT_EQ(ReadError(R"("abc)"), (SyntaxError{2006, "\"abc", ""}));
-  EXPECT_EQ(ReadError(R"("abc\)"), (SyntaxError{2006, "\"abc\\", ""}));
-  EXPECT_EQ(ReadError("\"ab\x01" "cd\""), (SyntaxError{2006, "\"ab", ""}));
-  EXPECT_EQ(ReadError("\"ab\ncd\""), (SyntaxError{2006, "\"ab", ""}));
-  EXPECT_EQ(ReadError("ab\tcd"), (SyntaxError{2006, "ab", ""}));
-  EXPECT_EQ(ReadError("\"ab\\\ncd\"").code, 2006u);  // an escaped line break is still one
-}
-
-TEST(ReadStringTest, MaximumLength) {
-  EXPECT_EQ(Read(R"("abc")", 0, 3), "abc");
-  EXPECT_EQ(ReadError(R"("abcd")", 0, 3), (SyntaxError{2007, "\"abcd", ""}));
-  EXPECT_EQ(ReadError(R"(abcd)", 0, 3).code, 2007u);
-  EXPECT_EQ(ReadError(R"("ab\n")", 0, 3).code, 2007u);
-}
-
-TEST(ReadStringTest, BytesAboveAsciiAreKept) {
-  EXPECT_EQ(Read("\"gr\xC3\xBC\xC3\x9F\""), "gr\xC3\xBC\xC3\x9F");
+TEST(ReadStringTest, Table) {
+  const StringCase cases[] = {
+      {"hex, octal and line escapes", R"("\x41\101\n")", 0, 0, "AA\r\n", nullptr, {}},
+      {"simple escapes", R"("\"\'\?\\\a\b\f\r\t\v")", 0, 0, "\"'?\\\a\b\f\r\t\v", nullptr, {}},
+      {"unknown escape keeps the character", R"("\q\%")", 0, 0, "q%", nullptr, {}},
+      {"three octal digits at most", R"("\1012")", 0, 0, "A2", nullptr, {}},
+      {"octal keeps the low 8 bits", R"("\777")", 0, 0, "\xFF", nullptr, {}},
+      {"hex keeps the low 8 bits", R"("\x1234g")", 0, 0, "4g", nullptr, {}},
+      {"hex without digits", R"("\x")", 0, 0, std::string(1, '\0'), nullptr, {}},
+      {"unquoted runs to the end", "a b c", 0, 0, "a b c", "", {}},
+      {"unquoted escapes", "a\\tb", 0, 0, "a\tb", nullptr, {}},
+      {"unquoted ends at a blank with 0x10", "  one two", 1 | 0x10, 0, "one", "two", {}},
+      {"pieces joined across blanks", R"("ab" "cd")", 1, 0, "abcd", "", {}},
+      {"adjacent pieces joined", R"("ab""cd")", 0, 0, "abcd", "", {}},
+      {"blanks do not join without 1", R"("ab" "cd")", 0, 0, "ab", R"( "cd")", {}},
+      {"line break between pieces", "\"ab\"\r\n  \"cd\"", 1 | 0x40, 0, "ab\r\ncd", "", {}},
+      {"line breaks inside", "\"a\nb\rc\r\nd\n\re\"", 0x40, 0, "a\r\nb\r\nc\r\nd\r\ne", "", {}},
+      {"line break without a piece stays", "\"ab\"\n rest", 1 | 0x40, 0, "ab", "\n rest", {}},
+      {"raw keeps escapes and quotes", R"("a\nb\"c")", 0x20, 0, R"("a\nb\"c")", nullptr, {}},
+      {"raw unquoted", R"(x\ty)", 0x20, 0, R"(x\ty)", nullptr, {}},
+      {"at the maximum", R"("abc")", 0, 3, "abc", nullptr, {}},
+      {"bytes above ASCII", "\"gr\xC3\xBC\xC3\x9F\"", 0, 0, "gr\xC3\xBC\xC3\x9F", nullptr, {}},
+      {"empty text", "", 0, 0, "", nullptr, {2024, "", ""}},
+      {"only blanks", "   ", 1, 0, "", nullptr, {2024, "", ""}},
+      {"blank before unquoted with 0x10", " x", 0x10, 0, "", nullptr, {2024, "", ""}},
+      {"quotes required", "abc def", 2, 0, "", nullptr, {2023, "abc", ""}},
+      {"unterminated", R"("abc)", 0, 0, "", nullptr, {2006, "\"abc", ""}},
+      {"unterminated escape", R"("abc\)", 0, 0, "", nullptr, {2006, "\"abc\\", ""}},
+      {"control character", "\"ab\x01" "cd\"", 0, 0, "", nullptr, {2006, "\"ab", ""}},
+      {"line break without 0x40", "\"ab\ncd\"", 0, 0, "", nullptr, {2006, "\"ab", ""}},
+      {"tab unquoted", "ab\tcd", 0, 0, "", nullptr, {2006, "ab", ""}},
+      {"escaped line break", "\"ab\\\ncd\"", 0, 0, "", nullptr, {2006, "\"ab\\", ""}},
+      {"quoted too long", R"("abcd")", 0, 3, "", nullptr, {2007, "\"abcd", ""}},
+      {"unquoted too long", "abcd", 0, 3, "", nullptr, {2007, "abcd", ""}},
+      {"escape counts once", R"("ab\n")", 0, 3, "", nullptr, {2007, "\"ab\\n", ""}},
+  };
+  for (const StringCase& c : cases) {
+    CKelParse p(c.text);
+    std::string out;
+    if (c.error.code != 0) {
+      EXPECT_EQ(CatchError([&] { p.ReadString(out, c.flags, c.maxLength); }), c.error) << c.name;
+      continue;
+    }
+    p.ReadString(out, c.flags, c.maxLength);
+    EXPECT_EQ(out, c.value) << c.name;
+    if (c.rest) {
+      EXPECT_STREQ(p.GetCursor(), c.rest) << c.name;
+    }
+  }
 }
 
 // A string scanner that counts its hooks and knows one escape of its own.
@@ -108,14 +75,8 @@ class HookedParse : public CKelParse {
   int ended = 0;
 
  protected:
-  bool BeginString(std::string&) override {
-    ++begun;
-    return true;
-  }
-  bool EndString(std::string&) override {
-    ++ended;
-    return true;
-  }
+  bool BeginString(std::string&) override { return ++begun; }
+  bool EndString(std::string&) override { return ++ended; }
   bool HandleEscape(std::string& out) override {
     if (*m_pCursor != 'e') return false;
     ++m_pCursor;
@@ -124,20 +85,16 @@ class HookedParse : public CKelParse {
   }
 };
 
-TEST(ReadStringTest, HooksSeeEveryStringAndEscape) {
+TEST(ReadStringTest, HooksSeeEveryStringAndEscapeEvenAfterAnError) {
   HookedParse p(R"("\e\n")");
   std::string out;
   EXPECT_TRUE(p.ReadString(out, 0));
   EXPECT_EQ(out, "<euro>\r\n");
   EXPECT_EQ(p.begun, 1);
   EXPECT_EQ(p.ended, 1);
-}
-
-TEST(ReadStringTest, EndStringIsCalledAfterAnError) {
-  HookedParse p(R"("open)");
-  std::string out;
-  EXPECT_EQ(CatchError([&] { p.ReadString(out, 0); }).code, 2006u);
-  EXPECT_EQ(p.ended, 1);
+  HookedParse open(R"("open)");
+  EXPECT_EQ(CatchError([&] { open.ReadString(out, 0); }).code, 2006u);
+  EXPECT_EQ(open.ended, 1);
 }
 
 }  // namespace

@@ -24,15 +24,6 @@ class ReportExceptionTest : public MessageTest {
   CKelErrorMessage messages{nullptr, 0, "VK"};
 };
 
-TEST_F(ReportExceptionTest, LibraryExceptionsGiveTheSeverity) {
-  EXPECT_EQ(ThrowAndReport(new CKelException(1001, "a.vxb")), 1);
-  EXPECT_EQ(OnlyBox().text, "Fatal error VK1001 - \nFile a.vxb not found.");
-  EXPECT_EQ(ThrowAndReport(new CKelFileException(1013, 5, "/x", "x")), 1);
-  EXPECT_EQ(boxes.shown().back().text, "Fatal error VK1013 - \nAccess to x denied.");
-  EXPECT_EQ(ThrowAndReport(new CKelException(4003)), -1);
-  EXPECT_EQ(ThrowAndReport(new CKelException(2001)), 0);
-}
-
 TEST_F(ReportExceptionTest, QuestionGivesTheAnswer) {
   boxes.QueueAnswer(IDYES);
   messages.m_buttons = MB_YESNO;
@@ -54,18 +45,6 @@ TEST_F(ReportExceptionTest, OutOfMemoryIsReportedAs1014) {
   EXPECT_EQ(ThrowAndReport(new CMemoryException), 0);  // the severity as it stood
   EXPECT_EQ(OnlyBox().text, "Fatal error VK1014 - no more RAM available.");
   EXPECT_EQ(OnlyBox().style, MB_SYSTEMMODAL | MB_ICONSTOP);
-}
-
-TEST_F(ReportExceptionTest, OtherExceptionsAreThrownOn) {
-  auto* other = new CException;
-  try {
-    ReportFrameworkException(messages, other);
-    ADD_FAILURE() << "not thrown on";
-  } catch (CException* caught) {
-    EXPECT_EQ(caught, other);
-  }
-  other->Delete();
-  EXPECT_TRUE(boxes.shown().empty());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "base/KelParse.h"
 #include "platform/FileApis.h"
 
+#include <vector>
+
 namespace {
 
 TEST(BlanksTest, SpaceAndTabAreBlanks) {
@@ -72,157 +74,115 @@ TEST(TokenTest, ThrowAtTokenCarriesTokenAndSecondArgument) {
   }
 }
 
-TEST(KeywordTest, AbbreviationsSelectTheirKeyword) {
-  CKelParse reg("reg"), r("r"), whole("unregserver");
-  EXPECT_EQ(reg.ReadKeyword("regserver\tunregserver", 0), 1);
-  EXPECT_EQ(r.ReadKeyword("regserver\tunregserver", 0), 1);
-  EXPECT_EQ(whole.ReadKeyword("regserver\tunregserver", 0), 2);
+struct KeywordCase {
+  const char* text;
+  const char* keywords;
+  unsigned flags;
+  int index;
+  const char* rest;  // null: not checked
+};
+
+TEST(KeywordTest, Table) {
+  const KeywordCase cases[] = {
+      {"reg", "regserver\tunregserver", 0, 1, ""},
+      {"r", "regserver\tunregserver", 0, 1, ""},
+      {"unregserver", "regserver\tunregserver", 0, 2, ""},
+      {"  x y", "regserver\tunregserver", 1, -1, "x y"},  // unknown: cursor on the word
+      {"  123", "a\tb", 1, 0, nullptr},
+      {"", "a\tb", 1, 0, nullptr},
+      {"li", "link\tli\tlist", 0, 2, ""},  // the whole keyword wins over longer ones
+      {"reg", "regserver", 4, -1, nullptr},  // whole words only
+      {"  ReGServer  next", "regserver", 1, 1, "next"},
+      {"v2x", "v\tv2x", 2 | 4, 2, ""},
+      {"v2x", "v\tv2x", 4, 1, "2x"},
+      {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 4, 1, ""},
+  };
+  for (const KeywordCase& c : cases) {
+    CKelParse p(c.text);
+    EXPECT_EQ(p.ReadKeyword(c.keywords, c.flags), c.index) << c.text << " in " << c.keywords;
+    if (c.rest) {
+      EXPECT_STREQ(p.GetCursor(), c.rest) << c.text;
+    }
+  }
+  CKelParse shared("li more");
+  EXPECT_EQ(CatchError([&] { shared.ReadKeyword("list\tlink", 0); }), (SyntaxError{2025, "li", ""}));
 }
 
-TEST(KeywordTest, UnknownWordLeavesTheCursorOnIt) {
-  CKelParse p("  x y");
-  EXPECT_EQ(p.ReadKeyword("regserver\tunregserver", 1), -1);
-  EXPECT_STREQ(p.GetCursor(), "x y");
+enum class Reader { Decimal, Signed, Number };
+
+struct NumberCase {
+  Reader reader;
+  const char* text;
+  unsigned flags;
+  unsigned maximum;
+  std::int64_t value;  // when no error
+  const char* rest;    // null: not checked
+  SyntaxError error;
+};
+
+TEST(NumberTest, Table) {
+  const NumberCase cases[] = {
+      {Reader::Decimal, "4294967295", 0, 0, 4294967295, "", {}},
+      {Reader::Decimal, "4294967296", 0, 0, 0, nullptr, {2005, "4294967296", ""}},
+      {Reader::Decimal, "4294967296 x", 4, 0, 4294967295, nullptr, {}},
+      {Reader::Decimal, "99999999999999999999999999", 4, 0, 4294967295, nullptr, {}},
+      {Reader::Decimal, "256", 0, 255, 0, nullptr, {2005, "256", ""}},
+      {Reader::Decimal, "255", 0, 255, 255, nullptr, {}},
+      {Reader::Decimal, "abc def", 0, 0, 0, nullptr, {2020, "abc", ""}},
+      {Reader::Decimal, "99999999999", 4, 10, 0, nullptr, {2005, "99999999999", ""}},
+      {Reader::Decimal, "  7x", 1, 0, 7, "x", {}},
+      {Reader::Decimal, " 12  z", 1, 0, 12, "z", {}},
+      {Reader::Signed, "-2147483648", 0, 0, INT32_MIN, nullptr, {}},
+      {Reader::Signed, "+2147483647", 0, 0, INT32_MAX, nullptr, {}},
+      {Reader::Signed, "-2147483649", 0, 0, 0, nullptr, {2005, "-2147483649", ""}},
+      {Reader::Signed, "2147483648", 0, 0, 0, nullptr, {2005, "2147483648", ""}},
+      {Reader::Signed, "-99999999999", 4, 0, INT32_MIN, nullptr, {}},
+      {Reader::Signed, "99999999999", 4, 0, INT32_MAX, nullptr, {}},
+      {Reader::Signed, "-x", 0, 0, 0, nullptr, {2020, "-x", ""}},
+      {Reader::Number, "0x1F", 0, 0, 31, nullptr, {}},
+      {Reader::Number, "0XfF", 0, 0, 255, nullptr, {}},
+      {Reader::Number, "017", 8, 0, 15, nullptr, {}},
+      {Reader::Number, "017", 0, 0, 17, nullptr, {}},
+      {Reader::Number, "1F", 2, 0, 31, nullptr, {}},
+      {Reader::Number, "08", 8, 0, 0, "8", {}},
+      {Reader::Number, "0xZ", 0, 0, 0, nullptr, {2021, "0xZ", ""}},
+      {Reader::Number, "g", 2, 255, 0, nullptr, {2021, "g", ""}},
+      {Reader::Number, "0x100000000", 0, 0, 0, nullptr, {2005, "0x100000000", ""}},
+      {Reader::Number, "0x100000000", 4, 0, 0xFFFFFFFF, nullptr, {}},
+      {Reader::Number, "0x100", 0, 255, 0, nullptr, {2005, "0x100", ""}},
+      {Reader::Number, "077777777777", 8, 0, 0, nullptr, {2005, "077777777777", ""}},
+  };
+  for (const NumberCase& c : cases) {
+    CKelParse p(c.text);
+    auto read = [&]() -> std::int64_t {
+      switch (c.reader) {
+        case Reader::Decimal: return p.ReadDecimal(c.flags, c.maximum);
+        case Reader::Signed: return p.ReadSigned(c.flags, c.maximum);
+        default: return p.ReadNumber(c.flags, c.maximum);
+      }
+    };
+    if (c.error.code != 0) {
+      EXPECT_EQ(CatchError(read), c.error) << c.text << " flags " << c.flags;
+      continue;
+    }
+    EXPECT_EQ(read(), c.value) << c.text << " flags " << c.flags;
+    if (c.rest) {
+      EXPECT_STREQ(p.GetCursor(), c.rest) << c.text;
+    }
+  }
 }
 
-TEST(KeywordTest, NoWordGivesZero) {
-  CKelParse p("  123");
-  EXPECT_EQ(p.ReadKeyword("a\tb", 1), 0);
-  CKelParse end("");
-  EXPECT_EQ(end.ReadKeyword("a\tb", 1), 0);
-}
-
-TEST(KeywordTest, SharedAbbreviationIsAmbiguous) {
-  CKelParse p("li more");
-  EXPECT_EQ(CatchError([&] { p.ReadKeyword("list\tlink", 0); }), (SyntaxError{2025, "li", ""}));
-}
-
-TEST(KeywordTest, WholeKeywordWinsOverLongerOnes) {
-  CKelParse p("li");
-  EXPECT_EQ(p.ReadKeyword("link\tli\tlist", 0), 2);
-}
-
-TEST(KeywordTest, WholeWordFlagRefusesAbbreviations) {
-  CKelParse p("reg");
-  EXPECT_EQ(p.ReadKeyword("regserver", 4), -1);
-}
-
-TEST(KeywordTest, CaseIgnoredDigitsOnlyWithFlagAndBlanksSkipped) {
-  CKelParse p("  ReGServer  next");
-  EXPECT_EQ(p.ReadKeyword("regserver", 1), 1);
-  EXPECT_STREQ(p.GetCursor(), "next");
-  CKelParse digits("v2x");
-  EXPECT_EQ(digits.ReadKeyword("v\tv2x", 2 | 4), 2);
-  CKelParse letters("v2x");
-  EXPECT_EQ(letters.ReadKeyword("v\tv2x", 4), 1);
-  EXPECT_STREQ(letters.GetCursor(), "2x");
-}
-
-TEST(KeywordTest, KeepsAtMost32Letters) {
-  const std::string word(40, 'a');
-  CKelParse p(word.c_str());
-  EXPECT_EQ(p.ReadKeyword(std::string(32, 'a'), 4), 1);
-  EXPECT_TRUE(p.AtEnd());
-}
-
-TEST(DecimalTest, LimitsOfUnsigned32) {
-  CKelParse max("4294967295");
-  EXPECT_EQ(max.ReadDecimal(0, 0), 4294967295u);
-  CKelParse over("4294967296");
-  EXPECT_EQ(CatchError([&] { over.ReadDecimal(0, 0); }), (SyntaxError{2005, "4294967296", ""}));
-  CKelParse saturated("4294967296 x");
-  EXPECT_EQ(saturated.ReadDecimal(4, 0), 4294967295u);
-  CKelParse huge("99999999999999999999999999");
-  EXPECT_EQ(huge.ReadDecimal(4, 0), 4294967295u);
-}
-
-TEST(DecimalTest, MaximumAndMissingDigits) {
-  CKelParse p("256");
-  EXPECT_EQ(CatchError([&] { p.ReadDecimal(0, 255); }).code, 2005u);
-  CKelParse q("255");
-  EXPECT_EQ(q.ReadDecimal(0, 255), 255u);
-  CKelParse none("abc def");
-  EXPECT_EQ(CatchError([&] { none.ReadDecimal(0, 0); }), (SyntaxError{2020, "abc", ""}));
-  CKelParse saturatedAboveMaximum("99999999999");
-  EXPECT_EQ(CatchError([&] { saturatedAboveMaximum.ReadDecimal(4, 10); }).code, 2005u);
-}
-
-TEST(DecimalTest, StopsAtFirstNonDigitAndSkipsBlanks) {
-  CKelParse p("  7x");
-  EXPECT_EQ(p.ReadDecimal(1, 0), 7u);
-  EXPECT_STREQ(p.GetCursor(), "x");
-  CKelParse q(" 12  z");
-  EXPECT_EQ(q.ReadDecimal(1, 0), 12u);
-  EXPECT_STREQ(q.GetCursor(), "z");
-}
-
-TEST(SignedTest, LimitsOfSigned32) {
-  CKelParse min("-2147483648"), max("+2147483647");
-  EXPECT_EQ(min.ReadSigned(0, 0), INT32_MIN);
-  EXPECT_EQ(max.ReadSigned(0, 0), INT32_MAX);
-  CKelParse low("-2147483649"), high("2147483648");
-  EXPECT_EQ(CatchError([&] { low.ReadSigned(0, 0); }), (SyntaxError{2005, "-2147483649", ""}));
-  EXPECT_EQ(CatchError([&] { high.ReadSigned(0, 0); }).code, 2005u);
-  CKelParse lowSat("-99999999999"), highSat("99999999999");
-  EXPECT_EQ(lowSat.ReadSigned(4, 0), INT32_MIN);
-  EXPECT_EQ(highSat.ReadSigned(4, 0), INT32_MAX);
-}
-
-TEST(SignedTest, SignWithoutDigits) {
-  CKelParse p("-x");
-  EXPECT_EQ(CatchError([&] { p.ReadSigned(0, 0); }), (SyntaxError{2020, "-x", ""}));
-}
-
-TEST(NumberTest, HexOctalDecimal) {
-  CKelParse hex("0x1F"), upper("0XfF"), octal("017"), decimal("017"), forced("1F");
-  EXPECT_EQ(hex.ReadNumber(0, 0), 31u);
-  EXPECT_EQ(upper.ReadNumber(0, 0), 255u);
-  EXPECT_EQ(octal.ReadNumber(8, 0), 15u);
-  EXPECT_EQ(decimal.ReadNumber(0, 0), 17u);
-  EXPECT_EQ(forced.ReadNumber(2, 0), 31u);
-  CKelParse octalStops("08");
-  EXPECT_EQ(octalStops.ReadNumber(8, 0), 0u);
-  EXPECT_STREQ(octalStops.GetCursor(), "8");
-}
-
-TEST(NumberTest, Errors) {
-  CKelParse noHexDigits("0xZ");
-  EXPECT_EQ(CatchError([&] { noHexDigits.ReadNumber(0, 0); }), (SyntaxError{2021, "0xZ", ""}));
-  CKelParse forcedNoDigits("g");
-  EXPECT_EQ(CatchError([&] { forcedNoDigits.ReadNumber(2, 255); }).code, 2021u);
-  CKelParse overflow("0x100000000");
-  EXPECT_EQ(CatchError([&] { overflow.ReadNumber(0, 0); }).code, 2005u);
-  CKelParse saturated("0x100000000");
-  EXPECT_EQ(saturated.ReadNumber(4, 0), 0xFFFFFFFFu);
-  CKelParse aboveMaximum("0x100");
-  EXPECT_EQ(CatchError([&] { aboveMaximum.ReadNumber(0, 255); }), (SyntaxError{2005, "0x100", ""}));
-  CKelParse octalOverflow("077777777777");
-  EXPECT_EQ(CatchError([&] { octalOverflow.ReadNumber(8, 0); }).code, 2005u);
-}
-
-TEST(HexBytesTest, AlignedToTheEndMostSignificantFirst) {
+TEST(HexBytesTest, AlignedToTheEndAtMostTwiceCountDigitsAllWithFlag4) {
   BYTE buffer[4] = {9, 9, 9, 9};
   CKelParse p("ABC");
   EXPECT_EQ(p.ReadHexBytes(buffer, 4, 0), 2u);
-  EXPECT_EQ(buffer[0], 0);
-  EXPECT_EQ(buffer[1], 0);
-  EXPECT_EQ(buffer[2], 0x0A);
-  EXPECT_EQ(buffer[3], 0xBC);
-}
-
-TEST(HexBytesTest, ReadsAtMostTwiceCountDigits) {
-  BYTE buffer[2];
-  CKelParse p("123456");
-  EXPECT_EQ(p.ReadHexBytes(buffer, 2, 0), 2u);
-  EXPECT_EQ(buffer[0], 0x12);
-  EXPECT_EQ(buffer[1], 0x34);
-  EXPECT_STREQ(p.GetCursor(), "56");
-}
-
-TEST(HexBytesTest, AllDigitsRequiredWithFlag4) {
-  BYTE buffer[2];
-  CKelParse p("123 x");
-  EXPECT_EQ(CatchError([&] { p.ReadHexBytes(buffer, 2, 4); }), (SyntaxError{2021, "123", ""}));
+  EXPECT_EQ(std::vector<BYTE>(buffer, buffer + 4), (std::vector<BYTE>{0, 0, 0x0A, 0xBC}));
+  CKelParse q("123456");
+  EXPECT_EQ(q.ReadHexBytes(buffer, 2, 0), 2u);
+  EXPECT_EQ(std::vector<BYTE>(buffer, buffer + 2), (std::vector<BYTE>{0x12, 0x34}));
+  EXPECT_STREQ(q.GetCursor(), "56");
+  CKelParse r("123 x");
+  EXPECT_EQ(CatchError([&] { r.ReadHexBytes(buffer, 2, 4); }), (SyntaxError{2021, "123", ""}));
 }
 
 constexpr GUID kArchiveType = {0x00030002, 0x0000, 0x1101, {0x80, 0x02, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
@@ -240,27 +200,25 @@ TEST(GuidTest, WithAndWithoutBraces) {
   EXPECT_TRUE(bare.AtEnd());
 }
 
-TEST(GuidTest, BracesRequiredWithFlag0x800) {
-  GUID guid{};
-  CKelParse p("00030002-0000-1101-8002-0000C06B5161");
-  EXPECT_EQ(CatchError([&] { p.ReadGuid(guid, 0x800); }),
-            (SyntaxError{2023, "00030002-0000-1101-8002-0000C06B5161", ""}));
-}
-
 TEST(GuidTest, MalformedGuids) {
-  GUID guid{};
-  CKelParse noDash("{00030002:0000-1101-8002-0000C06B5161}");
-  EXPECT_EQ(CatchError([&] { noDash.ReadGuid(guid, 0); }).code, 2023u);
-  CKelParse noClosingBrace("{00030002-0000-1101-8002-0000C06B5161");
-  EXPECT_EQ(CatchError([&] { noClosingBrace.ReadGuid(guid, 0); }).code, 2023u);
-  CKelParse emptyGroup("{00030002--1101-8002-0000C06B5161}");
-  EXPECT_EQ(CatchError([&] { emptyGroup.ReadGuid(guid, 0); }), (SyntaxError{2021, "-1101-8002-0000C06B5161}", ""}));
-  CKelParse emptyBytes("00030002-0000-1101--0000C06B5161");
-  EXPECT_EQ(CatchError([&] { emptyBytes.ReadGuid(guid, 0); }).code, 2021u);
-  CKelParse wideGroup("00030002-10000-1101-8002-0000C06B5161");
-  EXPECT_EQ(CatchError([&] { wideGroup.ReadGuid(guid, 0); }), (SyntaxError{2005, "10000", ""}));
-  CKelParse truncated("0003");
-  EXPECT_EQ(CatchError([&] { truncated.ReadGuid(guid, 0); }).code, 2023u);
+  const struct {
+    const char* text;
+    unsigned flags;
+    SyntaxError error;
+  } cases[] = {
+      {"00030002-0000-1101-8002-0000C06B5161", 0x800, {2023, "00030002-0000-1101-8002-0000C06B5161", ""}},
+      {"{00030002:0000-1101-8002-0000C06B5161}", 0, {2023, "{00030002:0000-1101-8002-0000C06B5161}", ""}},
+      {"{00030002-0000-1101-8002-0000C06B5161", 0, {2023, "{00030002-0000-1101-8002-0000C06B5161", ""}},
+      {"{00030002--1101-8002-0000C06B5161}", 0, {2021, "-1101-8002-0000C06B5161}", ""}},
+      {"00030002-0000-1101--0000C06B5161", 0, {2021, "-0000C06B5161", ""}},
+      {"00030002-10000-1101-8002-0000C06B5161", 0, {2005, "10000", ""}},
+      {"0003", 0, {2023, "0003", ""}},
+  };
+  for (const auto& c : cases) {
+    GUID guid{};
+    CKelParse p(c.text);
+    EXPECT_EQ(CatchError([&] { p.ReadGuid(guid, c.flags); }), c.error) << c.text;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "platform/UrlMon.h"
 #include "platform/tests/ComTestSupport.h"
@@ -49,69 +50,58 @@ TEST_F(ComActivation, UnknownOrLoopingProgIdsAnswerClassString) {
   EXPECT_EQ(CLSIDFromProgID("", &clsid), CO_E_CLASSSTRING);
 }
 
-TEST_F(ComActivation, ClassWithoutServerIsNotRegistered) {
-  ComPtr<IUnknown> object;
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            REGDB_E_CLASSNOTREG);
-  std::string classKey = "CLSID\\" + GuidToString(kUnregistered);
-  PutText(HKEY_CLASSES_ROOT, classKey.c_str(), "", "a class without a library");
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            REGDB_E_CLASSNOTREG);
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            REGDB_E_CLASSNOTREG);
-  EXPECT_FALSE(object);
-}
-
-TEST_F(ComActivation, MissingLibraryIsModuleNotFound) {
-  RegisterClassLibrary(kUnregistered, Folder() + "/gone/libnothing.so");
-  ComPtr<IUnknown> object;
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
-  RegisterClassLibrary(kUnregistered, "C:\\Windows\\vxstrd.dll");
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
-}
-
-TEST_F(ComActivation, FileThatIsNoLibraryIsBadFormat) {
-  std::string path = Folder() + "/fake.so";
-  std::ofstream(path) << "not a shared library";
-  RegisterClassLibrary(kUnregistered, path);
-  ComPtr<IUnknown> object;
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT));
-}
-
-TEST_F(ComActivation, LibraryWithoutGetClassObjectIsAnErrorInTheLibrary) {
-  RegisterClassLibrary(kUnregistered, VXST_NO_SERVER_MODULE);
-  ComPtr<IUnknown> object;
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            CO_E_ERRORINDLL);
-}
-
-TEST_F(ComActivation, ModuleAnswersForClassesAndInterfacesItLacks) {
-  RegisterClassLibrary(kUnregistered, VXST_FAKE_PROTOCOL_MODULE);
-  ComPtr<IUnknown> object;
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_IInternetProtocolSink, object.putVoid()),
-            E_NOINTERFACE);
-  EXPECT_FALSE(object);
+// What activation answers for each way a class can be registered wrongly or asked for
+// wrongly; no object comes out of any of them.
+TEST_F(ComActivation, FailuresAnswerTheirCodes) {
+  std::ofstream(Folder() + "/fake.so") << "not a shared library";
   ComPtr<IUnknown> outer;
   ASSERT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                              outer.putVoid()),
             S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, outer.get(), CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            CLASS_E_NOAGGREGATION);
+  const std::string classKey = "CLSID\\" + GuidToString(kUnregistered);
+  const struct {
+    const char* name;
+    std::function<void()> registration;
+    CLSID clsid;
+    IUnknown* outer;
+    DWORD context;
+    IID iid;
+    HRESULT result;
+  } cases[] = {
+      {"no class", [] {}, kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+       REGDB_E_CLASSNOTREG},
+      {"a class without a library",
+       [&] { PutText(HKEY_CLASSES_ROOT, classKey.c_str(), "", "a class without a library"); },
+       kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, REGDB_E_CLASSNOTREG},
+      {"no local servers", [] {}, CLSID_FakeProtocol, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
+       REGDB_E_CLASSNOTREG},
+      {"missing library",
+       [&] { RegisterClassLibrary(kUnregistered, Folder() + "/gone/libnothing.so"); },
+       kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+       HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+      {"drive path", [] { RegisterClassLibrary(kUnregistered, "C:\\Windows\\vxstrd.dll"); },
+       kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+       HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+      {"no library", [&] { RegisterClassLibrary(kUnregistered, Folder() + "/fake.so"); },
+       kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+       HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
+      {"no DllGetClassObject", [] { RegisterClassLibrary(kUnregistered, VXST_NO_SERVER_MODULE); },
+       kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, CO_E_ERRORINDLL},
+      {"class the module lacks",
+       [] { RegisterClassLibrary(kUnregistered, VXST_FAKE_PROTOCOL_MODULE); }, kUnregistered,
+       nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, CLASS_E_CLASSNOTAVAILABLE},
+      {"interface the class lacks", [] {}, CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER,
+       IID_IInternetProtocolSink, E_NOINTERFACE},
+      {"aggregation", [] {}, CLSID_FakeProtocol, outer.get(), CLSCTX_INPROC_SERVER, IID_IUnknown,
+       CLASS_E_NOAGGREGATION},
+  };
+  for (const auto& c : cases) {
+    c.registration();
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(CoCreateInstance(c.clsid, c.outer, c.context, c.iid, object.putVoid()), c.result)
+        << c.name;
+    EXPECT_FALSE(object) << c.name;
+  }
   EXPECT_EQ(
       CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
       E_POINTER);

@@ -42,15 +42,6 @@ TEST_F(FileSystemTest, MissingFileAndMissingFolderAreToldApart) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-TEST_F(FileSystemTest, DriveAndNetworkPathsNameNothing) {
-  EXPECT_EQ(os::OpenFile("C:\\x.vxb", GENERIC_READ, OPEN_EXISTING, 0), os::INVALID_FILE_HANDLE);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(os::QueryPath("\\\\srv\\share\\x.vxb"), os::PathKind::None);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(os::CreateFolder("D:\\new"));
-  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-}
-
 TEST_F(FileSystemTest, BackslashesReachTheFileSystemAsSlashes) {
   m_folder.Write("a.txt", "abc");
   std::string path = m_folder.Path() + "\\a.txt";
@@ -123,18 +114,6 @@ TEST_F(FileSystemTest, SeekLengthAndTruncate) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(FileSystemTest, RenameNeverReplaces) {
-  const std::string a = m_folder.Write("a", "A");
-  const std::string b = m_folder.Write("b", "B");
-  EXPECT_FALSE(os::RenameFile(a, b));
-  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(TempFolder::ReadAll(b), "B");
-  EXPECT_TRUE(os::RenameFile(a, m_folder / "c"));
-  EXPECT_EQ(TempFolder::ReadAll(m_folder / "c"), "A");
-  EXPECT_FALSE(os::RenameFile(a, m_folder / "d"));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
 TEST_F(FileSystemTest, FoldersAndTemporaryFiles) {
   EXPECT_TRUE(os::CreateFolder(m_folder / "sub"));
   EXPECT_FALSE(os::CreateFolder(m_folder / "sub"));
@@ -164,28 +143,6 @@ TEST_F(FileSystemTest, HookRefusesShortensAndCounts) {
   EXPECT_EQ(ReadWhole(path, 10), "0123");
   EXPECT_EQ(faults.Count(FileCall::Open), 3u);
   EXPECT_EQ(faults.Count(FileCall::Read), 2u);
-}
-
-TEST_F(FileSystemTest, HookFillsTheDisk) {
-  const std::string path = m_folder / "full.bin";
-  FileFaults faults;
-  faults.Add({FileCall::Write, "full.bin", ERROR_SUCCESS, 3});
-  os::FileHandle file = os::OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS, 0);
-  EXPECT_FALSE(os::WriteFile(file, "abcdef", 6));
-  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
-  EXPECT_TRUE(os::CloseFile(file));
-  EXPECT_EQ(TempFolder::ReadAll(path), "abc");
-}
-
-TEST_F(FileSystemTest, HookFailsACloseButTheHandleIsReleased) {
-  const std::string path = m_folder.Write("c.bin", "x");
-  FileFaults faults;
-  faults.Add({FileCall::Close, "c.bin", ERROR_WRITE_FAULT});
-  os::FileHandle file = os::OpenFile(path, GENERIC_READ, OPEN_EXISTING, 0);
-  EXPECT_FALSE(os::CloseFile(file));
-  EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
-  EXPECT_FALSE(os::CloseFile(file));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(FileSystemTest, HookPretendsACurrentFolderAndUninstalls) {

@@ -1,8 +1,10 @@
 // Folder listings: patterns, attributes, order and failures.
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/FileFaults.h"
@@ -39,45 +41,33 @@ TEST_F(FolderListingTest, MatchingEntriesInNameOrder) {
   EXPECT_EQ(entries[3].attributes, FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TEST_F(FolderListingTest, EveryEntryWithoutDotFolders) {
-  std::vector<FindData> entries;
-  ASSERT_EQ(FindFiles(m_folder.Path() + "/", "*.*", entries), ERROR_SUCCESS);
-  EXPECT_EQ(entries.size(), 5u);
-}
-
-TEST_F(FolderListingTest, PipesAreSystemFiles) {
+TEST_F(FolderListingTest, PatternsFoldersAndFailures) {
   ASSERT_EQ(::mkfifo((m_folder / "pipe.vxb").c_str(), 0600), 0);
+  std::string backslashed = m_folder.Path();
+  std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
+  const struct {
+    std::string folder;
+    const char* pattern;
+    DWORD result;
+    std::size_t count;
+  } cases[] = {
+      {m_folder.Path() + "/", "*.*", ERROR_SUCCESS, 6},  // every entry but the dot folders
+      {backslashed, "a.vxb", ERROR_SUCCESS, 1},
+      {m_folder.Path(), "*.pdf", ERROR_FILE_NOT_FOUND, 0},
+      {m_folder / "none", "*.*", ERROR_PATH_NOT_FOUND, 0},
+      {m_folder / "a.vxb", "*.*", ERROR_PATH_NOT_FOUND, 0},
+      {"C:\\docs", "*.*", ERROR_PATH_NOT_FOUND, 0},
+  };
+  for (const auto& c : cases) {
+    std::vector<FindData> entries;
+    EXPECT_EQ(FindFiles(c.folder, c.pattern, entries), c.result) << c.folder << " " << c.pattern;
+    EXPECT_EQ(entries.size(), c.count) << c.folder << " " << c.pattern;
+  }
   std::vector<FindData> entries;
   ASSERT_EQ(FindFiles(m_folder.Path(), "pipe.vxb", entries), ERROR_SUCCESS);
-  EXPECT_EQ(entries[0].attributes, FILE_ATTRIBUTE_SYSTEM);
-}
-
-TEST_F(FolderListingTest, NothingMatchingIsFileNotFound) {
-  std::vector<FindData> entries;
-  EXPECT_EQ(FindFiles(m_folder.Path(), "*.pdf", entries), ERROR_FILE_NOT_FOUND);
-  EXPECT_TRUE(entries.empty());
-}
-
-TEST_F(FolderListingTest, MissingFolderIsPathNotFound) {
-  std::vector<FindData> entries;
-  EXPECT_EQ(FindFiles(m_folder / "none", "*.*", entries), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(FindFiles(m_folder / "a.vxb", "*.*", entries), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(FindFiles("C:\\docs", "*.*", entries), ERROR_PATH_NOT_FOUND);
-}
-
-TEST_F(FolderListingTest, BackslashesSeparateToo) {
-  std::vector<FindData> entries;
-  std::string path = m_folder.Path();
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  EXPECT_EQ(FindFiles(path, "a.vxb", entries), ERROR_SUCCESS);
-}
-
-TEST_F(FolderListingTest, TheFileHookCanRefuseAListing) {
+  EXPECT_EQ(entries[0].attributes, FILE_ATTRIBUTE_SYSTEM);  // pipes are system files
   FileFaults faults;
   faults.Add({os::FileCall::List, m_folder.Path(), ERROR_ACCESS_DENIED});
-  std::vector<FindData> entries;
   EXPECT_EQ(FindFiles(m_folder.Path(), "*.*", entries), ERROR_ACCESS_DENIED);
   EXPECT_EQ(faults.Count(os::FileCall::List), 1u);
 }

@@ -6,23 +6,14 @@
 
 namespace {
 
-TEST(LanguageTest, LocaleNamesGiveWindowsLanguageIds) {
-  EXPECT_EQ(LangIdFromLocaleName("de_DE.UTF-8"), 0x407);
-  EXPECT_EQ(LangIdFromLocaleName("de_AT"), 0xC07);
-  EXPECT_EQ(LangIdFromLocaleName("fr_FR@euro"), 0x40C);
-  EXPECT_EQ(LangIdFromLocaleName("zh_CN.UTF-8"), 0x804);
-  EXPECT_EQ(LangIdFromLocaleName("zh_TW"), 0x404);
-  EXPECT_EQ(LangIdFromLocaleName("pt_BR"), 0x416);
-  EXPECT_EQ(LangIdFromLocaleName("sv"), 0x41D);
-}
-
-TEST(LanguageTest, UnknownAndNeutralLocalesAreEnglish) {
-  EXPECT_EQ(LangIdFromLocaleName("C"), 0x409);
-  EXPECT_EQ(LangIdFromLocaleName("POSIX"), 0x409);
-  EXPECT_EQ(LangIdFromLocaleName(""), 0x409);
+TEST(LanguageTest, LocaleNamesGiveWindowsLanguageIdsUnknownOnesEnglish) {
+  const std::pair<const char*, int> cases[] = {
+      {"de_DE.UTF-8", 0x407}, {"de_AT", 0xC07}, {"fr_FR@euro", 0x40C}, {"zh_CN.UTF-8", 0x804},
+      {"zh_TW", 0x404},       {"pt_BR", 0x416}, {"sv", 0x41D},         {"C", 0x409},
+      {"POSIX", 0x409},       {"", 0x409},      {"xx_YY", 0x409},      {"dex", 0x409}};
+  for (const auto& [locale, language] : cases)
+    EXPECT_EQ(LangIdFromLocaleName(locale), language) << locale;
   EXPECT_EQ(LangIdFromLocaleName(nullptr), 0x409);
-  EXPECT_EQ(LangIdFromLocaleName("xx_YY"), 0x409);
-  EXPECT_EQ(LangIdFromLocaleName("dex"), 0x409);  // not "de"
 }
 
 TEST(LanguageTest, EnvironmentOrder) {
@@ -36,12 +27,6 @@ TEST(LanguageTest, EnvironmentOrder) {
   unsetenv("LC_MESSAGES");
   unsetenv("LANG");
   EXPECT_EQ(GetUserDefaultLangID(), 0x409);
-}
-
-TEST(LanguageTest, PrimaryAndSublanguage) {
-  EXPECT_EQ(PRIMARYLANGID(0x0C07), 0x07);
-  EXPECT_EQ(SUBLANGID(0x0C07), 0x03);
-  EXPECT_EQ(MAKELANGID(0x07, 0x03), 0x0C07);
 }
 
 }  // namespace

@@ -7,20 +7,6 @@ namespace {
 
 class RegistryHives : public ScratchRegistry {};
 
-std::vector<std::string> SubKeys(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  std::vector<std::string> names;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[256];
-  DWORD size = sizeof name;
-  for (DWORD index = 0; RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
-       ++index, size = sizeof name) {
-    names.emplace_back(name, size);
-  }
-  RegCloseKey(key);
-  return names;
-}
-
 TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachines) {
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "URL Protocol", "machine");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "Only", "machine only");

@@ -9,20 +9,6 @@ namespace {
 
 class RegistryKeys : public ScratchRegistry {};
 
-std::vector<std::string> SubKeys(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  std::vector<std::string> names;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[256];
-  for (DWORD index = 0;; ++index) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(name, size);
-  }
-  RegCloseKey(key);
-  return names;
-}
-
 TEST_F(RegistryKeys, MissingKeysGiveFileNotFoundAndNoHiveIsCreatedByReading) {
   HKEY key = reinterpret_cast<HKEY>(0x1234);
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);

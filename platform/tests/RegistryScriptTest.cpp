@@ -21,25 +21,21 @@ TEST_F(RegistryScriptTest, ApplyWritesEveryKeyWithTheModulePath) {
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Command"), "/usr/bin/tool /run \"%1\"");
 }
 
-TEST_F(RegistryScriptTest, RemoveKeepsKeysNeverToBeRemoved) {
-  ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool");
-  ASSERT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool", nullptr), "The Tool");
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs", nullptr), "#2");
-}
-
-TEST_F(RegistryScriptTest, RemoveLeavesValuesOthersWrote) {
+TEST_F(RegistryScriptTest, RemoveKeepsKeysNeverToBeRemovedAndValuesOthersWrote) {
+  EXPECT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
   ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool");
   PutText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Command", "other \"%1\"");
   PutText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Extra", "x");
   ASSERT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool", nullptr), "The Tool");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Command"), "other \"%1\"");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", nullptr), "#2");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Extra"), "x");
-}
-
-TEST_F(RegistryScriptTest, RemovingWhatIsNotThereIsNoFailure) {
-  EXPECT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
+  ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool");
+  ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Tool\\Verbs\\Run"), ERROR_SUCCESS);
+  ASSERT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
+  HKEY verbs = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Tool\\Verbs", 0, KEY_READ, &verbs), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryScriptTest, AReadOnlyHiveRefuses) {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 #include "platform/RegistryControl.h"
@@ -61,6 +62,21 @@ class ScratchRegistry : public ::testing::Test {
     RegCloseKey(key);
     if (status != ERROR_SUCCESS) return "#" + std::to_string(status);
     return std::string(buffer, size > 0 && buffer[size - 1] == '\0' ? size - 1 : size);
+  }
+
+  // The names of the subkeys of ROOT\PATH in enumeration order (none when it cannot be opened).
+  static std::vector<std::string> SubKeys(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    std::vector<std::string> names;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[256];
+    DWORD size = sizeof name;
+    for (DWORD index = 0; RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++index, size = sizeof name) {
+      names.emplace_back(name, size);
+    }
+    RegCloseKey(key);
+    return names;
   }
 
  private:

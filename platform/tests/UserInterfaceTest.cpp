@@ -9,20 +9,24 @@
 
 namespace {
 
-TEST(MessageBoxStyle, AnswersFollowTheButtonSet) {
-  EXPECT_EQ(MessageBoxAnswers(MB_OK), (std::vector<int>{IDOK}));
-  EXPECT_EQ(MessageBoxAnswers(MB_OKCANCEL | MB_ICONQUESTION), (std::vector<int>{IDOK, IDCANCEL}));
-  EXPECT_EQ(MessageBoxAnswers(MB_YESNOCANCEL), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
-  EXPECT_EQ(MessageBoxAnswers(MB_YESNO | MB_ICONSTOP), (std::vector<int>{IDYES, IDNO}));
-  EXPECT_EQ(MessageBoxAnswers(MB_RETRYCANCEL), (std::vector<int>{IDRETRY, IDCANCEL}));
-}
-
-TEST(MessageBoxStyle, DefaultButtonIsTheNthOfTheSet) {
-  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO), IDYES);
-  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO | MB_DEFBUTTON2), IDNO);
-  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
-  EXPECT_EQ(DefaultMessageBoxAnswer(MB_YESNO | MB_DEFBUTTON3), IDYES);  // no third button
-  EXPECT_EQ(DefaultMessageBoxAnswer(MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL), IDOK);
+TEST(MessageBoxStyle, AnswersAndDefaultFollowTheButtonSet) {
+  const struct {
+    DWORD style;
+    std::vector<int> answers;
+    int defaultAnswer;
+  } cases[] = {
+      {MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL, {IDOK}, IDOK},
+      {MB_OKCANCEL | MB_ICONQUESTION, {IDOK, IDCANCEL}, IDOK},
+      {MB_YESNOCANCEL | MB_DEFBUTTON3, {IDYES, IDNO, IDCANCEL}, IDCANCEL},
+      {MB_YESNO | MB_ICONSTOP, {IDYES, IDNO}, IDYES},
+      {MB_YESNO | MB_DEFBUTTON2, {IDYES, IDNO}, IDNO},
+      {MB_YESNO | MB_DEFBUTTON3, {IDYES, IDNO}, IDYES},  // no third button
+      {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, IDRETRY},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MessageBoxAnswers(c.style), c.answers) << std::hex << c.style;
+    EXPECT_EQ(DefaultMessageBoxAnswer(c.style), c.defaultAnswer) << std::hex << c.style;
+  }
 }
 
 // Runs a terminal box with INPUT typed at the prompt; returns the answer and

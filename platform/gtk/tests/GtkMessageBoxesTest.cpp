@@ -38,22 +38,24 @@ TEST(GtkMessageBoxes, ShowsCaptionTextAndButtonsAndPassesTheAnswer) {
   EXPECT_EQ(user.unexpected, 0);
 }
 
-TEST(GtkMessageBoxes, ClosedBoxAnswersCancelOrTheDefault) {
+// A closed box answers Cancel or else the default; an answer outside the buttons is never passed on.
+TEST(GtkMessageBoxes, ClosedBoxOrForeignAnswer) {
   REQUIRE_GTK();
-  ScriptedUser user;
-  for (int i = 0; i < 3; ++i) user.Then([](GtkDialog*) { return GTK_RESPONSE_DELETE_EVENT; });
-  GtkMessageBoxes boxes;
-  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_OKCANCEL}), IDCANCEL);
-  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_OK}), IDOK);
-  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_YESNO | MB_DEFBUTTON2}), IDNO);
-}
-
-TEST(GtkMessageBoxes, AnswerOutsideTheButtonsIsNeverPassedOn) {
-  REQUIRE_GTK();
-  ScriptedUser user;
-  user.Then([](GtkDialog*) { return IDRETRY; });
-  GtkMessageBoxes boxes;
-  EXPECT_EQ(boxes.ShowMessageBox({"c", "t", MB_YESNO}), IDYES);
+  const struct {
+    int response;
+    DWORD style;
+    int answer;
+  } cases[] = {
+      {GTK_RESPONSE_DELETE_EVENT, MB_OKCANCEL, IDCANCEL},
+      {GTK_RESPONSE_DELETE_EVENT, MB_OK, IDOK},
+      {GTK_RESPONSE_DELETE_EVENT, MB_YESNO | MB_DEFBUTTON2, IDNO},
+      {IDRETRY, MB_YESNO, IDYES},
+  };
+  for (const auto& c : cases) {
+    ScriptedUser user;
+    user.Then([&](GtkDialog*) { return c.response; });
+    EXPECT_EQ(GtkMessageBoxes().ShowMessageBox({"c", "t", c.style}), c.answer) << c.response << " " << c.style;
+  }
 }
 
 TEST(GtkMessageBoxes, BoxesAreDestroyedAfterTheAnswer) {
