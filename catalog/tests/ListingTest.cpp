@@ -6,12 +6,9 @@ namespace {
 
 using Listing = CatalogTest;
 
-TEST_F(Listing, AMissingCatalogHasNoNames) {
-  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::CurrentUser).empty());
-  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::AllUsers).empty());
-}
-
 TEST_F(Listing, EachPlacementListsItsOwnNames) {
+  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::CurrentUser).empty());  // no catalog yet
+  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::AllUsers).empty());
   PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a.vxb");
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 2).c_str(), "Doc", "/b.vxb");
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Also", 3).c_str(), "Doc", "/c.vxb");

@@ -1,5 +1,6 @@
 // Registering and unregistering archives: what the catalog holds afterwards.
 #include <filesystem>
+#include <map>
 
 #include "base/KelErrorMessage.h"
 #include "catalog/tests/CatalogFixture.h"
@@ -8,31 +9,43 @@ namespace {
 
 using Registration = CatalogTest;
 
-TEST_F(Registration, SameFileTwiceWritesOnce) {
-  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  EXPECT_TRUE(Register(manual));
-  EXPECT_EQ(Doc("Manual", 10), manual);
-  EXPECT_FALSE(Register(manual));
-  EXPECT_EQ(Doc("Manual", 10), manual);
-}
-
-TEST_F(Registration, AnotherFileOfTheSameNameAndFirmCodeReplacesTheEntry) {
-  const std::string first = MakeArchive("first.vxb", "Manual", 10);
-  const std::string second = MakeArchive("second.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(first));
-  EXPECT_TRUE(Register(second));
-  EXPECT_EQ(Doc("Manual", 10), second);
-}
-
-TEST_F(Registration, TwoFirmCodesMakeTwoEntriesUnderOneName) {
-  const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
-  const std::string twelve = MakeArchive("twelve.vxb", "Manual", 12);
-  ASSERT_TRUE(Register(seven));
-  ASSERT_TRUE(Register(twelve));
-  EXPECT_EQ(Doc("Manual", 7), seven);
-  EXPECT_EQ(Doc("Manual", 12), twelve);
+// Registrations one after another: each writes its entry once, another file of
+// the same name (compared without regard to case) and firm code replaces the
+// path and leaves the entry's other values alone, each placement is a catalog of
+// its own, and "/" is an ordinary character of names.
+TEST_F(Registration, EachRegistrationWritesOrReplacesItsEntryOnce) {
+  struct Step {
+    const char* file;
+    const char* name;
+    std::uint32_t firmCode;
+    Placement placement;
+    bool changes;
+  };
+  const Step steps[] = {
+      {"manual.vxb", "Manual", 10, Placement::CurrentUser, true},
+      {"manual.vxb", "Manual", 10, Placement::CurrentUser, false},
+      {"second.vxb", "Manual", 10, Placement::CurrentUser, true},
+      {"seven.vxb", "Manual", 7, Placement::CurrentUser, true},
+      {"lower.vxb", "manual", 10, Placement::CurrentUser, true},
+      {"lower.vxb", "manual", 10, Placement::CurrentUser, false},
+      {"slashed.vxb", "Part 1/2", 3, Placement::CurrentUser, true},
+      {"manual.vxb", "Manual", 10, Placement::AllUsers, true},
+  };
+  std::map<std::string, std::string> paths;
+  for (const Step& step : steps) {
+    if (!paths.count(step.file)) paths[step.file] = MakeArchive(step.file, step.name, step.firmCode);
+    EXPECT_EQ(Register(paths[step.file], step.placement), step.changes) << step.file;
+    if (&step == &steps[0])
+      PutText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Notes", "kept");
+  }
+  EXPECT_EQ(Doc("Manual", 10), paths["lower.vxb"]);
+  EXPECT_EQ(Doc("Manual", 7), paths["seven.vxb"]);
+  EXPECT_EQ(Doc("Part 1/2", 3), paths["slashed.vxb"]);
+  EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), paths["manual.vxb"]);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Notes"), "kept");
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser),
-            std::vector<std::string>{"Manual"});
+            (std::vector<std::string>{"Manual", "Part 1/2"}));
+  EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers), std::vector<std::string>{"Manual"});
 }
 
 TEST_F(Registration, ArchivesWithoutNameOrFirmCodeOrNotOpenAreNeverRegistered) {
@@ -60,93 +73,47 @@ TEST_F(Registration, TheFullPathIsRegistered) {
   EXPECT_FALSE(Register(manual));
 }
 
-TEST_F(Registration, PlacementChoosesTheRoot) {
-  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(manual, Placement::AllUsers));
-  EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), manual);
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Manual")));
-  // The current user's catalog is separate: the same file registers there too.
-  EXPECT_TRUE(Register(manual, Placement::CurrentUser));
-}
-
-TEST_F(Registration, OtherValuesOfAnEntryAreLeftAlone) {
-  const std::string first = MakeArchive("first.vxb", "Manual", 10);
-  const std::string second = MakeArchive("second.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(first));
-  PutText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Notes", "kept");
-  ASSERT_TRUE(Register(second));
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Notes"), "kept");
-}
-
-TEST_F(Registration, NamesCompareWithoutRegardToCase) {
-  const std::string upper = MakeArchive("upper.vxb", "MANUAL", 10);
-  const std::string lower = MakeArchive("lower.vxb", "manual", 10);
-  ASSERT_TRUE(Register(upper));
-  EXPECT_TRUE(Register(lower));  // same key, another file: replaced
-  EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser),
-            std::vector<std::string>{"MANUAL"});
-  EXPECT_EQ(Doc("Manual", 10), lower);
-}
-
-// A name holding the key separator would open nested keys; it is refused with
-// a message that says why.
-TEST_F(Registration, ANameWithABackslashIsRefusedWithAClearError) {
-  const std::string nested = MakeArchive("nested.vxb", "Manual\\FC10", 7);
-  const auto failure = ErrorOf([&] { Register(nested); });
-  ASSERT_NE(failure, nullptr);
-  EXPECT_EQ(failure->m_code, 2000u);
+// A name holding the key separator would open nested keys, and a firm code
+// above the largest a firm-code key names could never be listed, found or
+// tidied: both are refused with a message that says why; the largest goes through.
+TEST_F(Registration, NamesAndFirmCodesTheKeysCannotHoldAreRefusedWithAClearError) {
+  const std::pair<std::string, std::string> cases[] = {
+      {MakeArchive("nested.vxb", "Manual\\FC10", 7),
+       "error - archive name \"Manual\\FC10\" holds \"\\\" and cannot be registered."},
+      {MakeArchive("big.vxb", "Big", 0x1000000),
+       "error - archive \"Big\" has firm code 16777216, above 16777215, the largest the catalog "
+       "holds; it cannot be registered."}};
   CKelErrorMessage composer;
   composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
-  EXPECT_EQ(std::string(composer.Report(failure.get())),
-            "error - archive name \"Manual\\FC10\" holds \"\\\" and cannot be registered.");
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
-  EXPECT_FALSE(Unregister(nested));
-}
-
-// A firm code above the largest a firm-code key names could never be listed,
-// found or tidied: it is refused; the largest goes through.
-TEST_F(Registration, AFirmCodeBeyondTheKeysIsRefusedWithAClearError) {
-  const std::string big = MakeArchive("big.vxb", "Big", 0x1000000);
-  const auto failure = ErrorOf([&] { Register(big); });
-  ASSERT_NE(failure, nullptr);
-  CKelErrorMessage composer;
-  composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
-  EXPECT_EQ(std::string(composer.Report(failure.get())),
-            "error - archive \"Big\" has firm code 16777216, above 16777215, the largest the catalog "
-            "holds; it cannot be registered.");
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
-  const std::string largest = MakeArchive("largest.vxb", "Big", 0xFFFFFF);
-  ASSERT_TRUE(Register(largest));
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Big", CKelProfiling::kCurrentUser, CKelProfiling::kReadOnly));
+  for (const auto& [path, message] : cases) {
+    const auto failure = ErrorOf([&] { Register(path); });
+    ASSERT_NE(failure, nullptr) << path;
+    EXPECT_EQ(std::string(composer.Report(failure.get())), message);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey())) << path;
+  }
+  EXPECT_FALSE(Unregister(cases[0].first));
+  ASSERT_TRUE(Register(MakeArchive("largest.vxb", "Big", 0xFFFFFF)));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Big", kUser, kRead));
   EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{0xFFFFFF});
-}
-
-// "/" is an ordinary character of key names: such a name is one key.
-TEST_F(Registration, ANameWithASlashIsOneKey) {
-  const std::string slashed = MakeArchive("slashed.vxb", "Part 1/2", 3);
-  ASSERT_TRUE(Register(slashed));
-  EXPECT_EQ(Doc("Part 1/2", 3), slashed);
-  EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser),
-            std::vector<std::string>{"Part 1/2"});
 }
 
 using Unregistration = CatalogTest;
 
-TEST_F(Unregistration, TheLastEntryTakesItsKeysButNotTheCatalogKey) {
+// Only the entry of the file itself goes, in the placement given; the last
+// entry takes its keys but not the catalog key.
+TEST_F(Unregistration, OnlyTheFilesOwnEntryGoesWithTheKeysItLeavesEmpty) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(manual));
+  const std::string other = MakeArchive("other.vxb", "Manual", 10);
+  ASSERT_TRUE(Register(manual, Placement::CurrentUser));
+  ASSERT_TRUE(Register(manual, Placement::AllUsers));
+  EXPECT_FALSE(Unregister(other));
+  EXPECT_TRUE(Unregister(manual, Placement::AllUsers));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, NameKey("Manual")));
+  EXPECT_EQ(Doc("Manual", 10), manual);
   EXPECT_TRUE(Unregister(manual));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Manual")));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
   EXPECT_FALSE(Unregister(manual));  // nothing left to remove
-}
-
-TEST_F(Unregistration, AnotherFilesEntryStays) {
-  const std::string registered = MakeArchive("registered.vxb", "Manual", 10);
-  const std::string other = MakeArchive("other.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(registered));
-  EXPECT_FALSE(Unregister(other));
-  EXPECT_EQ(Doc("Manual", 10), registered);
 }
 
 TEST_F(Unregistration, KeysThatHoldMoreStay) {
@@ -164,15 +131,6 @@ TEST_F(Unregistration, KeysThatHoldMoreStay) {
   EXPECT_EQ(Doc("Manual", 12), "#2");  // the value went, the key with its note stays
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, EntryKey("Manual", 12).c_str(), "Notes"), "kept");
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, NameKey("Manual")));
-}
-
-TEST_F(Unregistration, OnlyTheGivenPlacementIsTouched) {
-  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(manual, Placement::CurrentUser));
-  ASSERT_TRUE(Register(manual, Placement::AllUsers));
-  EXPECT_TRUE(Unregister(manual, Placement::AllUsers));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, NameKey("Manual")));
-  EXPECT_EQ(Doc("Manual", 10), manual);
 }
 
 }  // namespace

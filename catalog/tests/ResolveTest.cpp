@@ -75,23 +75,20 @@ TEST_F(Resolve, ANameRegisteredOnceGivesItsPathAndFirmCode) {
   EXPECT_TRUE(failures.pages.empty());
 }
 
-TEST_F(Resolve, AnUnknownNameIsPage3) {
+// An unknown name (a name key without firm-code keys is none either) is page 3;
+// a wrong firm code is page 4, and the user is asked next time.
+TEST_F(Resolve, UnknownNamesAndWrongFirmCodesAreReportedAsTheirPages) {
+  ASSERT_TRUE(Register(MakeArchive("manual.vxb", "Manual", 10)));
+  PutText(HKEY_CURRENT_USER, (NameKey("Bare") + "\\Notes").c_str());
   std::uint32_t firmCode = kNone;
   EXPECT_EQ(Resolved("Missing", firmCode), "");
-  // A name key without firm-code keys is not registered either.
-  PutText(HKEY_CURRENT_USER, (NameKey("Bare") + "\\Notes").c_str());
   EXPECT_EQ(Resolved("Bare", firmCode), "");
-  EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{{3, "Missing", kNone},
-                                                                   {3, "Bare", kNone}}));
   EXPECT_FALSE(m_reader.GetAskNextTime());
-}
-
-TEST_F(Resolve, AWrongFirmCodeIsPage4AndAsksNextTime) {
-  ASSERT_TRUE(Register(MakeArchive("manual.vxb", "Manual", 10)));
-  std::uint32_t firmCode = 11;
+  firmCode = 11;
   EXPECT_EQ(Resolved("Manual", firmCode), "");
-  EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{{4, "Manual", 11}}));
   EXPECT_TRUE(m_reader.GetAskNextTime());
+  EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{
+                                {3, "Missing", kNone}, {3, "Bare", kNone}, {4, "Manual", 11}}));
 }
 
 // Two archives of one name: ambiguous the first time, the choice dialog the
@@ -192,18 +189,6 @@ TEST_F(Resolve, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(Resolved("Manual", firmCode), mine);  // the user's one firm code
   firmCode = 11;
   EXPECT_EQ(Resolved("Manual", firmCode), other);  // firm code found for all users
-}
-
-TEST(TempRegistrarOrder, NamesAreKeptByExactSpelling) {
-  stow::TempRegistrar registrar;
-  EXPECT_TRUE(registrar.Add({"b", "/b", 1}));
-  EXPECT_TRUE(registrar.Add({"B", "/B", 2}));
-  EXPECT_FALSE(registrar.Add({"b", "/other", 3}));
-  EXPECT_EQ(registrar.GetCount(), 2u);
-  ASSERT_NE(registrar.Find("b"), nullptr);
-  EXPECT_EQ(registrar.Find("b")->m_filePath, "/b");
-  EXPECT_EQ(registrar.Find("B")->m_firmCode, 2u);
-  EXPECT_EQ(registrar.Find("c"), nullptr);
 }
 
 }  // namespace

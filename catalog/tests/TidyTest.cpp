@@ -18,25 +18,19 @@ class Tidy : public CatalogTest {
   std::vector<std::string> asked;
 };
 
-TEST_F(Tidy, AnEntryWhoseFileIsGoneIsRemovedWhenConfirmed) {
+TEST_F(Tidy, AnEntryWhoseFileIsGoneIsRemovedOnlyWhenConfirmed) {
   const std::string kept = MakeArchive("kept.vxb", "Kept", 1);
   const std::string gone = MakeArchive("gone.vxb", "Gone", 2);
   ASSERT_TRUE(Register(kept));
   ASSERT_TRUE(Register(gone));
   std::filesystem::remove(gone);
 
-  EXPECT_EQ(RemoveDead(true), 1u);
-  EXPECT_EQ(asked, std::vector<std::string>{gone});
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Gone")));
-  EXPECT_EQ(Doc("Kept", 1), kept);
-}
-
-TEST_F(Tidy, AnEntryKeptWhenTheAnswerIsNo) {
-  const std::string gone = MakeArchive("gone.vxb", "Gone", 2);
-  ASSERT_TRUE(Register(gone));
-  std::filesystem::remove(gone);
   EXPECT_EQ(RemoveDead(false), 0u);
   EXPECT_EQ(Doc("Gone", 2), gone);
+  EXPECT_EQ(RemoveDead(true), 1u);
+  EXPECT_EQ(asked, (std::vector<std::string>{gone, gone}));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Gone")));
+  EXPECT_EQ(Doc("Kept", 1), kept);
 }
 
 TEST_F(Tidy, EmptyPathsAndFoldersCountAsMissing) {

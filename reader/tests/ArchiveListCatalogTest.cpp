@@ -81,17 +81,4 @@ TEST_F(ArchiveListCatalogTest, DamagedEntryLeavesItsPathEmpty) {
   EXPECT_NE(rows.find("/data/guide.vxb"), std::string::npos);
 }
 
-TEST_F(ArchiveListCatalogTest, ShowPageHandsThePageToTheArchive) {
-  ThisVxbFile archive;
-  ShowPage(archive, "vexost://Nowhere/", kPageArchiveNotFound, {"<Nowhere>"});
-  EXPECT_EQ(archive.GetTopicExtension(), "HTML");
-  std::string page = ReadPage(archive);
-  EXPECT_NE(VisibleText(page).find("Archive \"<Nowhere>\" not found"), std::string::npos);
-  EXPECT_NE(page.find("&lt;Nowhere&gt;"), std::string::npos);
-  std::uint32_t count = 1;
-  char probe[8];
-  EXPECT_TRUE(archive.ReadTopicData(probe, sizeof probe, count));
-  EXPECT_EQ(count, 0u);
-}
-
 }  // namespace

@@ -1,13 +1,11 @@
 // The firm-code dialog: the list in the order given with the first selected,
-// the choice read back, and its use by name resolution for an ambiguous name.
+// and the choice read back.
 #include "reader/DlgFirmCode.h"
 
 #include <gtest/gtest.h>
 
 #include "reader/FirmCodeDialogChooser.h"
-#include "reader/ResolveFailurePages.h"
-#include "reader/tests/DialogTestSupport.h"
-#include "reader/tests/RequestUrlTestSupport.h"
+#include "reader/ScriptedReaderDialogs.h"
 
 namespace dialog_tests {
 namespace {
@@ -65,76 +63,6 @@ TEST(DlgFirmCodeTest, ChooserShowsNameAndCodesAndGivesTheChoice) {
   EXPECT_EQ(dialogs.firmCodeViews[0].archiveName, "Manual");
   EXPECT_EQ(dialogs.firmCodeViews[0].entries, (std::vector<std::string>{"7", "12"}));
   EXPECT_EQ(dialogs.firmCodeViews[0].selection, 0);
-}
-
-// Name resolution of an archive registered under two firm codes: page 5 the
-// first time, the dialog the next time.
-class AmbiguousNameTest : public DialogTest {
- protected:
-  void SetUp() override {
-    DialogTest::SetUp();
-    first = MakeArchive("fc7.vxb", "Manual", 7);
-    second = MakeArchive("fc12.vxb", "Manual", 12);
-    Register("Manual", 7, first);
-    Register("Manual", 12, second);
-    catalog.SetFailureReport(&failurePages);
-    catalog.SetFirmCodeChooser(&chooser);
-  }
-  std::string Resolve(std::uint32_t& firmCode) {
-    return catalog.ResolveArchive("Manual", firmCode, false, false);
-  }
-
-  request_url_tests::RecordingServices pages;
-  ResolveFailurePages failurePages{pages};
-  FirmCodeDialogChooser chooser;
-  std::string first, second;
-};
-
-TEST_F(AmbiguousNameTest, SecondRequestAsksTheUserInCatalogOrder) {
-  std::uint32_t firmCode = kNoFirmCode;
-  EXPECT_EQ(Resolve(firmCode), "");
-  ASSERT_EQ(pages.pages.size(), 1u);
-  const request_url_tests::ArrangedPage& page5 = pages.pages[0];
-  EXPECT_EQ(page5.page, 5u);
-  ASSERT_EQ(page5.args.size(), 2u);
-  EXPECT_EQ(page5.args[0], "Manual");
-  EXPECT_TRUE(dialogs.firmCodeViews.empty());
-
-  catalog.OpenArchiveKey("Manual", CKelProfiling::kCurrentUser, CKelProfiling::kReadOnly);
-  const std::vector<std::uint32_t> catalogOrder = catalog.ListFirmCodes();
-  EXPECT_EQ(page5.args[1], std::to_string(catalogOrder.front()));
-
-  const int pick = catalogOrder[1] == 12 ? 1 : 0;
-  dialogs.QueueFirmCodeAnswer(IDOK, pick);
-  firmCode = kNoFirmCode;
-  EXPECT_EQ(Resolve(firmCode), second);
-  EXPECT_EQ(firmCode, 12u);
-  ASSERT_EQ(dialogs.firmCodeViews.size(), 1u);
-  std::vector<std::string> shown;
-  for (std::uint32_t code : catalogOrder) shown.push_back(std::to_string(code));
-  EXPECT_EQ(dialogs.firmCodeViews[0].entries, shown);
-  EXPECT_EQ(dialogs.firmCodeViews[0].selection, 0);
-  EXPECT_EQ(pages.pages.size(), 1u);
-}
-
-TEST_F(AmbiguousNameTest, CancelledChoiceGivesPage5Again) {
-  std::uint32_t firmCode = kNoFirmCode;
-  Resolve(firmCode);
-  firmCode = kNoFirmCode;
-  dialogs.QueueFirmCodeAnswer(IDCANCEL);
-  EXPECT_EQ(Resolve(firmCode), "");
-  ASSERT_EQ(pages.pages.size(), 2u);
-  EXPECT_EQ(pages.pages[1].page, 5u);
-}
-
-TEST_F(AmbiguousNameTest, UnknownNameAndWrongFirmCodeGivePages3And4) {
-  std::uint32_t firmCode = kNoFirmCode;
-  EXPECT_EQ(catalog.ResolveArchive("Nothing", firmCode, false, false), "");
-  firmCode = 5;
-  EXPECT_EQ(Resolve(firmCode), "");
-  ASSERT_EQ(pages.pages.size(), 2u);
-  EXPECT_EQ(pages.pages[0], (request_url_tests::ArrangedPage{3, {"Nothing"}}));
-  EXPECT_EQ(pages.pages[1], (request_url_tests::ArrangedPage{4, {"Manual", "5"}}));
 }
 
 }  // namespace

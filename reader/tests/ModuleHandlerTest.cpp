@@ -1,7 +1,8 @@
-// The handler object's answers outside Start: the browser's other calls, the
-// questions about URLs, object safety, the document-host handler, aggregation
-// and the module's lock.
+// The handler object's answers outside Start: abort and restart, the browser's
+// other calls, the questions about URLs, object safety, aggregation and the
+// module's lock.
 #include <string>
+#include <tuple>
 
 #include "platform/DocHostUIHandler.h"
 #include "platform/ObjSafe.h"
@@ -49,6 +50,7 @@ TEST_F(Handler, ReadWithoutARequestFails) {
   EXPECT_EQ(m_protocol->Start("vexost://Nothing/", &sink, &sink, 0, 0), S_OK);
   EXPECT_EQ(m_protocol->Terminate(0), S_OK);
   EXPECT_EQ(m_protocol->Read(buffer, sizeof buffer, &count), E_FAIL);
+  EXPECT_EQ(m_protocol->Start(nullptr, nullptr, nullptr, 0, 0), E_INVALIDARG);
 }
 
 TEST_F(Handler, SecondStartReplacesTheFirstRequest) {
@@ -65,35 +67,72 @@ TEST_F(Handler, SecondStartReplacesTheFirstRequest) {
   m_protocol->Terminate(0);
 }
 
-TEST_F(Handler, UnusedCallsAnswerAsTheBrowserExpects) {
+// The browser's other calls, made in the middle of a request, leave it to be
+// read whole, and every pointer they hand out is cleared: none may point at
+// what the caller had there before.
+TEST_F(Handler, OtherCallsLeaveTheRequestAndClearWhatTheyHandOut) {
+  const std::string archive = BuildArchive("a.vxb", "A", 1, {{"x.htm", "the topic"}}, "x.htm");
+  RecordingSink sink;
+  ASSERT_EQ(m_protocol->Start(("vexost://file:" + archive + "::/x.htm").c_str(), &sink, &sink, 0, 0), S_OK);
   PROTOCOLDATA data{};
-  EXPECT_EQ(m_protocol->Continue(&data), E_FAIL);
-  EXPECT_EQ(m_protocol->Suspend(), E_NOTIMPL);
-  EXPECT_EQ(m_protocol->Resume(), E_NOTIMPL);
-  EXPECT_EQ(m_protocol->Seek(LARGE_INTEGER{0}, 0, nullptr), E_NOTIMPL);
-  EXPECT_EQ(m_protocol->LockRequest(0), S_OK);
-  EXPECT_EQ(m_protocol->UnlockRequest(), S_OK);
-  EXPECT_EQ(m_protocol->Start(nullptr, nullptr, nullptr, 0, 0), E_INVALIDARG);
-
+  m_protocol->Continue(&data);
+  m_protocol->Suspend();
+  m_protocol->Resume();
+  m_protocol->Seek(LARGE_INTEGER{0}, 0, nullptr);
+  m_protocol->LockRequest(0);
+  m_protocol->UnlockRequest();
   ComPtr<IWinInetHttpInfo> http;
   ASSERT_EQ(m_protocol->QueryInterface(IID_IWinInetHttpInfo, http.putVoid()), S_OK);
   DWORD size = 0;
-  EXPECT_EQ(http->QueryOption(0, nullptr, &size), E_NOTIMPL);
-  EXPECT_EQ(http->QueryInfo(0, nullptr, &size, nullptr, nullptr), E_NOTIMPL);
+  http->QueryOption(0, nullptr, &size);
+  http->QueryInfo(0, nullptr, &size, nullptr, nullptr);
+  ComPtr<IDocHostUIHandler> host;
+  ASSERT_EQ(m_protocol->QueryInterface(IID_IDocHostUIHandler, host.putVoid()), S_OK);
+  POINT where{1, 2};
+  DOCHOSTUIINFO info{};
+  host->ShowContextMenu(0, &where, nullptr, nullptr);
+  host->GetHostInfo(&info);
+  host->ShowUI(0, nullptr, nullptr, nullptr, nullptr);
+  host->HideUI();
+  host->UpdateUI();
+  host->EnableModeless(TRUE);
+  host->OnDocWindowActivate(TRUE);
+  host->OnFrameWindowActivate(TRUE);
+  host->ResizeBorder(nullptr, nullptr, TRUE);
+  host->TranslateAccelerator(nullptr, nullptr, 0);
+  void* const junk = reinterpret_cast<void*>(1);
+  LPOLESTR key = static_cast<LPOLESTR>(junk);
+  IDropTarget* target = static_cast<IDropTarget*>(junk);
+  IDispatch* external = static_cast<IDispatch*>(junk);
+  LPWSTR translated = static_cast<LPWSTR>(junk);
+  IDataObject* filtered = static_cast<IDataObject*>(junk);
+  host->GetOptionKeyPath(&key, 0);
+  host->GetDropTarget(nullptr, &target);
+  host->GetExternal(&external);
+  host->TranslateUrl(0, nullptr, &translated);
+  host->FilterDataObject(nullptr, &filtered);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(target, nullptr);
+  EXPECT_EQ(external, nullptr);
+  EXPECT_EQ(translated, nullptr);
+  EXPECT_EQ(filtered, nullptr);
+  char buffer[64];
+  ULONG count = 0;
+  EXPECT_EQ(m_protocol->Read(buffer, sizeof buffer, &count), S_FALSE);
+  EXPECT_EQ(std::string(buffer, count), "the topic");
+  m_protocol->Terminate(0);
 }
 
 TEST_F(Handler, QueryInfoAnswersFourOptions) {
-  DWORD value = 77;
-  EXPECT_EQ(m_broker->QueryInfo("vexost://A/", QUERY_RECOMBINE, 0, value), S_OK);
-  EXPECT_EQ(value, 0u);
-  EXPECT_EQ(m_broker->QueryInfo("vexost://A/", QUERY_CAN_NAVIGATE, 0, value), S_OK);
-  EXPECT_EQ(value, 1u);
-  EXPECT_EQ(m_broker->QueryInfo("vexost://A/", QUERY_USES_NETWORK, 0, value), S_OK);
-  EXPECT_EQ(value, 0u);
-  EXPECT_EQ(m_broker->QueryInfo("vexost://A/", QUERY_IS_SECURE, 0, value), S_OK);
-  EXPECT_EQ(value, 0u);
-  EXPECT_EQ(m_broker->QueryInfo("vexost://A/", QUERY_IS_CACHED, 0, value), INET_E_QUERYOPTION_UNKNOWN);
-
+  const std::tuple<QUERYOPTION, HRESULT, DWORD> cases[] = {
+      {QUERY_RECOMBINE, S_OK, 0},    {QUERY_CAN_NAVIGATE, S_OK, 1},
+      {QUERY_USES_NETWORK, S_OK, 0}, {QUERY_IS_SECURE, S_OK, 0},
+      {QUERY_IS_CACHED, INET_E_QUERYOPTION_UNKNOWN, 77}};
+  for (const auto& [option, result, answer] : cases) {
+    DWORD value = 77;
+    EXPECT_EQ(m_broker->QueryInfo("vexost://A/", option, 0, value), result) << option;
+    EXPECT_EQ(value, answer) << option;
+  }
   ComPtr<IInternetProtocolInfo> info;
   ASSERT_EQ(m_protocol->QueryInterface(IID_IInternetProtocolInfo, info.putVoid()), S_OK);
   char small[2] = {'a', 'b'};
@@ -131,19 +170,6 @@ TEST_F(Handler, SafeForUntrustedCallersOnItsInterfaces) {
                                               INTERFACESAFE_FOR_UNTRUSTED_DATA),
             E_FAIL);
   EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IClassFactory, &supported, &enabled), E_NOINTERFACE);
-}
-
-TEST_F(Handler, DocumentHostQuestionsAreLeftToTheBrowser) {
-  ComPtr<IDocHostUIHandler> host;
-  ASSERT_EQ(m_protocol->QueryInterface(IID_IDocHostUIHandler, host.putVoid()), S_OK);
-  POINT where{1, 2};
-  EXPECT_EQ(host->ShowContextMenu(0, &where, nullptr, nullptr), S_FALSE);
-  EXPECT_EQ(host->TranslateAccelerator(nullptr, nullptr, 0), S_FALSE);
-  DOCHOSTUIINFO info{};
-  EXPECT_EQ(host->GetHostInfo(&info), E_NOTIMPL);
-  IDispatch* external = reinterpret_cast<IDispatch*>(1);
-  EXPECT_EQ(host->GetExternal(&external), E_NOTIMPL);
-  EXPECT_EQ(external, nullptr);
 }
 
 TEST_F(Handler, BothClassesMakeOneObjectWithAllInterfaces) {

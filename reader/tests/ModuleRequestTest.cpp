@@ -56,66 +56,48 @@ class Requests : public ReaderModuleTest {
   std::string m_archive;
 };
 
-TEST_F(Requests, PageTopicReportsMimeTypeThenAllItsDataAndReadsBack) {
-  const ProtocolResponse response = Fetch("vexost://Manual/dir/page.htm");
-  EXPECT_EQ(response.result, S_OK);
-  const std::string& topic = m_topics["dir/page.htm"];
-  const std::vector<ProtocolReport> expected = {
-      ProtocolReport::Progress(BINDSTATUS_READERTOPIC, "=vexost://Manual/dir/page.htm"),
-      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/html"),
-      ProtocolReport::Data(kAllData, static_cast<ULONG>(topic.size()), static_cast<ULONG>(topic.size()))};
-  EXPECT_EQ(response.reports, expected);
-  EXPECT_EQ(response.bytes, topic);
-}
-
-TEST_F(Requests, EveryDeliveryKindServesTheTopicsBytes) {
-  for (const char* path : {"dir/pic.GIF", "doc.pdf", "sheet.xls", "image.bmp", "README", "big.txt"}) {
+// Each delivery kind end to end: the reports in order, the bytes as written,
+// the cache file (none, a placeholder, or the whole topic) and whether the size
+// is told with the data.
+TEST_F(Requests, EachDeliveryKindReportsInOrderAndServesTheBytes) {
+  enum class Cache { None, Placeholder, Whole };
+  const std::tuple<const char*, const char*, Cache, bool> cases[] = {
+      {"dir/page.htm", "text/html", Cache::None, true},
+      {"dir/pic.GIF", "image/gif", Cache::None, true},
+      {"big.txt", "text/plain", Cache::None, true},
+      {"image.bmp", nullptr, Cache::None, true},
+      {"doc.pdf", "application/pdf", Cache::Placeholder, true},
+      {"sheet.xls", "application/msexcel", Cache::Whole, false},
+      {"README", nullptr, Cache::Whole, true},
+  };
+  for (const auto& [path, mimeType, cache, sizeKnown] : cases) {
     SCOPED_TRACE(path);
     const ProtocolResponse response = Fetch(std::string("vexost://Manual/") + path);
     EXPECT_EQ(response.result, S_OK);
-    EXPECT_EQ(response.bytes, m_topics[path]);
-    EXPECT_EQ(OutcomeOf(response), "");
+    const std::string& topic = m_topics[path];
+    EXPECT_EQ(response.bytes, topic);
+    std::vector<ProtocolReport> expected = {
+        ProtocolReport::Progress(BINDSTATUS_READERTOPIC, std::string("=vexost://Manual/") + path)};
+    if (mimeType) expected.push_back(ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, mimeType));
+    if (cache != Cache::None)
+      expected.push_back(ProtocolReport::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, response.cacheFile));
+    const auto size = static_cast<ULONG>(topic.size());
+    expected.push_back(sizeKnown ? ProtocolReport::Data(kAllData, size, size)
+                                 : ProtocolReport::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0));
+    EXPECT_EQ(response.reports, expected);
+    if (cache == Cache::None) {
+      EXPECT_EQ(response.cacheFile, "");
+    }
+    if (cache == Cache::Placeholder) {
+      EXPECT_EQ(TempFolder::ReadAll(response.cacheFile), std::string(1024, ' '));
+    }
+    if (cache == Cache::Whole) {
+      EXPECT_EQ(TempFolder::ReadAll(response.cacheFile), topic);
+    }
+    if (cache != Cache::None) {
+      EXPECT_EQ(response.cacheFile.rfind(m_folder / "cache", 0), 0u) << response.cacheFile;
+    }
   }
-}
-
-TEST_F(Requests, PassThroughTopicsUseNoCacheFile) {
-  const ProtocolResponse response = Fetch("vexost://Manual/dir/pic.GIF");
-  EXPECT_EQ(response.mimeType, "image/gif");
-  EXPECT_EQ(response.cacheFile, "");
-}
-
-TEST_F(Requests, PdfGetsAPlaceholderCacheFileAndIsReadFromTheArchive) {
-  const ProtocolResponse response = Fetch("vexost://Manual/doc.pdf");
-  ASSERT_EQ(response.reports.size(), 4u);
-  EXPECT_EQ(response.reports[0].statusCode, BINDSTATUS_READERTOPIC);
-  EXPECT_EQ(response.reports[1], ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE,
-                                                          "application/pdf"));
-  EXPECT_EQ(response.reports[2].statusCode, BINDSTATUS_CACHEFILENAMEAVAILABLE);
-  const auto size = static_cast<ULONG>(m_topics["doc.pdf"].size());
-  EXPECT_EQ(response.reports[3], ProtocolReport::Data(kAllData, size, size));
-  EXPECT_EQ(TempFolder::ReadAll(response.cacheFile), std::string(1024, ' '));
-  EXPECT_EQ(response.cacheFile.rfind(m_folder / "cache", 0), 0u) << response.cacheFile;
-}
-
-TEST_F(Requests, DocumentTypesAreWrittenWholeToTheCacheBeforeDataOfUnknownSize) {
-  const ProtocolResponse response = Fetch("vexost://Manual/sheet.xls");
-  const std::vector<ProtocolReport> expected = {
-      ProtocolReport::Progress(BINDSTATUS_READERTOPIC, "=vexost://Manual/sheet.xls"),
-      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/msexcel"),
-      ProtocolReport::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, response.cacheFile),
-      ProtocolReport::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0)};
-  EXPECT_EQ(response.reports, expected);
-  EXPECT_EQ(TempFolder::ReadAll(response.cacheFile), m_topics["sheet.xls"]);
-}
-
-TEST_F(Requests, TopicsWithoutMimeTypeReportNone) {
-  const ProtocolResponse bitmap = Fetch("vexost://Manual/image.bmp");
-  EXPECT_EQ(ReportText(bitmap, BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE), std::nullopt);
-  EXPECT_EQ(bitmap.cacheFile, "");
-  // Without extension the topic goes through a cache file.
-  const ProtocolResponse plain = Fetch("vexost://Manual/README");
-  EXPECT_EQ(ReportText(plain, BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE), std::nullopt);
-  EXPECT_EQ(TempFolder::ReadAll(plain.cacheFile), "plain words");
 }
 
 // Each topic is reported with how it was found and its own URL: the archive as
@@ -162,23 +144,18 @@ TEST_F(Requests, ParseOnlyStartAnswersWithoutOpeningTheArchive) {
   ExpectPage(Fetch("vexost://Moved/index.htm"), 6);
 }
 
-TEST_F(Requests, MissingTopicPathIsToldInAMessageBoxAndFails) {
-  const ProtocolResponse response = Fetch("vexost://Manual/dir/gone.htm");
-  EXPECT_EQ(response.result, E_FAIL);
-  EXPECT_EQ(OutcomeOf(response), kReaderOutcomeMissingTopic);
-  EXPECT_TRUE(response.bytes.empty());
-  ASSERT_EQ(m_boxes.shown().size(), 1u);
+TEST_F(Requests, MissingTopicsAreToldInAMessageBoxAndFail) {
+  for (const char* url : {"vexost://Manual/dir/gone.htm", "vexost://Manual/:4000", "vexost://Manual/:3000000000"}) {
+    const ProtocolResponse response = Fetch(url);
+    EXPECT_EQ(response.result, E_FAIL) << url;
+    EXPECT_EQ(OutcomeOf(response), kReaderOutcomeMissingTopic) << url;
+    EXPECT_TRUE(response.bytes.empty()) << url;
+  }
+  ASSERT_EQ(m_boxes.shown().size(), 3u);
   EXPECT_EQ(m_boxes.shown()[0].text, "File \"dir/gone.htm\" not found.");
   EXPECT_EQ(m_boxes.shown()[0].caption, "Stowra Reader");
-}
-
-TEST_F(Requests, MissingTopicNumberIsToldInAMessageBoxAndFails) {
-  const ProtocolResponse response = Fetch("vexost://Manual/:4000");
-  EXPECT_EQ(response.result, E_FAIL);
-  EXPECT_EQ(Fetch("vexost://Manual/:3000000000").result, E_FAIL);
-  ASSERT_EQ(m_boxes.shown().size(), 2u);
-  EXPECT_EQ(m_boxes.shown()[0].text, "File :4000 not found.");
-  EXPECT_EQ(m_boxes.shown()[1].text, "File :3000000000 not found.");
+  EXPECT_EQ(m_boxes.shown()[1].text, "File :4000 not found.");
+  EXPECT_EQ(m_boxes.shown()[2].text, "File :3000000000 not found.");
   // The archive stays open and serves the next request.
   EXPECT_EQ(Fetch("vexost://Manual/README").bytes, "plain words");
 }

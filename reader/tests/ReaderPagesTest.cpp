@@ -44,97 +44,87 @@ void ExpectCommonLayout(const std::string& html) {
   EXPECT_TRUE(Contains(html, "<meta charset=\"utf-8\">"));
 }
 
-TEST(ReaderPages, Page1ShowsTheErrorLocationAndTheUrlAsReceived) {
-  std::string html = Page(kPageWrongSyntax, {"x"}, "VEXOST:/x");
-  EXPECT_EQ(Title(html), "Error - Stowra ");
-  EXPECT_SHOWS(html, "URL \"VEXOST:/x\" wrong");
-  EXPECT_SHOWS(html, "The specified Stowra URL has a wrong syntax at location x Please");
-  EXPECT_SHOWS(html, "Please modify the syntax of the specified URL regarding the schema:");
-  EXPECT_SHOWS(html, "For a registered archive, specify the name of the archive: vexost://MyArchive");
-  EXPECT_SHOWS(html, "For a Stowra archive file name, enter after the file: prefix the complete "
-                     "file path: vexost://file:/MyPath/MyFile.vxb");
-  EXPECT_SHOWS(html, "Optionally, a specific Firm Code (here 10 as example) may be specified to "
-                     "avoid ambiguity: vexost://FirmCode:10::MyArchive");
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page2ShareThePageOneRemedies) {
-  std::string html = Page(kPageWithoutName, {}, "vexost://");
-  EXPECT_EQ(Title(html), "Error - Stowra ");
-  EXPECT_SHOWS(html, "URL \"vexost://\" without name");
-  EXPECT_SHOWS(html, "The specified Stowra URL does not contain a archive or file name.");
-  EXPECT_SHOWS(html, "vexost://FirmCode:10::MyArchive");
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page3NamesTheArchiveAndTheRegistrar) {
-  std::string html = Page(kPageArchiveNotFound, {"Manual"});
-  EXPECT_SHOWS(html, "Archive \"Manual\" not found");
-  EXPECT_SHOWS(html, "The specified Stowra archive was not found in the list of registered "
-                     "archive files.");
-  EXPECT_SHOWS(html, "Please try: Register your Stowra archive file by using the Registrar on "
-                     "command line, for example: /opt/vexost/lib/vxstreg MyFile.vxb");
-  EXPECT_SHOWS(html, "Specify the complete path of your Stowra archive file, for example: "
-                     "vexost://file:/MyPath/MyFile.vxb");
-  EXPECT_FALSE(Contains(html, ".exe"));
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page4ShowsTheWrongFirmCode) {
-  std::string html = Page(kPageWrongFirmCode, {"Manual", "10"}, "vexost://FirmCode:10::Manual/");
-  EXPECT_SHOWS(html, "Firm Code 10 wrong");
-  EXPECT_SHOWS(html, "The specified Stowra URL vexost://FirmCode:10::Manual/ has a valid archive "
-                     "name Manual but a wrong Firm Code 10.");
-  EXPECT_SHOWS(html, "Please modify the syntax of the specified URL to solve one of the "
-                     "following reasons: The registered archive is of another company with a "
-                     "different Firm Code.");
-  EXPECT_SHOWS(html, "Register the correct archive of the company with Firm Code 10 by setting "
-                     "this archive file in the command line call: /opt/vexost/lib/vxstreg "
-                     "MyFile.vxb");
-  EXPECT_SHOWS(html, "The specified Firm Code in the URL is wrong and should be removed. Delete "
-                     "the sequence FirmCode:10::.");
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page5LinksBackToTheUrl) {
-  std::string html = Page(kPageAmbiguousFirmCode, {"Manual", "7"}, "vexost://Manual/a.htm");
-  EXPECT_SHOWS(html, "Ambiguous Firm Code");
-  EXPECT_SHOWS(html, "The specified Stowra URL vexost://Manual/a.htm has a valid archive name "
-                     "Manual but is registered for several Firm Codes.");
-  EXPECT_SHOWS(html, "Reenter the vexost://Manual/a.htm URL again and choose a Firm Code in the "
-                     "dialog box. The press OK.");
-  EXPECT_SHOWS(html, "Enter a Firm Code specification in the URL after the //, for Firm Code 7 "
-                     "for example insert: FirmCode:7::");
-  EXPECT_EQ(AttributeValues(html, "href"), std::vector<std::string>{"vexost://Manual/a.htm"});
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page6ShowsPathNameAndOriginalError) {
-  std::string html = Page(kPageRegisteredFileFails,
-                          {"/data/manual.vxb", "Manual", "file /data/manual.vxb not found"},
-                          "vexost://Manual/");
-  EXPECT_SHOWS(html, "Registered Stowra Archive File cannot be opened");
-  EXPECT_SHOWS(html, "The specified Stowra Archive Manual is registered as file /data/manual.vxb, "
-                     "which cannot be opened. Original error: file /data/manual.vxb not found");
-  EXPECT_SHOWS(html, "Select the vexost://Manual/ URL again and enter another file path, which "
-                     "corresponds with this archive. The press OK.");
-  EXPECT_SHOWS(html, "/opt/vexost/lib/vxstreg MyFile.vxb");
-  EXPECT_SHOWS(html, "Specify in the URL the absolute path of your Stowra archive file, for "
-                     "example: vexost://file:/MyPath/MyFile.vxb");
-  EXPECT_EQ(AttributeValues(html, "href"), std::vector<std::string>{"vexost://Manual/"});
-  ExpectCommonLayout(html);
-}
-
-TEST(ReaderPages, Page7ShowsTheFilePath) {
-  std::string html = Page(kPageFileFails, {"/data/m.vxb", "", "file is corrupt (bad header)"},
-                          "vexost://file:/data/m.vxb/");
-  EXPECT_SHOWS(html, "Stowra Archive File cannot be opened");
-  EXPECT_SHOWS(html, "The specified Stowra Archive file /data/m.vxb cannot be opened. Original "
-                     "error: file is corrupt (bad header)");
-  EXPECT_SHOWS(html, "Select the vexost://file:/data/m.vxb/ URL again and enter another file "
-                     "path, which corresponds with this archive. Then press OK.");
-  EXPECT_SHOWS(html, "Copy your desired Stowra archive as /data/m.vxb.");
-  ExpectCommonLayout(html);
+// Each failure page with its arguments: the texts it shows, the links it holds.
+TEST(ReaderPages, EachPageShowsItsArgumentsAndRemedies) {
+  struct Case {
+    unsigned page;
+    std::vector<std::string> args;
+    const char* lastUrl;
+    std::vector<std::string> shown;
+    std::vector<std::string> links;
+  };
+  const std::string remedies =
+      "Please modify the syntax of the specified URL regarding the schema: For a registered "
+      "archive, specify the name of the archive: vexost://MyArchive For a Stowra archive file "
+      "name, enter after the file: prefix the complete file path: vexost://file:/MyPath/MyFile.vxb "
+      "Optionally, a specific Firm Code (here 10 as example) may be specified to avoid ambiguity: "
+      "vexost://FirmCode:10::MyArchive";
+  const Case cases[] = {
+      {kPageWrongSyntax, {"x"}, "VEXOST:/x",
+       {"URL \"VEXOST:/x\" wrong",
+        "The specified Stowra URL has a wrong syntax at location x " + remedies}, {}},
+      {kPageWithoutName, {}, "vexost://",
+       {"URL \"vexost://\" without name",
+        "The specified Stowra URL does not contain a archive or file name. " + remedies}, {}},
+      {kPageArchiveNotFound, {"Manual"}, "vexost://Manual/",
+       {"Archive \"Manual\" not found",
+        "The specified Stowra archive was not found in the list of registered archive files.",
+        "Please try: Register your Stowra archive file by using the Registrar on command line, for "
+        "example: /opt/vexost/lib/vxstreg MyFile.vxb",
+        "Specify the complete path of your Stowra archive file, for example: "
+        "vexost://file:/MyPath/MyFile.vxb"}, {}},
+      {kPageWrongFirmCode, {"Manual", "10"}, "vexost://FirmCode:10::Manual/",
+       {"Firm Code 10 wrong",
+        "The specified Stowra URL vexost://FirmCode:10::Manual/ has a valid archive name Manual but "
+        "a wrong Firm Code 10.",
+        "Please modify the syntax of the specified URL to solve one of the following reasons: The "
+        "registered archive is of another company with a different Firm Code.",
+        "Register the correct archive of the company with Firm Code 10 by setting this archive file "
+        "in the command line call: /opt/vexost/lib/vxstreg MyFile.vxb",
+        "The specified Firm Code in the URL is wrong and should be removed. Delete the sequence "
+        "FirmCode:10::."}, {}},
+      {kPageAmbiguousFirmCode, {"Manual", "7"}, "vexost://Manual/a.htm",
+       {"Ambiguous Firm Code",
+        "The specified Stowra URL vexost://Manual/a.htm has a valid archive name Manual but is "
+        "registered for several Firm Codes.",
+        "Reenter the vexost://Manual/a.htm URL again and choose a Firm Code in the dialog box. The "
+        "press OK.",
+        "Enter a Firm Code specification in the URL after the //, for Firm Code 7 for example "
+        "insert: FirmCode:7::"},
+       {"vexost://Manual/a.htm"}},
+      {kPageRegisteredFileFails, {"/data/manual.vxb", "Manual", "file /data/manual.vxb not found"},
+       "vexost://Manual/",
+       {"Registered Stowra Archive File cannot be opened",
+        "The specified Stowra Archive Manual is registered as file /data/manual.vxb, which cannot be "
+        "opened. Original error: file /data/manual.vxb not found",
+        "Select the vexost://Manual/ URL again and enter another file path, which corresponds with "
+        "this archive. The press OK.",
+        "/opt/vexost/lib/vxstreg MyFile.vxb",
+        "Specify in the URL the absolute path of your Stowra archive file, for example: "
+        "vexost://file:/MyPath/MyFile.vxb"},
+       {"vexost://Manual/"}},
+      {kPageFileFails, {"/data/m.vxb", "", "file is corrupt (bad header)"}, "vexost://file:/data/m.vxb/",
+       {"Stowra Archive File cannot be opened",
+        "The specified Stowra Archive file /data/m.vxb cannot be opened. Original error: file is "
+        "corrupt (bad header)",
+        "Select the vexost://file:/data/m.vxb/ URL again and enter another file path, which "
+        "corresponds with this archive. Then press OK.",
+        "Copy your desired Stowra archive as /data/m.vxb."},
+       {"vexost://file:/data/m.vxb/"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("page " + std::to_string(c.page));
+    std::vector<PageArgument> args;
+    for (const std::string& arg : c.args) args.push_back({arg, false});
+    const std::string html = FormatPage(c.page, args, c.lastUrl, kModule);
+    if (c.page <= kPageWithoutName) {
+      EXPECT_EQ(Title(html), "Error - Stowra ");
+    }
+    for (const std::string& text : c.shown) EXPECT_SHOWS(html, text);
+    EXPECT_EQ(AttributeValues(html, "href"), c.links);
+    EXPECT_FALSE(Contains(html, ".exe"));
+    ExpectCommonLayout(html);
+  }
 }
 
 TEST(ReaderPages, UnknownPagesAndExtraArguments) {
@@ -285,15 +275,6 @@ TEST(ArchiveListPage, NoArchivesGiveTheHeaderRowOnly) {
   EXPECT_EQ(std::count(skeleton.begin(), skeleton.end(), "tr"), 2);
   EXPECT_TRUE(AttributeValues(html, "href").empty());
   EXPECT_SHOWS(html, "Here is a list of all registered archives: Title Firm Code Path Stowra");
-}
-
-TEST(ArchiveListPage, VanishedEntryShowsAnEmptyPath) {
-  FakeArchiveList list;
-  list.names = {"Gone"};
-  list.firmCodes = {{"Gone", {5}}};
-  EXPECT_EQ(BuildArchiveRows(list),
-            "<tr><td align=\"left\"><a href=\"vexost://Gone\">Gone</a></td> "
-            "<td align=\"left\">5</td> <td align=\"left\"></td></tr>\n");
 }
 
 TEST(ArchiveListPage, HostileNamesAndPathsStayText) {

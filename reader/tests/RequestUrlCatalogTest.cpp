@@ -1,5 +1,5 @@
-// The URL grammar over the real catalog: names resolved through the registry,
-// failures told on pages 3 to 5, and the archive prefix that spares the catalog.
+// The URL grammar over the real catalog: the archive prefix spares the catalog,
+// and a name in another spelling is read from the catalog again.
 #include <gtest/gtest.h>
 
 #include "reader/RequestUrl.h"
@@ -43,27 +43,6 @@ class RequestUrlCatalogTest : public DialogTest {
   RequestUrlGrammar grammar;
   RequestUrl request;
 };
-
-TEST_F(RequestUrlCatalogTest, NamesResolveWithoutRegardToCase) {
-  EXPECT_TRUE(Parse("vexost://mAnUaL/index.htm"));
-  EXPECT_EQ(request.archivePath, manual);
-  EXPECT_EQ(request.firmCode, 10u);
-  EXPECT_EQ(grammar.GetRecordFirmCode(), 10u);
-  EXPECT_TRUE(Parse("vexost://FirmCode:0xA::Manual/"));
-  EXPECT_EQ(request.archivePath, manual);
-}
-
-TEST_F(RequestUrlCatalogTest, FailuresArrangeTheirPages) {
-  EXPECT_FALSE(Parse("vexost://Missing/"));
-  EXPECT_FALSE(Parse("vexost://FirmCode:11::Manual/"));
-  MakeArchive("second.vxb", "Manual", 12);
-  Register("Manual", 12, files / "second.vxb");
-  EXPECT_FALSE(Parse("vexost://Manual/"));
-  ASSERT_EQ(services.pages.size(), 3u);
-  EXPECT_EQ(services.pages[0], (ArrangedPage{3, {"Missing"}}));
-  EXPECT_EQ(services.pages[1], (ArrangedPage{4, {"Manual", "11"}}));
-  EXPECT_EQ(services.pages[2].page, 5u);
-}
 
 TEST_F(RequestUrlCatalogTest, SecondRequestOfTheArchiveDoesNotReadTheCatalog) {
   EXPECT_TRUE(Parse("vexost://Manual/a.htm"));

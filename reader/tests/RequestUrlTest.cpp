@@ -15,19 +15,15 @@ constexpr std::uint32_t kNone = RequestUrl::kNone;
 class RequestUrlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    services.registered["MyArchive"] = {"/docs/my.vxb", 10};
-    services.registered["Manual"] = {"/docs/manual.vxb", 7};
-    services.registered["Manual2"] = {"/docs/manual2.vxb", 8};
+    services.registered = {{"MyArchive", {"/docs/my.vxb", 10}},   {"Manual", {"/docs/manual.vxb", 7}},
+                           {"Manual2", {"/docs/manual2.vxb", 8}}, {"Hex", {"/docs/hex.vxb", 26}},
+                           {"Big", {"/docs/big.vxb", 1048575}},   {"Zero", {"/docs/zero.vxb", 0}},
+                           {"MyArchive/dir", {"/docs/odd.vxb", 3}}, {"Caf\xC3\xA9", {"/docs/cafe.vxb", 1}}};
   }
 
   bool Parse(std::string_view url) {
     request = RequestUrl{};
     return grammar.ParseRequestUrl(url, request, services);
-  }
-  // The one page arranged by the last parse.
-  ArrangedPage OnlyPage() const {
-    EXPECT_EQ(services.pages.size(), 1u);
-    return services.pages.empty() ? ArrangedPage{} : services.pages.back();
   }
   void ForgetCalls() {
     services.pages.clear();
@@ -40,299 +36,177 @@ class RequestUrlTest : public ::testing::Test {
   RequestUrl request;
 };
 
-// --- Scheme ----------------------------------------------------------------
+// One URL read by a grammar that has read nothing before: the page it arranges
+// (page 0: none, the URL was read), the names it resolves and what it read.
+struct Reading {
+  const char* url;
+  ArrangedPage page;
+  std::vector<Resolution> resolved;
+  const char* path = "";
+  const char* name = "";
+  std::uint32_t firmCode = kNone;
+  const char* topic = "";
+  std::uint32_t number = kNone;
+  const char* archiveUrl = nullptr;  // also the prefix kept; null: not checked
+};
 
-TEST_F(RequestUrlTest, SchemeWithoutSlashAsksForTheListPage) {
-  for (const char* url : {"vexost:", "VEXOST:list", "vexost:x/y", "VeXoSt:#"}) {
-    ForgetCalls();
-    EXPECT_FALSE(Parse(url)) << url;
-    EXPECT_EQ(OnlyPage(), (ArrangedPage{11, {}})) << url;
-    EXPECT_TRUE(services.resolutions.empty());
-  }
-}
+const ArrangedPage kRead{0, {}};
+const ArrangedPage kList{11, {}};
+const ArrangedPage kNoName{2, {}};
+ArrangedPage Syntax(const char* location) { return {1, {location}}; }
+const std::vector<Resolution> kMine{{"MyArchive", kNone}};
 
-TEST_F(RequestUrlTest, SchemeIsComparedWithoutRegardToCase) {
-  EXPECT_TRUE(Parse("Vexost://MyArchive"));
-  EXPECT_EQ(request.archivePath, "/docs/my.vxb");
-  EXPECT_EQ(request.archiveName, "MyArchive");
-  EXPECT_EQ(request.firmCode, 10u);
-  EXPECT_EQ(request.topicNumber, kNone);
-  EXPECT_EQ(request.topicPath, "");
-  EXPECT_TRUE(services.pages.empty());
-}
-
-TEST_F(RequestUrlTest, OtherSchemesAreSyntaxErrorsAtTheFirstCharacter) {
-  EXPECT_FALSE(Parse("http://MyArchive/"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {"http://MyArchive/"}}));
-  ForgetCalls();
-  EXPECT_FALSE(Parse("vexos"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {"vexos"}}));
-  ForgetCalls();
-  EXPECT_FALSE(Parse(""));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {""}}));
-}
-
-TEST_F(RequestUrlTest, OneSlashIsASyntaxErrorAtTheTextAfterIt) {
-  EXPECT_FALSE(Parse("vexost:/MyArchive"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {"MyArchive"}}));
-  ForgetCalls();
-  EXPECT_FALSE(Parse("VEXOST:/x"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {"x"}}));
-  EXPECT_EQ(grammar.GetLastUrl(), "VEXOST:/x");
-  ForgetCalls();
-  EXPECT_FALSE(Parse("vexost:/"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {""}}));
-}
-
-TEST_F(RequestUrlTest, NeitherNameNorFileGivesPage2) {
-  for (const char* url : {"vexost://", "vexost:///page.htm", "vexost://#x", "vexost://::x",
-                          "vexost://file:", "vexost://FirmCode:10::", "vexost://file:::/a.htm"}) {
-    ForgetCalls();
-    EXPECT_FALSE(Parse(url)) << url;
-    EXPECT_EQ(OnlyPage(), (ArrangedPage{2, {}})) << url;
-    EXPECT_TRUE(services.resolutions.empty()) << url;
-  }
-}
-
-// --- Firm codes ------------------------------------------------------------
-
-TEST_F(RequestUrlTest, FirmCodeIsDecimalOrHexadecimal) {
-  services.registered["MyArchive"].firmCode = 26;
-  EXPECT_TRUE(Parse("vexost://FirmCode:0x1A::MyArchive/"));
-  EXPECT_EQ(services.resolutions, (std::vector<Resolution>{{"MyArchive", 26}}));
-  EXPECT_EQ(request.firmCode, 26u);
-
-  services.registered["MyArchive"].firmCode = 10;
-  EXPECT_TRUE(Parse("vexost://firmcode:10::MyArchive/page.htm"));
-  EXPECT_EQ(services.resolutions.back(), (Resolution{"MyArchive", 10}));
-  EXPECT_EQ(request.topicPath, "page.htm");
-}
-
-TEST_F(RequestUrlTest, FirmCodeMayStandAfterTheNameAndWithoutSeparator) {
-  services.registered["MyArchive"].firmCode = 1048575;
-  EXPECT_TRUE(Parse("vexost://MyArchive::FirmCode:1048575/a.htm"));
-  EXPECT_EQ(services.resolutions, (std::vector<Resolution>{{"MyArchive", 1048575}}));
-  EXPECT_EQ(request.topicPath, "a.htm");
-
-  services.registered["MyArchive"].firmCode = 0;
-  EXPECT_TRUE(Parse("vexost://FirmCode:0MyArchive/"));
-  EXPECT_EQ(services.resolutions.back(), (Resolution{"MyArchive", 0}));
-}
-
-TEST_F(RequestUrlTest, FirmCodeThatIsNoNumberOrTooLargeGivesPage1AfterTheKeyword) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"vexost://FirmCode:1048576::MyArchive/", "1048576::MyArchive/"},
-      {"vexost://FirmCode:0x100000::MyArchive/", "0x100000::MyArchive/"},
-      {"vexost://FirmCode:99999999999::MyArchive/", "99999999999::MyArchive/"},
-      {"vexost://FirmCode:x::MyArchive/", "x::MyArchive/"},
-      {"vexost://FirmCode:0x::MyArchive/", "0x::MyArchive/"},
-      {"vexost://FirmCode:-1::MyArchive/", "-1::MyArchive/"},
-      {"vexost://MyArchive::FirmCode:", ""},
+TEST_F(RequestUrlTest, EveryFormOfUrlReadsAsExpected) {
+  const Reading cases[] = {
+      // Scheme: without "//" the list page, another scheme or one "/" a syntax error.
+      {"vexost:", kList, {}},
+      {"VEXOST:list", kList, {}},
+      {"vexost:x/y", kList, {}},
+      {"VeXoSt:#", kList, {}},
+      {"http://MyArchive/", Syntax("http://MyArchive/"), {}},
+      {"vexos", Syntax("vexos"), {}},
+      {"", Syntax(""), {}},
+      {"vexost:/MyArchive", Syntax("MyArchive"), {}},
+      {"VEXOST:/x", Syntax("x"), {}},
+      {"vexost:/", Syntax(""), {}},
+      {"Vexost://MyArchive", kRead, kMine, "/docs/my.vxb", "MyArchive", 10},
+      // Neither name nor file.
+      {"vexost://", kNoName, {}},
+      {"vexost:///page.htm", kNoName, {}},
+      {"vexost://#x", kNoName, {}},
+      {"vexost://::x", kNoName, {}},
+      {"vexost://file:", kNoName, {}},
+      {"vexost://FirmCode:10::", kNoName, {}},
+      {"vexost://file:::/a.htm", kNoName, {}},
+      // Firm codes: decimal or hexadecimal, before or after the name, up to 0xFFFFF.
+      {"vexost://FirmCode:0x1A::Hex/", kRead, {{"Hex", 26}}, "/docs/hex.vxb", "Hex", 26},
+      {"vexost://firmcode:10::MyArchive/page.htm", kRead, {{"MyArchive", 10}}, "/docs/my.vxb",
+       "MyArchive", 10, "page.htm"},
+      {"vexost://Big::FirmCode:1048575/a.htm", kRead, {{"Big", 1048575}}, "/docs/big.vxb", "Big",
+       1048575, "a.htm"},
+      {"vexost://FirmCode:0Zero/", kRead, {{"Zero", 0}}, "/docs/zero.vxb", "Zero", 0},
+      {"vexost://FirmCode:1048576::MyArchive/", Syntax("1048576::MyArchive/"), {}},
+      {"vexost://FirmCode:0x100000::MyArchive/", Syntax("0x100000::MyArchive/"), {}},
+      {"vexost://FirmCode:99999999999::MyArchive/", Syntax("99999999999::MyArchive/"), {}},
+      {"vexost://FirmCode:x::MyArchive/", Syntax("x::MyArchive/"), {}},
+      {"vexost://FirmCode:0x::MyArchive/", Syntax("0x::MyArchive/"), {}},
+      {"vexost://FirmCode:-1::MyArchive/", Syntax("-1::MyArchive/"), {}},
+      {"vexost://MyArchive::FirmCode:", Syntax(""), {}},
+      // Catalog failures end the parse with their page.
+      {"vexost://Unknown/a.htm", {3, {"Unknown"}}, {{"Unknown", kNone}}},
+      {"vexost://FirmCode:11::MyArchive/a.htm", {4, {"MyArchive", "11"}}, {{"MyArchive", 11}}},
+      // Names end at "/", "#" or "::"; a later name replaces an earlier one.
+      {"vexost://MyArchive/dir/page.htm", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "dir/page.htm"},
+      {"vexost://MyArchive#top", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "#top"},
+      {"vexost://Unknown::MyArchive/a.htm", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "a.htm"},
+      {"vexost://MyArchive/dir::/a.htm", kRead, {{"MyArchive/dir", kNone}}, "/docs/odd.vxb",
+       "MyArchive/dir", 3, "a.htm"},
+      {"vexost://Caf%C3%A9/r%C3%A9sum%C3%A9.htm", kRead, {{"Caf\xC3\xA9", kNone}}, "/docs/cafe.vxb",
+       "Caf\xC3\xA9", 1, "r\xC3\xA9sum\xC3\xA9.htm"},
+      {"vexost://Caf\xC3\xA9/", kRead, {{"Caf\xC3\xA9", kNone}}, "/docs/cafe.vxb", "Caf\xC3\xA9", 1},
+      // Files: taken as written (bars and backslashes made the usual way), never
+      // expanded, running to "::", else to the first ".vxb/", else to the end.
+      {"vexost://file:C|\\a\\b.vxb", kRead, {}, "C:/a/b.vxb"},
+      {"vexost://file:%VXST_URL_DOCS%\\x.vxb", kRead, {}, "%VXST_URL_DOCS%/x.vxb"},
+      {"vexost://FILE:%25VXST_URL_DOCS%25/y.vxb::/", kRead, {}, "%VXST_URL_DOCS%/y.vxb"},
+      {"vexost://file:C:\\a\\b.vxb::/page.htm", kRead, {}, "C:/a/b.vxb", "", kNone, "page.htm", kNone,
+       "vexost://file:C:/a/b.vxb::/"},
+      {"vexost://file:C:\\a\\b.vxb/page.htm", kRead, {}, "C:/a/b.vxb", "", kNone, "page.htm", kNone,
+       "vexost://file:C:/a/b.vxb/"},
+      {"vexost://file:/a/B.VXB/sub/x.vxb/p.htm", kRead, {}, "/a/B.VXB", "", kNone, "sub/x.vxb/p.htm",
+       kNone, "vexost://file:/a/B.VXB/"},
+      {"vexost://file:/a/b.vxb", kRead, {}, "/a/b.vxb", "", kNone, "", kNone, "vexost://file:/a/b.vxb/"},
+      {"vexost://file:/a/manual/page.htm", kRead, {}, "/a/manual/page.htm", "", kNone, "", kNone,
+       "vexost://file:/a/manual/page.htm::/"},
+      {"vexost://file:/a/manual/", kRead, {}, "/a/manual", "", kNone, "", kNone,
+       "vexost://file:/a/manual::/"},
+      {"vexost://file:/a/b.vxbx/", kRead, {}, "/a/b.vxbx", "", kNone, "", kNone,
+       "vexost://file:/a/b.vxbx::/"},
+      {"vexost://file:/a/b:", kRead, {}, "/a/b:", "", kNone, "", kNone, ""},  // no "::" to end it early
+      // A file clears an earlier name; a name after it is kept, unresolved.
+      {"vexost://MyArchive::file:/x.vxb::/a.htm", kRead, {}, "/x.vxb", "", kNone, "a.htm"},
+      {"vexost://file:/x.vxb::MyArchive/a.htm", kRead, {}, "/x.vxb", "MyArchive", kNone, "a.htm"},
+      // Topics: one trailing "/" goes; a number follows a ":".
+      {"vexost://MyArchive/dir/page.htm/", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "dir/page.htm"},
+      {"vexost://MyArchive/dir//", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "dir/"},
+      {"vexost://MyArchive/", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "", kNone,
+       "vexost://MyArchive/"},
+      {"vexost://MyArchive/:12", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "", 12},
+      {"vexost://MyArchive/:7x", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "", 7},
+      {"vexost://MyArchive/dir/x:0", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "", 0},
+      {"vexost://MyArchive/:4294967295", kRead, kMine, "/docs/my.vxb", "MyArchive", 10, "", 4294967295u},
+      {"vexost://MyArchive/:x", Syntax("x"), kMine},
+      {"vexost://MyArchive/:", Syntax(""), kMine},
+      {"vexost://MyArchive/:4294967296", Syntax("4294967296"), kMine},
+      {"vexost://MyArchive/a:b:1", Syntax("b:1"), kMine},
+      {"vexost://MyArchive/: 5", Syntax(" 5"), kMine},
   };
-  for (const auto& [url, location] : cases) {
-    ForgetCalls();
-    EXPECT_FALSE(Parse(url)) << url;
-    EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {location}})) << url;
-    EXPECT_TRUE(services.resolutions.empty()) << url;
-  }
-}
-
-TEST_F(RequestUrlTest, CatalogFailuresEndTheParseWithTheirPage) {
-  EXPECT_FALSE(Parse("vexost://Unknown/a.htm"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{3, {"Unknown"}}));
-  ForgetCalls();
-  EXPECT_FALSE(Parse("vexost://FirmCode:11::MyArchive/a.htm"));
-  EXPECT_EQ(OnlyPage(), (ArrangedPage{4, {"MyArchive", "11"}}));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "");
-}
-
-// --- Names -----------------------------------------------------------------
-
-TEST_F(RequestUrlTest, NameEndsAtSlashHashOrDoubleColon) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/dir/page.htm"));
-  EXPECT_EQ(services.resolutions.back().name, "MyArchive");
-  EXPECT_EQ(request.topicPath, "dir/page.htm");
-
-  EXPECT_TRUE(Parse("vexost://MyArchive#top"));
-  EXPECT_EQ(services.resolutions.back().name, "MyArchive");
-  EXPECT_EQ(request.topicPath, "#top");
-}
-
-TEST_F(RequestUrlTest, LaterNameReplacesEarlierOne) {
-  EXPECT_TRUE(Parse("vexost://Unknown::MyArchive/a.htm"));
-  EXPECT_EQ(services.resolutions, (std::vector<Resolution>{{"MyArchive", kNone}}));
-  EXPECT_EQ(request.archiveName, "MyArchive");
-}
-
-TEST_F(RequestUrlTest, DoubleColonAnywhereEndsTheNameThere) {
-  // Without "/" before it, the text up to "::" is one name.
-  services.registered["MyArchive/dir"] = {"/docs/odd.vxb", 3};
-  EXPECT_TRUE(Parse("vexost://MyArchive/dir::/a.htm"));
-  EXPECT_EQ(services.resolutions.back().name, "MyArchive/dir");
-  EXPECT_EQ(request.topicPath, "a.htm");
-}
-
-TEST_F(RequestUrlTest, NonAsciiNamesArriveAsUtf8) {
-  services.registered["Caf\xC3\xA9"] = {"/docs/cafe.vxb", 1};
-  EXPECT_TRUE(Parse("vexost://Caf%C3%A9/r%C3%A9sum%C3%A9.htm"));
-  EXPECT_EQ(request.archiveName, "Caf\xC3\xA9");
-  EXPECT_EQ(request.topicPath, "r\xC3\xA9sum\xC3\xA9.htm");
-  grammar.ClearArchivePrefix();
-  EXPECT_TRUE(Parse("vexost://Caf\xC3\xA9/"));
-  EXPECT_EQ(request.archivePath, "/docs/cafe.vxb");
-}
-
-// --- Files -----------------------------------------------------------------
-
-TEST_F(RequestUrlTest, FilePathWithBarAndBackslashes) {
-  EXPECT_TRUE(Parse("vexost://file:C|\\a\\b.vxb"));
-  EXPECT_EQ(request.archivePath, "C:/a/b.vxb");
-  EXPECT_EQ(request.archiveName, "");
-  EXPECT_TRUE(services.resolutions.empty());
-  EXPECT_EQ(request.topicNumber, kNone);
-  EXPECT_EQ(request.topicPath, "");
-}
-
-TEST_F(RequestUrlTest, FilePathsAreTakenAsWrittenNeverExpanded) {
   ::setenv("VXST_URL_DOCS", "/srv/docs", 1);
-  EXPECT_TRUE(Parse("vexost://file:%VXST_URL_DOCS%\\x.vxb"));
-  EXPECT_EQ(request.archivePath, "%VXST_URL_DOCS%/x.vxb");
-  EXPECT_TRUE(Parse("vexost://FILE:%25VXST_URL_DOCS%25/y.vxb::/"));
-  EXPECT_EQ(request.archivePath, "%VXST_URL_DOCS%/y.vxb");
+  for (const Reading& c : cases) {
+    RequestUrlGrammar fresh;
+    RecordingServices calls;
+    calls.registered = services.registered;
+    RequestUrl read;
+    EXPECT_EQ(fresh.ParseRequestUrl(c.url, read, calls), c.page.page == 0) << c.url;
+    EXPECT_EQ(calls.pages, c.page.page == 0 ? std::vector<ArrangedPage>{} : std::vector{c.page}) << c.url;
+    EXPECT_EQ(calls.resolutions, c.resolved) << c.url;
+    if (c.page.page != 0) continue;
+    EXPECT_EQ(read.archivePath, c.path) << c.url;
+    EXPECT_EQ(read.archiveName, c.name) << c.url;
+    EXPECT_EQ(read.firmCode, c.firmCode) << c.url;
+    EXPECT_EQ(read.topicPath, c.topic) << c.url;
+    EXPECT_EQ(read.topicNumber, c.number) << c.url;
+    if (c.archiveUrl) {
+      EXPECT_EQ(read.archiveUrl, c.archiveUrl) << c.url;
+      EXPECT_EQ(fresh.GetArchivePrefix(), c.archiveUrl) << c.url;
+    }
+  }
   ::unsetenv("VXST_URL_DOCS");
-}
-
-// A file path runs to "::", else to the first ".vxb/", else to the end; the
-// archive URL names the same archive before any topic path.
-TEST_F(RequestUrlTest, FilePathsEndAtDoubleColonArchiveExtensionOrTheEnd) {
-  struct Case {
-    const char* url;
-    const char* path;
-    const char* topic;
-    const char* archiveUrl;
-  };
-  const Case cases[] = {
-      {"vexost://file:C:\\a\\b.vxb::/page.htm", "C:/a/b.vxb", "page.htm", "vexost://file:C:/a/b.vxb::/"},
-      {"vexost://file:C:\\a\\b.vxb/page.htm", "C:/a/b.vxb", "page.htm", "vexost://file:C:/a/b.vxb/"},
-      {"vexost://file:/a/B.VXB/sub/x.vxb/p.htm", "/a/B.VXB", "sub/x.vxb/p.htm", "vexost://file:/a/B.VXB/"},
-      {"vexost://file:/a/b.vxb", "/a/b.vxb", "", "vexost://file:/a/b.vxb/"},
-      {"vexost://file:/a/manual/page.htm", "/a/manual/page.htm", "", "vexost://file:/a/manual/page.htm::/"},
-      {"vexost://file:/a/manual/", "/a/manual", "", "vexost://file:/a/manual::/"},
-      {"vexost://file:/a/b.vxbx/", "/a/b.vxbx", "", "vexost://file:/a/b.vxbx::/"},
-      {"vexost://file:/a/b:", "/a/b:", "", ""},  // "::" after it would end it early
-  };
-  for (const Case& c : cases) {
-    EXPECT_TRUE(Parse(c.url)) << c.url;
-    EXPECT_EQ(request.archivePath, c.path) << c.url;
-    EXPECT_EQ(request.topicPath, c.topic) << c.url;
-    EXPECT_EQ(request.archiveUrl, c.archiveUrl) << c.url;
-    EXPECT_EQ(grammar.GetArchivePrefix(), c.archiveUrl) << c.url;
-  }
-}
-
-TEST_F(RequestUrlTest, FileClearsAnEarlierNameAndANameAfterItIsKeptUnresolved) {
-  EXPECT_TRUE(Parse("vexost://MyArchive::file:/x.vxb::/a.htm"));
-  EXPECT_EQ(request.archiveName, "");
-  EXPECT_EQ(request.archivePath, "/x.vxb");
-
-  EXPECT_TRUE(Parse("vexost://file:/x.vxb::MyArchive/a.htm"));
-  EXPECT_EQ(request.archivePath, "/x.vxb");
-  EXPECT_EQ(request.archiveName, "MyArchive");
-  EXPECT_EQ(request.firmCode, kNone);
-  EXPECT_TRUE(services.resolutions.empty());
-  EXPECT_EQ(request.topicPath, "a.htm");
-}
-
-// --- Topics ----------------------------------------------------------------
-
-TEST_F(RequestUrlTest, TopicPathLosesOneTrailingSlash) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/dir/page.htm/"));
-  EXPECT_EQ(request.topicPath, "dir/page.htm");
-  EXPECT_TRUE(Parse("vexost://MyArchive/dir//"));
-  EXPECT_EQ(request.topicPath, "dir/");
-  EXPECT_TRUE(Parse("vexost://MyArchive/"));
-  EXPECT_EQ(request.topicPath, "");
-  EXPECT_EQ(request.topicNumber, kNone);
-}
-
-TEST_F(RequestUrlTest, TopicNumberAfterColon) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/:12"));
-  EXPECT_EQ(request.topicNumber, 12u);
-  EXPECT_EQ(request.topicPath, "");
-  EXPECT_TRUE(Parse("vexost://MyArchive/:7x"));
-  EXPECT_EQ(request.topicNumber, 7u);
-  EXPECT_TRUE(Parse("vexost://MyArchive/dir/x:0"));
-  EXPECT_EQ(request.topicNumber, 0u);
-  EXPECT_TRUE(Parse("vexost://MyArchive/:4294967295"));
-  EXPECT_EQ(request.topicNumber, 4294967295u);
-}
-
-TEST_F(RequestUrlTest, TopicNumberThatIsNoNumberGivesPage1AfterTheColon) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"vexost://MyArchive/:x", "x"},
-      {"vexost://MyArchive/:", ""},
-      {"vexost://MyArchive/:4294967296", "4294967296"},
-      {"vexost://MyArchive/a:b:1", "b:1"},
-      {"vexost://MyArchive/: 5", " 5"},
-  };
-  for (const auto& [url, location] : cases) {
-    ForgetCalls();
-    EXPECT_FALSE(Parse(url)) << url;
-    EXPECT_EQ(OnlyPage(), (ArrangedPage{1, {location}})) << url;
-  }
 }
 
 // --- Across requests -------------------------------------------------------
 
-TEST_F(RequestUrlTest, ArchivePrefixSkipsTheCatalogAndTheCacheClearing) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/a.htm"));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://MyArchive/");
-  EXPECT_EQ(services.cacheClearings, 1);
-  ForgetCalls();
-
+// The prefix of the last archive URL read spares the catalog and the clearing of
+// the cache entries, and only for URLs that begin with it exactly.
+TEST_F(RequestUrlTest, ArchivePrefixSparesTheCatalogForItsOwnUrlsOnly) {
+  struct Step {
+    const char* url;
+    bool read;
+    bool catalog;  // the name was resolved, the cache entries cleared
+    const char* prefix;
+  };
+  const Step steps[] = {
+      {"vexost://MyArchive/a.htm", true, true, "vexost://MyArchive/"},
+      {"vexost://MyArchive/b.htm", true, false, "vexost://MyArchive/"},
+      {"vexost://MyArchive/:3", true, false, "vexost://MyArchive/"},
+      {"vexost://MyArchive/", true, false, "vexost://MyArchive/"},
+      {"vexost://myarchive/b.htm", false, true, "vexost://MyArchive/"},  // compared exactly
+      {"vexost://Unknown/a.htm", false, true, "vexost://MyArchive/"},    // kept through failures
+      {"vexost://Manual", true, true, "vexost://Manual/"},
+      {"vexost://Manual2/x.htm", true, true, "vexost://Manual2/"},  // not the archive Manual
+      {"vexost://FirmCode:7::Manual::#x", true, true, "vexost://FirmCode:7::Manual::/"},
+      {"vexost://MyArchive/a.htm", true, true, "vexost://MyArchive/"},
+  };
+  for (const Step& step : steps) {
+    ForgetCalls();
+    EXPECT_EQ(Parse(step.url), step.read) << step.url;
+    EXPECT_EQ(services.resolutions.size(), step.catalog ? 1u : 0u) << step.url;
+    EXPECT_EQ(services.cacheClearings, step.catalog ? 1 : 0) << step.url;
+    EXPECT_EQ(grammar.GetArchivePrefix(), step.prefix) << step.url;
+  }
+  // Read through the prefix, the request names no archive of its own.
   EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
-  EXPECT_TRUE(services.resolutions.empty());
-  EXPECT_EQ(services.cacheClearings, 0);
   EXPECT_EQ(request.archivePath, "");
   EXPECT_EQ(request.firmCode, kNone);
   EXPECT_EQ(request.topicPath, "b.htm");
-
-  EXPECT_TRUE(Parse("vexost://MyArchive/:3"));
-  EXPECT_EQ(request.topicNumber, 3u);
-  EXPECT_TRUE(Parse("vexost://MyArchive/"));
-  EXPECT_EQ(request.topicPath, "");
-  EXPECT_TRUE(services.resolutions.empty());
-}
-
-TEST_F(RequestUrlTest, ArchivePrefixIsComparedExactly) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/a.htm"));
-  ForgetCalls();
-  Parse("vexost://myarchive/b.htm");
-  EXPECT_EQ(services.resolutions, (std::vector<Resolution>{{"myarchive", kNone}}));
-  EXPECT_EQ(services.cacheClearings, 1);
-}
-
-TEST_F(RequestUrlTest, ArchiveUrlsEndWithASlash) {
-  // "vexost://Manual" must not claim the URLs of the archive Manual2.
-  EXPECT_TRUE(Parse("vexost://Manual"));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://Manual/");
-  EXPECT_TRUE(Parse("vexost://FirmCode:7::Manual::#x"));
-  EXPECT_EQ(request.archiveUrl, "vexost://FirmCode:7::Manual::/");
-  EXPECT_TRUE(Parse("vexost://Manual2/x.htm"));
-  EXPECT_EQ(request.archivePath, "/docs/manual2.vxb");
-  EXPECT_EQ(request.topicPath, "x.htm");
-  EXPECT_EQ(services.resolutions.back().name, "Manual2");
-}
-
-TEST_F(RequestUrlTest, PrefixStaysThroughFailuresAndGoesWhenCleared) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/a.htm"));
-  EXPECT_FALSE(Parse("vexost://Unknown/a.htm"));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://MyArchive/");
   grammar.ClearArchivePrefix();
   ForgetCalls();
   EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
-  EXPECT_EQ(services.resolutions.size(), 1u);
   EXPECT_EQ(request.archivePath, "/docs/my.vxb");
+  // Every full parse clears the cache entries, also one that fails.
+  Parse("vexost:");
+  Parse("http://x");
+  EXPECT_EQ(services.cacheClearings, 3);
 }
 
 TEST_F(RequestUrlTest, AUrlReadOnlyInPartChangesNeitherPrefixNorRecord) {
@@ -342,7 +216,6 @@ TEST_F(RequestUrlTest, AUrlReadOnlyInPartChangesNeitherPrefixNorRecord) {
     EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://Manual/") << url;
     EXPECT_EQ(grammar.GetRecordName(), "Manual") << url;
   }
-  ForgetCalls();
   EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
   EXPECT_EQ(request.archivePath, "/docs/my.vxb");
 }
@@ -361,51 +234,35 @@ TEST_F(RequestUrlTest, EveryUrlReadsTheSameAfterAnyOther) {
       "vexost://Manual/%3A%3AMyArchive/l.htm", "vexost://Manual/dir|/m.htm", "vexost:",
       "vexost:/Manual", "vexost://Manual/#n", "vexost://Manual#o/p.htm", "vexost://file:/x/b:",
       "vexost://file:/x/b:::/q.htm"};
-  struct Reading {
+  struct Outcome {
     bool read = false;
     std::string archive, topicPath, archiveUrl;
     std::uint32_t topicNumber = kNone;
     std::vector<ArrangedPage> pages;
-    bool operator==(const Reading&) const = default;
+    bool operator==(const Outcome&) const = default;
   };
   const auto read = [this](RequestUrlGrammar& grammar, std::string_view url, const std::string& open) {
     RecordingServices local;
     local.registered = services.registered;
     RequestUrl result;
-    Reading reading;
-    reading.read = grammar.ParseRequestUrl(url, result, local);
-    if (reading.read) {
-      reading.archive = result.archivePath.empty() ? open : result.archivePath;
-      reading.topicPath = result.topicPath;
-      reading.archiveUrl = result.archiveUrl;
-      reading.topicNumber = result.topicNumber;
+    Outcome outcome;
+    outcome.read = grammar.ParseRequestUrl(url, result, local);
+    if (outcome.read) {
+      outcome.archive = result.archivePath.empty() ? open : result.archivePath;
+      outcome.topicPath = result.topicPath;
+      outcome.archiveUrl = result.archiveUrl;
+      outcome.topicNumber = result.topicNumber;
     }
-    reading.pages = local.pages;
-    return reading;
+    outcome.pages = local.pages;
+    return outcome;
   };
   for (const char* before : urls) {
     for (const char* url : urls) {
       RequestUrlGrammar fresh, used;
-      const Reading first = read(used, before, "");
+      const Outcome first = read(used, before, "");
       EXPECT_EQ(read(used, url, first.archive), read(fresh, url, "")) << url << " after " << before;
     }
   }
-}
-
-TEST_F(RequestUrlTest, NewArchiveReplacesThePrefix) {
-  EXPECT_TRUE(Parse("vexost://MyArchive/a.htm"));
-  EXPECT_TRUE(Parse("vexost://Manual/a.htm"));
-  EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://Manual/");
-  ForgetCalls();
-  EXPECT_TRUE(Parse("vexost://MyArchive/b.htm"));
-  EXPECT_EQ(services.resolutions.size(), 1u);
-}
-
-TEST_F(RequestUrlTest, EveryFullParseClearsTheCacheEntries) {
-  Parse("vexost:");
-  Parse("http://x");
-  Parse("vexost://Unknown/");
-  EXPECT_EQ(services.cacheClearings, 3);
 }
 
 TEST_F(RequestUrlTest, LastUrlIsKeptAsReceivedAlsoOnFailure) {
@@ -416,7 +273,7 @@ TEST_F(RequestUrlTest, LastUrlIsKeptAsReceivedAlsoOnFailure) {
   EXPECT_EQ(grammar.GetArchivePrefix(), "vexost://MyArchive/");
   EXPECT_FALSE(Parse("vexost:/bad%7C"));
   EXPECT_EQ(grammar.GetLastUrl(), "vexost:/bad%7C");
-  EXPECT_EQ(OnlyPage().args, std::vector<std::string>{"bad|"});
+  EXPECT_EQ(services.pages.back().args, std::vector<std::string>{"bad|"});
 }
 
 TEST_F(RequestUrlTest, RecordHoldsNameAndFirmCodeOfTheLastArchivePart) {

@@ -46,44 +46,31 @@ bool Shows(const std::string& screen, const std::string& text) {
   return screen.find(text) != std::string::npos;
 }
 
-TEST(TerminalFirmCodeTest, ShowsTheDialogAndTakesTheNumberTyped) {
-  FakeTerminal terminal("x\n9\n2\n");
-  TerminalReaderDialogs frontEnd(terminal.in(), terminal.out(), true);
+// What is typed (the dialog asks until it gets an answer it can use) and what
+// an unattended front-end takes: the default button with the first entry.
+TEST(TerminalFirmCodeTest, TakesTheNumberTypedOrTheDefault) {
+  struct Case {
+    const char* input;
+    bool interactive;
+    int result;
+    std::uint32_t chosen;
+  };
+  const Case cases[] = {{"x\n9\n2\n", true, IDOK, 12}, {"\n", true, IDOK, 7},  {"", true, IDCANCEL, 0},
+                        {"c\n", true, IDCANCEL, 0},     {"C\n", true, IDCANCEL, 0}, {"2\n", false, IDOK, 7}};
   const std::vector<std::uint32_t> codes{7, 12};
-  DlgFirmCode dialog(codes);
-  dialog.m_archiveName = "Manual";
-  EXPECT_EQ(dialog.DoModal(frontEnd), IDOK);
-  EXPECT_EQ(dialog.GetChosenFirmCode(), 12u);
-  const std::string screen = terminal.Screen();
-  EXPECT_PRED2(Shows, screen, "Stowra Firm Code Request\nMultiple Documents were found with name:\n  Manual\n"
-                              "Please select the desired Firm Code:\n  1) 7  *\n  2) 12\n");
-}
-
-TEST(TerminalFirmCodeTest, EmptyAnswerTakesTheSelectionAndEndOfInputCancels) {
-  const std::vector<std::uint32_t> codes{7, 12};
-  {
-    FakeTerminal terminal("\n");
-    TerminalReaderDialogs frontEnd(terminal.in(), terminal.out(), true);
+  for (const Case& c : cases) {
+    FakeTerminal terminal(c.input);
+    TerminalReaderDialogs frontEnd(terminal.in(), terminal.out(), c.interactive);
     DlgFirmCode dialog(codes);
-    EXPECT_EQ(dialog.DoModal(frontEnd), IDOK);
-    EXPECT_EQ(dialog.GetChosenFirmCode(), 7u);
+    dialog.m_archiveName = "Manual";
+    EXPECT_EQ(dialog.DoModal(frontEnd), c.result) << c.input;
+    if (c.result == IDOK) {
+      EXPECT_EQ(dialog.GetChosenFirmCode(), c.chosen) << c.input;
+    }
+    EXPECT_PRED2(Shows, terminal.Screen(),
+                 "Stowra Firm Code Request\nMultiple Documents were found with name:\n  Manual\n"
+                 "Please select the desired Firm Code:\n  1) 7  *\n  2) 12\n");
   }
-  for (const char* input : {"", "c\n", "C\n"}) {
-    FakeTerminal terminal(input);
-    TerminalReaderDialogs frontEnd(terminal.in(), terminal.out(), true);
-    DlgFirmCode dialog(codes);
-    EXPECT_EQ(dialog.DoModal(frontEnd), IDCANCEL) << input;
-  }
-}
-
-TEST(TerminalFirmCodeTest, UnattendedTakesTheDefaultButton) {
-  FakeTerminal terminal("2\n");
-  TerminalReaderDialogs frontEnd(terminal.in(), terminal.out(), false);
-  const std::vector<std::uint32_t> codes{7, 12};
-  DlgFirmCode dialog(codes);
-  EXPECT_EQ(dialog.DoModal(frontEnd), IDOK);
-  EXPECT_EQ(dialog.GetChosenFirmCode(), 7u);
-  EXPECT_PRED2(Shows, terminal.Screen(), "Stowra Firm Code Request");
 }
 
 class TerminalFileSelectTest : public DialogTest {
@@ -140,12 +127,6 @@ TEST_F(TerminalFileSelectTest, UnattendedCancelsAndEndOfInputToo) {
     EXPECT_PRED2(Shows, terminal.Screen(), "Document File not found");
   }
   EXPECT_TRUE(boxes.shown().empty());
-}
-
-TEST(WithoutMnemonicsTest, DropsTheMarks) {
-  EXPECT_EQ(WithoutMnemonics("&Find..."), "Find...");
-  EXPECT_EQ(WithoutMnemonics("Fish && &Chips"), "Fish & Chips");
-  EXPECT_EQ(WithoutMnemonics("end&"), "end&");
 }
 
 }  // namespace
