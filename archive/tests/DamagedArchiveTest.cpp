@@ -102,29 +102,39 @@ TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
     const char* detail;  // null: any
   } cases[] = {
       {"name offset at the last byte", "z.htm",
-       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, static_cast<std::uint32_t>(size - 1)); }, nullptr},
-      {"name offset far beyond the file", "z.htm", [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, 0xFFFFFFF0); },
+       [&](const SlotPlace& p) {
+         PatchU32(m_path, p.slotAt, static_cast<std::uint32_t>(size - 1));
+       },
        nullptr},
+      {"name offset far beyond the file", "z.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, 0xFFFFFFF0); }, nullptr},
       {"stored data beyond the file", "big.bin",
-       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, static_cast<std::uint32_t>(size)); }, nullptr},
+       [&](const SlotPlace& p) {
+         PatchU32(m_path, p.slotAt + 8, static_cast<std::uint32_t>(size));
+       },
+       nullptr},
       {"stored data shorter than the expanded length", "a.htm",
        [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, p.slot.expandedLength + 1); },
        " (topic data too short)"},
-      {"stored data without a chunk head", "a.htm", [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, 1); },
-       nullptr},
+      {"stored data without a chunk head", "a.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, 1); }, nullptr},
       {"stored data longer than its chunks", "z.htm",
        [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, p.slot.storedLength + 2); },
        " (topic data longer than its chunks)"},
-      {"chunk one byte longer than what is left", "z.htm", [&](const SlotPlace& p) { PatchU16(m_path, p.dataAt, 5); },
+      {"chunk one byte longer than what is left", "z.htm",
+       [&](const SlotPlace& p) { PatchU16(m_path, p.dataAt, 5); },
        " (chunk longer than the topic data)"},
       {"packed chunk longer than what is left", "z.htm",
        [&](const SlotPlace& p) { PatchU16(m_path, p.dataAt, 0x8000 + 0x7FFF); }, nullptr},
       {"chunks giving more than the topic's length", "a.htm",
-       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, 10); }, " (chunk longer than the topic)"},
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, 10); },
+       " (chunk longer than the topic)"},
       // Chunk heads of 0 give no bytes each: the topic runs out of stored data, it
       // does not wait for bytes that never come.
       {"empty chunks only", "big.bin",
-       [&](const SlotPlace& p) { PatchBytes(m_path, p.dataAt, std::string(p.slot.storedLength, '\0')); },
+       [&](const SlotPlace& p) {
+         PatchBytes(m_path, p.dataAt, std::string(p.slot.storedLength, '\0'));
+       },
        " (topic data too short)"},
   };
   const std::string sound = TempFolder::ReadAll(m_path);
@@ -202,9 +212,14 @@ TEST_P(DamagedArchiveTest, ChainsLeadingOutOfTheTableOrInACircleEnd) {
   for (const std::string chain : {"out of the table", "to itself"}) {
     Rewrite(m_path, sound);
     for (std::uint32_t slot = 0; slot < slots; ++slot)
-      PatchU32(m_path, tableAt + slot * 24 + 16, chain == "to itself" ? slot : slot % 2 ? 0x7FFFFFFF : 0x80000000);
-    for (const char* topic : {"nothing", "b.htm", "x/y.gif"}) EXPECT_EQ(ReadCode(topic), kNotFound) << chain << topic;
-    for (const auto& [topic, home] : atHome) EXPECT_EQ(ReadCode(topic), home ? 0u : kNotFound) << chain << topic;
+      PatchU32(m_path, tableAt + slot * 24 + 16,
+               chain == "to itself" ? slot
+               : slot % 2           ? 0x7FFFFFFF
+                                    : 0x80000000);
+    for (const char* topic : {"nothing", "b.htm", "x/y.gif"})
+      EXPECT_EQ(ReadCode(topic), kNotFound) << chain << topic;
+    for (const auto& [topic, home] : atHome)
+      EXPECT_EQ(ReadCode(topic), home ? 0u : kNotFound) << chain << topic;
   }
 }
 

@@ -46,6 +46,8 @@ std::string FillDictionary(BitStream& bits) {
 class LzExpandCodes : public testing::TestWithParam<Decoder> {};
 
 TEST_P(LzExpandCodes, HandMadeBlocks) {
+  constexpr std::size_t kWide = 1 << 16;  // an output area larger than any block gives
+  constexpr std::uint32_t kT = kLimit - 256;  // the index of code T
   const struct {
     const char* name;
     bool fill;  // the codes follow literals that fill the dictionary
@@ -53,29 +55,31 @@ TEST_P(LzExpandCodes, HandMadeBlocks) {
     std::size_t outputSize;
     Outcome expected;  // bytes after the full dictionary's text, when FILL
   } cases[] = {
-      {"full dictionary keeps 13-bit indexes", true, {I(0, 13), I(1, 13), L('z')}, 1 << 16, Bytes("ABBCz")},
-      {"code beyond T", true, {I(0, 13), I(kLimit + 1 - 256, 13)}, 1 << 16,
+      {"full dictionary keeps 13-bit indexes", true, {I(0, 13), I(1, 13), L('z')}, kWide,
+       Bytes("ABBCz")},
+      {"code beyond T", true, {I(0, 13), I(kT + 1, 13)}, kWide,
        Failure(kCorrupt, ": code 8193/8192")},
       {"code T repeats the string before once full", true,
-       {I(kLimit - 256, 13), I(kLimit - 256, 13), L('r'), I(kLimit - 256, 13), I(kLimit - 256, 13)}, 1 << 16,
+       {I(kT, 13), I(kT, 13), L('r'), I(kT, 13), I(kT, 13)}, kWide,
        Bytes("qq" "qqq" "r" "rr" "rrr")},
       // Entry T becomes its own prefix after two codes T in a row: a third would walk it forever.
-      {"third code T in a row", true, {I(kLimit - 256, 13), I(kLimit - 256, 13), I(kLimit - 256, 13)},
-       1 << 16, Failure(kCorrupt, ": code 8192/8192")},
-      {"empty block", false, {}, 1 << 16, Bytes("")},
-      {"literals are 9 bits, least significant first", false, {L('A'), L('B')}, 1 << 16, Bytes("AB")},
-      {"first index has one bit, code 256", false, {L('a'), L('b'), I(0, 1)}, 1 << 16, Bytes("abab")},
-      {"code N repeats the string before and its first byte", false, {L('a'), L('b'), I(1, 1)}, 1 << 16,
-       Bytes("abbb")},
-      {"code N twice", false, {L('x'), I(0, 1), I(1, 1)}, 1 << 16, Bytes("x" "xx" "xxx")},
-      {"index width grows with N", false, {L('a'), L('b'), I(0, 1), I(2, 2), I(1, 2)}, 1 << 16,
+      {"third code T in a row", true, {I(kT, 13), I(kT, 13), I(kT, 13)}, kWide,
+       Failure(kCorrupt, ": code 8192/8192")},
+      {"empty block", false, {}, kWide, Bytes("")},
+      {"literals are 9 bits, least significant first", false, {L('A'), L('B')}, kWide, Bytes("AB")},
+      {"first index has one bit, code 256", false, {L('a'), L('b'), I(0, 1)}, kWide, Bytes("abab")},
+      {"code N repeats the string before and its first byte", false, {L('a'), L('b'), I(1, 1)},
+       kWide, Bytes("abbb")},
+      {"code N twice", false, {L('x'), I(0, 1), I(1, 1)}, kWide, Bytes("x" "xx" "xxx")},
+      {"index width grows with N", false, {L('a'), L('b'), I(0, 1), I(2, 2), I(1, 2)}, kWide,
        Bytes("ab" "ab" "aba" "ba")},
       {"small output takes its size", false, {L('a'), L('b'), I(0, 1), I(2, 2)}, 5, Bytes("ababa")},
       {"output of no bytes", false, {L('a'), L('b'), I(0, 1), I(2, 2)}, 0, Bytes("")},
-      {"output ending inside a string", false, {L('a'), L('b'), I(0, 1), I(2, 2)}, 6, Bytes("ababab")},
-      {"code beyond N", false, {L('a'), I(1, 1)}, 1 << 16, Failure(kCorrupt, ": code 257/256")},
-      {"dictionary code first", false, {I(0, 1)}, 1 << 16, Failure(kCorrupt, ": code 256/256")},
-      {"code N first", false, {I(1, 1)}, 1 << 16, Failure(kCorrupt, ": code 257/256")},
+      {"output ending inside a string", false, {L('a'), L('b'), I(0, 1), I(2, 2)}, 6,
+       Bytes("ababab")},
+      {"code beyond N", false, {L('a'), I(1, 1)}, kWide, Failure(kCorrupt, ": code 257/256")},
+      {"dictionary code first", false, {I(0, 1)}, kWide, Failure(kCorrupt, ": code 256/256")},
+      {"code N first", false, {I(1, 1)}, kWide, Failure(kCorrupt, ": code 257/256")},
   };
   CKelLzExpandBufByte expander;  // one for all blocks: each starts afresh, full ones first
   for (const auto& c : cases) {

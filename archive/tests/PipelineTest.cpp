@@ -116,7 +116,8 @@ TEST_F(PipelineTest, GeneratedPagesAreServedOnceInPieces) {
 
 TEST_F(PipelineTest, PagesLongerThanTheMessageBufferAreServedWhole) {
   const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"a.gif", "GIF"}}));
-  for (const std::string& page : {TextBytes(100000, 5), std::string("<p>short</p>"), std::string()}) {
+  for (const std::string& page :
+       {TextBytes(100000, 5), std::string("<p>short</p>"), std::string()}) {
     archive->SetPage(page);
     EXPECT_EQ(ReadAll(*archive, 7000), page);
   }

@@ -304,27 +304,39 @@ TEST_F(VexoBiffFileTest, ContainersOpenOrFailWithTheirCodeAndDetail) {
     std::string arg1, arg2;
   } cases[] = {
       {"unknown record", [&] { return unknown; }, kArchiveKind, 0, "", ""},
-      {"unknown record damaged", [&] { return changed(unknown, [](Bytes& b) { b[64 + 4 + 5] ^= 1; }); },
-       kArchiveKind, 1035, " (VEXO-BIFF topic list)", ""},
-      {"container version 1.00", [&] { return changed(bare, version(0x0100)); }, kArchiveKind, 0, "", ""},
+      {"unknown record damaged",
+       [&] { return changed(unknown, [](Bytes& b) { b[64 + 4 + 5] ^= 1; }); }, kArchiveKind, 1035,
+       " (VEXO-BIFF topic list)", ""},
+      {"container version 1.00", [&] { return changed(bare, version(0x0100)); }, kArchiveKind, 0,
+       "", ""},
       {"container version 1.01", [&] { return changed(bare, version(0x0101)); }, kArchiveKind, 1034,
        " (VEXO-BIFF Version 1.01)", ""},
       {"longest list", [&] { return big; }, kArchiveKind, 0, "", ""},
-      {"list too long", [&] { return changed(big, [](Bytes& b) { PutWord(b, 16, 65521 & 0xFFFF), ResealHeader(b); }); },
+      {"list too long",
+       [&] {
+         return changed(big, [](Bytes& b) { PutWord(b, 16, 65521 & 0xFFFF), ResealHeader(b); });
+       },
        kArchiveKind, 1034, " (invalid VEXO-BIFF header contents)", ""},
-      {"newer kind version", [&] { return WriteContainer(kNewer, "n.vxb"); }, kArchiveKind, 1114, "3.01", ""},
-      {"older kind version", [&] { return WriteContainer(kOld, "o.vxb"); }, kNeedsTwo, 1113, "1.05", "2.00"},
+      {"newer kind version", [&] { return WriteContainer(kNewer, "n.vxb"); }, kArchiveKind, 1114,
+       "3.01", ""},
+      {"older kind version", [&] { return WriteContainer(kOld, "o.vxb"); }, kNeedsTwo, 1113, "1.05",
+       "2.00"},
       {"kind version needed", [&] { return bare; }, kNeedsTwo, 0, "", ""},
       {"other name", [&] { return strict; }, kOtherName, 1036, " \"Stowra\"", ""},
       {"other file type", [&] { return strict; }, kOtherType, 1031, " (bad file type GUID)", ""},
-      {"no file type", [&] { return bare; }, kNeedsType, 1031, " (no file type GUID specified)", ""},
+      {"no file type", [&] { return bare; }, kNeedsType, 1031, " (no file type GUID specified)",
+       ""},
       {"file type optional", [&] { return bare; }, kTypeOptional, 0, "", ""},
       {"no file type expected", [&] { return strict; }, kArchiveKind, 0, "", ""},
       {"record too short for its type",
-       [&] { return WriteContainer(kArchiveKind, "short.vxb", "", [](CVexoBiffFile& f) { f.AddRecord(biff::kFileType, 8); }); },
+       [&] {
+         return WriteContainer(kArchiveKind, "short.vxb", "",
+                               [](CVexoBiffFile& f) { f.AddRecord(biff::kFileType, 8); });
+       },
        kArchiveKind, 1031, " (bad topic length)", ""},
-      {"record that cannot advance the walk", [&] { return changed(bare, [](Bytes& b) { PutWord(b, 26, 2); }); },
-       kArchiveKind, 1031, " (bad topic length)", ""},
+      {"record that cannot advance the walk",
+       [&] { return changed(bare, [](Bytes& b) { PutWord(b, 26, 2); }); }, kArchiveKind, 1031,
+       " (bad topic length)", ""},
       {"missing file", [&] { return m_folder / "none.vxb"; }, kArchiveKind, 1001, "", ""},
   };
   for (const auto& c : cases) {
@@ -334,7 +346,8 @@ TEST_F(VexoBiffFileTest, ContainersOpenOrFailWithTheirCodeAndDetail) {
     if (!e || c.code == 1001) continue;
     EXPECT_EQ(e->m_arg1, c.arg1) << c.name;
     EXPECT_EQ(e->m_arg2, c.arg2) << c.name;
-    EXPECT_EQ(e->m_location, "file \"" + std::filesystem::path(path).filename().string() + "\"") << c.name;
+    EXPECT_EQ(e->m_location, "file \"" + std::filesystem::path(path).filename().string() + "\"")
+        << c.name;
   }
   // A failed read is a read error with the system's code.
   m_faults.Add({os::FileCall::Read, "bare.vxb", ERROR_INVALID_FUNCTION, SIZE_MAX, 1});

@@ -58,7 +58,8 @@ TEST_F(VxbFileTest, RecordsOfAnArchiveWrittenByTheWriter) {
   EXPECT_TRUE(file.HasFileType());
   EXPECT_EQ(file.GetFileType(), stow::kArchiveGuids[0]);
   const stow::ArchiveTime& t = file.GetCreationTime();
-  EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.dayOfWeek, t.milliseconds}),
+  EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.dayOfWeek,
+                              t.milliseconds}),
             (std::vector<int>{2023, 11, 14, 22, 13, 20, 0, 0}));
 
   const std::unique_ptr<ThisVxbFile> archive = Load(path);

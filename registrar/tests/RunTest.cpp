@@ -67,7 +67,8 @@ TEST_F(RunTest, AnArchiveAlreadyRegisteredWithTheSamePathIsNotCounted) {
   const Outcome run = Run({"/C", "/I", Docs("*.vxb")});
   EXPECT_EQ(run.err, BoxText("3 files scanned:\nArchives: 2 files registered.\n"));
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(Run({"/C", "/I", Docs("a.vxb")}).err, BoxText("1 file scanned:\nno files registered or unregistered."));
+  EXPECT_EQ(Run({"/C", "/I", Docs("a.vxb")}).err,
+            BoxText("1 file scanned:\nno files registered or unregistered."));
   EXPECT_EQ(Run({"/C", "/U", Docs("a.vxb")}).err, BoxText("1 file scanned:\nArchives: 1 file unregistered.\n"));
 }
 
@@ -113,7 +114,8 @@ TEST_F(RunTest, TheAllUsersQuestion) {
     unsetenv("VXST_REGISTRY_READONLY");
     EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err;
     // The question comes first and once, before any file is handled.
-    EXPECT_EQ(run.err.find(kQuestion), c.asked ? 0u : std::string::npos) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.err.find(kQuestion), c.asked ? 0u : std::string::npos) << c.name << "\n"
+                                                                         << run.err;
     EXPECT_LE(Count(run.err, registrar::kAllUsersQuestion), 1u) << c.name;
     const bool cancelled = c.exitCode == 1;
     if (!c.asked) {
@@ -121,7 +123,8 @@ TEST_F(RunTest, TheAllUsersQuestion) {
     }
     EXPECT_EQ(run.err.find("scanned") == std::string::npos, cancelled) << c.name << "\n" << run.err;
     EXPECT_EQ(Doc(c.name), !cancelled && !c.allUsers ? path : "#2") << c.name;
-    EXPECT_EQ(Doc(c.name, 7, Placement::AllUsers), !cancelled && c.allUsers ? path : "#2") << c.name;
+    EXPECT_EQ(Doc(c.name, 7, Placement::AllUsers), !cancelled && c.allUsers ? path : "#2")
+        << c.name;
   }
 }
 
@@ -167,12 +170,15 @@ TEST_F(RunTest, OutputLevelZeroShowsErrorsOnly) {
 
 TEST_F(RunTest, CommandLinesThatRegisterNothing) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
-  const std::string head = "vxstreg - Stowra Archive Registration Tool.\nVersion 4.11b of 2004-Oct-14 (Build 34).\n"
-                           "\nUse: vxstreg [Option] [FileGroups] [Option] ...\n";
-  const std::string full = std::string(registrar::kTitle) + ": " + head +
-                           "\nFollowing options can be used: ('-' instead of '/' is permitted)\n/I\tInstall";
-  const std::string fullEnd = "/V3\tVerbose Output Mode: Detailed output of all activities.\n/?\tPrint this "
-                              "options help table.\n\n";
+  const std::string head =
+      "vxstreg - Stowra Archive Registration Tool.\nVersion 4.11b of 2004-Oct-14 (Build 34).\n"
+      "\nUse: vxstreg [Option] [FileGroups] [Option] ...\n";
+  const std::string full =
+      std::string(registrar::kTitle) + ": " + head +
+      "\nFollowing options can be used: ('-' instead of '/' is permitted)\n/I\tInstall";
+  const std::string fullEnd =
+      "/V3\tVerbose Output Mode: Detailed output of all activities.\n/?\tPrint this "
+      "options help table.\n\n";
   const std::string lastLine = "\n    Option /S scans also all subfolders of <Folder>.\n\n";
   const struct {
     std::vector<std::string> args;
@@ -181,8 +187,12 @@ TEST_F(RunTest, CommandLinesThatRegisterNothing) {
   } cases[] = {
       {{}, 0, {"Stowra Registration Browser\n"}},  // the list dialog only
       {{"/V2"}, 0, {}},
-      {{a, "/T"}, 1, {"Command line:\nError VK2022 - \nEnd of input line expected: /T.", kShortHelpTail}},
-      {{"/V5"}, 1, {"Command line, option /V5:\nError VK2002 - \nBad argument in option.", kShortHelpTail}},
+      {{a, "/T"},
+       1,
+       {"Command line:\nError VK2022 - \nEnd of input line expected: /T.", kShortHelpTail}},
+      {{"/V5"},
+       1,
+       {"Command line, option /V5:\nError VK2002 - \nBad argument in option.", kShortHelpTail}},
       {{"/V"}, 1, {"Error VK2003 - \nMissing argument in option."}},
       {{"/V", "/C"}, 1, {"VK2003"}},
       {{"/O"}, 1, {"VK2003", kShortHelpTail}},
@@ -191,8 +201,10 @@ TEST_F(RunTest, CommandLinesThatRegisterNothing) {
       {{"/C", "/regserver"}, 1, {"VK2001"}},  // server switches only as the first word
       {{"--helpme"}, 1, {head + kShortHelpTail}},
       {{"/C", "/I", Docs("*.txt")}, ThisApp::kExitFailed, {BoxText("No files found.")}},
-      {{"/C", "/I", Docs("missing.vxb")}, ThisApp::kExitFailed,
-       {"VK1001 - \nFile " + Docs("missing.vxb") + " not found.", BoxText("File " + Docs("missing.vxb") + " not found.")}},
+      {{"/C", "/I", Docs("missing.vxb")},
+       ThisApp::kExitFailed,
+       {"VK1001 - \nFile " + Docs("missing.vxb") + " not found.",
+        BoxText("File " + Docs("missing.vxb") + " not found.")}},
       {{"/?"}, 0, {full, fullEnd, lastLine}},
       {{"--help"}, 0, {full, fullEnd, lastLine}},
       {{"-h"}, 0, {full, fullEnd, lastLine}},

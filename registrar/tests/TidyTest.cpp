@@ -31,9 +31,10 @@ TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmed) {
   // No answer takes the default, No. The local entry goes each time, the network one with a Yes.
   for (const char* answer : {"", "n\n", "y\n"}) {
     const Outcome run = Run({"/C", "/T"}, answer);
-    EXPECT_EQ(run.err, Question(m_remote, "a remote (network) drive") + "(Y)es, (N)o [N]? " +
-                           BoxText(*answer == 'y' ? "Tidy up Registry: 2 links to missing files removed."
-                                                  : "Tidy up Registry: 1 link to missing files removed."))
+    EXPECT_EQ(run.err,
+              Question(m_remote, "a remote (network) drive") + "(Y)es, (N)o [N]? " +
+                  BoxText(*answer == 'y' ? "Tidy up Registry: 2 links to missing files removed."
+                                         : "Tidy up Registry: 1 link to missing files removed."))
         << answer;
     EXPECT_EQ(Doc("Local"), "#2");
     EXPECT_EQ(Doc("Remote"), *answer == 'y' ? "#2" : m_remote) << answer;
@@ -91,7 +92,8 @@ TEST_F(TidyTest, AllUsersTidyLeavesTheCurrentUserAlone) {
 // A removable disk cannot be made for a test; its question is checked as a text.
 TEST(TidyQuestionTest, RemovableDisksAreAskedForFixedDisksNot) {
   EXPECT_EQ(registrar::TidyQuestion("/a.vxb", DRIVE_REMOVABLE),
-            "Tidy up document registration:\nThe path \"/a.vxb\" points to a removable disk.\n Delete anyway?");
+            "Tidy up document registration:\nThe path \"/a.vxb\" points to a removable disk.\n "
+            "Delete anyway?");
   EXPECT_EQ(registrar::TidyQuestion("/a.vxb", DRIVE_FIXED), "");
 }
 

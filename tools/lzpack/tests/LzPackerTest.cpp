@@ -139,8 +139,9 @@ TEST(LzPackerCodes, FullDictionaryUsesCodeTAtMostTwiceInARow) {
 // never larger than plain LZW would make it.
 TEST(LzPackerChunks, RoundTripAndNeverLargerThanPlainLzw) {
   std::vector<std::pair<std::string, Bytes>> chunks = {
-      {"sentence", FromText("It was the best of times, it was the worst of times, it was the age of "
-                            "wisdom, it was the age of foolishness.")},
+      {"sentence",
+       FromText("It was the best of times, it was the worst of times, it was the age of "
+                "wisdom, it was the age of foolishness.")},
       {"html", SampleHtml(5000, 1)},
       {"binary", SampleBinary(20000)},
       {"whole binary", SampleBinary(LzPacker::kMaxChunk)},
@@ -149,7 +150,8 @@ TEST(LzPackerChunks, RoundTripAndNeverLargerThanPlainLzw) {
   for (unsigned seed = 1; seed <= 4; ++seed)
     chunks.push_back({"whole html " + std::to_string(seed), SampleHtml(LzPacker::kMaxChunk, seed)});
   for (unsigned alphabet : {2u, 4u, 8u, 16u, 40u, 256u})
-    chunks.push_back({"whole alphabet " + std::to_string(alphabet), RandomBytes(LzPacker::kMaxChunk, alphabet, alphabet)});
+    chunks.push_back({"whole alphabet " + std::to_string(alphabet),
+                      RandomBytes(LzPacker::kMaxChunk, alphabet, alphabet)});
   for (unsigned alphabet : {1u, 2u, 3u, 16u, 64u})
     for (std::size_t size : {2u, 3u, 17u, 1000u}) {
       chunks.push_back({"alphabet " + std::to_string(alphabet) + " size " + std::to_string(size),
@@ -167,7 +169,8 @@ TEST(LzPackerChunks, RoundTripAndNeverLargerThanPlainLzw) {
     if (packed) ExpectRoundTrip(chunk);
   }
   // A chunk of eight letters fills the dictionary.
-  EXPECT_GT(lztest::ReadCodes(ExpectRoundTrip(RandomBytes(LzPacker::kMaxChunk, 8, 8))).size(), kLimit - 256u + 1);
+  EXPECT_GT(lztest::ReadCodes(ExpectRoundTrip(RandomBytes(LzPacker::kMaxChunk, 8, 8))).size(),
+            kLimit - 256u + 1);
 }
 
 TEST(LzPackerChunks, WhatDoesNotSaveSpaceIsLeftPlain) {

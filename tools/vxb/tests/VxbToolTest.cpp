@@ -57,7 +57,8 @@ TEST_F(VxbToolTest, RoundTripOfNestedUnicodeChunkBoundariesAndThousandsOfFiles) 
   Put("one.bin", "x");
   Put("large.bin", TextBytes(1 << 20, 5) + RandomBytes(300000, 6) + TextBytes(77777, 7));
   for (int i = 0; i < 3000; ++i)
-    Put("section" + std::to_string(i % 17) + "/page" + std::to_string(i) + ".htm", TextBytes(50 + i % 700, i));
+    Put("section" + std::to_string(i % 17) + "/page" + std::to_string(i) + ".htm",
+        TextBytes(50 + i % 700, i));
   RoundTrip();
   // Text was packed, noise stored as it is.
   const Outcome list = Vxb({"ls", "-l", Archive()});
@@ -79,10 +80,12 @@ TEST_F(VxbToolTest, InfoShowsTheRecordsAndSameTreeAndTimeGiveTheSameBytes) {
                            "created:    2020-09-13 12:26:40 UTC"}) {
     EXPECT_NE(info.out.find(line), std::string::npos) << line << " in\n" << info.out;
   }
-  ASSERT_EQ(Pack({"--title", "The Manual", "--copyright", "(c) Us", "--firm-code", "0x1A"}).status, 0);
+  ASSERT_EQ(Pack({"--title", "The Manual", "--copyright", "(c) Us", "--firm-code", "0x1A"}).status,
+            0);
   EXPECT_EQ(TempFolder::ReadAll(Archive()), first);
   setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-  ASSERT_EQ(Pack({"--title", "The Manual", "--copyright", "(c) Us", "--firm-code", "0x1A"}).status, 0);
+  ASSERT_EQ(Pack({"--title", "The Manual", "--copyright", "(c) Us", "--firm-code", "0x1A"}).status,
+            0);
   unsetenv("SOURCE_DATE_EPOCH");
   EXPECT_NE(TempFolder::ReadAll(Archive()), first);
 }
@@ -213,17 +216,26 @@ TEST_F(VxbToolTest, FaultsWhilePackingKeepTheOldArchive) {
     const char* message;
   } cases[] = {
       {"full disk", {.call = os::FileCall::Write, .pathPart = temporary, .limit = 1000}, "VK1010"},
-      {"refused write", {.call = os::FileCall::Write, .pathPart = temporary, .error = ERROR_ACCESS_DENIED, .skip = 3},
+      {"refused write",
+       {.call = os::FileCall::Write,
+        .pathPart = temporary,
+        .error = ERROR_ACCESS_DENIED,
+        .skip = 3},
        "VK1013 - access to "},
       // The archive is on disk before it replaces the old one: a flush that fails
       // (the disk gave up the data) fails the run.
-      {"failed flush", {.call = os::FileCall::Flush, .pathPart = temporary, .error = ERROR_WRITE_FAULT}, "VK1010"},
-      {"source read error", {.call = os::FileCall::Read, .pathPart = "b.bin", .error = ERROR_READ_FAULT, .skip = 1},
+      {"failed flush",
+       {.call = os::FileCall::Flush, .pathPart = temporary, .error = ERROR_WRITE_FAULT},
+       "VK1010"},
+      {"source read error",
+       {.call = os::FileCall::Read, .pathPart = "b.bin", .error = ERROR_READ_FAULT, .skip = 1},
        "b.bin"},
-      {"refused source", {.call = os::FileCall::Open, .pathPart = "b.bin", .error = ERROR_ACCESS_DENIED},
+      {"refused source",
+       {.call = os::FileCall::Open, .pathPart = "b.bin", .error = ERROR_ACCESS_DENIED},
        "fatal error VK1013 - access to "},
       {"source gone after the listing",
-       {.call = os::FileCall::Open, .pathPart = "a.htm", .error = ERROR_FILE_NOT_FOUND}, "a.htm"},
+       {.call = os::FileCall::Open, .pathPart = "a.htm", .error = ERROR_FILE_NOT_FOUND},
+       "a.htm"},
   };
   for (const auto& c : cases) {
     FileFaults faults;
