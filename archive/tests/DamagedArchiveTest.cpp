@@ -2,7 +2,11 @@
 // hang or wrong bytes. Each test damages a sound archive in one place.
 #include <unistd.h>
 
+#include <functional>
+
+#include "archive/TopicName.h"
 #include "archive/tests/ArchiveFixture.h"
+#include "archive/tests/LzTestSupport.h"
 #include "platform/FileFaults.h"
 
 namespace archive_tests {
@@ -11,54 +15,15 @@ namespace {
 constexpr std::uint32_t kCorrupt = 1031;
 constexpr std::uint32_t kNotFound = 0xFFFFFFFF;  // not an error: OpenTopic said false
 
-// Writes packed blocks code by code, as the expander reads them.
-class PackedBlock {
- public:
-  void Literal(std::uint8_t byte) {
-    Bits(0, 1);
-    Bits(byte, 8);
-    Entered();
-  }
-  // The code of the next free entry: the previous string and its own first byte.
-  void Newest() {
-    const std::uint32_t code = m_next;
-    while (m_next >= 256 + m_range) {
-      m_range *= 2;
-      ++m_width;
-    }
-    Bits(1, 1);
-    Bits(code - 256, m_width);
-    Entered();
-  }
-  std::string Bytes() const {
-    std::string bytes = m_bytes;
-    if (m_count > 0) bytes += static_cast<char>(m_buffer);
-    return bytes;
-  }
-
- private:
-  void Entered() {
-    if (!m_first) ++m_next;
-    m_first = false;
-  }
-  void Bits(std::uint32_t value, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) {
-      m_buffer |= ((value >> i) & 1) << m_count;
-      if (++m_count == 8) {
-        m_bytes += static_cast<char>(m_buffer);
-        m_buffer = 0;
-        m_count = 0;
-      }
-    }
-  }
-  std::string m_bytes;
-  std::uint32_t m_buffer = 0;
-  unsigned m_count = 0;
-  std::uint32_t m_next = 256;
-  std::uint32_t m_range = 2;
-  unsigned m_width = 1;
-  bool m_first = true;
-};
+// A packed block of 'a', then COUNT codes N (each the string before and its first
+// byte), then LITERALS bytes 'b'.
+std::string PackedBlock(int count, int literals) {
+  lztest::CodeStream stream;
+  stream.Put('a');
+  for (int i = 0; i < count; ++i) stream.Put(stream.NextCode());
+  for (int i = 0; i < literals; ++i) stream.Put('b');
+  return std::string(stream.Bytes().begin(), stream.Bytes().end());
+}
 
 // Each test runs twice: with the archive mapped into memory, and read from the
 // file where the mapping is refused. Both give the same codes.
@@ -128,15 +93,63 @@ TEST_P(DamagedArchiveTest, TopicTableOrSlotListBeyondTheEndOfTheFile) {
   }
 }
 
-TEST_P(DamagedArchiveTest, NameOffsetBeyondTheEndOfTheFile) {
-  const SlotPlace z = PlaceOf(m_path, "z.htm");
-  const std::uint32_t slot = SlotOf(m_path, "z.htm");
-  PatchU32(m_path, z.slotAt, static_cast<std::uint32_t>(FileSize() - 1));
-  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
-  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
-  PatchU32(m_path, z.slotAt, 0xFFFFFFF0);
-  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
-  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
+TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
+  const std::size_t size = FileSize();
+  const struct {
+    const char* name;
+    const char* topic;
+    std::function<void(const SlotPlace&)> damage;
+    const char* detail;  // null: any
+  } cases[] = {
+      {"name offset at the last byte", "z.htm",
+       [&](const SlotPlace& p) {
+         PatchU32(m_path, p.slotAt, static_cast<std::uint32_t>(size - 1));
+       },
+       nullptr},
+      {"name offset far beyond the file", "z.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, 0xFFFFFFF0); }, nullptr},
+      {"stored data beyond the file", "big.bin",
+       [&](const SlotPlace& p) {
+         PatchU32(m_path, p.slotAt + 8, static_cast<std::uint32_t>(size));
+       },
+       nullptr},
+      {"stored data shorter than the expanded length", "a.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, p.slot.expandedLength + 1); },
+       " (topic data too short)"},
+      {"stored data without a chunk head", "a.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, 1); }, nullptr},
+      {"stored data longer than its chunks", "z.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, p.slot.storedLength + 2); },
+       " (topic data longer than its chunks)"},
+      {"chunk one byte longer than what is left", "z.htm",
+       [&](const SlotPlace& p) { PatchU16(m_path, p.dataAt, 5); },
+       " (chunk longer than the topic data)"},
+      {"packed chunk longer than what is left", "z.htm",
+       [&](const SlotPlace& p) { PatchU16(m_path, p.dataAt, 0x8000 + 0x7FFF); }, nullptr},
+      {"chunks giving more than the topic's length", "a.htm",
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, 10); },
+       " (chunk longer than the topic)"},
+      // Chunk heads of 0 give no bytes each: the topic runs out of stored data, it
+      // does not wait for bytes that never come.
+      {"empty chunks only", "big.bin",
+       [&](const SlotPlace& p) {
+         PatchBytes(m_path, p.dataAt, std::string(p.slot.storedLength, '\0'));
+       },
+       " (topic data too short)"},
+  };
+  const std::string sound = TempFolder::ReadAll(m_path);
+  ASSERT_EQ(vxs::GetU16(sound.data() + PlaceOf(m_path, "z.htm").dataAt), 4);  // plain "last"
+  for (const auto& c : cases) {
+    Rewrite(m_path, sound);
+    const std::uint32_t slot = SlotOf(m_path, c.topic);
+    c.damage(PlaceOf(m_path, c.topic));
+    std::string detail;
+    EXPECT_EQ(ReadCode(c.topic, &detail), kCorrupt) << c.name;
+    if (c.detail) {
+      EXPECT_EQ(detail, c.detail) << c.name;
+    }
+    EXPECT_EQ(ReadByNumberCode(slot), kCorrupt) << c.name;
+  }
 }
 
 TEST_P(DamagedArchiveTest, NameRecordRunningPastItsTopic) {
@@ -158,89 +171,23 @@ TEST_P(DamagedArchiveTest, NameRecordRunningPastItsTopic) {
   EXPECT_EQ(detail, " (topic name beyond the end of the file)");
 }
 
-TEST_P(DamagedArchiveTest, StoredDataBeyondTheEndOfTheFile) {
-  const SlotPlace big = PlaceOf(m_path, "big.bin");
-  PatchU32(m_path, big.slotAt + 8, static_cast<std::uint32_t>(FileSize()));
-  EXPECT_EQ(ReadCode("big.bin"), kCorrupt);
-}
-
-TEST_P(DamagedArchiveTest, StoredDataShorterThanTheExpandedLength) {
-  const SlotPlace a = PlaceOf(m_path, "a.htm");
-  PatchU32(m_path, a.slotAt + 4, a.slot.expandedLength + 1);
-  std::string detail;
-  EXPECT_EQ(ReadCode("a.htm", &detail), kCorrupt);
-  EXPECT_EQ(detail, " (topic data too short)");
-  PatchU32(m_path, a.slotAt + 8, 1);  // not even a chunk head
-  EXPECT_EQ(ReadCode("a.htm"), kCorrupt);
-}
-
-TEST_P(DamagedArchiveTest, ChunkLongerThanWhatIsLeft) {
-  const SlotPlace z = PlaceOf(m_path, "z.htm");
-  ASSERT_EQ(vxs::GetU16(TempFolder::ReadAll(m_path).data() + z.dataAt), 4);  // plain "last"
-  PatchU16(m_path, z.dataAt, 5);
-  std::string detail;
-  EXPECT_EQ(ReadCode("z.htm", &detail), kCorrupt);
-  EXPECT_EQ(detail, " (chunk longer than the topic data)");
-  PatchU16(m_path, z.dataAt, 0x8000 + 0x7FFF);
-  EXPECT_EQ(ReadCode("z.htm"), kCorrupt);
-}
-
-TEST_P(DamagedArchiveTest, ChunksGivingMoreThanTheTopicsLength) {
-  const SlotPlace a = PlaceOf(m_path, "a.htm");
-  PatchU32(m_path, a.slotAt + 4, 10);
-  std::string detail;
-  EXPECT_EQ(ReadCode("a.htm", &detail), kCorrupt);
-  EXPECT_EQ(detail, " (chunk longer than the topic)");
-}
-
 TEST_P(DamagedArchiveTest, PackedChunkExpandingBeyondTheBuffer) {
   // 'a', then codes that each repeat the string before with one more 'a': 1 + 2 +
   // ... + 361 = 65341 bytes; 211 literals bring it to 65552, the buffer's size.
-  PackedBlock fits;
-  fits.Literal('a');
-  for (int i = 0; i < 360; ++i) fits.Newest();
-  for (int i = 0; i < 211; ++i) fits.Literal('b');
-  PackedChunk("fits.bin", fits.Bytes(), 65552);
+  PackedChunk("fits.bin", PackedBlock(360, 211), 65552);
   EXPECT_EQ(ReadCode("fits.bin"), 0u);
 
-  PackedBlock beyond;
-  beyond.Literal('a');
-  for (int i = 0; i < 360; ++i) beyond.Newest();
-  for (int i = 0; i < 212; ++i) beyond.Literal('b');
-  PackedChunk("beyond.bin", beyond.Bytes(), 65553);
+  PackedChunk("beyond.bin", PackedBlock(360, 212), 65553);
   std::string detail;
   EXPECT_EQ(ReadCode("beyond.bin", &detail), kCorrupt);
   EXPECT_EQ(detail, " (chunk expands beyond the buffer)");
 }
 
 TEST_P(DamagedArchiveTest, CorruptPackedCodes) {
-  PackedBlock block;
-  block.Literal('a');
-  block.Newest();
-  std::string bytes = block.Bytes();
+  std::string bytes = PackedBlock(1, 0);
   bytes[1] = static_cast<char>(0xFF);  // an index beyond the next free code
   PackedChunk("bad.bin", bytes + std::string(20, '\xFF'), 100);
   EXPECT_EQ(ReadCode("bad.bin"), kCorrupt);
-}
-
-TEST_P(DamagedArchiveTest, ChainsLeadingOutOfTheTable) {
-  const std::unique_ptr<ThisVxbFile> sound = Load(m_path);
-  const std::uint32_t tableAt = TopicTableRecord(TempFolder::ReadAll(m_path), 0);
-  for (std::uint32_t slot = 0; slot < sound->GetSlotCount(); ++slot)
-    PatchU32(m_path, tableAt + slot * 24 + 16, slot % 2 ? 0x7FFFFFFF : 0x80000000);
-  // Every chain now ends after one slot: lookups end, found or not.
-  for (const char* topic : {"a.htm", "big.bin", "z.htm", "b.htm", "x/y.gif", "nothing"}) {
-    const std::uint32_t code = ReadCode(topic);
-    EXPECT_TRUE(code == 0 || code == kNotFound) << topic << ": " << code;
-  }
-}
-
-TEST_P(DamagedArchiveTest, StoredDataLongerThanItsChunks) {
-  const SlotPlace z = PlaceOf(m_path, "z.htm");
-  PatchU32(m_path, z.slotAt + 8, z.slot.storedLength + 2);
-  std::string detail;
-  EXPECT_EQ(ReadCode("z.htm", &detail), kCorrupt);
-  EXPECT_EQ(detail, " (topic data longer than its chunks)");
 }
 
 TEST_P(DamagedArchiveTest, SlotListWithoutEntryLengths) {
@@ -253,17 +200,26 @@ TEST_P(DamagedArchiveTest, SlotListWithoutEntryLengths) {
   EXPECT_EQ(ReadCode("a.htm"), 0u);
 }
 
-TEST_P(DamagedArchiveTest, ChainsRunningInACircleEnd) {
-  const std::unique_ptr<ThisVxbFile> sound = Load(m_path);
-  const std::uint32_t tableAt = TopicTableRecord(TempFolder::ReadAll(m_path), 0);
-  // Every slot leads to itself: a lookup of a name that is not there would never end.
-  for (std::uint32_t slot = 0; slot < sound->GetSlotCount(); ++slot)
-    PatchU32(m_path, tableAt + slot * 24 + 16, slot);
-  for (const char* topic : {"nothing", "b.htm", "x/y.gif"}) EXPECT_EQ(ReadCode(topic), kNotFound) << topic;
-  // Topics in their home slot are still found; the others end, not found.
-  for (const char* topic : {"a.htm", "big.bin", "z.htm"}) {
-    const std::uint32_t code = ReadCode(topic);
-    EXPECT_TRUE(code == 0 || code == kNotFound) << topic << ": " << code;
+TEST_P(DamagedArchiveTest, ChainsLeadingOutOfTheTableOrInACircleEnd) {
+  const std::string sound = TempFolder::ReadAll(m_path);
+  const std::uint32_t slots = Load(m_path)->GetSlotCount();
+  const std::uint32_t tableAt = TopicTableRecord(sound, 0);
+  std::map<std::string, bool> atHome;  // whether a topic lies in its home slot
+  for (const char* topic : {"a.htm", "big.bin", "z.htm"})
+    atHome[topic] = stow::HomeSlot(topic, slots) == SlotOf(m_path, topic);
+  // Every slot leads out of the table, or to itself: a lookup of a name that is
+  // not there would never end. Topics in their home slot are still found.
+  for (const std::string chain : {"out of the table", "to itself"}) {
+    Rewrite(m_path, sound);
+    for (std::uint32_t slot = 0; slot < slots; ++slot)
+      PatchU32(m_path, tableAt + slot * 24 + 16,
+               chain == "to itself" ? slot
+               : slot % 2           ? 0x7FFFFFFF
+                                    : 0x80000000);
+    for (const char* topic : {"nothing", "b.htm", "x/y.gif"})
+      EXPECT_EQ(ReadCode(topic), kNotFound) << chain << topic;
+    for (const auto& [topic, home] : atHome)
+      EXPECT_EQ(ReadCode(topic), home ? 0u : kNotFound) << chain << topic;
   }
 }
 
@@ -277,16 +233,6 @@ TEST_P(DamagedArchiveTest, SkippedBlockBeyondTheEndOfTheFile) {
   std::string detail;
   EXPECT_EQ(ReadCode("with.htm", &detail), kCorrupt);
   EXPECT_EQ(detail, " (bad topic length)");
-}
-
-TEST_P(DamagedArchiveTest, EmptyChunksEndWithTheStoredData) {
-  // Chunk heads of 0 give no bytes each: the topic runs out of stored data, it
-  // does not wait for bytes that never come.
-  const SlotPlace big = PlaceOf(m_path, "big.bin");
-  PatchBytes(m_path, big.dataAt, std::string(big.slot.storedLength, '\0'));
-  std::string detail;
-  EXPECT_EQ(ReadCode("big.bin", &detail), kCorrupt);
-  EXPECT_EQ(detail, " (topic data too short)");
 }
 
 TEST_P(DamagedArchiveTest, ArchivesCutShortAnywhere) {

@@ -58,14 +58,9 @@ TEST_F(VxbFileTest, RecordsOfAnArchiveWrittenByTheWriter) {
   EXPECT_TRUE(file.HasFileType());
   EXPECT_EQ(file.GetFileType(), stow::kArchiveGuids[0]);
   const stow::ArchiveTime& t = file.GetCreationTime();
-  EXPECT_EQ(t.year, 2023);
-  EXPECT_EQ(t.month, 11);
-  EXPECT_EQ(t.day, 14);
-  EXPECT_EQ(t.hour, 22);
-  EXPECT_EQ(t.minute, 13);
-  EXPECT_EQ(t.second, 20);
-  EXPECT_EQ(t.dayOfWeek, 0);
-  EXPECT_EQ(t.milliseconds, 0);
+  EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.dayOfWeek,
+                              t.milliseconds}),
+            (std::vector<int>{2023, 11, 14, 22, 13, 20, 0, 0}));
 
   const std::unique_ptr<ThisVxbFile> archive = Load(path);
   std::string start;

@@ -67,10 +67,6 @@ TEST_F(RunTest, AnArchiveAlreadyRegisteredWithTheSamePathIsNotCounted) {
   const Outcome run = Run({"/C", "/I", Docs("*.vxb")});
   EXPECT_EQ(run.err, BoxText("3 files scanned:\nArchives: 2 files registered.\n"));
   EXPECT_EQ(run.exitCode, 0);
-}
-
-TEST_F(RunTest, OneFileAndNothingRegistered) {
-  Register(MakeArchive("a.vxb", "Alpha"));
   EXPECT_EQ(Run({"/C", "/I", Docs("a.vxb")}).err,
             BoxText("1 file scanned:\nno files registered or unregistered."));
   EXPECT_EQ(Run({"/C", "/U", Docs("a.vxb")}).err, BoxText("1 file scanned:\nArchives: 1 file unregistered.\n"));
@@ -91,58 +87,45 @@ TEST_F(RunTest, UnregisteringComesFirstWhateverTheOrderOnTheLine) {
   EXPECT_EQ(Doc("Alpha"), "#2");
 }
 
-TEST_F(RunTest, AllUsersFirstAsksNothing) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/A", "/I", a});
-  EXPECT_EQ(run.err.find(registrar::kAllUsersQuestion), std::string::npos);
-  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), a);
-  EXPECT_EQ(Doc("Alpha"), "#2");
-}
-
-TEST_F(RunTest, TheQuestionComesBeforeTheFileAndALaterPlacementChangesNothing) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/I", a, "/A"}, "n\n");
-  EXPECT_EQ(run.err.find(kQuestion), 0u) << run.err;
-  EXPECT_EQ(Count(run.err, registrar::kAllUsersQuestion), 1u);
-  EXPECT_EQ(Doc("Alpha"), a);
-  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), "#2");
-}
-
-TEST_F(RunTest, YesMeansAllUsers) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  Run({"/I", a}, "y\n");
-  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), a);
-}
-
-TEST_F(RunTest, CancellingTheQuestionEndsWithExitCodeOne) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/I", a}, "c\n");
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(Doc("Alpha"), "#2");
-  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), "#2");
-  EXPECT_EQ(run.err.find("scanned"), std::string::npos);
-}
-
-TEST_F(RunTest, WithoutWriteAccessToAllUsersNoQuestion) {
-  setenv("VXST_REGISTRY_READONLY", "machine", 1);
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/I", a});
-  unsetenv("VXST_REGISTRY_READONLY");
-  EXPECT_EQ(run.err, BoxText("1 file scanned:\nArchives: 1 file registered.\n"));
-  EXPECT_EQ(Doc("Alpha"), a);
-}
-
-TEST_F(RunTest, AnEmptyCommandLineShowsTheListDialogOnly) {
-  const Outcome run = Run({});
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.err.find("Stowra Registration Browser\n"), 0u) << run.err;
-  EXPECT_EQ(run.err.find("scanned"), std::string::npos);
-}
-
-TEST_F(RunTest, OutputLevelAloneDoesNothingVisible) {
-  const Outcome run = Run({"/V2"});
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.err, "");
+TEST_F(RunTest, TheAllUsersQuestion) {
+  // Each case registers an archive of its own: the cases do not meet in the catalog.
+  const struct {
+    const char* name;
+    std::vector<std::string> before, after;  // the words around the archive's path
+    const char* answers;
+    const char* readOnly;  // the placement the registry refuses, or null
+    int exitCode;
+    bool asked;
+    bool allUsers;  // where the archive is registered; nowhere when the question is cancelled
+  } cases[] = {
+      {"AllFirst", {"/A", "/I"}, {}, "", nullptr, 0, false, true},
+      {"LaterAll", {"/I"}, {"/A"}, "n\n", nullptr, 0, true, false},
+      {"Yes", {"/I"}, {}, "y\n", nullptr, 0, true, true},
+      {"Cancel", {"/I"}, {}, "c\n", nullptr, 1, true, false},
+      {"MachineReadOnly", {"/I"}, {}, "", "machine", 0, false, false},
+  };
+  for (const auto& c : cases) {
+    const std::string path = MakeArchive(std::string(c.name) + ".vxb", c.name);
+    std::vector<std::string> args = c.before;
+    args.push_back(path);
+    args.insert(args.end(), c.after.begin(), c.after.end());
+    if (c.readOnly) setenv("VXST_REGISTRY_READONLY", c.readOnly, 1);
+    const Outcome run = Run(args, c.answers);
+    unsetenv("VXST_REGISTRY_READONLY");
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err;
+    // The question comes first and once, before any file is handled.
+    EXPECT_EQ(run.err.find(kQuestion), c.asked ? 0u : std::string::npos) << c.name << "\n"
+                                                                         << run.err;
+    EXPECT_LE(Count(run.err, registrar::kAllUsersQuestion), 1u) << c.name;
+    const bool cancelled = c.exitCode == 1;
+    if (!c.asked) {
+      EXPECT_EQ(run.err, BoxText("1 file scanned:\nArchives: 1 file registered.\n")) << c.name;
+    }
+    EXPECT_EQ(run.err.find("scanned") == std::string::npos, cancelled) << c.name << "\n" << run.err;
+    EXPECT_EQ(Doc(c.name), !cancelled && !c.allUsers ? path : "#2") << c.name;
+    EXPECT_EQ(Doc(c.name, 7, Placement::AllUsers), !cancelled && c.allUsers ? path : "#2")
+        << c.name;
+  }
 }
 
 TEST_F(RunTest, TheListDialogComesLast) {
@@ -172,96 +155,80 @@ TEST_F(RunTest, TidyWithNothingToRemove) {
   EXPECT_EQ(Run({"/C", "/V1", "/T"}).err, BoxText(registrar::kNoMissingLinks));
 }
 
-TEST_F(RunTest, OutputLevelZeroShowsNoSummaryAndNoTidyResult) {
+TEST_F(RunTest, OutputLevelZeroShowsErrorsOnly) {
   const std::string gone = MakeArchive("gone.vxb", "Gone");
   Register(gone);
   std::filesystem::remove(gone);
   const Outcome run = Run({"/V0", "/C", "/T", "/I", MakeArchive("a.vxb", "Alpha")});
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err, "");  // no summary and no tidy result
   EXPECT_EQ(Doc("Gone"), "#2");
   EXPECT_EQ(Doc("Alpha"), Docs("a.vxb"));
+  const Outcome failed = Run({"/V0", "/C", "/I", MakeText("notes.vxb")});
+  EXPECT_NE(failed.err.find("VK1036"), std::string::npos) << failed.err;
+  EXPECT_EQ(failed.err.find("scanned"), std::string::npos);
 }
 
-TEST_F(RunTest, ErrorsAreShownAtOutputLevelZero) {
-  MakeText("notes.vxb");
-  const Outcome run = Run({"/V0", "/C", "/I", Docs("notes.vxb")});
-  EXPECT_NE(run.err.find("VK1036"), std::string::npos) << run.err;
-  EXPECT_EQ(run.err.find("scanned"), std::string::npos);
-}
-
-TEST_F(RunTest, AFileGroupBeforeAnOptionIsError2022) {
+TEST_F(RunTest, CommandLinesThatRegisterNothing) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({a, "/T"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("Command line:\nError VK2022 - \nEnd of input line expected: /T."), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find(kShortHelpTail), std::string::npos);
-  EXPECT_EQ(run.err.find(registrar::kAllUsersQuestion), std::string::npos);
-  EXPECT_EQ(run.err.find("Tidy"), std::string::npos);
-  EXPECT_EQ(Doc("Alpha"), "#2");
-}
-
-TEST_F(RunTest, AFileGroupAfterAllOptionsIsRegistered) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/C", a});
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(Doc("Alpha"), a);
-}
-
-TEST_F(RunTest, BadOutputLevels) {
-  const Outcome five = Run({"/V5"});
-  EXPECT_EQ(five.exitCode, 1);
-  EXPECT_NE(five.err.find("Command line, option /V5:\nError VK2002 - \nBad argument in option."),
-            std::string::npos)
-      << five.err;
-  EXPECT_NE(five.err.find(kShortHelpTail), std::string::npos);
-  const Outcome none = Run({"/V"});
-  EXPECT_EQ(none.exitCode, 1);
-  EXPECT_NE(none.err.find("Error VK2003 - \nMissing argument in option."), std::string::npos) << none.err;
-  EXPECT_NE(Run({"/V", "/C"}).err.find("VK2003"), std::string::npos);
-}
-
-TEST_F(RunTest, OpenWithoutArgument) {
-  const Outcome run = Run({"/O"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("VK2003"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(kShortHelpTail), std::string::npos);
-  EXPECT_NE(Run({"/Oabc"}).err.find("Error VK2023 - \nBad specification: /Oabc."), std::string::npos);
-}
-
-TEST_F(RunTest, AnUnknownOption) {
-  const Outcome run = Run({"/X"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("Error VK2001 - \nInvalid option."), std::string::npos) << run.err;
-}
-
-TEST_F(RunTest, ServerSwitchesOnlyAsTheFirstWord) {
-  const Outcome run = Run({"/C", "/regserver"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("VK2001"), std::string::npos) << run.err;
-}
-
-TEST_F(RunTest, TheFullHelpAsked) {
-  for (const char* ask : {"/?", "--help", "-h", "/H"}) {
-    const Outcome run = Run({ask});
-    EXPECT_EQ(run.exitCode, 0) << ask;
-    EXPECT_EQ(run.err, BoxText(registrar::HelpText("vxstreg", true))) << ask;
+  const std::string head =
+      "vxstreg - Stowra Archive Registration Tool.\nVersion 4.11b of 2004-Oct-14 (Build 34).\n"
+      "\nUse: vxstreg [Option] [FileGroups] [Option] ...\n";
+  const std::string full =
+      std::string(registrar::kTitle) + ": " + head +
+      "\nFollowing options can be used: ('-' instead of '/' is permitted)\n/I\tInstall";
+  const std::string fullEnd =
+      "/V3\tVerbose Output Mode: Detailed output of all activities.\n/?\tPrint this "
+      "options help table.\n\n";
+  const std::string lastLine = "\n    Option /S scans also all subfolders of <Folder>.\n\n";
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::vector<std::string> told;  // in this order; no text at all wants no output
+  } cases[] = {
+      {{}, 0, {"Stowra Registration Browser\n"}},  // the list dialog only
+      {{"/V2"}, 0, {}},
+      {{a, "/T"},
+       1,
+       {"Command line:\nError VK2022 - \nEnd of input line expected: /T.", kShortHelpTail}},
+      {{"/V5"},
+       1,
+       {"Command line, option /V5:\nError VK2002 - \nBad argument in option.", kShortHelpTail}},
+      {{"/V"}, 1, {"Error VK2003 - \nMissing argument in option."}},
+      {{"/V", "/C"}, 1, {"VK2003"}},
+      {{"/O"}, 1, {"VK2003", kShortHelpTail}},
+      {{"/Oabc"}, 1, {"Error VK2023 - \nBad specification: /Oabc."}},
+      {{"/X"}, 1, {"Error VK2001 - \nInvalid option."}},
+      {{"/C", "/regserver"}, 1, {"VK2001"}},  // server switches only as the first word
+      {{"--helpme"}, 1, {head + kShortHelpTail}},
+      {{"/C", "/I", Docs("*.txt")}, ThisApp::kExitFailed, {BoxText("No files found.")}},
+      {{"/C", "/I", Docs("missing.vxb")},
+       ThisApp::kExitFailed,
+       {"VK1001 - \nFile " + Docs("missing.vxb") + " not found.",
+        BoxText("File " + Docs("missing.vxb") + " not found.")}},
+      {{"/?"}, 0, {full, fullEnd, lastLine}},
+      {{"--help"}, 0, {full, fullEnd, lastLine}},
+      {{"-h"}, 0, {full, fullEnd, lastLine}},
+      {{"/H"}, 0, {full, fullEnd, lastLine}},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.args.empty() ? "(none)" : c.args.back();
+    const Outcome run = Run(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << name << "\n" << run.err;
+    if (c.told.empty()) {
+      EXPECT_EQ(run.err, "") << name;
+    }
+    std::size_t at = 0;
+    for (const std::string& text : c.told) {
+      at = run.err.find(text, at);
+      ASSERT_NE(at, std::string::npos) << name << ": " << text << " in\n" << run.err;
+    }
+    if (c.told.size() == 3) {
+      EXPECT_TRUE(run.err.ends_with(lastLine)) << name;
+    }
+    for (const char* never : {"scanned", "Tidy up Registry", registrar::kAllUsersQuestion, "Win32"})
+      EXPECT_EQ(run.err.find(never), std::string::npos) << name << ": " << never << "\n" << run.err;
   }
-  const Outcome run = Run({"--helpme"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find(kShortHelpTail), std::string::npos) << run.err;
-  EXPECT_EQ(registrar::HelpText("vxstreg", true).find("Win32"), std::string::npos);
-}
-
-TEST_F(RunTest, NothingFoundIsAFailure) {
-  const Outcome pattern = Run({"/C", "/I", Docs("*.vxb")});
-  EXPECT_EQ(pattern.err, BoxText("No files found."));
-  EXPECT_EQ(pattern.exitCode, ThisApp::kExitFailed);
-  const Outcome named = Run({"/C", "/I", Docs("missing.vxb")});
-  EXPECT_EQ(named.exitCode, ThisApp::kExitFailed);
-  EXPECT_NE(named.err.find("VK1001 - \nFile " + Docs("missing.vxb") + " not found."), std::string::npos)
-      << named.err;
-  EXPECT_NE(named.err.find(BoxText("File " + Docs("missing.vxb") + " not found.")), std::string::npos);
+  EXPECT_EQ(Doc("Alpha"), "#2");
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Tidy runs of vxstreg: entries whose files are gone, by the kind of drive.
+#include "platform/DriveType.h"
+#include "registrar/RegistrarTexts.h"
 #include "registrar/tests/RegistrarFixture.h"
 
 namespace registrar_tests {
@@ -26,22 +28,19 @@ class TidyTest : public RegistrarTest {
 };
 
 TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmed) {
-  const Outcome kept = Run({"/C", "/T"}, "n\n");
-  EXPECT_EQ(kept.err, Question(m_remote, "a remote (network) drive") + "(Y)es, (N)o [N]? " +
-                          BoxText("Tidy up Registry: 1 link to missing files removed."));
-  EXPECT_EQ(Doc("Local"), "#2");
-  EXPECT_EQ(Doc("Remote"), m_remote);
-
-  const Outcome removed = Run({"/C", "/T"}, "y\n");
-  EXPECT_EQ(removed.err, Question(m_remote, "a remote (network) drive") + "(Y)es, (N)o [N]? " +
-                             BoxText("Tidy up Registry: 1 link to missing files removed."));
-  EXPECT_EQ(Doc("Remote"), "#2");
-}
-
-TEST_F(TidyTest, WithoutAnAnswerTheDefaultKeepsTheEntry) {
-  const Outcome run = Run({"/C", "/T"});
-  EXPECT_EQ(Doc("Remote"), m_remote);
-  EXPECT_NE(run.err.find("1 link to missing files removed."), std::string::npos);
+  // No answer takes the default, No. The local entry goes each time, the network one with a Yes.
+  for (const char* answer : {"", "n\n", "y\n"}) {
+    const Outcome run = Run({"/C", "/T"}, answer);
+    EXPECT_EQ(run.err,
+              Question(m_remote, "a remote (network) drive") + "(Y)es, (N)o [N]? " +
+                  BoxText(*answer == 'y' ? "Tidy up Registry: 2 links to missing files removed."
+                                         : "Tidy up Registry: 1 link to missing files removed."))
+        << answer;
+    EXPECT_EQ(Doc("Local"), "#2");
+    EXPECT_EQ(Doc("Remote"), *answer == 'y' ? "#2" : m_remote) << answer;
+    Register(MakeArchive("local.vxb", "Local"));
+    std::filesystem::remove(m_local);
+  }
 }
 
 TEST_F(TidyTest, OtherDriveKinds) {
@@ -88,6 +87,14 @@ TEST_F(TidyTest, AllUsersTidyLeavesTheCurrentUserAlone) {
   const Outcome run = Run({"/A", "/T"});
   EXPECT_EQ(run.err, BoxText(registrar::kNoMissingLinks));
   EXPECT_EQ(Doc("Local"), m_local);
+}
+
+// A removable disk cannot be made for a test; its question is checked as a text.
+TEST(TidyQuestionTest, RemovableDisksAreAskedForFixedDisksNot) {
+  EXPECT_EQ(registrar::TidyQuestion("/a.vxb", DRIVE_REMOVABLE),
+            "Tidy up document registration:\nThe path \"/a.vxb\" points to a removable disk.\n "
+            "Delete anyway?");
+  EXPECT_EQ(registrar::TidyQuestion("/a.vxb", DRIVE_FIXED), "");
 }
 
 }  // namespace
