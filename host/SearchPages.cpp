@@ -6,6 +6,7 @@
 
 #include "base/HtmlEscape.h"
 #include "host/FormData.h"
+#include "search/ResultsHtml.h"
 #include "search/Snippet.h"
 
 namespace {
@@ -108,30 +109,10 @@ std::string ResultsJson(const std::string& query, const search::SearchResults& r
 }
 
 std::string ResultsPage(const std::string& query, const search::SearchResults& results) {
-  std::string page =
-      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-      "<meta name=\"viewport\" content=\"width=device-width\">"
-      "<title>" + vxs::EscapeHtml(query) + " - Search</title>"
-      "<style>body{font-family:Arial,Helvetica,sans-serif;max-width:60em;margin:1em auto;"
-      "padding:0 1em}.hit{margin:1em 0}.hit a{font-size:115%}.where{color:#060;font-size:90%}"
-      ".note{color:#555}b{background:#ffa}</style></head><body>\n"
-      "<p><a href=\"/\">Archives</a></p>\n" + SearchBox(query);
-  const auto note = [&](const std::string& text) {
-    page += "<p class=\"note\">" + vxs::EscapeHtml(text) + "</p>\n";
-  };
-  if (!results.respelled.empty()) note("Nothing holds these words; results for: " + results.respelled);
-  if (results.partial) note("No page holds every word; these hold some of them.");
-  for (const std::string& name : results.pending)
-    note(name + " is being indexed; its pages are not searched yet.");
-  for (const std::string& failure : results.failures) note(failure);
-  if (results.hits.empty()) note("Nothing found for " + query + ".");
-  for (const search::SearchHit& hit : results.hits) {
-    page += "<div class=\"hit\"><a href=\"" + vxs::EscapeHtml(TopicUrl(hit.archive, hit.path)) +
-            "\">" + vxs::EscapeHtml(hit.title.empty() ? hit.path : hit.title) +
-            "</a><div class=\"where\">" + vxs::EscapeHtml(hit.archive + " \xE2\x80\xBA " + hit.path) +
-            "</div><div>" + search::SnippetHtml(hit.snippet) + "</div></div>\n";
-  }
-  return page + "</body></html>\n";
+  search::ResultsPageParts parts;
+  parts.linkOf = [](const search::SearchHit& hit) { return TopicUrl(hit.archive, hit.path); };
+  parts.top = "<p><a href=\"/\">Archives</a></p>\n" + SearchBox(query);
+  return search::ResultsPageHtml(query, results, parts);
 }
 
 }  // namespace
