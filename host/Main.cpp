@@ -1,7 +1,7 @@
 // vxstserve: serves document archives to any web browser.
 //
 //   vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--cache-mb N] [--memory-mb N]
-//             [--max-connections N] [--idle-seconds N] [--open]
+//             [--max-connections N] [--idle-seconds N] [--search-bar] [--open]
 //
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
@@ -34,7 +34,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--cache-mb N]\n"
-    "                 [--memory-mb N] [--max-connections N] [--idle-seconds N] [--open]\n"
+    "                 [--memory-mb N] [--max-connections N] [--idle-seconds N] [--search-bar]\n"
+    "                 [--open]\n"
     "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port).\n"
     "  --public       serves as on an address other than loopback (behind a proxy): only the\n"
     "                 archives named here or registered, no server paths, no file dialog\n"
@@ -44,6 +45,8 @@ constexpr const char* kUsage =
     "  --max-connections N  connections open at once (default 8192)\n"
     "  --idle-seconds N     closes a connection that sends or takes nothing for N seconds\n"
     "                       (default 20)\n"
+    "  --search-bar  adds a search box to the top of the archives' HTML pages (by default\n"
+    "                pages are served as their files hold them)\n"
     "  --open   opens the first URL in the desktop's browser\n";
 
 struct Options {
@@ -56,6 +59,7 @@ struct Options {
   unsigned idleSeconds = 20;
   bool open = false;
   bool publicHost = false;
+  bool searchBar = false;
 };
 
 bool ParsePort(const std::string& text, std::uint16_t& port) {
@@ -82,6 +86,8 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
     bool hasValue = i + 1 < argc;
     if (word == "--open") {
       options.open = true;
+    } else if (word == "--search-bar") {
+      options.searchBar = true;
     } else if (word == "--public") {
       options.publicHost = true;
     } else if (word == "--max-connections") {
@@ -246,6 +252,7 @@ int main(int argc, char** argv) {
   }
   ReaderGateway::Options gatewayOptions;
   gatewayOptions.search = &searchPages;
+  gatewayOptions.searchBar = options.searchBar;
   gatewayOptions.modulePath = module;
   gatewayOptions.allowedHosts = AllowedHosts(options.address, server.Port());
   gatewayOptions.handedArchives = handed;

@@ -1,5 +1,7 @@
 #include "host/SearchPages.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -19,21 +21,36 @@ constexpr std::size_t kLongestQuery = 1000;
 constexpr std::string_view kSearchBox =
     "<form class=\"vxsearch\" action=\"/search\" method=\"get\" role=\"search\" "
     "style=\"margin:6px 0\">"
-    "<input type=\"search\" name=\"q\" size=\"40\" placeholder=\"Search all archives\" "
-    "list=\"vxsuggest\" autocomplete=\"off\" value=\"%1\">"
+    "<input type=\"search\" name=\"q\" size=\"40\" placeholder=\"%2\" "
+    "list=\"vxsuggest\" autocomplete=\"off\" value=\"%1\">%3"
     "<datalist id=\"vxsuggest\"></datalist> <button type=\"submit\">Search</button></form>"
     "<script>(function(){var f=document.currentScript.previousElementSibling,"
-    "i=f.elements.q,l=f.querySelector('datalist'),n=0;"
+    "i=f.elements.q,a=f.elements.archive,l=f.querySelector('datalist'),n=0;"
     "i.addEventListener('input',function(){var k=++n;if(!i.value){l.textContent='';return;}"
-    "fetch('/suggest?q='+encodeURIComponent(i.value)).then(function(r){return r.json();})"
+    "fetch('/suggest?q='+encodeURIComponent(i.value)+(a?'&archive='+encodeURIComponent(a.value):''))"
+    ".then(function(r){return r.json();})"
     ".then(function(d){if(k!==n)return;l.textContent='';d.suggestions.forEach(function(s){"
     "var o=document.createElement('option');o.value=s.text;l.appendChild(o);});})"
     ".catch(function(){});});})();</script>\n";
 
-std::string SearchBox(std::string_view query) {
+// The search box with QUERY typed, searching the archive named ARCHIVE ("" for all).
+std::string SearchBox(std::string_view query, std::string_view archive = {}) {
   std::string box(kSearchBox);
-  const std::size_t at = box.find("%1");
-  return box.replace(at, 2, vxs::EscapeHtml(query));
+  const std::string hidden = archive.empty() ? std::string()
+                                             : "<input type=\"hidden\" name=\"archive\" value=\"" +
+                                                   vxs::EscapeHtml(archive) + "\">";
+  box.replace(box.find("%3"), 2, hidden);
+  box.replace(box.find("%2"), 2, archive.empty() ? "Search all archives" : "Search this archive");
+  return box.replace(box.find("%1"), 2, vxs::EscapeHtml(query));
+}
+
+// The name of the archive of a vexost://NAME/... URL; "" for a file URL or none.
+std::string ArchiveNameOf(std::string_view url) {
+  constexpr std::string_view kPrefix = "vexost://";
+  if (url.size() <= kPrefix.size() || url.substr(0, kPrefix.size()) != kPrefix) return {};
+  const std::string_view rest = url.substr(kPrefix.size());
+  const std::string name = vxs::UnescapeUrlComponent(rest.substr(0, rest.find('/')));
+  return name.starts_with("file:") || name.find(':') != std::string::npos ? std::string() : name;
 }
 
 std::string Json(std::string_view text) {
@@ -170,11 +187,14 @@ HttpResponse SearchPages::ServeSuggest(std::string_view query) {
   return Text(200, "application/json", json + "]}\n");
 }
 
-std::string SearchPages::WithSearchBox(std::string_view html) {
+std::string SearchPages::WithSearchBox(std::string_view html, std::string_view topicUrl) {
   std::string page(html);
-  std::size_t body = page.find("<body");
+  std::string lower(html);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::size_t body = lower.find("<body");
   if (body == std::string::npos) return page;
   body = page.find('>', body);
   if (body == std::string::npos) return page;
-  return page.insert(body + 1, "\n" + SearchBox({}));
+  return page.insert(body + 1, "\n" + SearchBox({}, ArchiveNameOf(topicUrl)));
 }

@@ -507,7 +507,7 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
         "eval document.body.innerText.includes('alpha.vxb is being indexed')", "search-idle",
         "key ctrl+k", "type pleasant", "key Return", "await-load",
         "eval [...document.querySelectorAll('.hit a')].map(a => a.textContent).join('|')",
-        "follow-link start.htm", "page", "back", "page", "key ctrl+k", "type Alpha n",
+        "window-screenshot {artefacts}/stow-search.png", "follow-link start.htm", "page", "back", "page", "key ctrl+k", "type Alpha n",
         "suggestions", "choose-suggestion 1", "page", "search-all on", "key ctrl+k",
         "type pleasant", "key Return", "await-load", "search-idle", "key ctrl+k", "key Return",
         "await-load", "eval document.querySelectorAll('.hit').length"},
