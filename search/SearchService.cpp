@@ -81,7 +81,7 @@ ArchiveIndex* SearchService::IndexOf(const SearchableArchive& archive, SearchRes
     std::lock_guard lock(m_mutex);
     if (m_building == identity->path ||
         std::find(m_queue.begin(), m_queue.end(), identity->path) != m_queue.end()) {
-      results.pending.push_back(archive.name);
+      results.pending.push_back(archive.name.empty() ? archive.path : archive.name);
       return nullptr;
     }
     auto failed = m_failures.find(identity->path);
@@ -109,7 +109,7 @@ ArchiveIndex* SearchService::IndexOf(const SearchableArchive& archive, SearchRes
   }
   m_open.erase(identity->path);
   Queue(identity->path);
-  results.pending.push_back(archive.name);
+  results.pending.push_back(archive.name.empty() ? archive.path : archive.name);
   return nullptr;
 }
 

@@ -28,7 +28,7 @@ std::string FileLabel(const std::string& path) {
 SearchScope SearchScope::OfHome(const std::string& home, const std::string& name) {
   if (home.starts_with(kFileHome)) {
     const std::string file = vxs::UnescapeUrlComponent(home.substr(kFileHome.size()));
-    return {name.empty() ? FileLabel(file) : name, file};
+    return {name, file};
   }
   if (home.starts_with(kHome) && home.size() > kHome.size())
     return {vxs::UnescapeUrlComponent(home.substr(kHome.size())), ""};
@@ -55,7 +55,9 @@ std::string SearchPageServer::TopicUrlOf(const std::string& archiveFile, const s
 
 void SearchPageServer::Cover(const SearchScope& scope) {
   if (scope.file.empty()) return;
-  m_service.SetArchives({{scope.name.empty() ? FileLabel(scope.file) : scope.name, scope.file}});
+  // A name the archive does not hold would make its index look stale: a file
+  // whose name is not known goes without one.
+  m_service.SetArchives({{scope.name, scope.file}});
 }
 
 std::vector<search::Suggestion> SearchPageServer::Suggest(const std::string& text,

@@ -20,7 +20,7 @@ struct SearchScope {
   std::string file;
 
   // The scope of the archive of the view's home URL (vexost://Name or
-  // vexost://file:/path/name.vxb); NAME labels a file's results.
+  // vexost://file:/path/name.vxb); NAME is the file's archive name when known.
   static SearchScope OfHome(const std::string& home, const std::string& name);
 };
 
