@@ -1,7 +1,7 @@
 // vxstserve: serves document archives to any web browser.
 //
 //   vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--workers N] [--cache-mb N]
-//             [--memory-mb N] [--max-connections N] [--idle-seconds N] [--open]
+//             [--memory-mb N] [--max-connections N] [--idle-seconds N] [--search-bar] [--open]
 //
 // The reader module is loaded through its registration as a browser loads it;
 // archives named on the command line are handed to its reader control, so they
@@ -41,11 +41,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--workers N]\n"
-    "                 [--cache-mb N] [--memory-mb N] [--max-connections N] [--idle-seconds N]\n"
-    "                 [--open]\n"
-    "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port;\n"
-    "  a socket passed by systemd in place of both).\n"
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--workers N]
+"
+    "                 [--cache-mb N] [--memory-mb N] [--max-connections N] [--idle-seconds N]
+"
+    "                 [--search-bar] [--open]
+"
+    "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port;
+"
+    "  a socket passed by systemd in place of both).
+"
     "  --public       serves as on an address other than loopback (behind a proxy): only the\n"
     "                 archives named here or registered, no server paths, no file dialog\n"
     "  --workers N    serving processes (default: the cores available); SIGHUP replaces them,\n"
@@ -57,6 +62,8 @@ constexpr const char* kUsage =
     "  --max-connections N  connections open at once (default 8192)\n"
     "  --idle-seconds N     closes a connection that sends or takes nothing for N seconds\n"
     "                       (default 20)\n"
+    "  --search-bar  adds a search box to the top of the archives' HTML pages (by default\n"
+    "                pages are served as their files hold them)\n"
     "  --open   opens the first URL in the desktop's browser\n";
 
 struct Options {
@@ -70,6 +77,7 @@ struct Options {
   unsigned workers = 1;
   bool open = false;
   bool publicHost = false;
+  bool searchBar = false;
 };
 
 bool ParsePort(const std::string& text, std::uint16_t& port) {
@@ -96,6 +104,8 @@ bool ParseArguments(int argc, char** argv, Options& options, std::string& error)
     bool hasValue = i + 1 < argc;
     if (word == "--open") {
       options.open = true;
+    } else if (word == "--search-bar") {
+      options.searchBar = true;
     } else if (word == "--public") {
       options.publicHost = true;
     } else if (word == "--max-connections") {
@@ -286,6 +296,7 @@ int Serve(const Options& options, HttpServer& server, std::unique_ptr<ReaderGate
   SearchPages searchPages(searchService);
   ReaderGateway::Options gatewayOptions;
   gatewayOptions.search = &searchPages;
+  gatewayOptions.searchBar = options.searchBar;
   gatewayOptions.modulePath = module;
   gatewayOptions.allowedHosts = AllowedHosts(server.BoundAddress(), server.Port());
   gatewayOptions.handedArchives = handed;
@@ -349,6 +360,7 @@ int RunWorkers(const Options& options, const HttpServer& server, std::uint64_t d
        std::to_string(HttpServer::ConnectionsPerProcess(options.maxConnections, workers, descriptors)),
        "--idle-seconds", std::to_string(options.idleSeconds)});
   if (options.publicHost) pool.arguments.push_back("--public");
+  if (options.searchBar) pool.arguments.push_back("--search-bar");
   pool.environment = {std::string(kWorkerSetting) + "=" + formToken};
   pool.readyLines = std::max<std::size_t>(1, options.archives.size());
   pool.drainTimeout = std::chrono::seconds(options.idleSeconds + 5);

@@ -313,6 +313,9 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
   if (StartsWithNoCase(mimeType, "text/html") && drain.body->InMemory() &&
       RewritePageLinks(drain.body->Memory(), rewritten))
     body = std::make_shared<ResponseBody>(std::move(rewritten));
+  if (m_options.search && m_options.searchBar && status == 200 && !drain.readerPage &&
+      StartsWithNoCase(mimeType, "text/html") && body->InMemory())
+    body = std::make_shared<ResponseBody>(SearchPages::WithSearchBox(body->Memory(), url));
   if (status != 200) {
     response = Finish(HttpRequest{}, status, *AnswerOf(std::move(mimeType), std::move(body)));
     return nullptr;

@@ -40,6 +40,7 @@ class ReaderGateway {
     // (host/KnownArchives.h), pages without server paths, no file dialog.
     bool remoteClients = false;
     SearchPages* search = nullptr;  // /search and /suggest, and the list page's box
+    bool searchBar = false;  // the search box on the archives' HTML pages too
   };
 
   explicit ReaderGateway(Options options);

@@ -1,11 +1,14 @@
 #include "host/SearchPages.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <map>
 
 #include "base/HtmlEscape.h"
 #include "host/FormData.h"
+#include "search/ResultsHtml.h"
 #include "search/Snippet.h"
 
 namespace {
@@ -18,21 +21,36 @@ constexpr std::size_t kLongestQuery = 1000;
 constexpr std::string_view kSearchBox =
     "<form class=\"vxsearch\" action=\"/search\" method=\"get\" role=\"search\" "
     "style=\"margin:6px 0\">"
-    "<input type=\"search\" name=\"q\" size=\"40\" placeholder=\"Search all archives\" "
-    "list=\"vxsuggest\" autocomplete=\"off\" value=\"%1\">"
+    "<input type=\"search\" name=\"q\" size=\"40\" placeholder=\"%2\" "
+    "list=\"vxsuggest\" autocomplete=\"off\" value=\"%1\">%3"
     "<datalist id=\"vxsuggest\"></datalist> <button type=\"submit\">Search</button></form>"
     "<script>(function(){var f=document.currentScript.previousElementSibling,"
-    "i=f.elements.q,l=f.querySelector('datalist'),n=0;"
+    "i=f.elements.q,a=f.elements.archive,l=f.querySelector('datalist'),n=0;"
     "i.addEventListener('input',function(){var k=++n;if(!i.value){l.textContent='';return;}"
-    "fetch('/suggest?q='+encodeURIComponent(i.value)).then(function(r){return r.json();})"
+    "fetch('/suggest?q='+encodeURIComponent(i.value)+(a?'&archive='+encodeURIComponent(a.value):''))"
+    ".then(function(r){return r.json();})"
     ".then(function(d){if(k!==n)return;l.textContent='';d.suggestions.forEach(function(s){"
     "var o=document.createElement('option');o.value=s.text;l.appendChild(o);});})"
     ".catch(function(){});});})();</script>\n";
 
-std::string SearchBox(std::string_view query) {
+// The search box with QUERY typed, searching the archive named ARCHIVE ("" for all).
+std::string SearchBox(std::string_view query, std::string_view archive = {}) {
   std::string box(kSearchBox);
-  const std::size_t at = box.find("%1");
-  return box.replace(at, 2, vxs::EscapeHtml(query));
+  const std::string hidden = archive.empty() ? std::string()
+                                             : "<input type=\"hidden\" name=\"archive\" value=\"" +
+                                                   vxs::EscapeHtml(archive) + "\">";
+  box.replace(box.find("%3"), 2, hidden);
+  box.replace(box.find("%2"), 2, archive.empty() ? "Search all archives" : "Search this archive");
+  return box.replace(box.find("%1"), 2, vxs::EscapeHtml(query));
+}
+
+// The name of the archive of a vexost://NAME/... URL; "" for a file URL or none.
+std::string ArchiveNameOf(std::string_view url) {
+  constexpr std::string_view kPrefix = "vexost://";
+  if (url.size() <= kPrefix.size() || url.substr(0, kPrefix.size()) != kPrefix) return {};
+  const std::string_view rest = url.substr(kPrefix.size());
+  const std::string name = vxs::UnescapeUrlComponent(rest.substr(0, rest.find('/')));
+  return name.starts_with("file:") || name.find(':') != std::string::npos ? std::string() : name;
 }
 
 std::string Json(std::string_view text) {
@@ -108,30 +126,10 @@ std::string ResultsJson(const std::string& query, const search::SearchResults& r
 }
 
 std::string ResultsPage(const std::string& query, const search::SearchResults& results) {
-  std::string page =
-      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-      "<meta name=\"viewport\" content=\"width=device-width\">"
-      "<title>" + vxs::EscapeHtml(query) + " - Search</title>"
-      "<style>body{font-family:Arial,Helvetica,sans-serif;max-width:60em;margin:1em auto;"
-      "padding:0 1em}.hit{margin:1em 0}.hit a{font-size:115%}.where{color:#060;font-size:90%}"
-      ".note{color:#555}b{background:#ffa}</style></head><body>\n"
-      "<p><a href=\"/\">Archives</a></p>\n" + SearchBox(query);
-  const auto note = [&](const std::string& text) {
-    page += "<p class=\"note\">" + vxs::EscapeHtml(text) + "</p>\n";
-  };
-  if (!results.respelled.empty()) note("Nothing holds these words; results for: " + results.respelled);
-  if (results.partial) note("No page holds every word; these hold some of them.");
-  for (const std::string& name : results.pending)
-    note(name + " is being indexed; its pages are not searched yet.");
-  for (const std::string& failure : results.failures) note(failure);
-  if (results.hits.empty()) note("Nothing found for " + query + ".");
-  for (const search::SearchHit& hit : results.hits) {
-    page += "<div class=\"hit\"><a href=\"" + vxs::EscapeHtml(TopicUrl(hit.archive, hit.path)) +
-            "\">" + vxs::EscapeHtml(hit.title.empty() ? hit.path : hit.title) +
-            "</a><div class=\"where\">" + vxs::EscapeHtml(hit.archive + " \xE2\x80\xBA " + hit.path) +
-            "</div><div>" + search::SnippetHtml(hit.snippet) + "</div></div>\n";
-  }
-  return page + "</body></html>\n";
+  search::ResultsPageParts parts;
+  parts.linkOf = [](const search::SearchHit& hit) { return TopicUrl(hit.archive, hit.path); };
+  parts.top = "<p><a href=\"/\">Archives</a></p>\n" + SearchBox(query);
+  return search::ResultsPageHtml(query, results, parts);
 }
 
 }  // namespace
@@ -189,11 +187,14 @@ HttpResponse SearchPages::ServeSuggest(std::string_view query) {
   return Text(200, "application/json", json + "]}\n");
 }
 
-std::string SearchPages::WithSearchBox(std::string_view html) {
+std::string SearchPages::WithSearchBox(std::string_view html, std::string_view topicUrl) {
   std::string page(html);
-  std::size_t body = page.find("<body");
+  std::string lower(html);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::size_t body = lower.find("<body");
   if (body == std::string::npos) return page;
   body = page.find('>', body);
   if (body == std::string::npos) return page;
-  return page.insert(body + 1, "\n" + SearchBox({}));
+  return page.insert(body + 1, "\n" + SearchBox({}, ArchiveNameOf(topicUrl)));
 }

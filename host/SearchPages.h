@@ -20,8 +20,10 @@ class SearchPages {
   static bool Handles(std::string_view target);
   HttpResponse Serve(const HttpRequest& request);
 
-  // HTML (the archive list page) with a search box at the top of its body.
-  static std::string WithSearchBox(std::string_view html);
+  // HTML (the archive list page, or with --search-bar an archive's page) with a
+  // search box at the top of its body; a page of the archive named in TOPICURL
+  // (vexost://NAME/...) searches that archive.
+  static std::string WithSearchBox(std::string_view html, std::string_view topicUrl = {});
 
  private:
   HttpResponse ServeSearch(const HttpRequest& request, std::string_view query);

@@ -13,6 +13,7 @@
 #include "registrar/DlgDocumentBrowse.h"
 #include "registrar/ShellSettings.h"
 #include "registrar/ThisCmdParse.h"
+#include "registrar/SearchIndexing.h"
 #include "registrar/ThisFileTreeScan.h"
 
 const KelAppDescriptor ThisApp::kDescriptor = {registrar::kTitle, "VK", "VEXO-KEY\\Stowra",
@@ -174,6 +175,7 @@ void ThisApp::ScanAll(bool unregister) {
     if (entry.unregister != unregister) continue;
     ThisFileTreeScan scan(entry.unregister, entry.allUsers, kDescriptor, m_counters, *GetErrorMessage());
     scan.Run(entry.list);
+    if (!unregister) registrar::BuildSearchIndexes(scan.Registered(), *GetErrorMessage());
   }
 }
 

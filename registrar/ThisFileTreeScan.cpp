@@ -72,8 +72,9 @@ void ThisFileTreeScan::RegisterFile(const std::string& path) {
       CKelException::Throw(vxs::kGenericError, registrar::NotRegisteredText(path, m_allUsers));
     }
     ++m_counters.unregistered;
-  } else if (m_catalog.RegisterArchive(document, placement)) {
-    ++m_counters.registered;
+  } else {
+    if (m_catalog.RegisterArchive(document, placement)) ++m_counters.registered;
+    m_registered.push_back(path);
   }
 }
 

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "base/KelFileTreeScan.h"
 #include "catalog/DocumentProfiling.h"
@@ -25,6 +27,8 @@ class ThisFileTreeScan : public CKelFileTreeScan {
 
   // Prepares LIST (hidden and system files skipped but where named) and walks it.
   void Run(const CKelFileSpecList& list);
+  // The archive files the walk registered, or found registered as they are.
+  const std::vector<std::string>& Registered() const { return m_registered; }
 
  protected:
   void OnFolder(FolderNode& folder) override;
@@ -41,7 +45,8 @@ class ThisFileTreeScan : public CKelFileTreeScan {
   bool m_unregister;
   bool m_allUsers;
   bool m_folderCounted = false;
-  std::set<std::string> m_namesFound;  // the named patterns that matched a file
+  std::set<std::string> m_namesFound;
+  std::vector<std::string> m_registered;  // the named patterns that matched a file
   registrar::RunCounters& m_counters;
   CKelErrorMessage& m_messages;
 };

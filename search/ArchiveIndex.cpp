@@ -370,6 +370,21 @@ std::string ArchiveIndex::Respelled(std::string_view text) {
   return changed ? respelled : std::string();
 }
 
+std::unique_ptr<ArchiveIndex> OpenCurrentIndex(const std::string& archivePath,
+                                               const FoldingTokenizer& tokenizer,
+                                               const std::string& folder) {
+  const std::optional<ArchiveIdentity> identity = IdentityOfFile(archivePath);
+  const std::string path = IndexPathOf(archivePath, folder);
+  if (!identity || !IdentityOfFile(path)) return nullptr;
+  try {
+    auto index = std::make_unique<ArchiveIndex>(path, tokenizer);
+    if (index->Identity().Matches(*identity)) return index;
+  } catch (CKelException* e) {
+    e->Delete();
+  }
+  return nullptr;
+}
+
 void SortSuggestions(std::vector<Suggestion>& suggestions, std::string_view text,
                      const FoldingTokenizer& tokenizer) {
   const std::string typed = tokenizer.Folded(text);

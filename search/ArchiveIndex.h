@@ -75,6 +75,13 @@ class ArchiveIndex {
   std::unique_ptr<ThisVxbFile> m_archive;  // opened to check phrases in long pages
 };
 
+// The index of the archive at ARCHIVEPATH in FOLDER when it belongs to the
+// archive as it is now; null when there is none or it is stale, damaged or of
+// another format (to be built again).
+std::unique_ptr<ArchiveIndex> OpenCurrentIndex(const std::string& archivePath,
+                                               const FoldingTokenizer& tokenizer,
+                                               const std::string& folder = IndexFolder());
+
 // Orders suggestions for TEXT as typed: names that begin with it first, then
 // shorter names before longer ones.
 void SortSuggestions(std::vector<Suggestion>& suggestions, std::string_view text,

@@ -42,10 +42,11 @@ SearchService::~SearchService() {
 
 void SearchService::Prepare() {
   SearchResults ignored;
-  IndexesFor({}, ignored);
+  IndexesFor({}, {}, ignored);
 }
 
 std::vector<SearchService::Usable> SearchService::IndexesFor(std::string_view name,
+                                                             std::string_view file,
                                                              SearchResults& results) {
   if (m_options.moreArchives) {
     // Reading the catalog costs more than a search: a second's answer is reused.
@@ -59,6 +60,7 @@ std::vector<SearchService::Usable> SearchService::IndexesFor(std::string_view na
   std::vector<Usable> usable;
   for (const SearchableArchive& archive : archives) {
     if (!name.empty() && !EqualNoCase(archive.name, name)) continue;
+    if (!file.empty() && archive.path != file) continue;
     ++results.archives;
     if (ArchiveIndex* index = IndexOf(archive, results)) usable.push_back({archive, index});
   }
@@ -79,7 +81,7 @@ ArchiveIndex* SearchService::IndexOf(const SearchableArchive& archive, SearchRes
     std::lock_guard lock(m_mutex);
     if (m_building == identity->path ||
         std::find(m_queue.begin(), m_queue.end(), identity->path) != m_queue.end()) {
-      results.pending.push_back(archive.name);
+      results.pending.push_back(archive.name.empty() ? archive.path : archive.name);
       return nullptr;
     }
     auto failed = m_failures.find(identity->path);
@@ -107,7 +109,7 @@ ArchiveIndex* SearchService::IndexOf(const SearchableArchive& archive, SearchRes
   }
   m_open.erase(identity->path);
   Queue(identity->path);
-  results.pending.push_back(archive.name);
+  results.pending.push_back(archive.name.empty() ? archive.path : archive.name);
   return nullptr;
 }
 
@@ -156,9 +158,9 @@ void SearchService::WaitUntilIdle() {
 }
 
 SearchResults SearchService::Search(std::string_view text, std::string_view archive,
-                                    std::size_t limit) {
+                                    std::size_t limit, std::string_view file) {
   SearchResults results;
-  const std::vector<Usable> indexes = IndexesFor(archive, results);
+  const std::vector<Usable> indexes = IndexesFor(archive, file, results);
   const auto gather = [&](std::string_view query, bool allowPartial) {
     for (const Usable& usable : indexes) {
       try {
@@ -197,10 +199,10 @@ SearchResults SearchService::Search(std::string_view text, std::string_view arch
 }
 
 std::vector<Suggestion> SearchService::Suggest(std::string_view text, std::string_view archive,
-                                               std::size_t limit) {
+                                               std::size_t limit, std::string_view file) {
   SearchResults ignored;
   std::vector<Suggestion> suggestions;
-  for (const Usable& usable : IndexesFor(archive, ignored)) {
+  for (const Usable& usable : IndexesFor(archive, file, ignored)) {
     try {
       for (Suggestion& suggestion : usable.index->Suggest(text, limit)) {
         suggestion.archive = usable.archive.name;

@@ -44,13 +44,18 @@ class SearchService {
   SearchService(const SearchService&) = delete;
   SearchService& operator=(const SearchService&) = delete;
 
+  // Replaces the archives searched beside moreArchives.
+  void SetArchives(std::vector<SearchableArchive> archives) { m_archives = std::move(archives); }
   // Starts building the missing and stale indexes of every archive.
   void Prepare();
-  // The LIMIT best pages for TEXT in the archive named ARCHIVE ("" for all).
-  SearchResults Search(std::string_view text, std::string_view archive, std::size_t limit);
-  // Up to LIMIT titles and symbols for TEXT as typed so far.
+  // The LIMIT best pages for TEXT in the archive named ARCHIVE ("" for all);
+  // FILE, when given, keeps to the archive of that path as the service lists it
+  // (two archives may share a name).
+  SearchResults Search(std::string_view text, std::string_view archive, std::size_t limit,
+                       std::string_view file = {});
+  // Up to LIMIT titles and symbols for TEXT as typed so far, in the same archives.
   std::vector<Suggestion> Suggest(std::string_view text, std::string_view archive,
-                                  std::size_t limit);
+                                  std::size_t limit, std::string_view file = {});
   // Waits until no index is waiting or being built.
   void WaitUntilIdle();
 
@@ -61,7 +66,8 @@ class SearchService {
   };
   // The archives asked for, with their indexes where they are current; the
   // others are queued for building and named in RESULTS.
-  std::vector<Usable> IndexesFor(std::string_view archive, SearchResults& results);
+  std::vector<Usable> IndexesFor(std::string_view archive, std::string_view file,
+                                 SearchResults& results);
   ArchiveIndex* IndexOf(const SearchableArchive& archive, SearchResults& results);
   void Queue(const std::string& path);
   void BuildQueued();

@@ -116,4 +116,28 @@ TEST_F(SearchServeTest, PagesBadRequestsAndTheListBox) {
   EXPECT_NE(list.body.find("<form class=\"vxsearch\" action=\"/search\""), std::string::npos);
 }
 
+TEST_F(SearchServeTest, ArchivePagesGetTheSearchBarOnlyWhenAsked) {
+  m_scratch.Write("barred.htm", "<HTML><BODY class=\"x\"><p>Stripes.</p></BODY></HTML>");
+  Pack("barred.htm", "", "barred.vxb", "Barred");
+  const std::string file = "<HTML><BODY class=\"x\"><p>Stripes.</p></BODY></HTML>";
+  for (const bool bar : {false, true}) {
+    // Worker processes serve the pages, so they must be handed the option too.
+    ServerProcess server({m_scratch / "barred.vxb"}, m_scratch,
+                         bar ? std::vector<std::string>{"--search-bar", "--workers", "2"}
+                             : std::vector<std::string>{});
+    const CurlResult page = Curl(server.Origin() + "/vexost://Barred/barred.htm");
+    EXPECT_EQ(page.status, 200) << bar;
+    if (!bar) {
+      EXPECT_EQ(page.body, file) << "served as the file holds it";
+      continue;
+    }
+    EXPECT_TRUE(page.body.starts_with("<HTML><BODY class=\"x\">\n<form class=\"vxsearch\""))
+        << page.body;
+    EXPECT_NE(page.body.find("<input type=\"hidden\" name=\"archive\" value=\"Barred\">"),
+              std::string::npos)
+        << page.body;
+    EXPECT_TRUE(page.body.ends_with("</script>\n<p>Stripes.</p></BODY></HTML>")) << page.body;
+  }
+}
+
 }  // namespace

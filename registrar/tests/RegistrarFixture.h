@@ -45,8 +45,11 @@ class RegistrarTest : public ScratchRegistry {
     // and none on a medium mounted on demand.
     SetMountTable("/dev/sda1 / ext4 rw 0 0\n");
     SetFileSystemTable("");
+    // Registration builds search indexes in the cache folder: a scratch one.
+    setenv("VXST_CACHE_DIR", (m_run / "cache/urlcache").c_str(), 1);
   }
   void TearDown() override {
+    unsetenv("VXST_CACHE_DIR");
     unsetenv("VXST_MOUNT_TABLE");
     unsetenv("VXST_FSTAB");
     ScratchRegistry::TearDown();

@@ -33,16 +33,8 @@ search::IndexBuildResult Build(const std::string& archive, Console& console, boo
 std::unique_ptr<search::ArchiveIndex> CurrentIndex(const std::string& archive,
                                                    const search::FoldingTokenizer& tokenizer,
                                                    Console& console) {
-  const std::optional<search::ArchiveIdentity> identity = search::IdentityOfFile(archive);
-  const std::string path = search::IndexPathOf(archive);
-  if (identity && search::IdentityOfFile(path)) {
-    try {
-      auto index = std::make_unique<search::ArchiveIndex>(path, tokenizer);
-      if (index->Identity().Matches(*identity)) return index;
-    } catch (CKelException* e) {
-      e->Delete();  // damaged or of another format: built again below
-    }
-  }
+  if (std::unique_ptr<search::ArchiveIndex> index = search::OpenCurrentIndex(archive, tokenizer))
+    return index;
   bool complete = true;
   return std::make_unique<search::ArchiveIndex>(Build(archive, console, complete).indexPath,
                                                 tokenizer);

@@ -65,6 +65,7 @@ bool IsArchiveFileName(const std::string& path) {
 
 void OpenCommand(FrameCommands* commands) { commands->OnFileOpen(); }
 void FindCommand(CMainFrame* frame) { frame->Find().Open(); }
+void SearchCommand(CMainFrame* frame) { frame->Search().Focus(); }
 void ZoomInCommand(CMainFrame* frame) { frame->ZoomIn(); }
 void ZoomOutCommand(CMainFrame* frame) { frame->ZoomOut(); }
 void ZoomNormalCommand(CMainFrame* frame) { frame->ZoomNormal(); }
@@ -143,6 +144,8 @@ GtkWidget* CMainFrame::BuildMenuBar(GtkAccelGroup* accelerators) {
   GtkWidget* view = SubMenu(bar, "_View");
   WithAccelerator(MenuItem(view, "_Find in Page...", &FindCommand, this), accelerators, GDK_KEY_f,
                   GDK_CONTROL_MASK);
+  WithAccelerator(MenuItem(view, "_Search Archives...", &SearchCommand, this), accelerators,
+                  GDK_KEY_k, GDK_CONTROL_MASK);
   gtk_menu_shell_append(GTK_MENU_SHELL(view), gtk_separator_menu_item_new());
   GtkWidget* zoomIn = WithAccelerator(MenuItem(view, "Zoom _In", &ZoomInCommand, this),
                                       accelerators, GDK_KEY_plus, GDK_CONTROL_MASK);
@@ -244,6 +247,8 @@ GtkWidget* CMainFrame::BuildToolBar() {
   gtk_toolbar_insert(GTK_TOOLBAR(bar), gtk_separator_tool_item_new(), -1);
   m_backButton = ToolButton(bar, "go-previous", "Back", &BackCommand, &m_view);
   m_forwardButton = ToolButton(bar, "go-next", "Forward", &ForwardCommand, &m_view);
+  gtk_toolbar_insert(GTK_TOOLBAR(bar), gtk_separator_tool_item_new(), -1);
+  gtk_toolbar_insert(GTK_TOOLBAR(bar), m_searchBar.Item(), -1);
   return bar;
 }
 

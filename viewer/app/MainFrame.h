@@ -1,4 +1,4 @@
-// The viewer's frame window: menu, tool bar, the find bar, the view and a
+// The viewer's frame window: menu, tool bar (with the search entry), the find bar, the view and a
 // status bar. It keeps its placement and the view's zoom between runs through
 // WindowStateSaver (section "MainWnd"), and takes archive files dropped on it.
 #pragma once
@@ -9,6 +9,7 @@
 
 #include "viewer/WindowStateSaver.h"
 #include "viewer/app/FindBar.h"
+#include "viewer/app/SearchBar.h"
 #include "viewer/app/SwDocViewerView.h"
 
 // One entry of File > Recent archives.
@@ -44,6 +45,7 @@ class CMainFrame {
 
   GtkWindow* Window() const { return GTK_WINDOW(m_window); }
   FindBar& Find() { return m_findBar; }
+  SearchBar& Search() { return m_searchBar; }
 
   // The window title for the document's title (the current URL; "Untitled"
   // when it is empty).
@@ -93,6 +95,7 @@ class CMainFrame {
   WindowStateSaver m_stateSaver;
   GtkWidget* m_window;
   FindBar m_findBar;
+  SearchBar m_searchBar;
   GtkWidget* m_statusBar = nullptr;
   GtkWidget* m_recentMenu = nullptr;
   GtkToolItem* m_backButton = nullptr;

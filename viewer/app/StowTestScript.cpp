@@ -291,6 +291,28 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
     frame.Find().Find(argument);
     return false;
   }
+  if (action == "search-idle") {
+    m_app.SearchPages()->WaitUntilIdle();
+    return true;
+  }
+  if (action == "search-all") {
+    frame.Search().SetAllArchives(argument == "on");
+    return true;
+  }
+  if (action == "suggestions") {
+    std::string text;
+    for (const std::string& suggestion : frame.Search().SuggestionTexts())
+      text += "suggestion=" + suggestion + "\n";
+    Append(argument, text);
+    return true;
+  }
+  if (action == "choose-suggestion") {
+    const unsigned loads = view.GetFinishedLoads();
+    if (frame.Search().ChooseSuggestion(std::strtoul(argument.c_str(), nullptr, 10) - 1))
+      return WaitForLoadSince(loads);
+    std::fprintf(stderr, "stow: no suggestion %s\n", argument.c_str());
+    return true;
+  }
   if (action == "eval") {
     const std::size_t blank = argument.find(' ');
     m_pendingExpression = blank == std::string::npos ? "" : argument.substr(blank + 1);
@@ -308,7 +330,9 @@ bool StowTestScript::Perform(const std::string& action, const std::string& argum
                          "\nloads=" + std::to_string(view.GetFinishedLoads()) +
                          "\nzoom=" + std::to_string(view.GetZoom()) +
                          "\nfind=" + (frame.Find().IsOpen() ? "shown " : "hidden ") +
-                         frame.Find().Status() + "\n");
+                         frame.Find().Status() + "\nsearch=" +
+                         (frame.Search().HasFocus() ? "focused " : "") +
+                         (frame.Search().AllArchives() ? "all" : "shown") + "\n");
     return true;
   }
   if (action == "placement") {

@@ -24,10 +24,16 @@
 //   focus-page           give the keyboard focus to the page
 //   await-load           until a load that began after the last key or button has finished
 //   find TEXT            search TEXT in the find bar, until it is answered
+//   search-idle          until no index is waiting or being built for the search
+//   search-all on|off    the search bar's "All archives" box
+//   suggestions FILE     append suggestion=TEXT for each suggestion the search bar offers
+//   choose-suggestion N  open the Nth suggestion (from 1)
 //   eval FILE EXPR       append eval=the value of the JavaScript EXPR in the page
 //   about                the about box
-//   report FILE          append uri=, home=, title=, loads=, zoom= and find= (the find
-//                        bar "shown" or "hidden" and its status) lines to FILE
+//   report FILE          append uri=, home=, title=, loads=, zoom=, find= (the find
+//                        bar "shown" or "hidden" and its status) and search= (the search
+//                        entry "focused" or not, searching "all" archives or the "shown"
+//                        one) lines to FILE
 //   page FILE            append page=TITLE of the page shown
 //   images FILE          append images=LOADED/ALL of the page to FILE
 //   placement FILE       append placement=SHOWCMD X1 Y1 X2 Y2 and window=X Y W H

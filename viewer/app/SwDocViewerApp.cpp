@@ -149,6 +149,8 @@ void CSwDocViewerApp::OpenWindow() {
   m_webContext = webkit_web_context_new();
   m_schemes = std::make_unique<SchemeServer>(m_modulePath);
   m_schemes->Register(m_webContext);
+  m_searchPages = std::make_unique<SearchPageServer>();
+  m_searchPages->Register(m_webContext);
   m_view = std::make_unique<CSwDocViewerView>(
       m_webContext, [this](const std::string& name, std::uint32_t firmCode) {
         return FindArchive(name, firmCode);
@@ -156,6 +158,7 @@ void CSwDocViewerApp::OpenWindow() {
   m_view->onExternalLink = [this](const std::string& url) { OpenExternally(url); };
   m_view->onArchiveFile = [this](const std::string& path) { OnOpenFile(path); };
   m_frame = std::make_unique<CMainFrame>(*m_view, *this, m_profile);
+  ConnectSearch();
   // A file given on the command line opens as an empty document titled with its URL.
   m_frame->SetDocumentTitle(CurrentArchive::Instance().GetUrl());
   m_view->OnInitialUpdate();
@@ -164,6 +167,27 @@ void CSwDocViewerApp::OpenWindow() {
   m_sessionEndSources[0] = g_unix_signal_add(SIGTERM, &OnSessionEnd, m_frame.get());
   m_sessionEndSources[1] = g_unix_signal_add(SIGHUP, &OnSessionEnd, m_frame.get());
   if (m_script) m_script->Start();
+}
+
+void CSwDocViewerApp::ConnectSearch() {
+  SearchBar& bar = m_frame->Search();
+  bar.onSearch = [this](const std::string& words, bool all) {
+    m_view->Navigate(SearchPageServer::UrlOf(words, all ? SearchScope() : ShownScope()));
+  };
+  bar.onSuggest = [this](const std::string& text, bool all) {
+    return m_searchPages->Suggest(text, all ? SearchScope() : ShownScope());
+  };
+  bar.onOpen = [this](const search::Suggestion& suggestion) {
+    m_view->Navigate(SearchPageServer::TopicUrlOf(suggestion.archivePath, suggestion.path));
+  };
+}
+
+SearchScope CSwDocViewerApp::ShownScope() const {
+  const CurrentArchive& archive = CurrentArchive::Instance();
+  SearchScope scope = SearchScope::OfHome(m_view->GetHomeUrl(), "");
+  if (!scope.file.empty() && scope.file == archive.GetPath() && !archive.GetArchiveName().empty())
+    scope.name = archive.GetArchiveName();
+  return scope;
 }
 
 int CSwDocViewerApp::Run() {
@@ -182,6 +206,7 @@ int CSwDocViewerApp::ExitInstance() {
   if (m_webContext) g_object_unref(m_webContext);
   m_webContext = nullptr;
   m_schemes.reset();
+  m_searchPages.reset();
   if (m_module.IsLoaded()) {
     if (auto connect = reinterpret_cast<decltype(&VxStRdRegisterGraphicalUserInterface)>(
             m_module.Symbol("VxStRdRegisterGraphicalUserInterface")))

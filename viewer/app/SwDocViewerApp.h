@@ -13,6 +13,7 @@
 #include "viewer/ViewerCommandLine.h"
 #include "viewer/app/MainFrame.h"
 #include "viewer/app/SchemeServer.h"
+#include "viewer/app/SearchPageServer.h"
 #include "platform/gtk/GtkMessageBoxes.h"
 #include "viewer/gtk/GtkReaderDialogs.h"
 
@@ -43,6 +44,7 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
 
   CMainFrame* Frame() const { return m_frame.get(); }
   CSwDocViewerView* View() const { return m_view.get(); }
+  SearchPageServer* SearchPages() const { return m_searchPages.get(); }
 
  private:
   // Registering and unregistering the shell settings; the exit code.
@@ -54,6 +56,10 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
   // Sets the current archive from ARGUMENT; a file opened is remembered as recent.
   bool SetCurrentArchive(const std::string& argument);
   void OpenWindow();
+  // Connects the tool bar's search to the search pages.
+  void ConnectSearch();
+  // The archive shown, as searched without "All archives".
+  SearchScope ShownScope() const;
 
   AppProfile m_profile;
   ViewerCommandLine m_commandLine;
@@ -63,6 +69,7 @@ class CSwDocViewerApp : public CWinApp, public FrameCommands {
   std::string m_modulePath;
   SharedLibrary m_module;
   std::unique_ptr<SchemeServer> m_schemes;
+  std::unique_ptr<SearchPageServer> m_searchPages;
   WebKitWebContext* m_webContext = nullptr;
   std::unique_ptr<CSwDocViewerView> m_view;
   std::unique_ptr<CMainFrame> m_frame;

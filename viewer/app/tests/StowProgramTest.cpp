@@ -500,6 +500,23 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
         {"recent",
          {"beta.vxb - {folder}|{beta}", "alpha.vxb - {folder}|{alpha}",
           "Beta (7) - {beta}|{beta}"}}}},
+      {"search: Ctrl+K, a results page that waits for the index, a result and back to it, "
+       "suggestions, all archives",
+       {"{alpha}"},
+       {"wait", "key ctrl+k", "report", "navigate vexost-search:results?q=pleasant&file={alpha}",
+        "eval document.body.innerText.includes('alpha.vxb is being indexed')", "search-idle",
+        "navigate vexost-search:results?q=pleasant&file={alpha}",
+        "eval [...document.querySelectorAll('.hit a')].map(a => a.textContent).join('|')",
+        "key ctrl+k", "type pleasant", "key Return", "await-load",
+        "eval [...document.querySelectorAll('.hit a')].map(a => a.textContent).join('|')",
+        "window-screenshot {artefacts}/stow-search.png", "follow-link start.htm", "page", "back", "page", "key ctrl+k", "type Alpha n",
+        "suggestions", "choose-suggestion 1", "page", "search-all on", "key ctrl+k",
+        "type pleasant", "key Return", "await-load", "search-idle", "key ctrl+k", "key Return",
+        "await-load", "eval document.querySelectorAll('.hit').length"},
+       {{"search", {"focused shown"}},
+        {"eval", {"true", "Alpha start", "Alpha start", "2"}},
+        {"page", {"Alpha start", "pleasant - Search", "Alpha next"}},
+        {"suggestion", {"Alpha next"}}}},
   };
   m_folder.Write("notes.txt", "no archive");
   std::filesystem::create_directories(std::string(VXST_BINARY_DIR) + "/viewer/artefacts");
@@ -515,8 +532,8 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
     std::vector<std::string> arguments, lines;
     for (const std::string& argument : c.arguments) arguments.push_back(Expand(argument));
     for (const std::string& line : c.lines) {
-      const bool reports =
-          line == "report" || line == "page" || line == "recent" || line.starts_with("eval ");
+      const bool reports = line == "report" || line == "page" || line == "recent" ||
+                           line == "suggestions" || line.starts_with("eval ");
       lines.push_back(Expand(
           reports ? line.substr(0, line.find(' ')) + " " + report +
                         (line.find(' ') == std::string::npos ? "" : line.substr(line.find(' ')))
