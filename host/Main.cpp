@@ -41,16 +41,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--workers N]
-"
-    "                 [--cache-mb N] [--memory-mb N] [--max-connections N] [--idle-seconds N]
-"
-    "                 [--search-bar] [--open]
-"
-    "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port;
-"
-    "  a socket passed by systemd in place of both).
-"
+    "Usage: vxstserve [ARCHIVE...] [--port N] [--address A] [--public] [--workers N]\n"
+    "                 [--cache-mb N] [--memory-mb N] [--max-connections N] [--idle-seconds N]\n"
+    "                 [--search-bar] [--open]\n"
+    "  Serves document archives at http://A:N/vexost://NAME/ (default 127.0.0.1, any free port;\n"
+    "  a socket passed by systemd in place of both).\n"
     "  --public       serves as on an address other than loopback (behind a proxy): only the\n"
     "                 archives named here or registered, no server paths, no file dialog\n"
     "  --workers N    serving processes (default: the cores available); SIGHUP replaces them,\n"
