@@ -37,11 +37,4 @@ TEST(HomeUrl, EachUrlGivesItsArchivePartOrKeepsTheHome) {
   for (const auto& c : cases) EXPECT_EQ(HomeAfter(c.url), c.home) << c.url;
 }
 
-TEST(HomeUrl, EachVexostUrlReplacesTheLastHome) {
-  std::string home;
-  UpdateHomeUrl("vexost://One/a.htm", home);
-  UpdateHomeUrl("vexost://Two", home);
-  EXPECT_EQ(home, "vexost://Two");
-}
-
 }  // namespace

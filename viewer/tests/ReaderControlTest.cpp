@@ -83,17 +83,6 @@ TEST_F(ReaderControl, BrowserObjectIsHeldAndReleased) {
   EXPECT_EQ(browser->Release(), 0u);
 }
 
-TEST_F(ReaderControl, CallsBeforeCreationRaise) {
-  viewer::IVexoStReaderCtl control;
-  try {
-    control.HandOver("x", "/x", 1);
-    FAIL() << "no exception";
-  } catch (ReaderControlException* failure) {
-    EXPECT_EQ(failure->m_result, E_POINTER);
-    failure->Delete();
-  }
-}
-
 TEST_F(ReaderControl, UnregisteredModuleRaisesOnCreation) {
   unsetenv("VXST_READER_MODULE");
   ScratchRegistry::TearDown();

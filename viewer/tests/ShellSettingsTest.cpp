@@ -16,46 +16,28 @@ std::string OpenKey(const char* type) { return std::string(type) + "\\Open"; }
 using ShellSettings = ScratchRegistry;
 
 TEST_F(ShellSettings, RegisteringWritesNameAndOpenCommandForBothTypes) {
+  EXPECT_EQ(UnregisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS) << "never registered";
+  PutText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command", "/usr/bin/other \"%1\"");
   ASSERT_EQ(RegisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS);
   for (const char* type : {kType1, kType2}) {
     EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, type, nullptr), "Stowra Document VEXO-KEY");
     EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(type).c_str(), "Command"), "/usr/bin/stow \"%1\"");
   }
-}
-
-TEST_F(ShellSettings, PathWithBlanksIsQuotedInTheCommand) {
   EXPECT_EQ(ShellOpenCommand("/opt/my apps/stow"), "\"/opt/my apps/stow\" \"%1\"");
+}
+
+// Unregistering removes the program's own command only, and keeps the keys.
+TEST_F(ShellSettings, UnregisteringRemovesOnlyTheOwnCommand) {
   ASSERT_EQ(RegisterViewerShellSettings("/opt/my apps/stow"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType2).c_str(), "Command"), "\"/opt/my apps/stow\" \"%1\"");
-  ASSERT_EQ(UnregisterViewerShellSettings("/opt/my apps/stow"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType2).c_str(), "Command"), "#2");
-}
-
-TEST_F(ShellSettings, RegisteringAgainReplacesAnotherProgramsCommand) {
-  PutText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command", "/usr/bin/other \"%1\"");
-  ASSERT_EQ(RegisterViewerShellSettings("/opt/stow"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command"), "/opt/stow \"%1\"");
-}
-
-TEST_F(ShellSettings, UnregisteringRemovesTheOwnCommandButKeepsTheKeys) {
-  ASSERT_EQ(RegisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS);
   PutText(HKEY_LOCAL_MACHINE, kType1, "Other", "kept");
-  ASSERT_EQ(UnregisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command"), "#2");
+  PutText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command", "/usr/bin/vxstreg \"%1\"");
+  ASSERT_EQ(UnregisterViewerShellSettings("/opt/my apps/stow"), ERROR_SUCCESS);
+  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command"), "/usr/bin/vxstreg \"%1\"");
+  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType2).c_str(), "Command"), "#2");
   EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, kType1, "Other"), "kept");
   HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kType2, 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
-}
-
-TEST_F(ShellSettings, UnregisteringLeavesAnotherProgramsCommand) {
-  PutText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command", "/usr/bin/vxstreg \"%1\"");
-  ASSERT_EQ(UnregisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS);
-  EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, OpenKey(kType1).c_str(), "Command"), "/usr/bin/vxstreg \"%1\"");
-}
-
-TEST_F(ShellSettings, UnregisteringWhatWasNeverRegisteredSucceeds) {
-  EXPECT_EQ(UnregisterViewerShellSettings("/usr/bin/stow"), ERROR_SUCCESS);
 }
 
 TEST_F(ShellSettings, ReadOnlyMachineHiveGivesAccessDenied) {

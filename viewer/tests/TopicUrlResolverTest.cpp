@@ -71,9 +71,7 @@ TEST_F(TopicUrlResolverTest, UrlsWithoutTopicPathGoToTheTopicsRealPath) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(m_resolver.Resolve(c.url), c.expected.empty() ? c.url : c.expected) << c.url;
-}
-
-TEST_F(TopicUrlResolverTest, NameAndFirmCodeAreAskedUnescaped) {
+  asked.clear();  // name and firm code unescaped
   m_resolver.Resolve("vexost://My%20Book");
   m_resolver.Resolve("vexost://FirmCode:12::Manual/");
   EXPECT_EQ(asked, (std::vector<std::string>{"My Book 4294967295", "Manual 12"}));

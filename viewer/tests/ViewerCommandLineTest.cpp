@@ -7,26 +7,15 @@ namespace {
 
 using Action = ViewerCommandLine::Action;
 
-TEST(ViewerCommandLine, NothingOpensTheEmptyWindow) {
-  const ViewerCommandLine line = ViewerCommandLine::Parse({});
-  EXPECT_EQ(line.action, Action::Open);
-  EXPECT_EQ(line.file, "");
-}
-
-TEST(ViewerCommandLine, FirstWordIsTheFileAbsolutePathsIncluded) {
-  EXPECT_EQ(ViewerCommandLine::Parse({"/home/a/manual.vxb"}).file, "/home/a/manual.vxb");
-  EXPECT_EQ(ViewerCommandLine::Parse({"vexost://Manual/x.htm"}).file, "vexost://Manual/x.htm");
-  const ViewerCommandLine line = ViewerCommandLine::Parse({"a.vxb", "b.vxb"});
-  EXPECT_EQ(line.file, "a.vxb");
-  EXPECT_EQ(line.ignored, std::vector<std::string>{"b.vxb"});
-}
-
-TEST(ViewerCommandLine, SwitchesInAnyCaseWithSlashOrDash) {
+TEST(ViewerCommandLine, FirstWordIsTheFileSwitchesInAnyCaseWithSlashOrDash) {
   const struct {
     std::vector<std::string> words;
     Action action;
     std::string file;
   } cases[] = {
+      {{}, Action::Open, ""},
+      {{"/home/a/manual.vxb"}, Action::Open, "/home/a/manual.vxb"},
+      {{"vexost://Manual/x.htm"}, Action::Open, "vexost://Manual/x.htm"},
       {{"/RegServer"}, Action::Register, ""},
       {{"-register"}, Action::Register, ""},
       {{"/UNREGSERVER"}, Action::Unregister, ""},
@@ -42,10 +31,12 @@ TEST(ViewerCommandLine, SwitchesInAnyCaseWithSlashOrDash) {
   };
   for (const auto& c : cases) {
     const ViewerCommandLine line = ViewerCommandLine::Parse(c.words);
-    EXPECT_EQ(line.action, c.action) << c.words.front();
-    EXPECT_EQ(line.file, c.file) << c.words.front();
+    const std::string name = c.words.empty() ? "nothing" : c.words.front();
+    EXPECT_EQ(line.action, c.action) << name;
+    EXPECT_EQ(line.file, c.file) << name;
   }
   EXPECT_EQ(ViewerCommandLine::Parse({"-x", "--help"}).badOption, "-x");
+  EXPECT_EQ(ViewerCommandLine::Parse({"a.vxb", "b.vxb"}).ignored, std::vector<std::string>{"b.vxb"});
 }
 
 TEST(ViewerCommandLine, LocalFileUriStandsForItsPath) {

@@ -13,54 +13,25 @@ const WindowRect kWorkArea{0, 0, 1024, 768};
 
 WindowPlacement Normal(WindowRect rect, int showCmd = SW_SHOWNORMAL) { return {0, showCmd, rect}; }
 
-TEST(NormalisePlacement, RectangleInsideStaysAsItIs) {
-  EXPECT_EQ(NormalisePlacement(Normal({10, 20, 410, 320}), kWorkArea), Normal({10, 20, 410, 320}));
-}
-
-TEST(NormalisePlacement, SwappedEdgesAreOrdered) {
-  EXPECT_EQ(NormalisePlacement(Normal({410, 320, 10, 20}), kWorkArea).normalPosition,
-            (WindowRect{10, 20, 410, 320}));
-}
-
-TEST(NormalisePlacement, RectangleLargerThanTheWorkAreaIsReducedToIt) {
-  EXPECT_EQ(NormalisePlacement(Normal({-50, -40, 5000, 4000}), kWorkArea).normalPosition,
-            (WindowRect{0, 0, 1024, 768}));
-  EXPECT_EQ(NormalisePlacement(Normal({100, 50, 3000, 2000}), kWorkArea).normalPosition,
-            (WindowRect{0, 0, 1024, 768}));
-}
-
-TEST(NormalisePlacement, RectangleBeyondRightAndBottomIsMovedBack) {
-  EXPECT_EQ(NormalisePlacement(Normal({900, 700, 1300, 1000}), kWorkArea).normalPosition,
-            (WindowRect{624, 468, 1024, 768}));
-}
-
-TEST(NormalisePlacement, RectangleAboveAndLeftIsMovedIn) {
-  EXPECT_EQ(NormalisePlacement(Normal({-300, -200, 100, 100}), kWorkArea).normalPosition,
-            (WindowRect{0, 0, 400, 300}));
-}
-
-TEST(NormalisePlacement, MinimizedOpensRestoredAndMaximizedStays) {
-  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, SW_SHOWMINIMIZED), kWorkArea).showCmd,
-            SW_SHOWNORMAL);
-  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, SW_SHOWMAXIMIZED), kWorkArea).showCmd,
-            SW_SHOWMAXIMIZED);
-}
-
-TEST(NormalisePlacement, HiddenOrUnknownStateOpensRestored) {
-  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, 0), kWorkArea).showCmd, SW_SHOWNORMAL);
-  EXPECT_EQ(NormalisePlacement(Normal({0, 0, 10, 10}, 77), kWorkArea).showCmd, SW_SHOWNORMAL);
-}
-
-TEST(NormalisePlacement, ExtremeValuesGiveARectangleInsideTheWorkArea) {
-  const WindowRect rect =
-      NormalisePlacement(Normal({INT_MIN, INT_MIN, INT_MAX, INT_MAX}), kWorkArea).normalPosition;
-  EXPECT_EQ(rect, (WindowRect{0, 0, 1024, 768}));
-  const WindowRect far = NormalisePlacement(Normal({INT_MAX - 5, 0, INT_MAX, 5}), kWorkArea).normalPosition;
-  EXPECT_EQ(far, (WindowRect{1019, 0, 1024, 5}));
-}
-
-TEST(NormalisePlacement, FlagsAreKept) {
-  EXPECT_EQ(NormalisePlacement({2, SW_SHOWNORMAL, {0, 0, 5, 5}}, kWorkArea).flags, 2);
+TEST(NormalisePlacement, RectangleComesInsideTheWorkAreaAndTheWindowOpensVisible) {
+  const struct {
+    const char* name;
+    WindowPlacement saved, expected;
+  } cases[] = {
+      {"inside", Normal({10, 20, 410, 320}), Normal({10, 20, 410, 320})},
+      {"swapped edges", Normal({410, 320, 10, 20}), Normal({10, 20, 410, 320})},
+      {"larger, around", Normal({-50, -40, 5000, 4000}), Normal({0, 0, 1024, 768})},
+      {"larger, inside at the top", Normal({100, 50, 3000, 2000}), Normal({0, 0, 1024, 768})},
+      {"beyond right and bottom", Normal({900, 700, 1300, 1000}), Normal({624, 468, 1024, 768})},
+      {"above and left", Normal({-300, -200, 100, 100}), Normal({0, 0, 400, 300})},
+      {"extreme edges", Normal({INT_MIN, INT_MIN, INT_MAX, INT_MAX}), Normal({0, 0, 1024, 768})},
+      {"far right", Normal({INT_MAX - 5, 0, INT_MAX, 5}), Normal({1019, 0, 1024, 5})},
+      {"minimized", Normal({0, 0, 10, 10}, SW_SHOWMINIMIZED), Normal({0, 0, 10, 10})},
+      {"maximized", Normal({0, 0, 10, 10}, SW_SHOWMAXIMIZED), Normal({0, 0, 10, 10}, SW_SHOWMAXIMIZED)},
+      {"hidden", Normal({0, 0, 10, 10}, 0), Normal({0, 0, 10, 10})},
+      {"unknown state", Normal({0, 0, 10, 10}, 77), Normal({0, 0, 10, 10})},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NormalisePlacement(c.saved, kWorkArea), c.expected) << c.name;
 }
 
 // Where a window cannot learn its position, the size and state are kept at the
@@ -102,37 +73,23 @@ class StateSaver : public ScratchRegistry {
   }
 };
 
-TEST_F(StateSaver, NothingSavedRestoresNothing) { EXPECT_FALSE(m_saver.Restore(kWorkArea)); }
-
-TEST_F(StateSaver, SavedPlacementComesBackUnderTheProgramsKey) {
+TEST_F(StateSaver, SavedPlacementComesBackAndIncompleteOnesRestoreNothing) {
+  EXPECT_FALSE(m_saver.Restore(kWorkArea)) << "nothing saved";
+  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {-20, -10, 100, 100}}));
+  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "x1"), -20) << "negative edge";
   ASSERT_TRUE(m_saver.Save({0, SW_SHOWMAXIMIZED, {30, 40, 630, 540}}));
   EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "showCmd"), SW_SHOWMAXIMIZED);
-  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "x1"), 30);
   EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "y2"), 540);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-  RegCloseKey(key);
   EXPECT_EQ(m_saver.Restore(kWorkArea), (WindowPlacement{0, SW_SHOWMAXIMIZED, {30, 40, 630, 540}}));
-}
-
-TEST_F(StateSaver, NegativeEdgesSurviveTheRoundTrip) {
-  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {-20, -10, 100, 100}}));
-  EXPECT_EQ(m_profile.GetProfileInt("MainWnd", "x1"), -20);
-}
-
-TEST_F(StateSaver, AnyMissingValueRestoresNothing) {
-  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
+  PutText(HKEY_CURRENT_USER, kKey, "x1", "12");
+  EXPECT_FALSE(m_saver.Restore(kWorkArea)) << "a value of the wrong type";
+  PutNumber("x1", 12);
+  ASSERT_TRUE(m_saver.Restore(kWorkArea));
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   RegDeleteValueA(key, "y2");
   RegCloseKey(key);
-  EXPECT_FALSE(m_saver.Restore(kWorkArea));
-}
-
-TEST_F(StateSaver, ValueOfTheWrongTypeCountsAsMissing) {
-  ASSERT_TRUE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
-  PutText(HKEY_CURRENT_USER, kKey, "x1", "12");
-  EXPECT_FALSE(m_saver.Restore(kWorkArea));
+  EXPECT_FALSE(m_saver.Restore(kWorkArea)) << "a missing value";
 }
 
 TEST_F(StateSaver, SavedOversizedMinimizedWindowIsRestoredInsideTheScreen) {
@@ -167,14 +124,9 @@ TEST_F(StateSaver, RecentFilesKeepTheLatestFourFirstEachOnce) {
   EXPECT_EQ(recent.Read().size(), 3u);  // a path written twice by hand counts once
   RegistrySetReadOnly(RegistryHiveKind::User, true);
   EXPECT_FALSE(recent.Add("/f.vxb"));
-  RegistrySetReadOnly(RegistryHiveKind::User, false);
-}
-
-TEST_F(StateSaver, ReadOnlyRegistryReportsTheFailedSave) {
-  RegistrySetReadOnly(RegistryHiveKind::User, true);
   EXPECT_FALSE(m_saver.Save({0, SW_SHOWNORMAL, {0, 0, 100, 100}}));
   RegistrySetReadOnly(RegistryHiveKind::User, false);
-  EXPECT_FALSE(m_saver.Restore(kWorkArea));
+  EXPECT_FALSE(m_saver.Restore(kWorkArea)) << "nothing of the failed save is kept";
 }
 
 }  // namespace

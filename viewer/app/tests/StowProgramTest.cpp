@@ -1,9 +1,5 @@
-// The stow program on a private X server, driven by its test script: archives
-// built by vxb pack, pages with their images, links, back, the error box of a
-// file that is no archive, the window placement and zoom kept between runs, the
-// archive shown after opening another, find in page, keys, mouse buttons, drops,
-// recent archives, links that leave the archive, and the command line without
-// a window.
+// The stow program on a private X server, driven by its test script on archives
+// built by vxb pack, and its command lines that need no window.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -24,6 +20,7 @@
 #include "catalog/ThisDocumentProfiling.h"
 #include "platform/AppProfile.h"
 #include "platform/Registry.h"
+#include "platform/tests/ScratchRegistry.h"
 #include "platform/tests/TempFolder.h"
 #include "platform/gtk/tests/XvfbDisplay.h"
 
@@ -31,27 +28,26 @@ namespace {
 
 const KelAppDescriptor kReaderDescriptor{"VxStRd", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS", 0x300};
 
+// The scratch registry's helpers for keys, outside its fixture.
+struct RegistryKeys : ScratchRegistry {
+  using ScratchRegistry::GetText;
+  using ScratchRegistry::PutText;
+};
+
 std::string Quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
-// key=value lines of a report, each key with all its values in order.
-std::multimap<std::string, std::string> ReadReport(const std::string& path) {
-  std::multimap<std::string, std::string> values;
+// The values of each key=value line of the report at PATH, in order.
+std::map<std::string, std::vector<std::string>> ReadReport(const std::string& path) {
+  std::map<std::string, std::vector<std::string>> values;
   std::ifstream in(path);
-  for (std::string line; std::getline(in, line);) {
-    const std::size_t equals = line.find('=');
-    if (equals != std::string::npos) values.emplace(line.substr(0, equals), line.substr(equals + 1));
-  }
+  for (std::string line; std::getline(in, line);)
+    if (line.find('=') != std::string::npos)
+      values[line.substr(0, line.find('='))].push_back(line.substr(line.find('=') + 1));
   return values;
-}
-
-std::vector<std::string> All(const std::multimap<std::string, std::string>& report, const std::string& key) {
-  std::vector<std::string> out;
-  for (auto [it, end] = report.equal_range(key); it != end; ++it) out.push_back(it->second);
-  return out;
 }
 
 class StowProgram : public ::testing::Test {
@@ -71,6 +67,16 @@ class StowProgram : public ::testing::Test {
     for (const char* name : {"VXST_REGISTRY_DIR", "VXST_CACHE_DIR", "VXST_READER_MODULE", "VXST_UI",
                              "VXST_STOW_SCRIPT", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
       unsetenv(name);
+  }
+
+  // Packs the folder SOURCE into ARCHIVE with vxb; ARCHIVE.
+  static std::string Pack(const std::string& source, const std::string& archive,
+                          const std::string& name, std::uint32_t firmCode, const char* start) {
+    const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " +
+                                Quoted(archive) + " --name " + Quoted(name) + " --firm-code " +
+                                std::to_string(firmCode) + " --start " + start + " > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return archive;
   }
 
   // Packs a manual with a start page (an image and a link) and a second page.
@@ -95,12 +101,7 @@ class StowProgram : public ::testing::Test {
         << "<html><body><h1>Introduction</h1><a href=\"../index.htm\">Start</a>"
         // A query (a cache-busting version) names no other topic.
         << "<img src=\"../logo.png?v=2\" width=\"12\" height=\"8\"></body></html>";
-    const std::string archive = m_folder / (file + ".vxb");
-    const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " + Quoted(archive) +
-                                " --name " + Quoted(name) + " --firm-code " + std::to_string(firmCode) +
-                                " --start index.htm > /dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return archive;
+    return Pack(source, m_folder / (file + ".vxb"), name, firmCode, "index.htm");
   }
 
   // Packs FILE (in the scratch folder) named NAME, whose start topic guide/start.htm
@@ -120,12 +121,7 @@ class StowProgram : public ::testing::Test {
         << "<html><head><title>" << label << " next</title></head>"
         << "<body><a href=\"start.htm\">Start</a> <input id=\"field\">"
         << "</body></html>";
-    const std::string archive = m_folder / file;
-    const std::string command = Quoted(VXST_VXB) + " pack " + Quoted(source) + " -o " +
-                                Quoted(archive) + " --name " + Quoted(name) +
-                                " --firm-code 7 --start guide/start.htm > /dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return archive;
+    return Pack(source, m_folder / file, name, 7, "guide/start.htm");
   }
 
   // Runs stow with ARGUMENTS and the script LINES; its exit code. Standard error
@@ -145,44 +141,42 @@ class StowProgram : public ::testing::Test {
   }
 
   std::string Report() const { return m_folder / "report"; }
-
-  static void SavePlacement(int showCmd, int left, int top, int right, int bottom) {
-    const AppProfile profile("VEXO-SYSTEMS\\Stowra", "stow");
-    for (auto [entry, value] : {std::pair{"flags", 0}, {"showCmd", showCmd}, {"x1", left},
-                                {"y1", top}, {"x2", right}, {"y2", bottom}})
-      ASSERT_TRUE(profile.WriteProfileInt("MainWnd", entry, value));
-  }
-  static std::string SavedPlacement() {
-    const AppProfile profile("VEXO-SYSTEMS\\Stowra", "stow");
-    std::string text;
-    for (const char* entry : {"showCmd", "x1", "y1", "x2", "y2"})
-      text += (text.empty() ? "" : " ") + std::to_string(profile.GetProfileInt("MainWnd", entry).value_or(-999));
-    return text;
+  // A fresh path for the screenshot NAME among the build's artefacts.
+  static std::string Artefact(const std::string& name) {
+    const std::string folder = std::string(VXST_BINARY_DIR) + "/viewer/artefacts";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(folder + "/" + name);
+    return folder + "/" + name;
   }
 
   TempFolder m_folder;
   std::string m_errors;
 };
 
-// Distinct colours of the PNG at PATH and whether it holds the logo's red.
-std::pair<std::size_t, bool> ColoursOf(const std::string& path) {
+// Calls SEE(x, y, 0xRRGGBB) for each pixel of the PNG at PATH (none when it cannot be read).
+template <typename See>
+void ForEachPixel(const std::string& path, See see) {
   cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
-  std::set<std::uint32_t> colours;
-  bool red = false;
   if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
     cairo_surface_flush(image);
-    const int stride = cairo_image_surface_get_stride(image);
     const unsigned char* data = cairo_image_surface_get_data(image);
     for (int y = 0; y < cairo_image_surface_get_height(image); ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-      for (int x = 0; x < cairo_image_surface_get_width(image); ++x) {
-        const std::uint32_t pixel = row[x] & 0xFFFFFF;
-        colours.insert(pixel);
-        red = red || (((pixel >> 16) & 0xFF) > 180 && ((pixel >> 8) & 0xFF) < 60 && (pixel & 0xFF) < 60);
-      }
+      const auto* row =
+          reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(image));
+      for (int x = 0; x < cairo_image_surface_get_width(image); ++x) see(x, y, row[x] & 0xFFFFFF);
     }
   }
   cairo_surface_destroy(image);
+}
+
+// Distinct colours of the PNG at PATH and whether it holds the logo's red.
+std::pair<std::size_t, bool> ColoursOf(const std::string& path) {
+  std::set<std::uint32_t> colours;
+  bool red = false;
+  ForEachPixel(path, [&](int, int, std::uint32_t pixel) {
+    colours.insert(pixel);
+    red = red || (((pixel >> 16) & 0xFF) > 180 && ((pixel >> 8) & 0xFF) < 60 && (pixel & 0xFF) < 60);
+  });
   return {colours.size(), red};
 }
 
@@ -190,29 +184,16 @@ std::pair<std::size_t, bool> ColoursOf(const std::string& path) {
 // rectangle at LEFT, TOP of WIDTH and HEIGHT.
 bool HasColour(const std::string& path, std::uint32_t colour, int left, int top, int width,
                int height) {
-  cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
   int count = 0;
-  if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
-    cairo_surface_flush(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const unsigned char* data = cairo_image_surface_get_data(image);
-    const int bottom = std::min(top + height, cairo_image_surface_get_height(image));
-    const int right = std::min(left + width, cairo_image_surface_get_width(image));
-    for (int y = std::max(0, top); y < bottom; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-      for (int x = std::max(0, left); x < right; ++x) count += (row[x] & 0xFFFFFF) == colour;
-    }
-  }
-  cairo_surface_destroy(image);
+  ForEachPixel(path, [&](int x, int y, std::uint32_t pixel) {
+    count += x >= left && x < left + width && y >= top && y < top + height && pixel == colour;
+  });
   return count >= 100;
 }
 
 TEST_F(StowProgram, PackedArchiveShowsItsStartPageWithImageFollowsALinkAndGoesBack) {
   const std::string archive = PackManual();
-  const std::string artefacts = std::string(VXST_BINARY_DIR) + "/viewer/artefacts";
-  std::filesystem::create_directories(artefacts);
-  const std::string shot = artefacts + "/stow-start-page.png";
-  std::filesystem::remove(shot);
+  const std::string shot = Artefact("stow-start-page.png");
   const std::string report = Report();
   ASSERT_EQ(RunStow({archive}, {"wait", "report " + report, "images " + report, "screenshot " + shot,
                                 "follow-link intro/page.htm", "report " + report, "images " + report, "back",
@@ -220,147 +201,117 @@ TEST_F(StowProgram, PackedArchiveShowsItsStartPageWithImageFollowsALinkAndGoesBa
             0)
       << m_errors;
   EXPECT_EQ(m_errors.find("Error Number"), std::string::npos) << m_errors;
-  const auto values = ReadReport(report);
+  auto values = ReadReport(report);
   const std::string start = "vexost://file%3A" + archive + "::/index.htm";
   const std::string page = "vexost://file%3A" + archive + "::/intro/page.htm";
-  EXPECT_EQ(All(values, "uri"), (std::vector<std::string>{start, page, start, page}));
-  EXPECT_EQ(All(values, "images"), (std::vector<std::string>{"1/1", "1/1"}));
-  EXPECT_EQ(All(values, "home"), std::vector<std::string>(4, "vexost://file:" + archive));
-  EXPECT_EQ(All(values, "title").front(), "vexost://file:" + archive + " - SwDocViewer");
+  EXPECT_EQ(values["uri"], (std::vector<std::string>{start, page, start, page}));
+  EXPECT_EQ(values["images"], (std::vector<std::string>{"1/1", "1/1"}));
+  EXPECT_EQ(values["home"], std::vector<std::string>(4, "vexost://file:" + archive));
+  EXPECT_EQ(values["title"].front(), "vexost://file:" + archive + " - SwDocViewer");
   const auto [colours, red] = ColoursOf(shot);
   EXPECT_GT(colours, 3u) << "the screenshot is blank: " << shot;
   EXPECT_TRUE(red) << "the page's image is not in the screenshot: " << shot;
 }
 
-TEST_F(StowProgram, VexostUrlIsNavigatedUnchangedAndReaderPagesShowTheModulesImage) {
-  const std::string report = Report();
-  const std::string url = "vexost://Nobody/intro/page.htm";
-  ASSERT_EQ(RunStow({url}, {"wait", "report " + report, "images " + report, "home", "report " + report,
-                            "quit"}),
-            0)
-      << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "uri"), (std::vector<std::string>{url, "vexost://Nobody"}));
-  EXPECT_EQ(All(values, "images"), std::vector<std::string>{"1/1"});  // the header image from res:
-  EXPECT_EQ(All(values, "title").front(), url + " - SwDocViewer");
-}
-
-// An archive named by its path, without topic: its start page's relative links
-// and images are topics of the archive; home returns to the start page.
-TEST_F(StowProgram, FileUrlOfAnArchiveIsServedWithItsImagesAndLinks) {
-  const std::string archive = PackManual("Handbook");
-  const std::string report = Report();
-  const std::string url = "vexost://file:" + archive;
-  ASSERT_EQ(RunStow({url}, {"wait", "report " + report, "images " + report, "follow-link page.htm",
-                            "report " + report, "home", "images " + report, "quit"}),
-            0)
-      << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "images"), (std::vector<std::string>{"1/1", "1/1"}));
-  EXPECT_EQ(All(values, "home"), (std::vector<std::string>{"vexost://file:" + archive,
-                                                           "vexost://file:" + archive}));
-  EXPECT_EQ(All(values, "uri").back(), "vexost://file%3A" + archive + "::/intro/page.htm");
-}
-
+// A file that is no archive: error 1600, then the empty window. Without a chosen
+// front-end (a window program on the desktop) the error is a GTK message box.
 TEST_F(StowProgram, FileThatIsNoArchiveShowsError1600ThenTheEmptyWindow) {
   const std::string notes = m_folder.Write("notes.txt", "no archive at all");
   const std::string report = Report();
   ASSERT_EQ(RunStow({notes}, {"report " + report, "quit"}), 0);
   EXPECT_NE(m_errors.find("Error Number 1600"), std::string::npos) << m_errors;
   EXPECT_NE(m_errors.find(notes + " could not be opened"), std::string::npos) << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "uri"), std::vector<std::string>{""});
-  EXPECT_EQ(All(values, "loads"), std::vector<std::string>{"0"});
-  EXPECT_EQ(All(values, "title"), std::vector<std::string>{"Untitled - SwDocViewer"});
-}
+  auto values = ReadReport(report);
+  EXPECT_EQ(values["uri"], std::vector<std::string>{""});
+  EXPECT_EQ(values["loads"], std::vector<std::string>{"0"});
+  EXPECT_EQ(values["title"], std::vector<std::string>{"Untitled - SwDocViewer"});
 
-TEST_F(StowProgram, OnTheDesktopTheErrorIsAGtkMessageBox) {
-  unsetenv("VXST_UI");  // a window program chooses its windows by itself
-  const std::string notes = m_folder.Write("notes.txt", "no archive at all");
-  const std::string report = Report();
+  unsetenv("VXST_UI");
+  std::filesystem::remove(report);
   ASSERT_EQ(RunStow({notes}, {"dialogs " + report, "report " + report, "about", "quit"}), 0) << m_errors;
   EXPECT_EQ(m_errors.find("Error Number"), std::string::npos) << "shown on the terminal: " << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "dialog"), (std::vector<std::string>{"stow", "Stowra Reader"}));
-  EXPECT_EQ(All(values, "text"), std::vector<std::string>{"Error Number 1600||" + notes + " could not be opened| "});
-  EXPECT_EQ(All(values, "uri"), std::vector<std::string>{""});
+  values = ReadReport(report);
+  EXPECT_EQ(values["dialog"], (std::vector<std::string>{"stow", "Stowra Reader"}));
+  EXPECT_EQ(values["text"], std::vector<std::string>{"Error Number 1600||" + notes + " could not be opened| "});
+  EXPECT_EQ(values["uri"], std::vector<std::string>{""});
 }
 
-// The reader module's firm-code dialog comes up in stow's GTK front-end: the
-// second request for a name registered under two firm codes asks, and the
-// first code, selected at the start, is served.
-TEST_F(StowProgram, ModulesFirmCodeDialogIsShownWithGtk) {
+// The reader module's dialogs come up in stow's GTK front-end on the second
+// request: the firm-code dialog for a name registered under two codes (the
+// first code, selected at the start, is served), and the file dialog for an
+// archive whose file is gone (cancelled, the page about the file comes again).
+TEST_F(StowProgram, ModulesDialogsAreShownWithGtk) {
   setenv("VXST_UI", "gtk", 1);
   ThisDocumentProfiling catalog(kReaderDescriptor);
-  ASSERT_TRUE(catalog.RegisterArchive({true, "Manual", 7, PackManual("Manual", 7, "seven")},
+  for (auto [code, stem] : {std::pair{7u, "seven"}, {9u, "nine"}})
+    ASSERT_TRUE(catalog.RegisterArchive({true, "Manual", code, PackManual("Manual", code, stem)},
+                                        stow::Placement::CurrentUser));
+  ASSERT_TRUE(catalog.RegisterArchive({true, "Gone", 7, m_folder / "gone.vxb"},
                                       stow::Placement::CurrentUser));
-  ASSERT_TRUE(catalog.RegisterArchive({true, "Manual", 9, PackManual("Manual", 9, "nine")},
-                                      stow::Placement::CurrentUser));
-  const std::string report = Report();
-  ASSERT_EQ(RunStow({"vexost://Manual/"}, {"dialogs " + report, "wait", "page " + report,
-                                           "navigate vexost://Manual/index.htm", "page " + report, "quit"}),
-            0)
-      << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "dialog"), std::vector<std::string>{"Stowra Firm Code Request"});
-  const std::vector<std::string> pages = All(values, "page");
-  ASSERT_EQ(pages.size(), 2u);
-  EXPECT_NE(pages[0], "seven");  // the first request reports the ambiguity
-  EXPECT_EQ(pages[1], "seven") << TempFolder::ReadAll(report);
+  for (const char* name : {"Manual", "Gone"}) {
+    const std::string report = Report() + name;
+    const std::string url = std::string("vexost://") + name;
+    ASSERT_EQ(RunStow({url + "/"}, {"dialogs " + report, "answer 2 Document File not found", "wait",
+                                    "page " + report, "navigate " + url + "/index.htm",
+                                    "page " + report, "quit"}),
+              0)
+        << m_errors;
+    auto values = ReadReport(report);
+    const std::vector<std::string> pages = values["page"];
+    ASSERT_EQ(pages.size(), 2u) << name;
+    EXPECT_NE(pages[0], "seven") << name;  // the first request reports what is wrong
+    EXPECT_NE(pages[0], "") << name;
+    EXPECT_EQ(values["dialog"], std::vector<std::string>{name == std::string("Gone")
+                                                                  ? "Document File not found"
+                                                                  : "Stowra Firm Code Request"})
+        << name;
+    EXPECT_EQ(pages[1], name == std::string("Gone") ? pages[0] : "seven") << name;
+  }
 }
 
-// The reader module's file dialog for a registered archive whose file is gone
-// comes up in stow's GTK front-end on the second request; cancelled, the page
-// about the file is shown again.
-TEST_F(StowProgram, ModulesFileDialogIsShownWithGtk) {
-  setenv("VXST_UI", "gtk", 1);
-  ThisDocumentProfiling catalog(kReaderDescriptor);
-  ASSERT_TRUE(catalog.RegisterArchive({true, "Gone", 7, m_folder / "gone.vxb"}, stow::Placement::CurrentUser));
-  const std::string report = Report();
-  ASSERT_EQ(RunStow({"vexost://Gone/"}, {"dialogs " + report, "answer 2 Document File not found", "wait",
-                                         "page " + report, "navigate vexost://Gone/index.htm",
-                                         "page " + report, "quit"}),
-            0)
-      << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "dialog"), std::vector<std::string>{"Document File not found"});
-  const std::vector<std::string> pages = All(values, "page");
-  ASSERT_EQ(pages.size(), 2u);
-  EXPECT_EQ(pages[0], pages[1]);
-  EXPECT_NE(pages[0], "");
-}
-
-TEST_F(StowProgram, SavedRectangleLargerThanTheScreenIsBroughtInside) {
-  SavePlacement(1, -200, -100, 3000, 2500);
-  const std::string report = Report();
-  ASSERT_EQ(RunStow({}, {"placement " + report, "quit"}), 0) << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "placement"), std::vector<std::string>{"1 0 0 1024 768"});
-  EXPECT_EQ(All(values, "window"), std::vector<std::string>{"0 0 1024 768"});
-  EXPECT_EQ(SavedPlacement(), "1 0 0 1024 768");
-}
-
-TEST_F(StowProgram, SavedMinimizedWindowOpensRestored) {
-  SavePlacement(2, 100, 80, 700, 580);
-  const std::string report = Report();
-  ASSERT_EQ(RunStow({}, {"placement " + report, "quit"}), 0) << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "placement"), std::vector<std::string>{"1 100 80 700 580"});
-  EXPECT_EQ(All(values, "window"), std::vector<std::string>{"100 80 600 500"});
-  EXPECT_EQ(SavedPlacement(), "1 100 80 700 580");
-}
-
-TEST_F(StowProgram, PlacementIsSavedWhenTheWindowCloses) {
-  EXPECT_EQ(SavedPlacement(), "-999 -999 -999 -999 -999");
-  ASSERT_EQ(RunStow({}, {"quit"}), 0) << m_errors;
-  EXPECT_EQ(SavedPlacement(), "1 0 0 900 700");
-}
-
-TEST_F(StowProgram, PlacementIsSavedWhenTheSessionEnds) {
-  SavePlacement(2, 10, 20, 610, 520);  // minimized: written back as restored
-  ASSERT_EQ(RunStow({}, {"end-session"}), 0) << m_errors;
-  EXPECT_EQ(SavedPlacement(), "1 10 20 610 520");
-  EXPECT_EQ(m_errors.find("CRITICAL"), std::string::npos) << m_errors;
+TEST_F(StowProgram, PlacementIsBroughtInsideTheScreenAndSavedAtTheEnd) {
+  const struct {
+    const char* name;
+    std::vector<int> saved;  // showCmd and edges; none: nothing saved
+    const char* end;
+    const char* placement;  // as opened; "" when not asked
+    const char* window;
+    const char* written;
+  } cases[] = {
+      {"larger than the screen", {1, -200, -100, 3000, 2500}, "quit", "1 0 0 1024 768",
+       "0 0 1024 768", "1 0 0 1024 768"},
+      {"minimized", {2, 100, 80, 700, 580}, "quit", "1 100 80 700 580", "100 80 600 500",
+       "1 100 80 700 580"},
+      {"nothing saved", {}, "quit", "", "", "1 0 0 900 700"},
+      {"session ends", {2, 10, 20, 610, 520}, "end-session", "", "", "1 10 20 610 520"},
+  };
+  int number = 0;
+  for (const auto& c : cases) {
+    const std::string registry = m_folder / ("registry-" + std::to_string(++number));
+    std::filesystem::create_directories(registry);
+    setenv("VXST_REGISTRY_DIR", registry.c_str(), 1);
+    const AppProfile profile("VEXO-SYSTEMS\\Stowra", "stow");
+    const char* entries[] = {"flags", "showCmd", "x1", "y1", "x2", "y2"};
+    for (std::size_t i = 0; i < c.saved.size(); ++i)
+      ASSERT_TRUE(profile.WriteProfileInt("MainWnd", entries[i + 1], c.saved[i])) << c.name;
+    if (!c.saved.empty()) {
+      ASSERT_TRUE(profile.WriteProfileInt("MainWnd", "flags", 0));
+    }
+    const std::string report = Report() + std::to_string(number);
+    std::vector<std::string> lines{c.end};
+    if (*c.placement) lines.insert(lines.begin(), "placement " + report);
+    ASSERT_EQ(RunStow({}, lines), 0) << c.name << "\n" << m_errors;
+    EXPECT_EQ(m_errors.find("CRITICAL"), std::string::npos) << c.name << "\n" << m_errors;
+    std::string written;
+    for (const char* entry : std::vector<const char*>(entries + 1, entries + 6))
+      written += (written.empty() ? "" : " ") +
+                 std::to_string(profile.GetProfileInt("MainWnd", entry).value_or(-999));
+    EXPECT_EQ(written, c.written) << c.name;
+    if (!*c.placement) continue;
+    auto values = ReadReport(report);
+    EXPECT_EQ(values["placement"], std::vector<std::string>{c.placement}) << c.name;
+    EXPECT_EQ(values["window"], std::vector<std::string>{c.window}) << c.name;
+  }
 }
 
 TEST_F(StowProgram, ZoomKeysStepAndTheZoomIsKeptForTheNextStart) {
@@ -371,43 +322,22 @@ TEST_F(StowProgram, ZoomKeysStepAndTheZoomIsKeptForTheNextStart) {
       << m_errors;
   ASSERT_EQ(RunStow({}, {"report " + report, "key ctrl+0", "report " + report, "quit"}), 0)
       << m_errors;
-  EXPECT_EQ(All(ReadReport(report), "zoom"),
+  EXPECT_EQ(ReadReport(report)["zoom"],
             (std::vector<std::string>{"125", "110", "110", "100"}));
-}
-
-TEST_F(StowProgram, OpenCommandHandsOverTheChosenArchiveAndCancelShowsTheCurrentOneAgain) {
-  const std::string manual = PackManual();
-  const std::string guide = PackManual("Guide");
-  const std::string report = Report();
-  ASSERT_EQ(RunStow({manual}, {"wait", "open-cancel", "report " + report, "open " + guide,
-                               "report " + report, "about", "quit"}),
-            0)
-      << m_errors;
-  const auto values = ReadReport(report);
-  EXPECT_EQ(All(values, "uri"),
-            (std::vector<std::string>{"vexost://file%3A" + manual + "::/index.htm",
-                                      "vexost://file%3A" + guide + "::/index.htm"}));
-  EXPECT_EQ(All(values, "loads"), (std::vector<std::string>{"2", "3"}));
-  EXPECT_EQ(All(values, "title").back(), "vexost://file:" + guide + " - SwDocViewer");
 }
 
 TEST_F(StowProgram, RegisteringSwitchesWriteAndRemoveTheShellSettings) {
   constexpr const char* kOpen =
-      "SOFTWARE\\VEXO-SYSTEMS\\Shell Extension\\01.00\\Setting\\0009\\{00030002-0000-1101-8002-0000C06B5161}\\Open";
+      "SOFTWARE\\VEXO-SYSTEMS\\Shell Extension\\01.00\\Setting\\0009\\"
+      "{00030002-0000-1101-8002-0000C06B5161}\\Open";
   ASSERT_EQ(RunStow({"/RegServer"}, {}), 0) << m_errors;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOpen, 0, KEY_READ, &key), ERROR_SUCCESS);
-  char command[1024] = {};
-  DWORD size = sizeof command - 1;
-  EXPECT_EQ(RegQueryValueExA(key, "Command", nullptr, nullptr, reinterpret_cast<BYTE*>(command), &size),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-  EXPECT_EQ(std::string(command), std::filesystem::canonical(VXST_STOW).string() + " \"%1\"");
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "SwDocViewer.Document", 0, KEY_READ, &key), ERROR_SUCCESS);
-  RegCloseKey(key);
+  EXPECT_EQ(RegistryKeys::GetText(HKEY_LOCAL_MACHINE, kOpen, "Command"),
+            std::filesystem::canonical(VXST_STOW).string() + " \"%1\"");
+  EXPECT_EQ(RegistryKeys::GetText(HKEY_CLASSES_ROOT, "SwDocViewer.Document", nullptr),
+            "Lumet Document");
   ASSERT_EQ(RunStow({"-unregserver"}, {}), 0) << m_errors;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOpen, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "SwDocViewer.Document", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegistryKeys::GetText(HKEY_LOCAL_MACHINE, kOpen, "Command"), "#2");
+  EXPECT_EQ(RegistryKeys::GetText(HKEY_CLASSES_ROOT, "SwDocViewer.Document", nullptr), "#2");
 }
 
 // Script-driven cases on a set of archives: Alpha (alpha.vxb, and again as
@@ -456,10 +386,20 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
        {"wait", "follow-link next.htm", "open {beta}", "follow-link next.htm", "home", "report",
         "page"},
        {{"uri", {"{url:beta}start.htm"}}, {"home", {"{home:beta}"}}, {"page", {"Beta start"}}}},
+      {"open hands over the chosen archive; cancelled, it shows the current one again",
+       {"{alpha}"},
+       {"wait", "open-cancel", "report", "open {beta}", "report", "about"},
+       {{"uri", {"{url:alpha}start.htm", "{url:beta}start.htm"}},
+        {"loads", {"2", "3"}},
+        {"title", {"{home:alpha} - SwDocViewer", "{home:beta} - SwDocViewer"}}}},
       {"a second archive of the same name shows its own pages",
        {"{alpha}"},
        {"wait", "page", "open {alpha2}", "page", "follow-link next.htm", "home", "page"},
        {{"page", {"Alpha start", "Alpha v2 start", "Alpha v2 start"}}}},
+      {"a vexost URL is navigated unchanged; the reader's own pages show its image",
+       {"vexost://Nobody/intro/page.htm"},
+       {"wait", "report", "images", "home", "report"},
+       {{"uri", {"vexost://Nobody/intro/page.htm", "vexost://Nobody"}}, {"images", {"1/1"}}}},
       {"a file whose name begins with vexost is a file",
        {"vexost-alpha.vxb"},
        {"wait", "page", "report"},
@@ -532,7 +472,7 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
     std::vector<std::string> arguments, lines;
     for (const std::string& argument : c.arguments) arguments.push_back(Expand(argument));
     for (const std::string& line : c.lines) {
-      const bool reports = line == "report" || line == "page" || line == "recent" ||
+      const bool reports = line == "report" || line == "page" || line == "recent" || line == "images" ||
                            line == "suggestions" || line.starts_with("eval ");
       lines.push_back(Expand(
           reports ? line.substr(0, line.find(' ')) + " " + report +
@@ -542,11 +482,11 @@ TEST_F(StowScriptCases, FaultsAndHabitsOfADailyReader) {
     lines.push_back("quit");
     ASSERT_EQ(RunStow(arguments, lines), 0) << c.name << "\n" << m_errors;
     EXPECT_EQ(m_errors.find("CRITICAL"), std::string::npos) << c.name << "\n" << m_errors;
-    const auto values = ReadReport(report);
+    auto values = ReadReport(report);
     for (const auto& [key, expected] : c.expected) {
       std::vector<std::string> wanted;
       for (const std::string& value : expected) wanted.push_back(Expand(value));
-      EXPECT_EQ(All(values, key), wanted) << c.name << ": " << key << "\n" << m_errors;
+      EXPECT_EQ(values[key], wanted) << c.name << ": " << key << "\n" << m_errors;
     }
   }
 }
@@ -558,25 +498,17 @@ TEST_F(StowScriptCases, LinksOutOfTheArchiveGoToTheDesktopsOpener) {
   const std::string opener =
       m_folder.Write("opener.sh", "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
   std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-  for (const char* scheme : {"https", "mailto"}) {
-    HKEY key = nullptr;
-    const std::string path = std::string(scheme) + "\\Shell\\Open\\Command";
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    const std::string command = opener + " \"%1\"";
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
-    RegCloseKey(key);
-  }
+  for (const char* scheme : {"https", "mailto"})
+    RegistryKeys::PutText(HKEY_CLASSES_ROOT, (scheme + std::string("\\Shell\\Open\\Command")).c_str(),
+                             "", opener + " \"%1\"");
   const std::string report = Report();
   ASSERT_EQ(RunStow({m_files["alpha"]}, {"wait", "click-link example.invalid/outside",
                                          "click-link mailto:", "report " + report, "quit"}),
             0)
       << m_errors;
-  EXPECT_EQ(All(ReadReport(report), "uri"),
+  EXPECT_EQ(ReadReport(report)["uri"],
             std::vector<std::string>{Expand("{url:alpha}start.htm")});
-  EXPECT_EQ(All(ReadReport(report), "loads"), std::vector<std::string>{"1"});
+  EXPECT_EQ(ReadReport(report)["loads"], std::vector<std::string>{"1"});
   std::string handed;
   for (int i = 0; i < 100 && std::count(handed.begin(), handed.end(), '\n') < 2; ++i) {
     usleep(100000);
@@ -587,15 +519,9 @@ TEST_F(StowScriptCases, LinksOutOfTheArchiveGoToTheDesktopsOpener) {
 
 // The sample manual's figure, an SVG topic, shows in the window in its colours.
 TEST_F(StowProgram, SampleManualShowsItsSvgFigure) {
-  const std::string archive = m_folder / "sample.vxb";
-  const std::string pack =
-      Quoted(VXST_VXB) + " pack " + Quoted(std::string(VXST_SOURCE_DIR) + "/sample/manual") +
-      " -o " + Quoted(archive) + " --name SampleManual --firm-code 1 --start index.htm > /dev/null";
-  ASSERT_EQ(std::system(pack.c_str()), 0);
-  const std::string artefacts = std::string(VXST_BINARY_DIR) + "/viewer/artefacts";
-  std::filesystem::create_directories(artefacts);
-  const std::string shot = artefacts + "/stow-sample-figure.png";
-  std::filesystem::remove(shot);
+  const std::string archive = Pack(std::string(VXST_SOURCE_DIR) + "/sample/manual",
+                                    m_folder / "sample.vxb", "SampleManual", 1, "index.htm");
+  const std::string shot = Artefact("stow-sample-figure.png");
   const std::string report = Report();
   // The figure is scrolled into view; its place in the view bounds the colours looked for,
   // as the page's style uses them too.
@@ -607,15 +533,15 @@ TEST_F(StowProgram, SampleManualShowsItsSvgFigure) {
                                 "screenshot " + shot, "quit"}),
             0)
       << m_errors;
-  const auto values = ReadReport(report);
-  ASSERT_EQ(All(values, "images").size(), 1u);
-  const std::string images = All(values, "images").front();
+  auto values = ReadReport(report);
+  ASSERT_EQ(values["images"].size(), 1u);
+  const std::string images = values["images"].front();
   EXPECT_EQ(images.substr(0, images.find('/')), images.substr(images.find('/') + 1))
       << "not every image loaded";
   int left = 0, top = 0, width = 0, height = 0;
-  ASSERT_EQ(All(values, "eval").size(), 1u);
-  std::istringstream(All(values, "eval").front()) >> left >> top >> width >> height;
-  EXPECT_GE(width, 600) << All(values, "eval").front();
+  ASSERT_EQ(values["eval"].size(), 1u);
+  std::istringstream(values["eval"].front()) >> left >> top >> width >> height;
+  EXPECT_GE(width, 600) << values["eval"].front();
   EXPECT_TRUE(HasColour(shot, 0xE4EBF2, left, top, width, height))
       << "no boxes of the figure in " << shot;
   EXPECT_TRUE(HasColour(shot, 0x23405E, left, top, width, height))
@@ -634,24 +560,10 @@ TEST_F(StowProgram, CommandLinesThatNeedNoWindowOrFindTheModuleInTheBuildTree) {
     std::string errors;  // standard error, all of it
   } cases[] = {
       {"help", "env -u DISPLAY", {"--help"}, 0, "Usage: stow [ARCHIVE.vxb | vexost:URL]", ""},
-      {"unknown option",
-       "",
-       {"--frobnicate"},
-       2,
-       "",
-       "stow: unknown option --frobnicate\nUsage: stow"},
-      {"no display",
-       "env -u DISPLAY -u WAYLAND_DISPLAY",
-       {},
-       1,
-       "",
-       "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
-       "set)\n"},
-      {"unopenable display",
-       "env -u WAYLAND_DISPLAY DISPLAY=:4095",
-       {},
-       1,
-       "",
+      {"unknown option", "", {"--frobnicate"}, 2, "", "stow: unknown option --frobnicate\nUsage: stow"},
+      {"no display", "env -u DISPLAY -u WAYLAND_DISPLAY", {}, 1, "",
+       "stow: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n"},
+      {"unopenable display", "env -u WAYLAND_DISPLAY DISPLAY=:4095", {}, 1, "",
        "stow: the display :4095 cannot be opened\n"},
       {"module from the build tree", "env -u VXST_READER_MODULE", {}, 0, "", ""},
   };

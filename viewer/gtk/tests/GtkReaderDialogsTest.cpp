@@ -86,74 +86,51 @@ TEST_F(GtkDialogs, FirmCodeDialogListsTheCodesAndPassesTheChoice) {
   EXPECT_EQ(dialog.GetChosenFirmCode(), 12u);
 }
 
-TEST_F(GtkDialogs, FirmCodeDialogOkWithoutChangeTakesTheFirstCode) {
+// OK without a change takes the first code; Cancel and closing the window cancel.
+TEST_F(GtkDialogs, FirmCodeDialogAnswers) {
   const std::vector<std::uint32_t> codes{31, 4};
-  DlgFirmCode dialog(codes);
   ScriptedUser user;
-  user.Then([](GtkDialog*) { return IDOK; });
-  EXPECT_EQ(dialog.DoModal(m_gtk), IDOK);
-  EXPECT_EQ(dialog.GetChosenFirmCode(), 31u);
-}
-
-TEST_F(GtkDialogs, FirmCodeDialogCancelledOrClosedIsCancel) {
-  const std::vector<std::uint32_t> codes{7, 12};
-  ScriptedUser user;
-  user.Then([](GtkDialog*) { return IDCANCEL; });
-  user.Then([](GtkDialog*) { return GTK_RESPONSE_DELETE_EVENT; });
-  DlgFirmCode first(codes);
-  EXPECT_EQ(first.DoModal(m_gtk), IDCANCEL);
-  DlgFirmCode second(codes);
+  for (int answer : {IDOK, IDCANCEL, static_cast<int>(GTK_RESPONSE_DELETE_EVENT)})
+    user.Then([answer](GtkDialog*) { return answer; });
+  DlgFirmCode first(codes), second(codes), third(codes);
+  EXPECT_EQ(first.DoModal(m_gtk), IDOK);
+  EXPECT_EQ(first.GetChosenFirmCode(), 31u);
   EXPECT_EQ(second.DoModal(m_gtk), IDCANCEL);
+  EXPECT_EQ(third.DoModal(m_gtk), IDCANCEL);
 }
 
+// The file dialog for a registered name, and for a file URL (no document line,
+// no check box): what it shows, and the path and check box the user sets.
 TEST_F(GtkDialogs, FileDialogShowsItsLinesAndPassesPathAndCheckBox) {
   const std::string oldPath = files / "moved.vxb";
   const std::string manual = MakeArchive("manual.vxb", "Manual", 7);
   Register("Manual", 7, oldPath);
-  DlgFileSelect dialog(oldPath, "Manual", 7, catalog);
-  ScriptedUser user;
-  std::string fileLine, documentLine, shownPath;
-  bool checkEnabled = false;
-  user.Then([&](GtkDialog* shown) {
-    fileLine = LabelText(shown, "file-line");
-    documentLine = LabelText(shown, "document-line");
-    GtkWidget* entry = FindNamedWidget(GTK_WIDGET(shown), "path");
-    shownPath = gtk_entry_get_text(GTK_ENTRY(entry));
-    gtk_entry_set_text(GTK_ENTRY(entry), manual.c_str());
-    GtkWidget* check = FindNamedWidget(GTK_WIDGET(shown), "update-registry");
-    checkEnabled = gtk_widget_get_sensitive(check);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), TRUE);
-    return IDOK;
-  });
-  EXPECT_EQ(dialog.DoModal(m_gtk), IDOK);
-  EXPECT_EQ(fileLine, "File: " + oldPath);
-  EXPECT_EQ(documentLine, "Document: Manual");
-  EXPECT_EQ(shownPath, oldPath);
-  EXPECT_TRUE(checkEnabled);
-  EXPECT_EQ(dialog.GetFilePath(), manual);
+  for (const bool named : {true, false}) {
+    DlgFileSelect dialog(oldPath, named ? "Manual" : "", named ? 7 : DlgFileSelect::kNoFirmCode,
+                         catalog);
+    ScriptedUser user;
+    std::string fileLine, documentLine, shownPath;
+    bool checkEnabled = false;
+    user.Then([&](GtkDialog* shown) {
+      fileLine = LabelText(shown, "file-line");
+      documentLine = LabelText(shown, "document-line");
+      GtkWidget* entry = FindNamedWidget(GTK_WIDGET(shown), "path");
+      shownPath = gtk_entry_get_text(GTK_ENTRY(entry));
+      gtk_entry_set_text(GTK_ENTRY(entry), manual.c_str());
+      GtkWidget* check = FindNamedWidget(GTK_WIDGET(shown), "update-registry");
+      checkEnabled = gtk_widget_get_sensitive(check);
+      gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), TRUE);
+      return IDOK;
+    });
+    EXPECT_EQ(dialog.DoModal(m_gtk), IDOK) << named;
+    EXPECT_EQ(fileLine, "File: " + oldPath) << named;
+    EXPECT_EQ(documentLine, named ? "Document: Manual" : "") << named;
+    EXPECT_EQ(shownPath, oldPath) << named;
+    EXPECT_EQ(checkEnabled, named);
+    EXPECT_EQ(dialog.GetUpdateRegistry(), named);
+    EXPECT_EQ(dialog.GetFilePath(), manual) << named;
+  }
   EXPECT_EQ(Doc("Manual", 7), manual);
-}
-
-TEST_F(GtkDialogs, FileDialogForAFileUrlHasNoDocumentLineAndNoCheckBox) {
-  const std::string oldPath = files / "gone.vxb";
-  const std::string other = MakeArchive("other.vxb", "Other", 3);
-  DlgFileSelect dialog(oldPath, "", DlgFileSelect::kNoFirmCode, catalog);
-  ScriptedUser user;
-  std::string documentLine;
-  bool checkEnabled = true;
-  user.Then([&](GtkDialog* shown) {
-    documentLine = LabelText(shown, "document-line");
-    GtkWidget* check = FindNamedWidget(GTK_WIDGET(shown), "update-registry");
-    checkEnabled = gtk_widget_get_sensitive(check);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), TRUE);
-    gtk_entry_set_text(GTK_ENTRY(FindNamedWidget(GTK_WIDGET(shown), "path")), other.c_str());
-    return IDOK;
-  });
-  EXPECT_EQ(dialog.DoModal(m_gtk), IDOK);
-  EXPECT_EQ(documentLine, "");
-  EXPECT_FALSE(checkEnabled);
-  EXPECT_FALSE(dialog.GetUpdateRegistry());
-  EXPECT_EQ(dialog.GetFilePath(), other);
 }
 
 TEST_F(GtkDialogs, WrongFileKeepsTheDialogOpenWithTheEnteredPath) {
