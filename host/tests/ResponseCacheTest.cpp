@@ -19,16 +19,12 @@ std::shared_ptr<const CachedAnswer> Answer(std::string bytes) {
 
 class ResponseCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_archive = m_scratch.Write("a.vxb", "archive");
-    m_stamp = *StampOfFile(m_archive);
-  }
   TempFolder m_scratch;
-  std::string m_archive;
-  FileStamp m_stamp;
+  const std::string m_archive = m_scratch.Write("a.vxb", "archive");
+  const FileStamp m_stamp = *StampOfFile(m_archive);
 };
 
-TEST_F(ResponseCacheTest, KeepsAnswersWithinTheByteBoundDroppingTheLeastRecentlyUsed) {
+TEST_F(ResponseCacheTest, ByteBoundLeastRecentlyUsedFirstAndArchiveChanges) {
   ResponseCache cache(100, 60);
   cache.Store("a", m_archive, m_stamp, Answer(std::string(40, 'a')));
   cache.Store("b", m_archive, m_stamp, Answer(std::string(40, 'b')));
@@ -47,10 +43,8 @@ TEST_F(ResponseCacheTest, KeepsAnswersWithinTheByteBoundDroppingTheLeastRecently
   cache.Clear();
   EXPECT_EQ(cache.Count(), 0u);
   EXPECT_EQ(cache.Bytes(), 0u);
-}
 
-TEST_F(ResponseCacheTest, AnAnswerGoesWhenItsArchiveChangesOrVanishes) {
-  ResponseCache cache(1000, 1000);
+  // An answer goes when its archive changes or vanishes.
   cache.Store("a", m_archive, m_stamp, Answer("old"));
   ASSERT_TRUE(cache.Find("a"));
   m_scratch.Write("a.vxb", "archive, rewritten");

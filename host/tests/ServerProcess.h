@@ -1,8 +1,10 @@
 // Runs the real programs for the host's tests: vxb to pack archives from files the
-// test writes, vxstserve in a scratch registry and cache, and curl as the client.
+// test writes, vxreg to register them in a scratch registry, vxstserve there, and
+// curl as the client.
 #pragma once
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +16,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,9 +34,8 @@ inline int RunCommand(const std::string& command, std::string* output = nullptr)
   if (!pipe) return -1;
   std::string text;
   char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-  int status = ::pclose(pipe);
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  const int status = ::pclose(pipe);
   if (output) *output = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -40,6 +44,55 @@ inline std::string Quote(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
+}
+
+// FILES (relative path -> bytes) written under SCRATCH/FILE.d and packed by vxb
+// into the archive SCRATCH/FILE.
+inline void PackFiles(const TempFolder& scratch, const std::string& file, const std::string& name,
+                      unsigned firmCode, const std::map<std::string, std::string>& files,
+                      const std::string& start = "index.htm") {
+  for (const auto& [relative, bytes] : files) {
+    const std::filesystem::path path = scratch / (file + ".d/" + relative);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  const std::string command = Quote(BuiltProgram("tools/vxb/vxb")) + " pack " +
+                              Quote(scratch / (file + ".d")) + " -o " + Quote(scratch / file) +
+                              " --name " + name + " --firm-code " + std::to_string(firmCode) +
+                              " --start " + start + " >/dev/null";
+  EXPECT_EQ(RunCommand(command), 0) << command;
+}
+
+// vxreg on the scratch registry of SCRATCH with WORDS.
+inline int RunRegistry(const TempFolder& scratch, const std::string& words,
+                       std::string* output = nullptr) {
+  return RunCommand("VXST_REGISTRY_DIR=" + Quote(scratch / "registry") + " " +
+                        Quote(BuiltProgram("platform/tools/vxreg/vxreg")) + " " + words,
+                    output);
+}
+// The catalog key of NAME with FIRMCODE under ROOT ("HKCU" or "HKLM").
+inline std::string CatalogKey(const std::string& root, const std::string& name, unsigned firmCode) {
+  return root + "\\Software\\VEXO-SYSTEMS\\VEXO-KEY\\Stowra\\03.00\\Documents\\" + name + "\\FC" +
+         std::to_string(firmCode);
+}
+// PATH registered as the archive NAME with FIRMCODE under ROOT.
+inline void RegisterDocument(const TempFolder& scratch, const std::string& root,
+                             const std::string& name, unsigned firmCode, const std::string& path) {
+  EXPECT_EQ(RunRegistry(scratch, "add " + Quote(CatalogKey(root, name, firmCode)) + " /v Doc /d " +
+                                     Quote(path) + " /f >/dev/null"),
+            0)
+      << name;
+}
+
+// Each of TEXTS in BODY, one after the other; WHAT names the case.
+inline void ExpectInOrder(const std::string& body, const std::vector<std::string>& texts,
+                          const std::string& what) {
+  std::size_t at = 0;
+  for (const std::string& text : texts) {
+    const std::size_t found = body.find(text, at);
+    EXPECT_NE(found, std::string::npos) << what << ": " << text << " in order in " << body;
+    if (found != std::string::npos) at = found + text.size();
+  }
 }
 
 // vxstserve started on a free port; stopped with SIGTERM at destruction.
@@ -56,9 +109,10 @@ class ServerProcess {
     if (m_pid == 0) {
       ::dup2(out[1], 1);
       ::close(out[0]);
-      ::setenv("VXST_REGISTRY_DIR", (scratch / "registry").c_str(), 1);
-      ::setenv("VXST_CACHE_DIR", (scratch / "cache").c_str(), 1);
-      for (const std::string& setting : environment) {
+      std::vector<std::string> settings = {"VXST_REGISTRY_DIR=" + scratch / "registry",
+                                           "VXST_CACHE_DIR=" + scratch / "cache"};
+      settings.insert(settings.end(), environment.begin(), environment.end());
+      for (const std::string& setting : settings) {
         const std::size_t equals = setting.find('=');
         ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
       }
@@ -77,19 +131,14 @@ class ServerProcess {
     ::close(out[1]);
     m_output = ::fdopen(out[0], "r");
     char line[4096];
-    while (m_output && std::fgets(line, sizeof line, m_output)) {
-      std::string text(line);
-      while (!text.empty() && text.back() == '\n') text.pop_back();
-      m_urls.push_back(text);
-      if (m_urls.size() >= (archives.empty() ? 1 : archives.size())) break;
+    while (m_output && m_urls.size() < std::max<std::size_t>(archives.size(), 1) &&
+           std::fgets(line, sizeof line, m_output)) {
+      m_urls.push_back(line);
+      while (!m_urls.back().empty() && m_urls.back().back() == '\n') m_urls.back().pop_back();
     }
   }
   ~ServerProcess() {
-    if (m_pid > 0) {
-      ::kill(m_pid, SIGTERM);
-      int status = 0;
-      ::waitpid(m_pid, &status, 0);
-    }
+    if (m_pid > 0 && ::kill(m_pid, SIGTERM) == 0) ::waitpid(m_pid, nullptr, 0);
     if (m_output) std::fclose(m_output);
   }
   ServerProcess(const ServerProcess&) = delete;
@@ -99,17 +148,15 @@ class ServerProcess {
   const std::vector<std::string>& Urls() const { return m_urls; }
   // "http://127.0.0.1:PORT"
   std::string Origin() const {
-    if (m_urls.empty()) return "";
-    std::size_t slash = m_urls[0].find('/', 7);
-    return m_urls[0].substr(0, slash);
+    return m_urls.empty() ? "" : m_urls[0].substr(0, m_urls[0].find('/', 7));
   }
   std::string HostHeader() const { return Origin().substr(7); }
-  std::uint16_t Port() const { return static_cast<std::uint16_t>(std::stoi(HostHeader().substr(10))); }
+  std::uint16_t Port() const { return std::stoi(HostHeader().substr(10)); }
   pid_t Pid() const { return m_pid; }
   // Its resident memory in kB (VmRSS), or -1.
   long ResidentKilobytes() const {
-    std::string status = TempFolder::ReadAll("/proc/" + std::to_string(m_pid) + "/status");
-    std::size_t at = status.find("VmRSS:");
+    const std::string status = TempFolder::ReadAll("/proc/" + std::to_string(m_pid) + "/status");
+    const std::size_t at = status.find("VmRSS:");
     return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
   }
 
@@ -128,28 +175,22 @@ struct CurlResult {
 // One request with curl; OPTIONS are extra curl words (already quoted).
 inline CurlResult Curl(const std::string& url, const std::string& options = "") {
   TempFolder scratch;
-  std::string headers = scratch / "headers", body = scratch / "body";
-  std::string statusText;
-  RunCommand("curl -s -g --path-as-is --max-time 60 -o " + Quote(body) + " -D " + Quote(headers) +
-                 " -w '%{http_code}' " + options + " " + Quote(url),
-             &statusText);
-  return {std::atoi(statusText.c_str()), TempFolder::ReadAll(headers), TempFolder::ReadAll(body)};
+  std::string status;
+  RunCommand("curl -s -g --path-as-is --max-time 60 -o " + Quote(scratch / "body") + " -D " +
+                 Quote(scratch / "headers") + " -w '%{http_code}' " + options + " " + Quote(url),
+             &status);
+  return {std::atoi(status.c_str()), TempFolder::ReadAll(scratch / "headers"),
+          TempFolder::ReadAll(scratch / "body")};
 }
 
 // The value of header NAME (case ignored) in curl's header dump, or "".
 inline std::string HeaderValue(const std::string& headers, const std::string& name) {
-  std::size_t at = 0;
-  while (at < headers.size()) {
-    std::size_t end = headers.find("\r\n", at);
-    if (end == std::string::npos) end = headers.size();
-    std::string line = headers.substr(at, end - at);
+  std::istringstream lines(headers);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.ends_with('\r')) line.pop_back();
     if (line.size() > name.size() && line[name.size()] == ':' &&
-        ::strncasecmp(line.c_str(), name.c_str(), name.size()) == 0) {
-      std::string value = line.substr(name.size() + 1);
-      while (!value.empty() && value.front() == ' ') value.erase(0, 1);
-      return value;
-    }
-    at = end + 2;
+        ::strncasecmp(line.c_str(), name.c_str(), name.size()) == 0)
+      return line.substr(std::min(line.find_first_not_of(' ', name.size() + 1), line.size()));
   }
   return "";
 }
@@ -164,11 +205,9 @@ inline int ConnectTo(std::uint16_t port, int receiveBuffer = 0) {
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+  ::close(fd);
+  return -1;
 }
 
 // What the server sends on FD until it closes the connection or SECONDS pass.
@@ -177,13 +216,9 @@ inline std::string ReadUntilClosed(int fd, int seconds) {
   char buffer[65536];
   for (int waited = 0; waited < seconds * 10;) {
     pollfd ready{fd, POLLIN, 0};
-    if (::poll(&ready, 1, 100) == 0) {
-      ++waited;
-      continue;
-    }
-    ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
+    if (::poll(&ready, 1, 100) == 0) ++waited;
+    else if (const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0); n > 0) text.append(buffer, n);
+    else break;
   }
   return text;
 }
@@ -193,8 +228,7 @@ inline std::string RawRequest(std::uint16_t port, const std::string& request) {
   int fd = ConnectTo(port);
   if (fd < 0) return "";
   std::string answer;
-  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-      static_cast<ssize_t>(request.size()))
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == std::ssize(request))
     answer = ReadUntilClosed(fd, 30);
   ::close(fd);
   return answer;
