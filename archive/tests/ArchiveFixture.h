@@ -72,7 +72,7 @@ class ArchiveTest : public ::testing::Test {
   }
 
   // Opens PATH as the reader does.
-  std::unique_ptr<ThisVxbFile> Load(const std::string& path) {
+  static std::unique_ptr<ThisVxbFile> Load(const std::string& path) {
     auto archive = std::make_unique<ThisVxbFile>();
     archive->SetPath(path);
     archive->LoadTopicTable();
@@ -94,12 +94,10 @@ class ArchiveTest : public ::testing::Test {
 
   // The slot of the topic PATH (found from an empty base path).
   static std::uint32_t SlotOf(const std::string& archivePath, const std::string& path) {
-    ThisVxbFile archive;
-    archive.SetPath(archivePath);
-    archive.LoadTopicTable();
+    const std::unique_ptr<ThisVxbFile> archive = Load(archivePath);
     std::string request = path;
-    EXPECT_TRUE(archive.OpenTopic(ThisVxbFile::kNoTopic, request)) << path;
-    return static_cast<std::uint32_t>(archive.GetCurrentSlot());
+    EXPECT_TRUE(archive->OpenTopic(ThisVxbFile::kNoTopic, request)) << path;
+    return static_cast<std::uint32_t>(archive->GetCurrentSlot());
   }
 
   // Where the fields of slot SLOT lie in the file, and where its stored data begins.
@@ -137,14 +135,12 @@ class ArchiveTest : public ::testing::Test {
 
   // Overwrites the u32 or u16 at OFFSET of the file PATH.
   static void PatchU32(const std::string& path, std::size_t offset, std::uint32_t value) {
-    std::string bytes = TempFolder::ReadAll(path);
-    vxs::PutU32(bytes.data() + offset, value);
-    Rewrite(path, bytes);
+    char bytes[4];
+    vxs::PutU32(bytes, value);
+    PatchBytes(path, offset, std::string(bytes, 4));
   }
   static void PatchU16(const std::string& path, std::size_t offset, std::uint16_t value) {
-    std::string bytes = TempFolder::ReadAll(path);
-    vxs::PutU16(bytes.data() + offset, value);
-    Rewrite(path, bytes);
+    PatchBytes(path, offset, std::string{static_cast<char>(value), static_cast<char>(value >> 8)});
   }
   // Overwrites BYTES at OFFSET.
   static void PatchBytes(const std::string& path, std::size_t offset, const std::string& patch) {

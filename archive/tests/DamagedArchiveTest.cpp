@@ -37,24 +37,19 @@ class DamagedArchiveTest : public ArchiveTest, public ::testing::WithParamInterf
     m_path = Build({{"a.htm", TextBytes(5000)}, {"big.bin", RandomBytes(40000)}, {"z.htm", "last"}});
   }
 
-  // The code with which loading, opening TOPIC and reading it all ends (0: none).
+  // The code with which loading, opening TOPIC (":N" for slot N) and reading it
+  // all ends (0: none).
   std::uint32_t ReadCode(const std::string& topic, std::string* detail = nullptr) {
     return ThrownCode(
         [&] {
           const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
           std::string path = topic;
-          if (!archive->OpenTopic(ThisVxbFile::kNoTopic, path)) throw new CKelException(kNotFound);
+          const std::int32_t slot =
+              topic.starts_with(':') ? std::stoi(topic.substr(1)) : ThisVxbFile::kNoTopic;
+          if (!archive->OpenTopic(slot, path)) throw new CKelException(kNotFound);
           ReadAll(*archive, 1000);
         },
         detail);
-  }
-  std::uint32_t ReadByNumberCode(std::uint32_t slot) {
-    return ThrownCode([&] {
-      const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
-      std::string path;
-      archive->OpenTopic(static_cast<std::int32_t>(slot), path);
-      ReadAll(*archive, 1000);
-    });
   }
   std::size_t FileSize() const { return TempFolder::ReadAll(m_path).size(); }
 
@@ -73,13 +68,8 @@ class DamagedArchiveTest : public ArchiveTest, public ::testing::WithParamInterf
   std::string m_path;
 };
 
-TEST_P(DamagedArchiveTest, TheSoundArchiveReads) {
-  EXPECT_EQ(ReadCode("a.htm"), 0u);
-  EXPECT_EQ(ReadCode("big.bin"), 0u);
-  EXPECT_EQ(ReadCode("z.htm"), 0u);
-}
-
 TEST_P(DamagedArchiveTest, TopicTableOrSlotListBeyondTheEndOfTheFile) {
+  for (const char* topic : {"a.htm", "big.bin", "z.htm"}) EXPECT_EQ(ReadCode(topic), 0u) << topic;
   const std::string sound = TempFolder::ReadAll(m_path);
   for (const auto& [offset, value] : std::vector<std::pair<std::size_t, std::uint32_t>>{
            {4, 0x40000000},                                            // slot count
@@ -148,7 +138,7 @@ TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
     if (c.detail) {
       EXPECT_EQ(detail, c.detail) << c.name;
     }
-    EXPECT_EQ(ReadByNumberCode(slot), kCorrupt) << c.name;
+    EXPECT_EQ(ReadCode(":" + std::to_string(slot)), kCorrupt) << c.name;
   }
 }
 
@@ -157,17 +147,12 @@ TEST_P(DamagedArchiveTest, NameRecordRunningPastItsTopic) {
   const std::uint32_t slot = SlotOf(m_path, "z.htm");
   // One character more: the data seems to begin inside the real chunk.
   PatchU16(m_path, z.slot.nameOffset, 6);
-  EXPECT_EQ(ReadByNumberCode(slot), kCorrupt);
+  EXPECT_EQ(ReadCode(":" + std::to_string(slot)), kCorrupt);
   EXPECT_EQ(ReadCode("z.htm"), kNotFound);  // the name no longer has its length
   // A name beyond the end of the file.
   PatchU16(m_path, z.slot.nameOffset, 0xFFFF);
   std::string detail;
-  EXPECT_EQ(ThrownCode([&] {
-              const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
-              std::string path;
-              archive->OpenTopic(static_cast<std::int32_t>(slot), path);
-            }, &detail),
-            kCorrupt);
+  EXPECT_EQ(ReadCode(":" + std::to_string(slot), &detail), kCorrupt);
   EXPECT_EQ(detail, " (topic name beyond the end of the file)");
 }
 
@@ -181,9 +166,7 @@ TEST_P(DamagedArchiveTest, PackedChunkExpandingBeyondTheBuffer) {
   std::string detail;
   EXPECT_EQ(ReadCode("beyond.bin", &detail), kCorrupt);
   EXPECT_EQ(detail, " (chunk expands beyond the buffer)");
-}
 
-TEST_P(DamagedArchiveTest, CorruptPackedCodes) {
   std::string bytes = PackedBlock(1, 0);
   bytes[1] = static_cast<char>(0xFF);  // an index beyond the next free code
   PackedChunk("bad.bin", bytes + std::string(20, '\xFF'), 100);
@@ -223,12 +206,20 @@ TEST_P(DamagedArchiveTest, ChainsLeadingOutOfTheTableOrInACircleEnd) {
   }
 }
 
-TEST_P(DamagedArchiveTest, SkippedBlockBeyondTheEndOfTheFile) {
+TEST_P(DamagedArchiveTest, SkippedBlockBehindTheNameIsSkippedUnlessBeyondTheEndOfTheFile) {
   stow::ArchiveWriter writer(Properties());
-  writer.AddBytes("with.htm", "the data", std::string(2 * 20, '\x55'));
+  writer.AddBytes("with.htm", "the data", std::string(3 * 20, '\x55'));
+  writer.AddBytes("without.htm", "other data");
   m_path = m_folder / "skip.vxb";
   writer.Write(m_path);
+  const std::unique_ptr<ThisVxbFile> archive = Load(m_path);
+  for (const auto& [path, bytes] : Topics{{"with.htm", "the data"}, {"without.htm", "other data"}}) {
+    std::string request = path;
+    ASSERT_TRUE(archive->OpenTopic(ThisVxbFile::kNoTopic, request)) << path;
+    EXPECT_EQ(ReadAll(*archive), bytes) << path;
+  }
   const SlotPlace with = PlaceOf(m_path, "with.htm");
+  EXPECT_EQ(with.slot.slotListIndex, stow::kSkippedBlockMark);
   PatchU16(m_path, with.dataAt, 0xFFFF);  // the block's entry count
   std::string detail;
   EXPECT_EQ(ReadCode("with.htm", &detail), kCorrupt);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "archive/Crc16.h"
@@ -130,10 +131,7 @@ TEST_F(VexoBiffFileTest, BareArchiveIsWrittenByteForByteAndReadsBack) {
   file.Open(path);
   EXPECT_EQ(file.ReadRecords().Type(), 9);
   EXPECT_EQ(m_faults.Count(os::FileCall::Read) - before, 2u);
-  EXPECT_EQ(file.GetName(), "");
-  EXPECT_FALSE(file.HasFileType());
   EXPECT_EQ(file.GetVersionRecord().Word(0), 3);
-  EXPECT_EQ(file.GetVersionRecord().Word(2), 0);
   EXPECT_TRUE(file.GetRecord264());
   EXPECT_FALSE(file.GetRecord260());
   EXPECT_TRUE(file.HasEndRecord());
@@ -213,16 +211,15 @@ TEST_F(VexoBiffFileTest, RecordsAreWrittenAndSeenInOrderAndMoveTheContent) {
   EXPECT_EQ(std::string(data, 4), "DATA");
 }
 
-TEST_F(VexoBiffFileTest, RecordsAddedAfterContentMayNotOverwriteIt) {
-  CVexoBiffFile file(kArchiveKind);
-  file.Create(m_folder / "late.vxb");
-  file.Write("DATA", 4);
-  Failure e = Caught([&] { file.AddRecord(0x5000, 4); });
+TEST_F(VexoBiffFileTest, RecordsThatDoNotFitFail) {
+  CVexoBiffFile late(kArchiveKind);  // records added after content may not overwrite it
+  late.Create(m_folder / "late.vxb");
+  late.Write("DATA", 4);
+  Failure e = Caught([&] { late.AddRecord(0x5000, 4); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1010u);
-}
 
-TEST_F(VexoBiffFileTest, AFullRecordBlockFailsAsMemoryDoes) {
+  // A full record block fails as memory does.
   static constexpr BiffFileKind kSmall{1, nullptr, nullptr, 1, 0, 0, 0, 0, 0, 0, 64};
   CVexoBiffFile file(kSmall);
   file.Create(m_folder / "small.vxb");  // 24 + 40 bytes: the block is full
@@ -238,22 +235,18 @@ TEST_F(VexoBiffFileTest, AFullRecordBlockFailsAsMemoryDoes) {
 }
 
 TEST_F(VexoBiffFileTest, CreationTimeFollowsSourceDateEpoch) {
-  CVexoBiffFile file(kArchiveKind);
-  ::setenv("SOURCE_DATE_EPOCH", "1710506096", 1);
-  file.Create(m_folder / "epoch.vxb");
-  file.Finish();
-  file.Close();
-  ::setenv("SOURCE_DATE_EPOCH", "0", 1);  // before 1980: the earliest date there is
-  file.Create(m_folder / "early.vxb");
-  file.Finish();
-  file.Close();
-  ::unsetenv("SOURCE_DATE_EPOCH");
-  Bytes bytes = ReadBytes(m_folder / "epoch.vxb");
-  EXPECT_EQ(bytes[60] | (bytes[61] << 8), 0x586F);
-  EXPECT_EQ(bytes[62] | (bytes[63] << 8), 0x645C);
-  bytes = ReadBytes(m_folder / "early.vxb");
-  EXPECT_EQ(bytes[60] | (bytes[61] << 8), 0x0021);
-  EXPECT_EQ(bytes[62] | (bytes[63] << 8), 0);
+  // Epoch, date word, time word; before 1980 is the earliest date there is.
+  for (const auto& [epoch, date, time] : {std::tuple{"1710506096", 0x586F, 0x645C}, {"0", 0x21, 0}}) {
+    CVexoBiffFile file(kArchiveKind);
+    ::setenv("SOURCE_DATE_EPOCH", epoch, 1);
+    file.Create(m_folder / "epoch.vxb");
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    file.Finish();
+    file.Close();
+    const Bytes bytes = ReadBytes(m_folder / "epoch.vxb");
+    EXPECT_EQ(bytes[60] | (bytes[61] << 8), date) << epoch;
+    EXPECT_EQ(bytes[62] | (bytes[63] << 8), time) << epoch;
+  }
 }
 
 // Reading ------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // The archive's own records and the checks of OpenArchive.
 #include <cstring>
+#include <functional>
+#include <tuple>
 
 #include "archive/tests/ArchiveFixture.h"
 
@@ -69,25 +71,21 @@ TEST_F(VxbFileTest, RecordsOfAnArchiveWrittenByTheWriter) {
 }
 
 TEST_F(VxbFileTest, FirmCodeOfTheLaterRecordWins) {
-  const std::string firstHeader = Container([](CVexoBiffFile& f) {
+  const auto header = [](CVexoBiffFile& f) {
     f.AddRecord(stow::kRecordArchiveHeader, 28).SetDword(0, 7);
-    f.AddRecord(stow::kRecordFirmCode, 4).SetDword(0, 9);
-  });
+  };
+  const auto alternative = [](CVexoBiffFile& f) { f.AddRecord(stow::kRecordFirmCode, 4).SetDword(0, 9); };
+  const std::tuple<const char*, std::function<void(CVexoBiffFile&)>, std::uint32_t> cases[] = {
+      {"header first", [&](CVexoBiffFile& f) { header(f), alternative(f); }, 9},
+      {"alternative first", [&](CVexoBiffFile& f) { alternative(f), header(f); }, 7},
+      {"neither", [](CVexoBiffFile&) {}, stow::kNoFirmCode},
+  };
   stow::VxbFile file;
-  file.Open(firstHeader);
-  EXPECT_EQ(file.GetFirmCode(), 9u);
-  file.Close();
-
-  const std::string firstAlternative = Container([](CVexoBiffFile& f) {
-    f.AddRecord(stow::kRecordFirmCode, 4).SetDword(0, 9);
-    f.AddRecord(stow::kRecordArchiveHeader, 28).SetDword(0, 7);
-  });
-  file.Open(firstAlternative);
-  EXPECT_EQ(file.GetFirmCode(), 7u);
-  file.Close();
-
-  file.Open(Container([](CVexoBiffFile&) {}));
-  EXPECT_EQ(file.GetFirmCode(), stow::kNoFirmCode);
+  for (const auto& [name, add, firmCode] : cases) {
+    file.Open(Container(add));
+    EXPECT_EQ(file.GetFirmCode(), firmCode) << name;
+    file.Close();
+  }
 }
 
 TEST_F(VxbFileTest, FileTypeGuidMustBeOneOfTheArchiveGuids) {
@@ -120,13 +118,10 @@ TEST_F(VxbFileTest, TopicTableRecordsMustBeThereAndOfTheKnownFormat) {
   EXPECT_EQ(detail, " (wrong file header)");
   EXPECT_EQ(OpenArchiveCode(Container([](CVexoBiffFile& f) { f.AddRecord(stow::kRecordTopicTable, 20); })),
             kCorrupt);
-  EXPECT_EQ(OpenArchiveCode(Container([](CVexoBiffFile& f) { AddTableRecords(f, 20 | (1 << 8)); })),
-            kCorrupt);
-  EXPECT_EQ(OpenArchiveCode(Container([](CVexoBiffFile& f) { AddTableRecords(f, 24 | (2 << 8)); })),
-            kCorrupt);
-}
-
-TEST_F(VxbFileTest, AnEmptyTopicTableFindsNothing) {
+  for (std::uint32_t format : {20 | (1 << 8), 24 | (2 << 8)})
+    EXPECT_EQ(OpenArchiveCode(Container([&](CVexoBiffFile& f) { AddTableRecords(f, format); })), kCorrupt)
+        << format;
+  // An empty topic table finds nothing.
   const std::unique_ptr<ThisVxbFile> archive =
       Load(Container([](CVexoBiffFile& f) { AddTableRecords(f); }));
   EXPECT_EQ(archive->GetSlotCount(), 0u);

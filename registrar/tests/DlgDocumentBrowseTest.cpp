@@ -62,18 +62,6 @@ TEST_F(DlgDocumentBrowseTest, BothPlacementsSortedWithTheCurrentUserFirst) {
   EXPECT_TRUE(m_boxes.shown().empty());
 }
 
-TEST_F(DlgDocumentBrowseTest, UncheckingTheLastBoxChecksTheOther) {
-  Register(MakeArchive("a.vxb", "Alpha"));
-  Register(MakeArchive("b.vxb", "Beta"), Placement::AllUsers);
-  const auto dialog = Dialog();
-  dialog->OnCheckBox(D::kAllUsersBox, false);
-  EXPECT_EQ(dialog->GetListTexts(), (Texts{"Alpha"}));
-  dialog->OnCheckBox(D::kCurrentUserBox, false);
-  EXPECT_FALSE(dialog->IsChecked(D::kCurrentUserBox));
-  EXPECT_TRUE(dialog->IsChecked(D::kAllUsersBox));
-  EXPECT_EQ(dialog->GetListTexts(), (Texts{"Beta"}));
-}
-
 TEST_F(DlgDocumentBrowseTest, OnlyAllUsersEntriesAndTheirBoxUnchecked) {
   Register(MakeArchive("b.vxb", "Beta"), Placement::AllUsers);
   const auto dialog = Dialog();
@@ -101,6 +89,11 @@ TEST_F(DlgDocumentBrowseTest, AHiddenSelectionMovesToTheNearestListedEntryBefore
   EXPECT_EQ(dialog->GetListTexts(), (Texts{"Alpha", "Gamma"}));
   EXPECT_EQ(dialog->GetListSelection(), 0);
   EXPECT_EQ(dialog->GetDescription().path, Docs("a.vxb"));
+  // Unchecking the last checked box checks the other.
+  dialog->OnCheckBox(D::kCurrentUserBox, false);
+  EXPECT_FALSE(dialog->IsChecked(D::kCurrentUserBox));
+  EXPECT_TRUE(dialog->IsChecked(D::kAllUsersBox));
+  EXPECT_EQ(dialog->GetListTexts(), (Texts{"Beta"}));
 }
 
 TEST_F(DlgDocumentBrowseTest, OrAfterWhenNoneIsBefore) {
@@ -115,33 +108,27 @@ TEST_F(DlgDocumentBrowseTest, OrAfterWhenNoneIsBefore) {
   EXPECT_EQ(dialog->GetListSelection(), 1);  // Beta stays selected
 }
 
-TEST_F(DlgDocumentBrowseTest, TheDescriptionOfTheSelectedArchive) {
+TEST_F(DlgDocumentBrowseTest, TheDescriptionOfTheSelectedArchiveAndOfOneWhoseFileIsGone) {
   Register(MakeArchive("a.vxb", "Alpha", 42, "The Alpha Manual", "(c) VEXO"));
+  const std::string gone = MakeArchive("g.vxb", "Gone", 7, "Title", "Copyright");
+  Register(gone);
+  std::filesystem::remove(gone);
   const auto dialog = Dialog();
   const D::Description& description = dialog->GetDescription();
-  EXPECT_EQ(description.title, "The Alpha Manual");
-  EXPECT_EQ(description.copyright, "(c) VEXO");
-  EXPECT_EQ(description.path, Docs("a.vxb"));
-  EXPECT_EQ(description.firmCode, "42");
-  EXPECT_EQ(description.buildDate, "11/09/04, 11:33");  // the C locale's short date
-}
-
-TEST_F(DlgDocumentBrowseTest, AnEntryWhoseFileIsGone) {
-  const std::string a = MakeArchive("a.vxb", "Alpha", 7, "Title", "Copyright");
-  Register(a);
-  std::filesystem::remove(a);
-  const auto dialog = Dialog();
-  const D::Description& description = dialog->GetDescription();
-  EXPECT_EQ(description.title, "");
-  EXPECT_EQ(description.copyright, "");
-  EXPECT_EQ(description.buildDate, "");
-  EXPECT_EQ(description.path, a);
-  EXPECT_TRUE(dialog->GetEntries()[0].detailsLoaded);
+  const auto texts = [&] {
+    return Texts{description.title, description.copyright, description.path,
+                 description.firmCode, description.buildDate};
+  };
+  // The build date in the C locale's short form.
+  EXPECT_EQ(texts(), (Texts{"The Alpha Manual", "(c) VEXO", Docs("a.vxb"), "42", "11/09/04, 11:33"}));
+  dialog->OnSelectionChange(1);
+  EXPECT_EQ(texts(), (Texts{"", "", gone, "7", ""}));
+  EXPECT_TRUE(dialog->GetEntries()[1].detailsLoaded);
   m_failure = 1001;
   dialog->OnOK();
   EXPECT_FALSE(dialog->IsEnded());
   ASSERT_EQ(m_boxes.shown().size(), 1u);
-  EXPECT_NE(m_boxes.shown()[0].text.find(a), std::string::npos) << m_boxes.shown()[0].text;
+  EXPECT_NE(m_boxes.shown()[0].text.find(gone), std::string::npos) << m_boxes.shown()[0].text;
 }
 
 TEST_F(DlgDocumentBrowseTest, AnEntryWithoutPathHidesOnlyItself) {

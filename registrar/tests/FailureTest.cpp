@@ -67,9 +67,7 @@ TEST_F(FailureTest, ACatalogThatCannotBeWrittenNamesItsFile) {
 
 TEST_F(FailureTest, AnOpenThatNothingCanServeIsAFailure) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
-  const std::string opener = m_run.Write("opener", "#!/bin/sh\necho 'no method available' >&2\nexit 3\n");
-  ::chmod(opener.c_str(), 0755);
-  PutText(HKEY_CURRENT_USER, "Software\\Classes\\VexoSt\\Shell\\Open\\Command", "", opener);
+  SetOpener("echo 'no method available' >&2\nexit 3\n");
   const Outcome run = Run({"/O", a});
   EXPECT_EQ(run.exitCode, ThisApp::kExitFailed);
   EXPECT_NE(run.err.find("othing could open \"vexost://file:" + a + "\": the opener ended with exit status 3"),

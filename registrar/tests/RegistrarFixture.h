@@ -144,6 +144,15 @@ class RegistrarTest : public ScratchRegistry {
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
 
+  // Makes the shell script BODY the opener of vexost: URLs; returns its path.
+  std::string SetOpener(const std::string& body) {
+    const std::string opener = m_run.Write("opener", "#!/bin/sh\n" + body);
+    ::chmod(opener.c_str(), 0755);
+    PutText(HKEY_CURRENT_USER, "Software\\Classes\\VexoSt\\Shell\\Open\\Command", "",
+            "\"" + opener + "\" \"%1\"");
+    return opener;
+  }
+
   static std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;

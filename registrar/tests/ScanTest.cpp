@@ -1,5 +1,6 @@
 // What the registrar's scans take as a Linux user types them: looped trees,
-// names matched as the file system matches them, hidden files named, switches
+// names matched as the file system matches them (the shell's
+// special characters among them), hidden files named, switches
 // and options written together, names with the shell's special characters and
 // paths beyond the old limit of 260 characters.
 #include <filesystem>
@@ -32,8 +33,10 @@ TEST_F(ScanTest, ALoopedTreeEndsWithOneRegistrationAndTellsTheLinksLeftOut) {
 TEST_F(ScanTest, NamesMatchAsTheFileSystemDoes) {
   const std::string upper = MakeArchive("case/Manual.vxb", "Upper");
   const std::string lower = MakeArchive("case/manual.vxb", "Lower");
-  EXPECT_EQ(Run({"/C", "/I", upper}).exitCode, 0);
+  const std::string odd = MakeArchive("odd/a \"b\" |c<d>.vxb", "Odd");  // the shell's specials
+  EXPECT_EQ(Run({"/C", "/I", upper, odd}).exitCode, 0);
   EXPECT_EQ(Doc("Upper"), upper);
+  EXPECT_EQ(Doc("Odd"), odd);
   EXPECT_EQ(Doc("Lower"), "#2");
   // Patterns count case too, as the shell's do.
   EXPECT_EQ(Run({"/C", "/I", Docs("case/m*.vxb")}).exitCode, 0);
@@ -62,13 +65,6 @@ TEST_F(ScanTest, SwitchesAndOptionsWrittenTogether) {
   EXPECT_EQ(Doc("Deep"), "#2");
 }
 
-TEST_F(ScanTest, NamesWithTheShellsSpecialCharacters) {
-  const std::string odd = MakeArchive("odd/a \"b\" |c<d>.vxb", "Odd");
-  const Outcome run = Run({"/C", "/I", odd});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(Doc("Odd"), odd);
-}
-
 TEST_F(ScanTest, PathsBeyondTheOldLimitWorkEverywhere) {
   std::string relative;
   while (Docs(relative).size() < 600) relative += "a-rather-long-folder-name/";
@@ -78,9 +74,7 @@ TEST_F(ScanTest, PathsBeyondTheOldLimitWorkEverywhere) {
   EXPECT_EQ(Doc("Far"), far);
   // Opened by file and by name: the reader module resolves the whole path.
   RegisterReaderModule();
-  const std::string opener = m_run.Write("opener", "#!/bin/sh\necho \"$1\" >> \"$0.log\"\n");
-  ::chmod(opener.c_str(), 0755);
-  PutText(HKEY_CURRENT_USER, "Software\\Classes\\VexoSt\\Shell\\Open\\Command", "", "\"" + opener + "\" \"%1\"");
+  const std::string opener = SetOpener("echo \"$1\" >> \"$0.log\"\n");
   const Outcome opened = Run({"/O", far, "/O", "Far"});
   EXPECT_EQ(opened.exitCode, 0) << opened.err;
   EXPECT_EQ(TempFolder::ReadAll(opener + ".log"), "vexost://file:" + far + "\nvexost://file:" + far + "\n");

@@ -44,15 +44,14 @@ TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmed) {
 }
 
 TEST_F(TidyTest, OtherDriveKinds) {
-  SetMountTable("tmpfs / tmpfs rw 0 0\n");
-  EXPECT_NE(Run({"/C", "/T"}, "n\nn\n").err.find(Question(m_local, "a RAM disk")), std::string::npos);
-  SetMountTable("/dev/sr0 / iso9660 ro 0 0\n");
-  EXPECT_NE(Run({"/C", "/T"}, "n\nn\n").err.find(Question(m_local, "a CD-ROM or DVD")), std::string::npos);
-  SetMountTable("");
-  EXPECT_NE(Run({"/C", "/T"}, "n\nn\n").err.find(Question(m_local, "a drive, which is invalid (unmounted etc.)")),
-            std::string::npos);
-  SetMountTable("proc / proc rw 0 0\n");
-  EXPECT_NE(Run({"/C", "/T"}, "n\nn\n").err.find(Question(m_local, "an unknown drive.")), std::string::npos);
+  for (const auto& [mounts, kind] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"tmpfs / tmpfs rw 0 0\n", "a RAM disk"},
+           {"/dev/sr0 / iso9660 ro 0 0\n", "a CD-ROM or DVD"},
+           {"", "a drive, which is invalid (unmounted etc.)"},
+           {"proc / proc rw 0 0\n", "an unknown drive."}}) {
+    SetMountTable(mounts);
+    EXPECT_NE(Run({"/C", "/T"}, "n\nn\n").err.find(Question(m_local, kind)), std::string::npos) << kind;
+  }
   EXPECT_EQ(Doc("Local"), m_local);
 }
 

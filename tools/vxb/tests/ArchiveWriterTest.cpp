@@ -9,36 +9,13 @@
 namespace vxb_tests {
 namespace {
 
-class ArchiveWriterTest : public ::testing::Test {
+class ArchiveWriterTest : public archive_tests::ArchiveTest {
  protected:
-  static stow::ArchiveProperties Properties() {
-    stow::ArchiveProperties properties;
-    properties.name = "W";
-    properties.creationTime = 1700000000;
-    return properties;
-  }
   std::string Write(stow::ArchiveWriter& writer) {
     const std::string path = m_folder / "w.vxb";
     writer.Write(path);
     return path;
   }
-  // The code of the failure of writing, 0 when it succeeded.
-  std::uint32_t WriteCode(stow::ArchiveWriter& writer) {
-    try {
-      Write(writer);
-    } catch (CKelException* e) {
-      const std::unique_ptr<CKelException> owned(e);
-      return e->m_code;
-    }
-    return 0;
-  }
-  std::unique_ptr<ThisVxbFile> Load(const std::string& path) {
-    auto archive = std::make_unique<ThisVxbFile>();
-    archive->SetPath(path);
-    archive->LoadTopicTable();
-    return archive;
-  }
-  TempFolder m_folder;
 };
 
 TEST_F(ArchiveWriterTest, EveryTopicLiesOnTheChainOfItsHomeAndChainsDoNotMix) {
@@ -115,15 +92,6 @@ TEST_F(ArchiveWriterTest, ChunksArePackedOnlyWhereThatSavesSpace) {
   }
 }
 
-TEST_F(ArchiveWriterTest, AnEmptyArchive) {
-  stow::ArchiveWriter writer(Properties());
-  const std::unique_ptr<ThisVxbFile> archive = Load(Write(writer));
-  EXPECT_EQ(archive->GetSlotCount(), 1u);
-  EXPECT_EQ(archive->GetStartTopic(), ThisVxbFile::kNoTopic);
-  std::string path = "index.htm";
-  EXPECT_FALSE(archive->OpenTopic(ThisVxbFile::kNoTopic, path));
-}
-
 TEST_F(ArchiveWriterTest, WhatAnArchiveCannotHold) {
   const auto code = [&](auto&& setUp) {
     stow::ArchiveProperties properties = Properties();
@@ -131,7 +99,7 @@ TEST_F(ArchiveWriterTest, WhatAnArchiveCannotHold) {
     setUp(properties, topics);
     stow::ArchiveWriter writer(properties);
     for (const auto& [path, bytes] : topics) writer.AddBytes(path, bytes);
-    return WriteCode(writer);
+    return archive_tests::ThrownCode([&] { Write(writer); });
   };
   using Topics = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(code([](stow::ArchiveProperties& p, Topics&) { p.name.clear(); }), 2023u);
@@ -141,15 +109,13 @@ TEST_F(ArchiveWriterTest, WhatAnArchiveCannotHold) {
   EXPECT_EQ(code([](stow::ArchiveProperties&, Topics& t) { t.push_back({"a.htm", "again"}); }), 1000u);
   EXPECT_FALSE(std::filesystem::exists(m_folder / "w.vxb"));
   EXPECT_EQ(code([](stow::ArchiveProperties&, Topics&) {}), 0u);
+  // An archive of no topics has one empty slot and no start topic.
+  const std::unique_ptr<ThisVxbFile> empty = Load(Build({}));
+  EXPECT_EQ(empty->GetSlotCount(), 1u);
+  EXPECT_EQ(empty->GetStartTopic(), ThisVxbFile::kNoTopic);
   stow::ArchiveWriter writer(Properties());
   const auto addCode = [&](std::string path) {
-    try {
-      writer.AddBytes(path, "x");
-    } catch (CKelException* e) {
-      const std::unique_ptr<CKelException> owned(e);
-      return e->m_code;
-    }
-    return 0u;
+    return archive_tests::ThrownCode([&] { writer.AddBytes(path, "x"); });
   };
   EXPECT_EQ(addCode(""), 1016u);
   EXPECT_EQ(addCode("caf\xE9.htm"), 1016u);  // not UTF-8

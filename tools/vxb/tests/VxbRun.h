@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "archive/tests/ArchiveFixture.h"
 #include "platform/tests/TempFolder.h"
 #include "tools/vxb/VxbTool.h"
 
@@ -36,21 +36,8 @@ inline void WriteFile(const std::string& root, const std::string& path, const st
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-inline std::string RandomBytes(std::size_t size, unsigned seed = 1) {
-  std::mt19937 random(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
-}
-
-inline std::string TextBytes(std::size_t size, unsigned seed = 2) {
-  static const char* const words[] = {"<p>The ", "archive ", "holds ", "topics ", "in chunks", ".</p>\n"};
-  std::mt19937 random(seed);
-  std::string bytes;
-  while (bytes.size() < size) bytes += words[random() % 6];
-  bytes.resize(size);
-  return bytes;
-}
+using archive_tests::RandomBytes;
+using archive_tests::TextBytes;
 
 // Every file below ROOT with its bytes, by path relative to ROOT.
 inline std::map<std::string, std::string> TreeOf(const std::string& root) {
