@@ -104,11 +104,6 @@ std::string CatalogArchiveList::ResolveArchive(const std::string& name, std::uin
   }
 }
 
-void ShowPage(ThisVxbFile& archive, std::string_view lastUrl, unsigned page,
-              std::initializer_list<std::string> args) {
-  archive.SetPage(FormatPage(page, args, lastUrl));
-}
-
 void BuildArchiveList(ThisVxbFile& archive, ArchiveListSource& source, std::string_view lastUrl) {
   archive.SetPage(FormatArchiveListPage(source, lastUrl));
 }

@@ -84,10 +84,5 @@ std::string BuildArchiveRows(ArchiveListSource& source);
 std::string FormatArchiveListPage(ArchiveListSource& source, std::string_view lastUrl,
                                   const ReaderModuleInfo& module = ReaderModuleInfo::Current());
 
-// Builds page N with ARGS and hands it to ARCHIVE (SetPage): the page is what the
-// next request reads, as a topic of type HTML.
-void ShowPage(ThisVxbFile& archive, std::string_view lastUrl, unsigned page,
-              std::initializer_list<std::string> args);
-
 // Builds the list page of the archives SOURCE lists and shows it on ARCHIVE.
 void BuildArchiveList(ThisVxbFile& archive, ArchiveListSource& source, std::string_view lastUrl);

@@ -9,17 +9,17 @@ class ReadOnlyAllUsers : public CatalogTest {
   void MakeReadOnly() { RegistrySetReadOnly(RegistryHiveKind::Machine, true); }
 };
 
+// A fresh read-only hive cannot be written, nor gets its keys; a writable one
+// gets the catalog key on the way.
 TEST_F(ReadOnlyAllUsers, CanWriteAllUsersFollowsTheHive) {
-  EXPECT_TRUE(m_catalog.CanWriteAllUsers());
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, CatalogKey()));  // created on the way
-  MakeReadOnly();
-  EXPECT_FALSE(m_catalog.CanWriteAllUsers());
-}
-
-TEST_F(ReadOnlyAllUsers, AFreshReadOnlyHiveCannotBeWritten) {
   MakeReadOnly();
   EXPECT_FALSE(m_catalog.CanWriteAllUsers());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software"));
+  RegistrySetReadOnly(RegistryHiveKind::Machine, false);
+  EXPECT_TRUE(m_catalog.CanWriteAllUsers());
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, CatalogKey()));
+  MakeReadOnly();
+  EXPECT_FALSE(m_catalog.CanWriteAllUsers());
 }
 
 TEST_F(ReadOnlyAllUsers, RegisteringThereFailsWith1140AndTheUserCatalogStillWorks) {
@@ -36,29 +36,22 @@ TEST_F(ReadOnlyAllUsers, RegisteringThereFailsWith1140AndTheUserCatalogStillWork
   EXPECT_TRUE(Register(second, Placement::CurrentUser));
 }
 
-TEST_F(ReadOnlyAllUsers, ReadingFallsBackToReadOnly) {
+// An entry found through a resolution for reading can be corrected where it
+// is writable; where it is not, reading falls back to read-only.
+TEST_F(ReadOnlyAllUsers, AnEntryReadForReadingIsUpdatedOnlyWhereWritable) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   ASSERT_TRUE(Register(manual, Placement::AllUsers));
-  MakeReadOnly();
+  for (bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "writable");
+    RegistrySetReadOnly(RegistryHiveKind::Machine, readOnly);
+    ThisDocumentProfiling reader(kReaderDescriptor);
+    std::uint32_t firmCode = stow::kNoFirmCode;
+    ASSERT_EQ(reader.ResolveArchive("Manual", firmCode, readOnly, false), readOnly ? "/moved.vxb" : manual);
+    EXPECT_EQ(reader.CanUpdateEntry(), !readOnly);
+    EXPECT_EQ(CodeOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), readOnly ? 1140u : 0u);
+    EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), "/moved.vxb");
+  }
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers), std::vector<std::string>{"Manual"});
-  ThisDocumentProfiling reader(kReaderDescriptor);
-  std::uint32_t firmCode = stow::kNoFirmCode;
-  EXPECT_EQ(reader.ResolveArchive("Manual", firmCode, true, false), manual);
-  EXPECT_FALSE(reader.CanUpdateEntry());
-  EXPECT_EQ(CodeOf([&] { reader.UpdateEntryPath("/moved.vxb"); }), 1140u);
-  EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), manual);
-}
-
-// An entry found through a resolution for reading can still be corrected.
-TEST_F(ReadOnlyAllUsers, AnEntryReadForReadingCanBeUpdatedWhereWritable) {
-  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(manual, Placement::AllUsers));
-  ThisDocumentProfiling reader(kReaderDescriptor);
-  std::uint32_t firmCode = stow::kNoFirmCode;
-  ASSERT_EQ(reader.ResolveArchive("Manual", firmCode, false, false), manual);
-  EXPECT_TRUE(reader.CanUpdateEntry());
-  reader.UpdateEntryPath("/moved.vxb");
-  EXPECT_EQ(Doc("Manual", 10, Placement::AllUsers), "/moved.vxb");
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
 }
 

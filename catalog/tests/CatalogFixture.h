@@ -46,15 +46,15 @@ class CatalogTest : public ScratchRegistry {
   }
 
   // Opens the archive at PATH and registers (unregisters) it in PLACEMENT.
-  bool Register(const std::string& path, Placement placement = Placement::CurrentUser) {
+  bool Register(const std::string& path, Placement placement = Placement::CurrentUser,
+                bool add = true) {
     stow::VxbFile document;
     document.Open(path);
-    return m_catalog.RegisterArchive(document, placement);
+    return add ? m_catalog.RegisterArchive(document, placement)
+               : m_catalog.UnregisterArchive(document, placement);
   }
   bool Unregister(const std::string& path, Placement placement = Placement::CurrentUser) {
-    stow::VxbFile document;
-    document.Open(path);
-    return m_catalog.UnregisterArchive(document, placement);
+    return Register(path, placement, false);
   }
 
   static HKEY RootOf(Placement placement) {

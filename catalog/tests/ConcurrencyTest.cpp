@@ -13,17 +13,13 @@ class ConcurrentRegistration : public CatalogTest {
   // Archive INDEX of registrar WRITER: half of them share one name, with firm
   // codes of their own; the others have names of their own.
   static std::string ArchiveName(int writer, int index) {
-    return index % 2 == 0 ? "Shared"
-                          : "Archive " + std::to_string(writer) + "-" + std::to_string(index);
+    return index % 2 == 0 ? "Shared" : "Archive " + FileName(writer, index);
   }
   static std::uint32_t FirmCode(int writer, int index) {
     return static_cast<std::uint32_t>(writer * kArchivesPerProcess + index);
   }
   static std::string FileName(int writer, int index) {
     return "a" + std::to_string(writer) + "-" + std::to_string(index) + ".vxb";
-  }
-  std::string ArchivePath(int writer, int index) const {
-    return Folder() + "/" + FileName(writer, index);
   }
 
   // A registrar process: waits until START closes, then registers its
@@ -34,7 +30,7 @@ class ConcurrentRegistration : public CatalogTest {
     int failures = 0;
     try {
       for (int index = 0; index < kArchivesPerProcess; ++index)
-        failures += !Register(ArchivePath(writer, index));
+        failures += !Register(Folder() + "/" + FileName(writer, index));
     } catch (CKelException* e) {
       delete e;
       _exit(2);
@@ -74,7 +70,7 @@ TEST_F(ConcurrentRegistration, TwoProcessesLoseNoEntry) {
   for (int writer = 0; writer < 2; ++writer)
     for (int index = 0; index < kArchivesPerProcess; ++index)
       entries += Doc(ArchiveName(writer, index), FirmCode(writer, index)) ==
-                 ArchivePath(writer, index);
+                 Folder() + "/" + FileName(writer, index);
   EXPECT_EQ(entries, 2 * kArchivesPerProcess);
 }
 

@@ -6,23 +6,18 @@ namespace {
 
 using Listing = CatalogTest;
 
-TEST_F(Listing, EachPlacementListsItsOwnNames) {
+// Each placement lists its own names; all entries come with their paths, the
+// user's first, and a firm-code key without its path is passed over.
+TEST_F(Listing, NamesByPlacementAndAllEntriesUserFirst) {
   EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::CurrentUser).empty());  // no catalog yet
   EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::AllUsers).empty());
-  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a.vxb");
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 2).c_str(), "Doc", "/b.vxb");
-  PutText(HKEY_LOCAL_MACHINE, EntryKey("Also", 3).c_str(), "Doc", "/c.vxb");
+  PutText(HKEY_LOCAL_MACHINE, EntryKey("Also", 3).c_str());
+  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 9).c_str(), "Doc", "/a9.vxb");
+  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a1.vxb");
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser), std::vector<std::string>{"Mine"});
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::AllUsers),
             (std::vector<std::string>{"Also", "Shared"}));
-}
-
-// Every entry with its path, the user's first; a firm-code key without its path is passed over.
-TEST_F(Listing, AllEntriesComeWithTheirPathsUserFirst) {
-  PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 2).c_str(), "Doc", "/b.vxb");
-  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 9).c_str(), "Doc", "/a9.vxb");
-  PutText(HKEY_CURRENT_USER, EntryKey("Mine", 1).c_str(), "Doc", "/a1.vxb");
-  PutText(HKEY_CURRENT_USER, EntryKey("Pathless", 4).c_str());
   EXPECT_EQ(ListCatalogEntries(m_catalog),
             (std::vector<CatalogEntry>{{"Mine", 1, "/a1.vxb", false},
                                        {"Mine", 9, "/a9.vxb", false},
@@ -42,16 +37,15 @@ TEST_F(Listing, NamesBeyondTheListCapacityRaise1014) {
   EXPECT_EQ(CodeOf([&] { m_catalog.ListArchiveNames(Placement::CurrentUser); }), 1014u);
 }
 
-TEST_F(Listing, OnlyFirmCodeKeysCount) {
+// Only firm-code keys count, and only below a name key.
+TEST_F(Listing, OnlyFirmCodeKeysOfANameCount) {
   for (const char* key : {"FC7", "FCX", "Notes", "FC", "FC-1", "FC 5", "FC16777216", "FC010",
                           "FC4294967296", "fc12", "FC0", "FC16777215", "FC3x"})
     PutText(HKEY_CURRENT_USER, (NameKey("Manual") + "\\" + key).c_str());
   ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUser, kWriteElseRead));
   // Enumeration order: names compared without regard to case, byte by byte.
   EXPECT_EQ(m_catalog.ListFirmCodes(), (std::vector<std::uint32_t>{0, 12, 16777215, 7}));
-}
 
-TEST_F(Listing, NamesThatAreNoArchiveKeyOpenNothing) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 10).c_str(), "Doc", "/m.vxb");
   PutText(HKEY_CURRENT_USER, (CatalogKey() + "\\FC12").c_str(), "Doc", "/stray.vxb");
   EXPECT_FALSE(m_catalog.OpenArchiveKey("", kUser, kWriteElseRead));

@@ -100,7 +100,7 @@ TEST_F(Registration, NamesAndFirmCodesTheKeysCannotHoldAreRefusedWithAClearError
 using Unregistration = CatalogTest;
 
 // Only the entry of the file itself goes, in the placement given; the last
-// entry takes its keys but not the catalog key.
+// entry takes its keys but not the catalog key, and keys that hold more stay.
 TEST_F(Unregistration, OnlyTheFilesOwnEntryGoesWithTheKeysItLeavesEmpty) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Manual", 10);
@@ -114,19 +114,15 @@ TEST_F(Unregistration, OnlyTheFilesOwnEntryGoesWithTheKeysItLeavesEmpty) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Manual")));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, CatalogKey()));
   EXPECT_FALSE(Unregister(manual));  // nothing left to remove
-}
 
-TEST_F(Unregistration, KeysThatHoldMoreStay) {
   const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
   const std::string twelve = MakeArchive("twelve.vxb", "Manual", 12);
   ASSERT_TRUE(Register(seven));
   ASSERT_TRUE(Register(twelve));
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 12).c_str(), "Notes", "kept");
-
   EXPECT_TRUE(Unregister(seven));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, EntryKey("Manual", 7)));
   EXPECT_EQ(Doc("Manual", 12), twelve);
-
   EXPECT_TRUE(Unregister(twelve));
   EXPECT_EQ(Doc("Manual", 12), "#2");  // the value went, the key with its note stays
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, EntryKey("Manual", 12).c_str(), "Notes"), "kept");

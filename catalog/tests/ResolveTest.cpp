@@ -52,40 +52,44 @@ class Resolve : public CatalogTest {
     m_reader.SetFailureReport(&failures);
   }
 
-  // Resolves NAME (FIRMCODE asked) for reading, as a request does.
-  std::string Resolved(const std::string& name, std::uint32_t& firmCode, bool quiet = false) {
+  // Resolves NAME (FIRMCODE asked) for reading, as a request does; the firm
+  // code found is left in firmCode.
+  std::string Resolved(const std::string& name, std::uint32_t asked = kNone, bool quiet = false) {
+    firmCode = asked;
     return m_reader.ResolveArchive(name, firmCode, false, quiet);
+  }
+  // Registers two archives of the name Manual, firm codes 7 and 12.
+  std::string RegisterTwoManuals() {
+    const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
+    EXPECT_TRUE(Register(seven));
+    EXPECT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
+    return seven;
   }
 
   ThisDocumentProfiling m_reader{kReaderDescriptor};
   ScriptedChooser chooser;
   RecordedFailures failures;
+  std::uint32_t firmCode = kNone;
 };
 
-TEST_F(Resolve, ANameRegisteredOnceGivesItsPathAndFirmCode) {
+// A name registered once gives its path and firm code, in any case. An unknown
+// name (a name key without firm-code keys is none either) is page 3; a wrong
+// firm code is page 4, and the user is asked next time.
+TEST_F(Resolve, KnownUnknownAndWrongFirmCode) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   ASSERT_TRUE(Register(manual));
-  std::uint32_t firmCode = kNone;
-  EXPECT_EQ(Resolved("manual", firmCode), manual);
+  EXPECT_EQ(Resolved("manual"), manual);
   EXPECT_EQ(firmCode, 10u);
   EXPECT_EQ(m_reader.GetLastResolvedName(), "manual");
   EXPECT_EQ(m_reader.GetLastFirmCode(), 10u);
-  firmCode = 10;
-  EXPECT_EQ(Resolved("Manual", firmCode), manual);
+  EXPECT_EQ(Resolved("Manual", 10), manual);
   EXPECT_TRUE(failures.pages.empty());
-}
 
-// An unknown name (a name key without firm-code keys is none either) is page 3;
-// a wrong firm code is page 4, and the user is asked next time.
-TEST_F(Resolve, UnknownNamesAndWrongFirmCodesAreReportedAsTheirPages) {
-  ASSERT_TRUE(Register(MakeArchive("manual.vxb", "Manual", 10)));
   PutText(HKEY_CURRENT_USER, (NameKey("Bare") + "\\Notes").c_str());
-  std::uint32_t firmCode = kNone;
-  EXPECT_EQ(Resolved("Missing", firmCode), "");
-  EXPECT_EQ(Resolved("Bare", firmCode), "");
+  EXPECT_EQ(Resolved("Missing"), "");
+  EXPECT_EQ(Resolved("Bare"), "");
   EXPECT_FALSE(m_reader.GetAskNextTime());
-  firmCode = 11;
-  EXPECT_EQ(Resolved("Manual", firmCode), "");
+  EXPECT_EQ(Resolved("Manual", 11), "");
   EXPECT_TRUE(m_reader.GetAskNextTime());
   EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{
                                 {3, "Missing", kNone}, {3, "Bare", kNone}, {4, "Manual", 11}}));
@@ -94,13 +98,8 @@ TEST_F(Resolve, UnknownNamesAndWrongFirmCodesAreReportedAsTheirPages) {
 // Two archives of one name: ambiguous the first time, the choice dialog the
 // next time, the chosen firm code from then on.
 TEST_F(Resolve, TwoFirmCodesAreAmbiguousThenChosenThenRemembered) {
-  const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
-  const std::string twelve = MakeArchive("twelve.vxb", "Manual", 12);
-  ASSERT_TRUE(Register(seven));
-  ASSERT_TRUE(Register(twelve));
-
-  std::uint32_t firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), "");
+  const std::string seven = RegisterTwoManuals();
+  EXPECT_EQ(Resolved("Manual"), "");
   EXPECT_EQ(firmCode, 12u);  // the first in enumeration order
   EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{{5, "Manual", 12}}));
   EXPECT_TRUE(chooser.offered.empty());
@@ -108,53 +107,39 @@ TEST_F(Resolve, TwoFirmCodesAreAmbiguousThenChosenThenRemembered) {
   EXPECT_EQ(m_reader.GetLastFirmCode(), kNone);
 
   chooser.answers = {7};
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("MANUAL", firmCode), seven);
+  EXPECT_EQ(Resolved("MANUAL"), seven);
   EXPECT_EQ(firmCode, 7u);
   ASSERT_EQ(chooser.offered.size(), 1u);
   EXPECT_EQ(chooser.offered[0].name, "MANUAL");
   EXPECT_EQ(chooser.offered[0].firmCodes, (std::vector<std::uint32_t>{12, 7}));
   EXPECT_FALSE(m_reader.GetAskNextTime());
 
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), seven);
+  EXPECT_EQ(Resolved("Manual"), seven);
   EXPECT_EQ(chooser.offered.size(), 1u);  // not asked again
   EXPECT_EQ(failures.pages.size(), 1u);
 }
 
-TEST_F(Resolve, ACancelledChoiceIsAmbiguousAgain) {
-  ASSERT_TRUE(Register(MakeArchive("seven.vxb", "Manual", 7)));
-  ASSERT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
-  std::uint32_t firmCode = kNone;
-  Resolved("Manual", firmCode);
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), "");
-  EXPECT_EQ(chooser.offered.size(), 1u);
-  EXPECT_EQ(failures.pages.size(), 2u);
-  EXPECT_EQ(failures.pages[1].number, 5);
-  EXPECT_TRUE(m_reader.GetAskNextTime());  // asked once more next time
-}
-
-TEST_F(Resolve, AnotherNameInBetweenMeansAmbiguousAgain) {
-  ASSERT_TRUE(Register(MakeArchive("seven.vxb", "Manual", 7)));
-  ASSERT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
+// A cancelled choice is ambiguous again and asked once more next time; another
+// name in between means ambiguous again, without asking.
+TEST_F(Resolve, ACancelledChoiceOrAnotherNameInBetweenIsAmbiguousAgain) {
+  RegisterTwoManuals();
   ASSERT_TRUE(Register(MakeArchive("guide.vxb", "Guide", 1)));
-  std::uint32_t firmCode = kNone;
-  Resolved("Manual", firmCode);
-  firmCode = kNone;
-  ASSERT_NE(Resolved("Guide", firmCode), "");
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), "");
-  EXPECT_TRUE(chooser.offered.empty());
+  Resolved("Manual");
+  EXPECT_EQ(Resolved("Manual"), "");
+  EXPECT_EQ(chooser.offered.size(), 1u);
+  ASSERT_EQ(failures.pages.size(), 2u);
+  EXPECT_EQ(failures.pages[1].number, 5);
+  EXPECT_TRUE(m_reader.GetAskNextTime());
+
+  ASSERT_NE(Resolved("Guide"), "");
+  EXPECT_EQ(Resolved("Manual"), "");
+  EXPECT_EQ(chooser.offered.size(), 1u) << "another name in between";
 }
 
 TEST_F(Resolve, QuietResolutionReportsAndRemembersNothing) {
-  ASSERT_TRUE(Register(MakeArchive("seven.vxb", "Manual", 7)));
-  ASSERT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
-  std::uint32_t firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode, true), "");
-  firmCode = 3;
-  EXPECT_EQ(Resolved("Manual", firmCode, true), "");
+  RegisterTwoManuals();
+  EXPECT_EQ(Resolved("Manual", kNone, true), "");
+  EXPECT_EQ(Resolved("Manual", 3, true), "");
   EXPECT_TRUE(failures.pages.empty());
   EXPECT_FALSE(m_reader.GetAskNextTime());
   EXPECT_EQ(m_reader.GetLastResolvedName(), "");
@@ -165,30 +150,22 @@ TEST_F(Resolve, HandedOverArchivesComeFirstByExactName) {
   ASSERT_TRUE(Register(registered));
   EXPECT_TRUE(m_reader.GetTempRegistrar().Add({"Manual", "/handed/over.vxb", 99, "note"}));
   EXPECT_FALSE(m_reader.GetTempRegistrar().Add({"Manual", "/second.vxb", 98}));
-
-  std::uint32_t firmCode = 10;
-  EXPECT_EQ(Resolved("Manual", firmCode), "/handed/over.vxb");
+  EXPECT_EQ(Resolved("Manual", 10), "/handed/over.vxb");
   EXPECT_EQ(firmCode, 99u);
   EXPECT_EQ(m_reader.GetLastFirmCode(), 99u);
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("manual", firmCode), registered);  // case counts here
+  EXPECT_EQ(Resolved("manual"), registered);  // case counts here
 }
 
 TEST_F(Resolve, CurrentUserBeforeAllUsers) {
   const std::string mine = MakeArchive("mine.vxb", "Manual", 10);
-  const std::string shared = MakeArchive("shared.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Manual", 11);
-  ASSERT_TRUE(Register(shared, Placement::AllUsers));
+  ASSERT_TRUE(Register(MakeArchive("shared.vxb", "Manual", 10), Placement::AllUsers));
   ASSERT_TRUE(Register(other, Placement::AllUsers));
-  std::uint32_t firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), "");  // two firm codes for all users
+  EXPECT_EQ(Resolved("Manual"), "");  // two firm codes for all users
   ASSERT_TRUE(Register(mine, Placement::CurrentUser));
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("Other name", firmCode), "");
-  firmCode = kNone;
-  EXPECT_EQ(Resolved("Manual", firmCode), mine);  // the user's one firm code
-  firmCode = 11;
-  EXPECT_EQ(Resolved("Manual", firmCode), other);  // firm code found for all users
+  EXPECT_EQ(Resolved("Other name"), "");
+  EXPECT_EQ(Resolved("Manual"), mine);  // the user's one firm code
+  EXPECT_EQ(Resolved("Manual", 11), other);  // firm code found for all users
 }
 
 }  // namespace

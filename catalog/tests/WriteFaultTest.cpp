@@ -45,13 +45,6 @@ TEST_F(WriteFault, ARegistrationThatCannotBeWrittenFailsAndStoresNothing) {
   EXPECT_EQ(Doc("Other", 2), other);
 }
 
-TEST_F(WriteFault, AReplacedPathThatCannotBeWrittenKeepsTheOldOne) {
-  const std::string moved = Folder() + "/moved.vxb";
-  std::filesystem::copy_file(m_kept, moved);
-  EXPECT_EQ(CodeWithFault([&] { Register(moved); }, 29), 1140u);
-  EXPECT_EQ(Doc("Kept", 1), m_kept);
-}
-
 TEST_F(WriteFault, AnUnregistrationThatCannotBeWrittenKeepsTheEntry) {
   EXPECT_NE(CodeWithFault([&] { Unregister(m_kept); }), 0u);
   EXPECT_EQ(Doc("Kept", 1), m_kept);
@@ -84,7 +77,13 @@ TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {
   EXPECT_EQ(Doc("Kept", 1), m_kept);
 }
 
-TEST_F(WriteFault, AFileThatVanishesBeforeRegistrationIsAnErrorAndNoEntry) {
+// A replaced path that cannot be written keeps the old one; a file that
+// vanishes before its registration is an error and no entry.
+TEST_F(WriteFault, AReplacedPathOrAVanishedFileKeepsWhatWasThere) {
+  const std::string moved = Folder() + "/moved.vxb";
+  std::filesystem::copy_file(m_kept, moved);
+  EXPECT_EQ(CodeWithFault([&] { Register(moved); }, 29), 1140u);
+  EXPECT_EQ(Doc("Kept", 1), m_kept);
   const std::string vanished = MakeArchive("vanished.vxb", "Vanished", 3);
   std::filesystem::remove(vanished);
   EXPECT_EQ(CodeOf([&] { Register(vanished); }), 1001u);

@@ -35,25 +35,20 @@ class DlgFileSelectTest : public DialogTest {
   std::string chosenPath;
 };
 
+// Percent signs in the path and the name stay as they are.
 TEST_F(DlgFileSelectTest, ShowsTheFailingFileAndTheArchive) {
+  oldPath = files / "100%1%%.vxb";
+  Register("50%2", 7, oldPath);
   dialogs.QueueFileSelectAnswer(IDCANCEL);
-  EXPECT_EQ(Run(), IDCANCEL);
+  EXPECT_EQ(Run("50%2"), IDCANCEL);
   ASSERT_EQ(dialogs.fileSelectViews.size(), 1u);
   const auto& view = dialogs.fileSelectViews[0];
   EXPECT_EQ(view.fileLine, "File: " + oldPath);
-  EXPECT_EQ(view.documentLine, "Document: Manual");
+  EXPECT_EQ(view.documentLine, "Document: 50%2");
   EXPECT_EQ(view.path, oldPath);
   EXPECT_TRUE(view.updateRegistryEnabled);
   EXPECT_FALSE(view.updateRegistry);
   EXPECT_TRUE(boxes.shown().empty());
-}
-
-TEST_F(DlgFileSelectTest, PercentSignsInTextsStayAsTheyAre) {
-  oldPath = files / "100%1%%.vxb";
-  dialogs.QueueFileSelectAnswer(IDCANCEL);
-  Run("50%2");
-  EXPECT_EQ(dialogs.fileSelectViews[0].fileLine, "File: " + oldPath);
-  EXPECT_EQ(dialogs.fileSelectViews[0].documentLine, "Document: 50%2");
 }
 
 TEST_F(DlgFileSelectTest, RightFileEndsTheDialogWithItsFullPath) {
@@ -110,23 +105,17 @@ TEST_F(DlgFileSelectTest, FileThatIsNoArchiveGetsTheFoundationsMessage) {
   EXPECT_EQ(Doc("Manual", 7), oldPath);
 }
 
-TEST_F(DlgFileSelectTest, CatalogIsCorrectedOnlyWhenAsked) {
+// Only when asked, and only the entry of the archive, though the catalog was
+// last positioned on another archive's entry.
+TEST_F(DlgFileSelectTest, CatalogIsCorrectedOnlyWhenAskedAndOnlyItsEntry) {
   dialogs.QueueFileSelectAnswer(IDOK, manual, false);
   EXPECT_EQ(Run(), IDOK);
   EXPECT_EQ(Doc("Manual", 7), oldPath);
 
-  dialogs.QueueFileSelectAnswer(IDOK, manual, true);
-  EXPECT_EQ(Run(), IDOK);
-  EXPECT_EQ(Doc("Manual", 7), manual);
-}
-
-TEST_F(DlgFileSelectTest, OnlyTheEntryOfTheArchiveIsWritten) {
-  // The catalog was last positioned on another archive's entry.
   const std::string guide = MakeArchive("guide.vxb", "Guide", 3);
   Register("Guide", 3, guide);
   ASSERT_TRUE(catalog.OpenArchiveKey("Guide", CKelProfiling::kCurrentUser, CKelProfiling::kReadWriteElseRead));
   ASSERT_TRUE(catalog.ReadEntry(3));
-
   dialogs.QueueFileSelectAnswer(IDOK, manual, true);
   EXPECT_EQ(Run(), IDOK);
   EXPECT_EQ(Doc("Manual", 7), manual);
@@ -144,20 +133,18 @@ TEST_F(DlgFileSelectTest, ArchiveGivenByPathAcceptsAnyArchiveAndNeverWritesTheCa
   EXPECT_EQ(Doc("Manual", 7), oldPath);
 }
 
-TEST_F(DlgFileSelectTest, ArchiveWithoutCatalogEntryOffersNoCorrection) {
-  // A name handed over by a host, not in the catalog: nothing to correct.
+// A name handed over by a host, not in the catalog, or a read-only catalog:
+// nothing to correct.
+TEST_F(DlgFileSelectTest, NoCorrectionWithoutAWritableCatalogEntry) {
   dialogs.QueueFileSelectAnswer(IDCANCEL);
   Run("Handed", 5);
-  EXPECT_FALSE(dialogs.fileSelectViews[0].updateRegistryEnabled);
+  EXPECT_FALSE(dialogs.fileSelectViews[0].updateRegistryEnabled) << "not in the catalog";
   EXPECT_EQ(dialogs.fileSelectViews[0].documentLine, "Document: Handed");
-}
-
-TEST_F(DlgFileSelectTest, ReadOnlyCatalogOffersNoCorrection) {
   RegistrySetReadOnly(RegistryHiveKind::User, true);
   dialogs.QueueFileSelectAnswer(IDOK, manual, true);
   EXPECT_EQ(Run(), IDOK);
-  EXPECT_FALSE(dialogs.fileSelectViews[0].updateRegistryEnabled);
-  EXPECT_FALSE(dialogs.fileSelectViews[0].updateRegistry);
+  EXPECT_FALSE(dialogs.fileSelectViews[1].updateRegistryEnabled) << "read-only";
+  EXPECT_FALSE(dialogs.fileSelectViews[1].updateRegistry) << "read-only";
   RegistrySetReadOnly(RegistryHiveKind::User, false);
   EXPECT_EQ(Doc("Manual", 7), oldPath);
 }

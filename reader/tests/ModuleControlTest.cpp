@@ -56,7 +56,7 @@ class Control : public ReaderModuleTest {
   char* m_buffer = nullptr;
 };
 
-TEST_F(Control, ModuleVersionIs411ByTableAndByDispatchId) {
+TEST_F(Control, ModuleVersionAndDispatchIdsByName) {
   LONG version = 0;
   EXPECT_EQ(m_control->get_ModuleVersion(&version), S_OK);
   EXPECT_EQ(version, 411);
@@ -65,21 +65,13 @@ TEST_F(Control, ModuleVersionIs411ByTableAndByDispatchId) {
   EXPECT_EQ(Invoke(kDispIdModuleVersion, DISPATCH_PROPERTYGET, {}, &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 411);
-}
-
-TEST_F(Control, BufferIsCreatedOnceWithTwoKilobytes) {
-  LONG number = 0;
-  LONGLONG address = 0;
-  LONG size = 0;
-  ASSERT_EQ(m_control->CreateBuffer(&number, &address, &size), S_OK);
-  EXPECT_EQ(number, 1);
-  EXPECT_EQ(size, 2048);
-  ASSERT_NE(address, 0);
-  const char* bytes = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));
-  EXPECT_EQ(std::string(bytes, 2048), std::string(2048, '\0'));
-  LONG again = 0;
-  EXPECT_EQ(m_control->CreateBuffer(&again, &address, &size), E_FAIL);
-  EXPECT_EQ(again, 0);
+  const char* names[] = {"createbuffer", "Navigate"};
+  DISPID id = 0;
+  EXPECT_EQ(m_control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 1, 0, &id), S_OK);
+  EXPECT_EQ(id, kDispIdCreateBuffer);
+  EXPECT_EQ(m_control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names + 1), 1, 0, &id),
+            DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(id, DISPID_UNKNOWN);
 }
 
 TEST_F(Control, BufferAddressComesWholeThroughDispatch) {
@@ -111,16 +103,25 @@ TEST_F(Control, BufferAddressComesWholeThroughDispatch) {
   EXPECT_EQ(Fetch("vexost://Given/").bytes, "given");
 }
 
-TEST_F(Control, SetDataAnswersByBufferAndAction) {
+// The buffer is made once, zeroed, of two kilobytes; SetData answers by buffer
+// and action, by its table and by dispatch (arguments in reverse order).
+TEST_F(Control, BufferIsCreatedOnceAndSetDataAnswersByBufferAndAction) {
   EXPECT_EQ(m_control->SetData(1, 1), E_FAIL) << "no buffer yet";
   LONG number = 0;
   LONGLONG address = 0;
   LONG size = 0;
   ASSERT_EQ(m_control->CreateBuffer(&number, &address, &size), S_OK);
+  EXPECT_EQ(number, 1);
+  EXPECT_EQ(size, 2048);
+  ASSERT_NE(address, 0);
+  const char* bytes = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));
+  EXPECT_EQ(std::string(bytes, 2048), std::string(2048, '\0'));
+  LONG again = 0;
+  EXPECT_EQ(m_control->CreateBuffer(&again, &address, &size), E_FAIL);
+  EXPECT_EQ(again, 0);
   EXPECT_EQ(m_control->SetData(1, 2), E_FAIL);
   EXPECT_EQ(m_control->SetData(2, 1), E_NOTIMPL);
   EXPECT_EQ(m_control->GetData(1, 1), E_NOTIMPL);
-  // Through dispatch: arguments in reverse order.
   EXPECT_EQ(Invoke(kDispIdSetData, DISPATCH_METHOD, {Long(2), Long(1)}), E_FAIL);
   EXPECT_EQ(Invoke(kDispIdSetData, DISPATCH_METHOD, {Long(1), Long(2)}), E_NOTIMPL);
   EXPECT_EQ(Invoke(kDispIdGetData, DISPATCH_METHOD, {Long(1), Long(1)}), E_NOTIMPL);
@@ -181,17 +182,6 @@ TEST_F(Control, WebBrowserHoldsTheObjectItIsGiven) {
   VariantClear(&result);
   m_control.Reset();
   EXPECT_EQ(browser.references, 0u) << "the control keeps the browser after its release";
-}
-
-TEST_F(Control, NamesGiveTheDispatchIds) {
-  const char* names[] = {"createbuffer"};
-  DISPID id = 0;
-  EXPECT_EQ(m_control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 1, 0, &id), S_OK);
-  EXPECT_EQ(id, kDispIdCreateBuffer);
-  const char* unknown[] = {"Navigate"};
-  EXPECT_EQ(m_control->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(unknown), 1, 0, &id),
-            DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(id, DISPID_UNKNOWN);
 }
 
 }  // namespace

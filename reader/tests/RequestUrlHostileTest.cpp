@@ -33,15 +33,14 @@ class HostileUrlTest : public ::testing::Test {
   RequestUrl request;
 };
 
-TEST_F(HostileUrlTest, ZeroEscapeCutsTheUrlButNotTheLastUrl) {
+// An escaped zero cuts the URL but not the last URL; a zero byte ends the URL
+// as received.
+TEST_F(HostileUrlTest, ZeroEscapesAndZeroBytes) {
   EXPECT_TRUE(Parse("vexost://file:/etc/passwd%00.vxb"));
   EXPECT_EQ(request.archivePath, "/etc/passwd");
   EXPECT_EQ(grammar.GetLastUrl(), "vexost://file:/etc/passwd%00.vxb");
   EXPECT_TRUE(Parse("vexost://A/page.htm%00/../../x"));
   EXPECT_EQ(request.topicPath, "page.htm");
-}
-
-TEST_F(HostileUrlTest, ZeroByteEndsTheUrlAsReceived) {
   EXPECT_TRUE(Parse(std::string_view("vexost://A/a.htm\0vexost://B/", 28)));
   EXPECT_EQ(grammar.GetLastUrl(), "vexost://A/a.htm");
   EXPECT_EQ(request.topicPath, "a.htm");
@@ -83,9 +82,7 @@ TEST_F(HostileUrlTest, VeryLongUrlsAreParsedInOnePass) {
   const std::string colons(1 << 20, ':');
   EXPECT_FALSE(Parse("vexost://A/" + colons));
   EXPECT_EQ(services.pages.back(), (ArrangedPage{3, {"A/"}}));
-}
-
-TEST_F(HostileUrlTest, HugeNumbersAreSyntaxErrors) {
+  // Huge numbers are syntax errors.
   EXPECT_FALSE(Parse("vexost://FirmCode:" + std::string(5000, '9') + "::A/"));
   EXPECT_EQ(services.pages.back().page, 1u);
   EXPECT_FALSE(Parse("vexost://A/:" + std::string(5000, '9')));
