@@ -101,7 +101,7 @@ TEST_F(ReportTest, ExecutableNameComesFirst) {
             "V" + std::string(kProgram + 1) + ":\nError VK2001 - \nInvalid option.");
 }
 
-TEST_F(ReportTest, IconsFollowTheSeverity) {
+TEST_F(ReportTest, IconsFollowTheSeverityAndAnswersGoInIt) {
   Box(CKelException(4003));
   EXPECT_EQ(boxes.shown().back().style, MB_ICONEXCLAMATION);
   Box(CKelException(1001, "x"));
@@ -109,9 +109,7 @@ TEST_F(ReportTest, IconsFollowTheSeverity) {
   Box(CKelException(2001));
   EXPECT_EQ(boxes.shown().back().style, MB_ICONEXCLAMATION);
   EXPECT_EQ(messages.m_severity, 0);
-}
-
-TEST_F(ReportTest, QuestionPutsTheAnswerInSeverity) {
+  // A question puts the answer in the severity.
   boxes.QueueAnswer(IDNO);
   messages.m_buttons = MB_YESNO;
   Box(CKelException(4004));
@@ -192,9 +190,7 @@ TEST_F(BuiltInGroupsTest, TextsAndSeverityComeFromTheGroups) {
   // Severity 2 is searched for fatal codes and becomes the message's severity.
   EXPECT_EQ(OneLine(CKelException(1600, "w")), "fatal error VK1600 - severe w.");
   EXPECT_EQ(messages.m_severity, 2);
-}
-
-TEST_F(BuiltInGroupsTest, CodeMissingFromGroupsOfItsSeverityHasNoText) {
+  // A code missing from the groups of its severity has no text.
   EXPECT_EQ(OneLine(CKelException(1002, "x")), "fatal error VK1000 - undocumented/internal (1002).");
   EXPECT_EQ(OneLine(CKelException(2003)), "error VK2000 - undocumented/internal (2003).");
 }
