@@ -58,6 +58,10 @@ TEST(ParseOptionsTest, HandlesOptionsUpToTheFirstOtherWord) {
   EXPECT_STREQ(p.GetCursor(), "rest of line");
   TestCmdParse end("/a  ");
   EXPECT_EQ(end.ParseOptions(), 0);
+  TestCmdParse dash("-a /a");
+  dash.SetOptionChars("-");
+  EXPECT_EQ(dash.ParseOptions(), '/');
+  EXPECT_EQ(dash.seen, "a");
 }
 
 TEST(ParseOptionsTest, ErrorsNameTheOption) {
@@ -81,12 +85,9 @@ TEST(ParseOptionsTest, ErrorsNameTheOption) {
   }
   CKelCmdParse refusing("/x");  // the default handler refuses every option
   EXPECT_EQ(CatchError([&] { refusing.ParseOptions(); }), (SyntaxError{2023, "/x", "option /x"}));
-}
-
-TEST(ParseOptionsTest, FileErrorsPassUntouched) {
-  TestCmdParse p("/f");
-  EXPECT_EQ(CatchError([&] { p.ParseOptions(); }), (SyntaxError{1001, "x.vxb", ""}));
-  EXPECT_EQ(p.GetLastErrorCode(), 0u);
+  TestCmdParse file("/f");  // file errors pass untouched
+  EXPECT_EQ(CatchError([&] { file.ParseOptions(); }), (SyntaxError{1001, "x.vxb", ""}));
+  EXPECT_EQ(file.GetLastErrorCode(), 0u);
 }
 
 TEST(ParseOptionsTest, HandledErrorsAreRememberedAndParsingGoesOn) {
@@ -96,13 +97,6 @@ TEST(ParseOptionsTest, HandledErrorsAreRememberedAndParsingGoesOn) {
   EXPECT_EQ(p.seen, "a");
   EXPECT_EQ(p.reported, (std::vector<std::string>{"2001 option /q", "2002 option /v9"}));
   EXPECT_EQ(p.GetLastErrorCode(), 2002u);
-}
-
-TEST(ParseOptionsTest, OptionCharactersCanBeChanged) {
-  TestCmdParse p("-a /a");
-  p.SetOptionChars("-");
-  EXPECT_EQ(p.ParseOptions(), '/');
-  EXPECT_EQ(p.seen, "a");
 }
 
 TEST(CheckServerSwitchTest, WholeWordsCaseIgnoredCursorKept) {

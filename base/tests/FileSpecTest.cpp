@@ -152,35 +152,36 @@ class FileSpecListTest : public ::testing::Test {
   std::string m_rest;
 };
 
-TEST_F(FileSpecListTest, FolderWildcardsSubfoldersAndMoreNames) {
-  const CKelFileSpecList list = Parse("C:\\docs\\*.vxb /s more.vxb");
-  EXPECT_EQ(list.baseFolder, "C:\\docs");
-  EXPECT_EQ(list.flags, 0x4000u);
-  ASSERT_EQ(list.entries.size(), 2u);
-  EXPECT_EQ(list.entries[0].text, "*.vxb");
-  EXPECT_EQ(list.entries[0].kind, 0x100u);
-  EXPECT_EQ(list.entries[1].text, "more.vxb");
-  EXPECT_EQ(list.entries[1].kind, 0u);
-}
-
-TEST_F(FileSpecListTest, GluedSubfolderSwitchAndTheCallersFlag) {
-  const CKelFileSpecList list = Parse("docs\\*.vxb/S b.vxb");
-  EXPECT_EQ(list.baseFolder, "docs");
-  EXPECT_EQ(list.flags, 0x4000u);
-  EXPECT_EQ(list.entries.size(), 2u);
-  EXPECT_EQ(Parse("a.vxb", 0x4000 | 0x100).flags, 0x4000u);
-  EXPECT_EQ(Parse("a.vxb").flags, 0u);
-}
-
-TEST_F(FileSpecListTest, ExistingFolderIsTheBaseFolder) {
-  const CKelFileSpecList list = Parse("docs");
-  EXPECT_EQ(list.baseFolder, "docs");
-  EXPECT_TRUE(list.entries.empty());
-  EXPECT_TRUE(Parse("   ").entries.empty());
-  const CKelFileSpecList named = Parse("nodocs");
-  EXPECT_EQ(named.baseFolder, "");
-  ASSERT_EQ(named.entries.size(), 1u);
-  EXPECT_EQ(named.entries[0].text, "nodocs");
+TEST_F(FileSpecListTest, FoldersWildcardsSubfoldersAndTheEndOfTheList) {
+  const struct {
+    const char* text;
+    unsigned flags;
+    const char* baseFolder;
+    unsigned listFlags;
+    std::vector<std::pair<std::string, unsigned>> entries;
+    const char* rest;
+  } cases[] = {
+      {"C:\\docs\\*.vxb /s more.vxb", 0x100, "C:\\docs", 0x4000, {{"*.vxb", 0x100}, {"more.vxb", 0}}, ""},
+      {"docs\\*.vxb/S b.vxb", 0x100, "docs", 0x4000, {{"*.vxb", 0x100}, {"b.vxb", 0}}, ""},  // glued switch
+      {"a.vxb", 0x4000 | 0x100, "", 0x4000, {{"a.vxb", 0}}, ""},  // the caller's flag
+      {"docs", 0x100, "docs", 0, {}, ""},  // an existing folder is the base folder
+      {"   ", 0x100, "", 0, {}, ""},
+      {"nodocs", 0x100, "", 0, {{"nodocs", 0}}, ""},
+      // Flag 0x8000 ends the list at options.
+      {"a.vxb b.vxb /v2", 0x8000 | 0x100, "", 0, {{"a.vxb", 0}, {"b.vxb", 0}}, "/v2"},
+      {"a.vxb -x", 0x8000 | 0x100, "", 0, {{"a.vxb", 0}}, "-x"},
+      {"a.vxb/x", 0x8000 | 0x100, "", 0, {{"a.vxb", 0}}, "/x"},
+      {"a.vxb /s /x", 0x8000 | 0x100, "", 0x4000, {{"a.vxb", 0}}, "/x"},
+  };
+  for (const auto& c : cases) {
+    const CKelFileSpecList list = Parse(c.text, c.flags);
+    EXPECT_EQ(list.baseFolder, c.baseFolder) << c.text;
+    EXPECT_EQ(list.flags, c.listFlags) << c.text;
+    std::vector<std::pair<std::string, unsigned>> entries;
+    for (const auto& entry : list.entries) entries.emplace_back(entry.text, entry.kind);
+    EXPECT_EQ(entries, c.entries) << c.text;
+    EXPECT_EQ(m_rest, c.rest) << c.text;
+  }
 }
 
 TEST_F(FileSpecListTest, Errors) {
@@ -211,18 +212,6 @@ TEST_F(FileSpecListTest, Errors) {
   CKelFileSpecList list;
   EXPECT_EQ(CatchError([&] { p.ParseFileSpecList(list, nullptr, 0x100, false, nullptr); }),
             (SyntaxError{2001, "/s", "option /s"}));
-}
-
-TEST_F(FileSpecListTest, EndsAtOptionsWithFlag0x8000) {
-  const CKelFileSpecList list = Parse("a.vxb b.vxb /v2", 0x8000 | 0x100);
-  EXPECT_EQ(list.entries.size(), 2u);
-  EXPECT_EQ(m_rest, "/v2");
-  Parse("a.vxb -x", 0x8000 | 0x100);
-  EXPECT_EQ(m_rest, "-x");
-  Parse("a.vxb/x", 0x8000 | 0x100);
-  EXPECT_EQ(m_rest, "/x");
-  Parse("a.vxb /s /x", 0x8000 | 0x100);
-  EXPECT_EQ(m_rest, "/x");
 }
 
 TEST_F(FileSpecListTest, DefaultExtensionAndFullPaths) {

@@ -33,12 +33,6 @@ std::string ProgramPath() {
   return realpath("/proc/self/exe", buffer);
 }
 
-TEST(CommandLineTest, QuotedProgramNameWithBlanks) {
-  EXPECT_EQ(CKelApp::BuildCommandLine(2, std::vector<const char*>{"/opt/my apps/vxstreg", "/l"}.data()),
-            "\"/opt/my apps/vxstreg\" /l");
-  EXPECT_EQ(CommandLineOf({"/opt/my apps/vxstreg", "/l"}), " /l");
-}
-
 TEST(CommandLineTest, BlanksPathsAndSpecialCharactersAreQuotedOptionsAreNot) {
   const struct {
     std::vector<const char*> argv;
@@ -57,8 +51,11 @@ TEST(CommandLineTest, BlanksPathsAndSpecialCharactersAreQuotedOptionsAreNot) {
       {{"vxstreg", "/I", "docs/S"}, " /I \"docs/S\""},  // a name S
       {{"vxstreg", "/V2/V0", "/C/I", "a.vxb"}, " /V2/V0 /C/I a.vxb"},
       {{"vxstreg", "/I", "a\"b|c<d>.vxb"}, " /I \"a\"\"b|c<d>.vxb\""},
+      {{"/opt/my apps/vxstreg", "/l"}, " /l"},
   };
   for (const auto& c : cases) EXPECT_EQ(CommandLineOf(c.argv), c.line) << c.line;
+  EXPECT_EQ(CKelApp::BuildCommandLine(2, std::vector<const char*>{"/opt/my apps/vxstreg", "/l"}.data()),
+            "\"/opt/my apps/vxstreg\" /l");
 }
 
 TEST(CommandLineTest, ProgramNameEndsAtTheFirstBlankOutsideQuotes) {
@@ -82,30 +79,23 @@ TEST(CommandLineTest, InitInstanceTakesTheProgramsArguments) {
   AfxGetProgramArgs() = saved;
 }
 
-TEST(FrameTest, DescriptorSystemVersionAndRegistration) {
+TEST(FrameTest, RegistrationModuleAndCompanionPaths) {
   {
     CKelApp app(&kDescriptor);
     EXPECT_EQ(CKelApp::GetFrame(), &app);
     EXPECT_EQ(AfxGetApp(), &app);
-    EXPECT_STREQ(app.GetAppName(), "Test Frame");
     EXPECT_STREQ(app.m_pszAppName, "Test Frame");
-    EXPECT_EQ(app.GetDescriptor()->settingsVersion, 0x300);
-    EXPECT_TRUE(app.GetSystemVersion().ntFamily);
     EXPECT_FALSE(app.GetSystemVersion().name.empty());
+    const std::string program = ProgramPath();
+    EXPECT_EQ(CKelApp::ModuleFilePath(), program);
+    std::string name = "vxstrd.chm";
+    app.MakeModulePath(name);
+    EXPECT_EQ(name, std::filesystem::path(program).parent_path().string() + "/vxstrd.chm");
+    std::string companion;
+    app.MakeCompanionFilePath(companion, "ini");
+    EXPECT_EQ(companion, program + ".ini");  // the test program has no extension
   }
   EXPECT_EQ(CKelApp::GetFrame(), nullptr);
-}
-
-TEST(FrameTest, ModuleAndCompanionPaths) {
-  CKelApp app(&kDescriptor);
-  const std::string program = ProgramPath();
-  EXPECT_EQ(CKelApp::ModuleFilePath(), program);
-  std::string name = "vxstrd.chm";
-  app.MakeModulePath(name);
-  EXPECT_EQ(name, std::filesystem::path(program).parent_path().string() + "/vxstrd.chm");
-  std::string companion;
-  app.MakeCompanionFilePath(companion, "ini");
-  EXPECT_EQ(companion, program + ".ini");  // the test program has no extension
 }
 
 TEST(HelpFileTest, LanguageSuffixes) {
@@ -129,32 +119,22 @@ class HelpFilePathTest : public ::testing::Test {
   CKelApp app{&kDescriptor};
 };
 
-TEST_F(HelpFilePathTest, GermanCompiledHelpFoundOrFallingBackToUs) {
-  std::string path = folder + "/vxstreg";
-  app.GetHelpFilePath(path, true, 0x407);
-  EXPECT_EQ(path, folder + "/vxstregUs.chm");
+TEST_F(HelpFilePathTest, LanguageSuffixesFallBacksAndFolders) {
+  // The help file's path for NAME, compiled or not, in LANGUAGE (-1: the frame's).
+  auto help = [&](std::string name, bool compiled, int language) {
+    app.GetHelpFilePath(name, compiled, language);
+    return name;
+  };
+  EXPECT_EQ(help(folder + "/vxstreg", true, 0x407), folder + "/vxstregUs.chm") << "German missing";
   std::ofstream(folder + "/vxstregDe.chm") << "help";
-  path = folder + "/vxstreg";
-  app.GetHelpFilePath(path, true, 0x407);
-  EXPECT_EQ(path, folder + "/vxstregDe.chm");
-}
-
-TEST_F(HelpFilePathTest, FramesLanguageNeutralLanguageAndPlainHelp) {
+  EXPECT_EQ(help(folder + "/vxstreg", true, 0x407), folder + "/vxstregDe.chm") << "German there";
   std::ofstream(folder + "/appFr.hlp") << "aide";
   app.SetLanguage(0x40C);
-  std::string path = folder + "/app";
-  app.GetHelpFilePath(path, false, -1);
-  EXPECT_EQ(path, folder + "/appFr.hlp");
-  path = folder + "/app";
-  app.GetHelpFilePath(path, false, 0x400);  // primary language 0: no suffix
-  EXPECT_EQ(path, folder + "/app.hlp");
-}
-
-TEST_F(HelpFilePathTest, NameWithoutFolderLivesBesideTheProgram) {
-  std::string path = "vxst-no-such-help";
-  app.GetHelpFilePath(path, true, 0x407);
-  EXPECT_EQ(path, std::filesystem::path(ProgramPath()).parent_path().string() +
-                      "/vxst-no-such-helpUs.chm");
+  EXPECT_EQ(help(folder + "/app", false, -1), folder + "/appFr.hlp") << "the frame's language";
+  EXPECT_EQ(help(folder + "/app", false, 0x400), folder + "/app.hlp") << "primary language 0";
+  EXPECT_EQ(help("vxst-no-such-help", true, 0x407),
+            std::filesystem::path(ProgramPath()).parent_path().string() + "/vxst-no-such-helpUs.chm")
+      << "beside the program";
 }
 
 class MainLoopTest : public ::testing::Test {
@@ -208,14 +188,10 @@ TEST_F(MainLoopTest, OtherExceptionsAreThrownOn) {
   }
 }
 
-TEST(ConsoleTest, PromptAnyKeyWritesToStandardError) {
-  CKelConsoleInOut console;
+TEST(ConsoleTest, PromptAndAbortLines) {
   testing::internal::CaptureStderr();
-  console.PromptAnyKey();
+  CKelConsoleInOut().PromptAnyKey();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Press any key to continue]");
-}
-
-TEST(ConsoleTest, OnConsoleAbortWritesTheAbortLine) {
   CKelApp app(&kDescriptor);
   testing::internal::CaptureStdout();
   EXPECT_FALSE(app.OnConsoleAbort(SIGINT));

@@ -50,29 +50,30 @@ TEST_F(ReportTest, AProgramMayNameTheCaption) {
   EXPECT_EQ(boxes.shown().back().caption, "Stowra Document Registration");
 }
 
-TEST_F(ReportTest, CodeWithoutTextIsToldAsGenericOfItsRange) {
-  EXPECT_EQ(OneLine(CKelException(1234, "ignored")),
-            "fatal error VK1000 - Undocumented/internal (1234).");
-  EXPECT_EQ(OneLine(CKelException(3999)), "error VK2000 - Undocumented/internal (3999).");
-  EXPECT_EQ(OneLine(CKelException(4711)), "warning VK4000 - Undocumented/internal (4711).");
+TEST_F(ReportTest, OneLineTextsOfCodesArgumentsAndPlaceholders) {
+  const struct {
+    const char* name;
+    CKelException exception;
+    const char* text;
+  } cases[] = {
+      {"fatal code without text", CKelException{1234, "ignored"}, "fatal error VK1000 - Undocumented/internal (1234)."},
+      {"error code without text", CKelException{3999}, "error VK2000 - Undocumented/internal (3999)."},
+      {"warning without text", CKelException{4711}, "warning VK4000 - Undocumented/internal (4711)."},
+      {"generic error", CKelException{2000, "value %1 is odd", "7"}, "error - value 7 is odd."},
+      {"generic fatal", CKelException{1000, "%1 and %2 and %3", "a", "b"}, "fatal error - a and b and b."},
+      {"generic warning", CKelException{4000, "look: %2", "x", "y"}, "warning - look: y."},
+      {"generic without text", CKelException{2000}, "error - Undocumented/internal (2000)."},
+      {"placeholders", CKelException{2000, "100%% done, %4%A%Z.", "a", "b"}, "error - 100% done, .."},
+      {"two arguments", CKelException{1025, "TEMP", "x:y", "unused"},
+       "fatal error VK1025 - bad specification in environment variable TEMP: x:y."},
+      // Arguments are not templates: a '%' in them stays.
+      {"percent in arguments", CKelException{1001, "\"100%1.vxb\"", "", "", "at %1"},
+       "at %1: fatal error VK1001 - file \"100%1.vxb\" not found."},
+      {"location", CKelException{2001, "", "", "", "args"}, "args: error VK2001 - invalid option."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OneLine(c.exception), c.text) << c.name;
   EXPECT_EQ(Box(CKelException(1234)), "Fatal error VK1000 - \nUndocumented/internal (1234).");
   EXPECT_EQ(boxes.shown().back().helpContext, 1000u);
-}
-
-TEST_F(ReportTest, GenericCodeCarriesItsTextWithoutCodeNumber) {
-  EXPECT_EQ(OneLine(CKelException(2000, "value %1 is odd", "7")), "error - value 7 is odd.");
-  EXPECT_EQ(OneLine(CKelException(1000, "%1 and %2 and %3", "a", "b")), "fatal error - a and b and b.");
-  EXPECT_EQ(OneLine(CKelException(4000, "look: %2", "x", "y")), "warning - look: y.");
-  EXPECT_EQ(OneLine(CKelException(2000)), "error - Undocumented/internal (2000).");
-}
-
-TEST_F(ReportTest, PlaceholdersInTexts) {
-  EXPECT_EQ(OneLine(CKelException(2000, "100%% done, %4%A%Z.", "a", "b")), "error - 100% done, ..");
-  EXPECT_EQ(OneLine(CKelException(1025, "TEMP", "x:y", "unused")),
-            "fatal error VK1025 - bad specification in environment variable TEMP: x:y.");
-  // Arguments are not templates: a '%' in them stays.
-  EXPECT_EQ(OneLine(CKelException(1001, "\"100%1.vxb\"", "", "", "at %1")),
-            "at %1: fatal error VK1001 - file \"100%1.vxb\" not found.");
 }
 
 TEST_F(ReportTest, BoxFormCapitalisesEveryLine) {
@@ -87,7 +88,6 @@ TEST_F(ReportTest, DefaultLocationStandsInForAMissingOne) {
 }
 
 TEST_F(ReportTest, ExecutableNameComesFirst) {
-  EXPECT_EQ(OneLine(CKelException(2001, "", "", "", "args")), "args: error VK2001 - invalid option.");
   messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine |
                      CKelErrorMessage::kExecutableName;
   CKelException located(2001, "", "", "", "args");
@@ -101,7 +101,7 @@ TEST_F(ReportTest, ExecutableNameComesFirst) {
             "V" + std::string(kProgram + 1) + ":\nError VK2001 - \nInvalid option.");
 }
 
-TEST_F(ReportTest, IconsFollowTheSeverity) {
+TEST_F(ReportTest, IconsFollowTheSeverityAndAnswersGoInIt) {
   Box(CKelException(4003));
   EXPECT_EQ(boxes.shown().back().style, MB_ICONEXCLAMATION);
   Box(CKelException(1001, "x"));
@@ -109,9 +109,7 @@ TEST_F(ReportTest, IconsFollowTheSeverity) {
   Box(CKelException(2001));
   EXPECT_EQ(boxes.shown().back().style, MB_ICONEXCLAMATION);
   EXPECT_EQ(messages.m_severity, 0);
-}
-
-TEST_F(ReportTest, QuestionPutsTheAnswerInSeverity) {
+  // A question puts the answer in the severity.
   boxes.QueueAnswer(IDNO);
   messages.m_buttons = MB_YESNO;
   Box(CKelException(4004));
@@ -192,9 +190,7 @@ TEST_F(BuiltInGroupsTest, TextsAndSeverityComeFromTheGroups) {
   // Severity 2 is searched for fatal codes and becomes the message's severity.
   EXPECT_EQ(OneLine(CKelException(1600, "w")), "fatal error VK1600 - severe w.");
   EXPECT_EQ(messages.m_severity, 2);
-}
-
-TEST_F(BuiltInGroupsTest, CodeMissingFromGroupsOfItsSeverityHasNoText) {
+  // A code missing from the groups of its severity has no text.
   EXPECT_EQ(OneLine(CKelException(1002, "x")), "fatal error VK1000 - undocumented/internal (1002).");
   EXPECT_EQ(OneLine(CKelException(2003)), "error VK2000 - undocumented/internal (2003).");
 }

@@ -5,12 +5,11 @@
 
 #include <cstdlib>
 #include <functional>
-#include <memory>
 
 #include "base/KelErrorMessage.h"
-#include "base/KelException.h"
 #include "base/MessageText.h"
 #include "base/messages/MessageTable.h"
+#include "base/tests/CaughtException.h"
 #include "platform/FileFaults.h"
 #include "platform/SystemError.h"
 #include "platform/tests/TempFolder.h"
@@ -21,15 +20,12 @@ namespace {
 
 using Failure = std::unique_ptr<CKelFileException>;
 
-// The file exception that ACTION throws, or null.
-Failure Caught(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (CKelFileException* e) {
-    return Failure(e);
-  }
-  return nullptr;
+// The code and system error ACTION fails with, as "code/error" ("none" when it does not fail).
+std::string Fails(const std::function<void()>& action) {
+  const Failure e = Caught<CKelFileException>(action);
+  return e ? std::to_string(e->m_code) + "/" + std::to_string(e->m_systemError) : "none";
 }
+std::string Code(std::uint32_t code, DWORD error) { return std::to_string(code) + "/" + std::to_string(error); }
 
 class KelFileTest : public ::testing::Test {
  protected:
@@ -133,7 +129,7 @@ TEST_F(KelFileTest, ErrorCodesArgumentsAndLocations) {
     TempFolder folder;
     FileFaults faults;
     faults.PretendCurrentFolder(folder.Path());
-    Failure e = Caught([&] { c.action(folder, faults); });
+    Failure e = Caught<CKelFileException>([&] { c.action(folder, faults); });
     ASSERT_TRUE(e) << c.name;
     EXPECT_EQ(e->m_code, c.code) << c.name;
     EXPECT_EQ(e->m_systemError, c.systemError) << c.name;
@@ -158,7 +154,7 @@ TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
   messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
   for (const Case& c : cases) {
     CKelFile file;
-    Failure e = Caught([&] { file.OpenExisting(c.path, GENERIC_READ, OPEN_EXISTING); });
+    Failure e = Caught<CKelFileException>([&] { file.OpenExisting(c.path, GENERIC_READ, OPEN_EXISTING); });
     ASSERT_TRUE(e) << c.path;
     EXPECT_EQ(e->m_code, c.code);
     EXPECT_EQ(e->m_location, "");
@@ -170,173 +166,120 @@ TEST_F(KelFileTest, WhatIsNoRegularFileIsToldAsSuch) {
 TEST_F(KelFileTest, WithoutMessageTableTheLocationIsEmpty) {
   SetMessageTable(nullptr);
   const CKelFile file(m_folder / "a.vxb");
-  Failure e = Caught([&] { CKelFile::ThrowFileError(file, 1031, 0, " (bad topic length)"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_location, "");
+  EXPECT_EQ(Caught<CKelFileException>([&] { CKelFile::ThrowFileError(file, 1031, 0, " (x)"); })->m_location, "");
 }
 
 // Reading and writing --------------------------------------------------------
 
-TEST_F(KelFileTest, ShortReadWithoutCountIs1009InvalidData) {
-  CKelFile file(m_folder.Write("r.bin", "0123456789ABCDEF"));
+TEST_F(KelFileTest, ReadsShortReadsAndFailedReads) {
+  CKelFile file(m_folder.Write("r.bin", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A", 10)));
   file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-  EXPECT_EQ(file.GetLength(), 16u);
-  EXPECT_EQ(file.Seek(-4, FILE_END), 12u);
-  char buffer[10];
-  Failure e = Caught([&] { file.Read(buffer, 10); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1009u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
-  EXPECT_EQ(e->m_arg1, "r.bin");
-  file.Seek(12);
-  std::size_t read = 0;
-  file.Read(buffer, 10, read);
-  EXPECT_EQ(read, 4u);
-  EXPECT_EQ(std::string(buffer, 4), "CDEF");
-  file.Read(buffer, 10, read);
-  EXPECT_EQ(read, 0u);
-  EXPECT_EQ(file.GetPosition(), 16u);
-}
-
-TEST_F(KelFileTest, FailedAndInjectedShortReadsAre1009) {
-  const std::pair<FileFault, DWORD> cases[] = {
-      {{FileCall::Read, "bad.bin", ERROR_INVALID_FUNCTION}, ERROR_INVALID_FUNCTION},
-      {{FileCall::Read, "bad.bin", ERROR_SUCCESS, 3}, ERROR_INVALID_DATA},
-  };
-  for (const auto& [fault, error] : cases) {
-    CKelFile file(m_folder.Write("bad.bin", "0123456789"));
-    file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-    FileFaults faults;
-    faults.Add(fault);
-    char buffer[8];
-    Failure e = Caught([&] { file.Read(buffer, 8); });
-    ASSERT_TRUE(e) << error;
-    EXPECT_EQ(e->m_code, 1009u);
-    EXPECT_EQ(e->m_systemError, error);
-  }
-}
-
-TEST_F(KelFileTest, ReadValueIsLittleEndian) {
-  CKelFile file(m_folder.Write("v.bin", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A", 10)));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  EXPECT_EQ(file.GetLength(), 10u);
   EXPECT_EQ(file.ReadValue(1), 0x01u);
   EXPECT_EQ(file.ReadValue(2), 0x0302u);
   EXPECT_EQ(file.ReadValue(3), 0x060504u);
   EXPECT_EQ(file.ReadValue(4), 0x0A090807u);
-  Failure e = Caught([&] { file.ReadValue(1); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1009u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_DATA);
+  EXPECT_EQ(Fails([&] { file.ReadValue(1); }), Code(1009, ERROR_INVALID_DATA)) << "value past the end";
+  EXPECT_EQ(file.Seek(-4, FILE_END), 6u);
+  char buffer[10];
+  const Failure e = Caught<CKelFileException>([&] { file.Read(buffer, 10); });
+  ASSERT_TRUE(e) << "short read without a count";
+  EXPECT_EQ(Code(e->m_code, e->m_systemError), Code(1009, ERROR_INVALID_DATA));
+  EXPECT_EQ(e->m_arg1, "r.bin");
+  file.Seek(6);
+  std::size_t read = 0;
+  file.Read(buffer, 10, read);
+  EXPECT_EQ(std::string(buffer, read), "\x07\x08\x09\x0A");
+  file.Read(buffer, 10, read);
+  EXPECT_EQ(read, 0u);
+  EXPECT_EQ(file.GetPosition(), 10u);
+  const std::pair<FileFault, DWORD> faults[] = {
+      {{FileCall::Read, "r.bin", ERROR_INVALID_FUNCTION}, ERROR_INVALID_FUNCTION},
+      {{FileCall::Read, "r.bin", ERROR_SUCCESS, 3}, ERROR_INVALID_DATA},
+  };
+  for (const auto& [fault, error] : faults) {
+    file.Seek(0);
+    FileFaults injected;
+    injected.Add(fault);
+    EXPECT_EQ(Fails([&] { file.Read(buffer, 8); }), Code(1009, error)) << "injected " << error;
+  }
 }
 
-TEST_F(KelFileTest, WriteFlushAndFullDisk) {
+TEST_F(KelFileTest, WritesFlushesAndCloses) {
   const std::string path = m_folder / "w.bin";
   CKelFile file;
   file.CreateNew(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_ARCHIVE);
   file.Write("hello", 5);
   file.Flush();
   m_faults.Add({FileCall::Write, "w.bin", ERROR_SUCCESS, 2});
-  Failure e = Caught([&] { file.Write(" world", 6); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1010u);
-  EXPECT_EQ(e->m_systemError, ERROR_DISK_FULL);
+  EXPECT_EQ(Fails([&] { file.Write(" world", 6); }), Code(1010, ERROR_DISK_FULL)) << "full disk";
   file.Close();
   EXPECT_EQ(TempFolder::ReadAll(path), "hello w");
-}
+  EXPECT_EQ(Fails([&] { file.Close(); }), Code(1005, ERROR_INVALID_HANDLE)) << "closed twice";
+  EXPECT_EQ(Fails([&] { file.Flush(); }), Code(1010, ERROR_INVALID_HANDLE)) << "flushed when closed";
 
-TEST_F(KelFileTest, CloseTwiceIs1005InvalidHandle) {
-  CKelFile file(m_folder.Write("c.bin", "x"));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-  file.Close();
-  Failure e = Caught([&] { file.Close(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1005u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_HANDLE);
-  e = Caught([&] { file.Flush(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1010u);
-}
-
-TEST_F(KelFileTest, FailedCloseIs1005AndTheFileIsClosed) {
-  CKelFile file(m_folder.Write("c.bin", "x"));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  CKelFile failing(m_folder.Write("c.bin", "x"));
+  failing.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
   m_faults.Add({FileCall::Close, "c.bin", ERROR_INVALID_FUNCTION});
-  Failure e = Caught([&] { file.Close(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1005u);
-  EXPECT_EQ(e->m_systemError, ERROR_INVALID_FUNCTION);
-  EXPECT_FALSE(file.IsOpen());
-}
+  EXPECT_EQ(Fails([&] { failing.Close(); }), Code(1005, ERROR_INVALID_FUNCTION)) << "failed close";
+  EXPECT_FALSE(failing.IsOpen());
 
-TEST_F(KelFileTest, ResetClosesQuietlyAndEmptiesThePath) {
-  CKelFile file(m_folder.Write("c.bin", "x"));
-  file.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
-  m_faults.Add({FileCall::Close, "c.bin", ERROR_WRITE_FAULT});
-  file.Reset();
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(file.GetPath(), "");
+  CKelFile reset(m_folder.Write("r.bin", "x"));
+  reset.OpenExisting({}, GENERIC_READ, OPEN_EXISTING);
+  m_faults.Add({FileCall::Close, "r.bin", ERROR_WRITE_FAULT});
+  reset.Reset();  // quietly
+  EXPECT_FALSE(reset.IsOpen());
+  EXPECT_EQ(reset.GetPath(), "");
 }
 
 // Deleting, existence, renaming ------------------------------------------------
 
-TEST_F(KelFileTest, DeleteWithAndWithoutMustExist) {
+TEST_F(KelFileTest, DeleteAndExists) {
   CKelFile file(m_folder.Write("d.bin", "x"));
   EXPECT_TRUE(file.Exists());
+  EXPECT_FALSE(file.FolderExists());
   EXPECT_TRUE(file.Delete(true));
   EXPECT_FALSE(file.Exists());
   EXPECT_FALSE(file.Delete(false));
-  Failure e = Caught([&] { file.Delete(true); });
+  const Failure e = Caught<CKelFileException>([&] { file.Delete(true); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1001u);
   EXPECT_EQ(e->m_location, "");
 
   CKelFile refused(m_folder.Write("r.bin", "x"));
   m_faults.Add({FileCall::Delete, "r.bin", ERROR_INVALID_FUNCTION});
-  e = Caught([&] { refused.Delete(false); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1013u);
+  EXPECT_EQ(FailureCode([&] { refused.Delete(false); }), 1013u);
   EXPECT_TRUE(refused.Exists());
-}
+  m_faults.Add({FileCall::Query, "/r.bin", ERROR_FILE_NOT_FOUND});  // the file vanishes
+  EXPECT_FALSE(refused.Exists());
 
-TEST_F(KelFileTest, ExistsTellsFilesFromFolders) {
   CKelFile folder(m_folder.Path());
   EXPECT_FALSE(folder.Exists());
   EXPECT_TRUE(folder.FolderExists());
-  CKelFile file(m_folder.Write("f", ""));
-  EXPECT_TRUE(file.Exists());
-  EXPECT_FALSE(file.FolderExists());
-  m_faults.Add({FileCall::Query, "/f", ERROR_FILE_NOT_FOUND});  // the file vanishes
-  EXPECT_FALSE(file.Exists());
 }
 
-TEST_F(KelFileTest, RenameKeepsTheFolderAndTakesOnlyTheName) {
+TEST_F(KelFileTest, RenameTakesOnlyTheNameAndKeepsWhatExists) {
   CKelFile file(m_folder.Write("old.vxb", "A"));
   file.Rename("/elsewhere/new.vxb");
   EXPECT_EQ(file.GetPath(), m_folder / "new.vxb");
   EXPECT_EQ(TempFolder::ReadAll(m_folder / "new.vxb"), "A");
   EXPECT_FALSE(CKelFile(m_folder / "old.vxb").Exists());
-}
 
-TEST_F(KelFileTest, RenameOntoAnExistingNameIs1029) {
-  CKelFile file(m_folder.Write("old.vxb", "A"));
   m_folder.Write("new one.vxb", "B");
-  Failure e = Caught([&] { file.Rename("new one.vxb"); });
+  const Failure e = Caught<CKelFileException>([&] { file.Rename("new one.vxb"); });
   ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1029u);
-  EXPECT_EQ(e->m_systemError, ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(Code(e->m_code, e->m_systemError), Code(1029, ERROR_ALREADY_EXISTS));
   EXPECT_EQ(e->m_arg1, "\"new one.vxb\"");
-  EXPECT_EQ(e->m_location, "file \"old.vxb\"");
-  EXPECT_EQ(file.GetPath(), m_folder / "old.vxb");
+  EXPECT_EQ(e->m_location, "file \"new.vxb\"");
+  EXPECT_EQ(file.GetPath(), m_folder / "new.vxb");
   EXPECT_EQ(TempFolder::ReadAll(m_folder / "new one.vxb"), "B");
   CKelFile gone(m_folder / "gone.vxb");
-  e = Caught([&] { gone.Rename("new.vxb"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1001u);
+  EXPECT_EQ(FailureCode([&] { gone.Rename("other.vxb"); }), 1001u);
 }
 
 // Temporary files and wiping ----------------------------------------------------
 
-TEST_F(KelFileTest, TempNamesUseTheProgramName) {
+TEST_F(KelFileTest, TempFilesAreNamedAfterTheProgramInTheChosenFolder) {
   CKelFile file(m_folder.Path());
   file.MakeTempName();
   const std::string name = file.GetPart(vxs::kPartName | vxs::kPartExtension);
@@ -344,21 +287,16 @@ TEST_F(KelFileTest, TempNamesUseTheProgramName) {
   EXPECT_EQ(file.GetPart(vxs::kPartExtension), ".tmp");
   EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
   EXPECT_TRUE(file.Exists());
-}
 
-TEST_F(KelFileTest, SetTempInFolderTakesTheFileFolderOrTheCurrentOne) {
   ASSERT_EQ(::mkdir((m_folder / "sub").c_str(), 0777), 0);
-  CKelFile file;
   file.SetTempInFolder(m_folder / "sub/archive.vxb");
   EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder / "sub");
   file.SetTempInFolder();
   EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
-}
 
-TEST_F(KelFileTest, TempFileFailureIs1006WithLocation) {
   m_faults.Add({FileCall::Open, "~", ERROR_HANDLE_DISK_FULL});
-  CKelFile file(m_folder.Path());
-  Failure e = Caught([&] { file.MakeTempName(); });
+  CKelFile failing(m_folder.Path());
+  const Failure e = Caught<CKelFileException>([&] { failing.MakeTempName(); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1006u);
   EXPECT_EQ(e->m_location, "file \".\"");
@@ -371,66 +309,53 @@ TEST_F(KelFileTest, WipeZeroesDatesAndMovesTheFile) {
   EXPECT_TRUE(file.Wipe());
   EXPECT_EQ(m_faults.Count(FileCall::Write) - writesBefore, 2u);  // 61440 + 38560 bytes
   EXPECT_FALSE(CKelFile(original).Exists());
-  EXPECT_NE(file.GetPath(), original);
   EXPECT_EQ(file.GetPart(vxs::kPartDrive | vxs::kPartFolder), m_folder.Path());
   EXPECT_EQ(file.GetPart(vxs::kPartExtension), ".tmp");
   struct stat info {};
   ASSERT_EQ(::stat(file.GetPath().c_str(), &info), 0);
   EXPECT_EQ(info.st_size, 0);
   EXPECT_EQ(info.st_mtime, 315619200);
-}
 
-TEST_F(KelFileTest, WipeOfAMissingFileIsFalse) {
-  CKelFile file(m_folder / "none");
-  EXPECT_FALSE(file.Wipe());
+  EXPECT_FALSE(CKelFile(m_folder / "none").Wipe()) << "missing file";
   m_faults.Add({FileCall::Open, "refused", ERROR_ACCESS_DENIED});
   CKelFile refused(m_folder.Write("refused", "x"));
-  Failure e = Caught([&] { refused.Wipe(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1013u);
+  EXPECT_EQ(FailureCode([&] { refused.Wipe(); }), 1013u);
 }
 
 // Paths ------------------------------------------------------------------------
 
-TEST_F(KelFileTest, CreateFoldersMakesEveryLevel) {
+TEST_F(KelFileTest, CreateFoldersMakesEveryLevelOrFails) {
   CKelFile file(m_folder / "a/b/c/");
   file.CreateFolders();
   EXPECT_TRUE(file.FolderExists());
   file.CreateFolders();  // all there: passed over
   m_faults.Add({FileCall::MakeFolder, "/a/b", ERROR_ACCESS_DENIED});
   file.CreateFolders();  // refused: passed over
-}
 
-TEST_F(KelFileTest, CreateFoldersFailsWith1039OrBehindAFileAsAMissingFolder) {
   m_faults.Add({FileCall::MakeFolder, "/x", ERROR_DISK_FULL});
-  CKelFile file(m_folder / "x/y");
-  Failure e = Caught([&] { file.CreateFolders(); });
+  CKelFile full(m_folder / "x/y");
+  const Failure e = Caught<CKelFileException>([&] { full.CreateFolders(); });
   ASSERT_TRUE(e);
   EXPECT_EQ(e->m_code, 1039u);
   EXPECT_EQ(e->m_arg1, "x/y");
   EXPECT_EQ(e->m_location, "file \"x/y\"");
   m_folder.Write("plain", "");
   CKelFile behind(m_folder / "plain/sub");
-  e = Caught([&] { behind.CreateFolders(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1002u);
+  EXPECT_EQ(FailureCode([&] { behind.CreateFolders(); }), 1002u) << "behind a file";
 }
 
-TEST_F(KelFileTest, ExpandEnvironmentTellsWhetherThePathChanged) {
+TEST_F(KelFileTest, PathFormsAndParts) {
   ::setenv("VXST_DOCS", "/srv/docs", 1);
-  CKelFile file("%VXST_DOCS%/a.vxb");
-  EXPECT_TRUE(file.ExpandEnvironment());
-  EXPECT_EQ(file.GetPath(), "/srv/docs/a.vxb");
-  EXPECT_FALSE(file.ExpandEnvironment());
-}
+  CKelFile expanded("%VXST_DOCS%/a.vxb");
+  EXPECT_TRUE(expanded.ExpandEnvironment());
+  EXPECT_EQ(expanded.GetPath(), "/srv/docs/a.vxb");
+  EXPECT_FALSE(expanded.ExpandEnvironment());
 
-TEST_F(KelFileTest, FullPathCurrentFolderAndAppendName) {
   m_faults.PretendCurrentFolder("C:\\work");
   CKelFile file("docs\\..\\a.vxb");
   file.MakeFullPath();
   EXPECT_EQ(file.GetPath(), "C:\\work\\a.vxb");
   file.SetToCurrentFolder();
-  EXPECT_EQ(file.GetPath(), "C:\\work");
   file.AppendName("b.vxb");
   EXPECT_EQ(file.GetPath(), "C:\\work\\b.vxb");
   CKelFile posix("/home/");
@@ -440,18 +365,9 @@ TEST_F(KelFileTest, FullPathCurrentFolderAndAppendName) {
   CKelFile empty;
   empty.AppendName("x");
   EXPECT_EQ(empty.GetPath(), "x");
-}
 
-TEST_F(KelFileTest, DisplayFormAndPartsWithAPretendedCurrentFolder) {
-  m_faults.PretendCurrentFolder("C:\\work");
-  EXPECT_EQ(CKelFile("C:\\work\\docs\\a b.vxb").DisplayForm(0, vxs::kDisplayRelative),
-            "\"docs\\a b.vxb\"");
-  EXPECT_EQ(CKelFile("C:\\work").DisplayForm(0, vxs::kDisplayRelative), ".");
-  EXPECT_EQ(CKelFile("").DisplayForm(0, vxs::kDisplayRelative), "<none>");
-  EXPECT_EQ(CKelFile("C:\\one\\two\\three\\file.vxb").DisplayForm(20, 0),
-            "C:\\...\\three\\file.vxb");
-  EXPECT_EQ(CKelFile("C:\\a.vxb").GetPart(12), "C:\\");
-  EXPECT_EQ(CKelFile("\\\\srv\\share\\x\\y.vxb").GetPart(12), "\\\\srv\\share\\x");
+  EXPECT_EQ(CKelFile("C:\\work\\docs\\a b.vxb").DisplayForm(0, vxs::kDisplayRelative), "\"docs\\a b.vxb\"");
+  EXPECT_EQ(CKelFile("C:\\one\\two\\three\\file.vxb").DisplayForm(20, 0), "C:\\...\\three\\file.vxb");
   EXPECT_EQ(CKelFile("/srv/x/y.vxb").GetPartStart(3), 7u);
 }
 

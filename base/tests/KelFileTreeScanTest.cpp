@@ -7,6 +7,7 @@
 
 #include "base/KelException.h"
 #include "base/KelFileTreeScan.h"
+#include "base/tests/CaughtException.h"
 #include "platform/FileFaults.h"
 #include "platform/PathSyntax.h"
 #include "platform/tests/TempFolder.h"
@@ -42,48 +43,43 @@ class RecordingScan : public CKelFileTreeScan {
   std::string m_root;
 };
 
+// Makes FILES below FOLDER (a trailing '/' makes a folder).
+void Make(TempFolder& folder, const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    const std::filesystem::path path = std::filesystem::path(folder.Path()) / file;
+    std::filesystem::create_directories(file.back() == '/' ? path : path.parent_path());
+    if (file.back() != '/') folder.Write(file, "x");
+  }
+}
+
+// A list of PATTERNS in FOLDER; names with '*' or '?' are wildcards.
+CKelFileSpecList List(const TempFolder& folder, const std::vector<std::string>& patterns,
+                      bool subfolders = false) {
+  CKelFileSpecList list;
+  list.baseFolder = folder.Path();
+  if (subfolders) list.flags |= CKelFileSpecList::kSubfolders;
+  for (const std::string& text : patterns)
+    list.entries.push_back(
+        {text.find_first_of("*?") != std::string::npos ? CKelFileSpecEntry::kWildcards : 0u, text});
+  return list;
+}
+
 class FileTreeScanTest : public ::testing::Test {
  protected:
-  void Make(const std::string& relative, const std::string& bytes = "x") {
-    const std::filesystem::path path = std::filesystem::path(m_folder.Path()) / relative;
-    std::filesystem::create_directories(path.parent_path());
-    m_folder.Write(relative, bytes);
-  }
-  CKelFileSpecList List(std::vector<std::string> patterns, bool subfolders = false) {
-    CKelFileSpecList list;
-    list.baseFolder = m_folder.Path();
-    if (subfolders) list.flags |= CKelFileSpecList::kSubfolders;
-    for (const std::string& text : patterns) {
-      const DWORD kind = text.find_first_of("*?") != std::string::npos ? CKelFileSpecEntry::kWildcards : 0;
-      list.entries.push_back({kind, text});
-    }
-    return list;
-  }
-  std::vector<std::string> Run(const CKelFileSpecList& list, DWORD options = 0, DWORD flags = 0) {
-    RecordingScan scan(m_folder.Path());
+  // Scans LIST; the events, and the code of the error it throws (0: none) in m_code.
+  Events Run(const CKelFileSpecList& list, DWORD options = 0, DWORD flags = 0) {
+    RecordingScan scan(list.baseFolder);
     scan.Prepare(list, options, flags);
-    scan.Scan();
+    const auto e = Caught([&] { scan.Scan(); });
+    m_code = e ? e->m_code : 0;
+    m_error = e ? std::string(e->m_arg1) : "";
     m_subfolders = scan.GetSubfolderCount();
     return scan.events;
-  }
-  // The code of the error the scan throws (0: none).
-  std::uint32_t FailingCode(const CKelFileSpecList& list, DWORD options, std::vector<std::string>& events) {
-    RecordingScan scan(m_folder.Path());
-    scan.Prepare(list, options, 0);
-    try {
-      scan.Scan();
-    } catch (CKelException* e) {
-      const std::unique_ptr<CKelException> owned(e);
-      events = scan.events;
-      m_error = std::string(e->m_arg1);
-      return e->m_code;
-    }
-    events = scan.events;
-    return 0;
   }
 
   TempFolder m_folder;
   std::uint32_t m_subfolders = 0;
+  std::uint32_t m_code = 0;
   std::string m_error;
 };
 
@@ -136,28 +132,16 @@ TEST_F(FileTreeScanTest, PatternsOptionsAndOrder) {
   };
   for (const ScanCase& c : cases) {
     TempFolder folder;
-    for (const std::string& file : c.files) {
-      const std::filesystem::path path = std::filesystem::path(folder.Path()) / file;
-      std::filesystem::create_directories(file.back() == '/' ? path : path.parent_path());
-      if (file.back() != '/') folder.Write(file, "x");
-    }
-    CKelFileSpecList list;
-    list.baseFolder = folder.Path();
-    if (c.subfolders) list.flags |= CKelFileSpecList::kSubfolders;
-    for (const std::string& text : c.patterns)
-      list.entries.push_back(
-          {text.find_first_of("*?") != std::string::npos ? CKelFileSpecEntry::kWildcards : 0u, text});
-    RecordingScan scan(folder.Path());
-    scan.Prepare(list, c.options, c.flags);
-    scan.Scan();
-    EXPECT_EQ(scan.events, c.events) << c.name;
-    EXPECT_EQ(scan.GetSubfolderCount(), c.subfolderCount) << c.name;
+    Make(folder, c.files);
+    EXPECT_EQ(Run(List(folder, c.patterns, c.subfolders), c.options, c.flags), c.events) << c.name;
+    EXPECT_EQ(m_code, 0u) << c.name;
+    EXPECT_EQ(m_subfolders, c.subfolderCount) << c.name;
   }
 }
 
 TEST_F(FileTreeScanTest, AMissingNameIsMarked) {
   CKelFileTreeScan scan;
-  scan.Prepare(List({"gone.vxb"}), CKelFileTreeScan::kReportMissing, 0);
+  scan.Prepare(List(m_folder, {"gone.vxb"}), CKelFileTreeScan::kReportMissing, 0);
   scan.Scan();
   EXPECT_TRUE(scan.GetPatterns()[0].kind & CKelFileSpecEntry::kReportedMissing);
 }
@@ -165,8 +149,8 @@ TEST_F(FileTreeScanTest, AMissingNameIsMarked) {
 TEST_F(FileTreeScanTest, FoldersDeeperThanThirtyTwoLevelsAndPathsLongerThanTheOldLimitAreWalked) {
   std::string relative;
   for (int level = 0; level < 40; ++level) relative += "level" + std::to_string(level) + "/";
-  Make(relative + "deep.vxb");
-  const Events events = Run(List({"*.vxb"}, true));
+  Make(m_folder, {relative + "deep.vxb"});
+  const Events events = Run(List(m_folder, {"*.vxb"}, true));
   ASSERT_GT(m_folder.Path().size() + relative.size(), 260u);
   ASSERT_EQ(events.size(), 43u);
   EXPECT_EQ(events[40], "folder /" + relative.substr(0, relative.size() - 1));
@@ -175,9 +159,7 @@ TEST_F(FileTreeScanTest, FoldersDeeperThanThirtyTwoLevelsAndPathsLongerThanTheOl
 }
 
 TEST_F(FileTreeScanTest, EveryFolderIsEnteredOnceWhateverLinksLeadToIt) {
-  Make("a.vxb");
-  Make("real/r.vxb");
-  Make("sub/s.vxb");
+  Make(m_folder, {"a.vxb", "real/r.vxb", "sub/s.vxb"});
   const std::filesystem::path root = m_folder.Path();
   std::filesystem::create_directory_symlink(".", root / "l1");        // the start itself
   std::filesystem::create_directory_symlink("..", root / "sub/up");   // a folder above
@@ -187,7 +169,7 @@ TEST_F(FileTreeScanTest, EveryFolderIsEnteredOnceWhateverLinksLeadToIt) {
   outside.Write("o.vxb", "x");
   std::filesystem::create_directory_symlink(outside.Path(), root / "out1");
   std::filesystem::create_directory_symlink(outside.Path(), root / "out2");
-  EXPECT_EQ(Run(List({"*.vxb"}, true)),
+  EXPECT_EQ(Run(List(m_folder, {"*.vxb"}, true)),
             (Events{"link /an-alias", "link /l1", "seen /out2", "folder .", "file /a.vxb (*.vxb)", "done .",
                     "folder /out1", "file /out1/o.vxb (*.vxb)", "done /out1",
                     "folder /real", "file /real/r.vxb (*.vxb)", "done /real",
@@ -204,37 +186,34 @@ TEST_F(FileTreeScanTest, AStartFolderThatIsARootKeepsItsSeparator) {
   EXPECT_EQ(scan.events, (Events{"folder /", "file /no-such-file-here.vxb (no-such-file-here.vxb)", "done /"}));
 }
 
-TEST_F(FileTreeScanTest, AFolderThatCannotBeListedIsPassedOverByDefault) {
-  Make("a/a.vxb");
-  Make("b/b.vxb");
-  FileFaults faults;
-  faults.Add({os::FileCall::List, "/a/", ERROR_ACCESS_DENIED});
-  Events events;
-  EXPECT_EQ(FailingCode(List({"*.vxb"}, true), 0, events), 0u);
-  EXPECT_EQ(events, (Events{"done .", "done /a", "folder /b", "file /b/b.vxb (*.vxb)", "done /b"}));
-}
-
-TEST_F(FileTreeScanTest, AFolderThatCannotBeListedEndsTheScanWithOptionEight) {
-  Make("a/a.vxb");
-  Make("a/x/x.vxb");
-  Make("b/b.vxb");
-  FileFaults faults;
-  faults.Add({os::FileCall::List, "/a/", ERROR_ACCESS_DENIED});
-  Events events;
-  EXPECT_EQ(FailingCode(List({"*.vxb"}, true), CKelFileTreeScan::kStopOnFolderError, events), 1013u);
-  EXPECT_EQ(events, (Events{"done .", "done /a"}));
-  EXPECT_NE(m_error.find("/a"), std::string::npos) << m_error;
-}
-
-TEST_F(FileTreeScanTest, AFailingPatternListingStopsHandingOutFiles) {
-  Make("a.vxb");
-  Make("b.txt");
-  FileFaults faults;
-  // The first listing of the folder (the subfolders) works, the second fails.
-  faults.Add({os::FileCall::List, m_folder.Path(), ERROR_READ_FAULT, SIZE_MAX, 1});
-  Events events;
-  EXPECT_NE(FailingCode(List({"*.vxb"}, true), CKelFileTreeScan::kStopOnFolderError, events), 0u);
-  EXPECT_EQ(events, (Events{"done ."}));
+TEST_F(FileTreeScanTest, ListingFailuresArePassedOverOrEndTheScan) {
+  const struct {
+    const char* name;
+    FileFault fault;
+    DWORD options;
+    std::uint32_t code;
+    Events events;
+  } cases[] = {
+      {"a folder passed over by default", {os::FileCall::List, "/a/", ERROR_ACCESS_DENIED}, 0, 0,
+       {"folder .", "file /a.vxb (*.vxb)", "done .", "done /a", "folder /b", "file /b/b.vxb (*.vxb)", "done /b"}},
+      {"a folder ends the scan with option eight", {os::FileCall::List, "/a/", ERROR_ACCESS_DENIED},
+       CKelFileTreeScan::kStopOnFolderError, 1013,
+       {"folder .", "file /a.vxb (*.vxb)", "done .", "done /a"}},
+      // The first listing (the start folder's subfolders) works, the second fails.
+      {"a failing pattern listing hands out no files", {os::FileCall::List, "", ERROR_READ_FAULT, SIZE_MAX, 1},
+       CKelFileTreeScan::kStopOnFolderError, 1009, {"done ."}},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    Make(folder, {"a.vxb", "a/a.vxb", "a/x/x.vxb", "b/b.vxb"});
+    FileFaults faults;
+    faults.Add(c.fault);
+    EXPECT_EQ(Run(List(folder, {"*.vxb"}, true), c.options), c.events) << c.name;
+    EXPECT_EQ(m_code, c.code) << c.name;
+    if (c.code == 1013) {
+      EXPECT_NE(m_error.find("/a"), std::string::npos) << c.name << ": " << m_error;
+    }
+  }
 }
 
 TEST_F(FileTreeScanTest, AnExceptionOfAHookEndsTheScan) {
@@ -242,16 +221,12 @@ TEST_F(FileTreeScanTest, AnExceptionOfAHookEndsTheScan) {
    protected:
     void OnFile(FileEntry&) override { CKelException::Throw(2000, "stop"); }
   };
-  Make("a.vxb");
+  Make(m_folder, {"a.vxb"});
   Throwing scan;
-  scan.Prepare(List({"*.vxb"}), 0, 0);
-  try {
-    scan.Scan();
-    FAIL();
-  } catch (CKelException* e) {
-    const std::unique_ptr<CKelException> owned(e);
-    EXPECT_EQ(e->m_arg1, "stop");
-  }
+  scan.Prepare(List(m_folder, {"*.vxb"}), 0, 0);
+  const auto e = Caught([&] { scan.Scan(); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_arg1, "stop");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 constexpr GUID kGuid = {0x0003ABCD, 0x0E0F, 0x1101, {0x80, 0x02, 0x00, 0x00, 0xC0, 0x6B, 0x51, 0x61}};
 
-TEST(FormatGuidTest, BracesAndUpperCase) {
+TEST(FormatWithoutTableTest, GuidsInBracesAndUpperCaseVersionsInEnglish) {
   std::string text;
   EXPECT_EQ(FormatGuid(text, kGuid, true), 38u);
   EXPECT_EQ(text, "{0003ABCD-0E0F-1101-8002-0000C06B5161}");
@@ -21,6 +21,7 @@ TEST(FormatGuidTest, BracesAndUpperCase) {
   EXPECT_EQ(FormatGuid(GUID{0xFFFFFFFF, 0xFFFF, 0xFFFF, {255, 255, 255, 255, 255, 255, 255, 255}}, true)
                 .size(),
             38u);
+  EXPECT_EQ(FormatVersion(205, 4, 11), "4.11Beta (Level 5)") << "English words without a table";
 }
 
 class TableTest : public ::testing::Test {
@@ -55,10 +56,6 @@ TEST_F(FormatVersionTest, EveryReleaseLevel) {
   EXPECT_EQ(FormatVersion(-1, 4, 11), "4.11");
 }
 
-TEST(FormatVersionWithoutTableTest, EnglishWords) {
-  EXPECT_EQ(FormatVersion(205, 4, 11), "4.11Beta (Level 5)");
-}
-
 using FormatDateTest = TableTest;
 
 TEST_F(FormatDateTest, TableTemplateAndMonthNames) {
@@ -69,14 +66,11 @@ TEST_F(FormatDateTest, TableTemplateAndMonthNames) {
   EXPECT_EQ(FormatDate(2004, 0, 1), "0/01/2004");
 }
 
-TEST(FormatDateFallbackTest, WithoutTableNumbersAndDashes) {
-  vxs::DestroyDateTimeData();
-  EXPECT_EQ(FormatDate(2004, 10, 14), "2004-10-14");
-}
-
 std::map<unsigned, std::string_view> g_texts;
 
-TEST(FormatDateFallbackTest, MonthNamesWithoutTemplate) {
+TEST(FormatDateFallbackTest, WithoutTableNumbersAndDashesOrTheMonthNamesOnly) {
+  vxs::DestroyDateTimeData();
+  EXPECT_EQ(FormatDate(2004, 10, 14), "2004-10-14");
   g_texts = {{55312, "JanFebMarAprMayJunJulAugSepOctNovDec"}};
   SetMessageTable([](unsigned n) {
     auto it = g_texts.find(n);
@@ -93,14 +87,12 @@ TEST(FormatDateFallbackTest, MonthNamesWithoutTemplate) {
 
 using FormatVersionLineTest = TableTest;
 
-TEST_F(FormatVersionLineTest, RangeOfYearsAndOneYear) {
+TEST_F(FormatVersionLineTest, RangeOfYearsOneYearAndTwoDigitYears) {
   EXPECT_EQ(FormatVersionLine(502, 4, 11, 2004, 10, 14, 1998, "VEXO-SYSTEMS"),
             "Version 4.11b of Oct/14/2004\nCopyright (c) 1998-2004 VEXO-SYSTEMS");
   EXPECT_EQ(FormatVersionLine(0, 3, 0, 2004, 10, 14, 2004, "VEXO-SYSTEMS"),
             "Version 3.00 of Oct/14/2004\nCopyright (c) 2004 VEXO-SYSTEMS");
-}
-
-TEST_F(FormatVersionLineTest, TwoDigitYearsAreCompleted) {
+  // Two-digit years are completed.
   EXPECT_EQ(FormatVersionLine(0, 1, 0, 4, 1, 2, 98, ""),
             "Version 1.00 of Jan/02/2004\nCopyright (c) 1998-2004");
   EXPECT_EQ(FormatVersionLine(0, 1, 0, 4, 1, 2, 69, ""),

@@ -53,7 +53,10 @@ TEST_F(KelProfilingIni, NumbersAreWrittenAsDecimalTextAndOtherTypesAreSkipped) {
   EXPECT_EQ(TempFolder::ReadAll(m_file), "[Documents]\nList=3,-1,0\nDoc=/home/a/manual.vxb\n");
 }
 
-TEST_F(KelProfilingIni, MissingValuesNameTheFileAndSection) {
+TEST_F(KelProfilingIni, MissingFilesAndValuesNameTheFileAndSection) {
+  const auto noFile = Caught<CKelFileException>([&] { m_settings.ReadTextValue("Doc"); });
+  ASSERT_TRUE(noFile);
+  EXPECT_EQ(noFile->m_code * 1000 + noFile->m_systemError, 1001000u + ERROR_FILE_NOT_FOUND);
   m_folder.Write("settings file.ini", "[Other]\nDoc=x\n");
   auto plain = Caught([&] { m_settings.ReadTextValue("Doc"); });
   ASSERT_TRUE(plain);
@@ -68,17 +71,6 @@ TEST_F(KelProfilingIni, MissingValuesNameTheFileAndSection) {
   EXPECT_EQ(m_settings.ReadTextValue("Doc"), "fallback");
 }
 
-TEST_F(KelProfilingIni, AMissingFileFailsAsAFileNotFound) {
-  try {
-    m_settings.ReadTextValue("Doc");
-    FAIL() << "no exception";
-  } catch (CKelFileException* e) {
-    const std::unique_ptr<CKelFileException> owned(e);
-    EXPECT_EQ(e->m_code, 1001u);
-    EXPECT_EQ(e->m_systemError, ERROR_FILE_NOT_FOUND);
-  }
-}
-
 TEST_F(KelProfilingIni, SectionsAreReplacedWholeAndFailuresAreAccessErrors) {
   m_folder.Write("settings file.ini", "; hand-written\n[Documents]\nold=1\n\n[Keep]\nx=1\n");
   m_settings.WriteSection("Manual=/a.vxb\0Guide=/b.vxb\0");
@@ -87,34 +79,29 @@ TEST_F(KelProfilingIni, SectionsAreReplacedWholeAndFailuresAreAccessErrors) {
   broken.SetIniMode(true);
   broken.SetIniPath(m_folder.Path());  // a folder cannot be rewritten as a file
   broken.SetProfile("S", P::kCurrentUser, P::kReadWrite, 0);
-  auto error = Caught([&] { broken.WriteSection("a=1\0"); });
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->m_code, 1140u);
-  auto value = Caught([&] { broken.WriteString("a", "1"); });
-  ASSERT_TRUE(value);
-  EXPECT_EQ(value->m_code, 1140u);
+  EXPECT_EQ(FailureCode([&] { broken.WriteSection("a=1\0"); }), 1140u);
+  EXPECT_EQ(FailureCode([&] { broken.WriteString("a", "1"); }), 1140u);
 }
 
 TEST_F(KelProfilingIni, TheFileIsNamedAfterTheApplicationInTheSettingsFolder) {
-  CKelProfiling named(kReaderDescriptor);
-  named.SetIniMode(true);
-  named.SetProfile("Window", P::kCurrentUser, P::kReadWrite, 0);
-  named.WriteString("Placement", "1,2,3,4");
-  EXPECT_EQ(named.GetIniPath(), "VxStRd.ini");
+  // Writes one value through settings of their own, named as NAME says, and gives the file's name.
+  auto write = [](const char* name, bool productName) {
+    CKelProfiling settings(kReaderDescriptor);
+    settings.SetIniMode(true);
+    if (name) settings.SetIniName(name);
+    if (productName) {
+      settings.SetUseDescriptorNames(false);
+      settings.SetProductPart("Stowra");
+    }
+    settings.SetProfile("Window", P::kCurrentUser, P::kReadWrite, 0);
+    settings.WriteString("Placement", "1,2,3,4");
+    return std::string(settings.GetIniPath());
+  };
+  EXPECT_EQ(write(nullptr, false), "VxStRd.ini");
   EXPECT_EQ(TempFolder::ReadAll(Folder() + "/VxStRd.ini"), "[Window]\nPlacement=1,2,3,4\n");
-  CKelProfiling chosen(kReaderDescriptor);
-  chosen.SetIniMode(true);
-  chosen.SetIniName("Chosen.ini");
-  chosen.SetProfile("S", P::kCurrentUser, P::kReadWrite, 0);
-  chosen.WriteString("k", "v");
+  write("Chosen.ini", false);
   EXPECT_TRUE(std::filesystem::exists(Folder() + "/Chosen.ini"));
-  CKelProfiling product(kReaderDescriptor);
-  product.SetIniMode(true);
-  product.SetUseDescriptorNames(false);
-  product.SetProductPart("Stowra");
-  product.SetProfile("S", P::kCurrentUser, P::kReadWrite, 0);
-  product.WriteString("k", "v");
-  EXPECT_EQ(product.GetIniPath(), "Stowra.ini");
+  EXPECT_EQ(write(nullptr, true), "Stowra.ini");
 }
 
 TEST_F(KelProfilingIni, HandEditedFilesWithHierarchicalSectionsListTheirSubkeys) {

@@ -3,19 +3,17 @@
 
 #include "ParseTestSupport.h"
 #include "base/KelParse.h"
+#include "base/tests/CaughtException.h"
 #include "platform/FileApis.h"
 
 #include <vector>
 
 namespace {
 
-TEST(BlanksTest, SpaceAndTabAreBlanks) {
-  CKelParse p(" \t x");
-  EXPECT_EQ(p.SkipBlanks(), 'x');
-  EXPECT_STREQ(p.GetCursor(), "x");
-}
-
-TEST(BlanksTest, NoBreakSpaceSeparatesWordsOnlyWithAnsiFileFunctions) {
+TEST(BlanksTest, SpaceTabAndNoBreakSpaceOnlyWithAnsiFileFunctions) {
+  CKelParse blanks(" \t x");
+  EXPECT_EQ(blanks.SkipBlanks(), 'x');
+  EXPECT_STREQ(blanks.GetCursor(), "x");
   const char text[] = "reg\xA0unreg";
   {
     CKelParse p(text);
@@ -31,9 +29,7 @@ TEST(BlanksTest, NoBreakSpaceSeparatesWordsOnlyWithAnsiFileFunctions) {
     EXPECT_EQ(p.GetToken(1), text);
   }
   SetFileApisToANSI();
-}
-
-TEST(BlanksTest, Utf8NoBreakSpaceIsOneBlankButAccentedLettersAreNot) {
+  // The UTF-8 no-break space is one blank, but accented letters are none.
   CKelParse p("a\xC2\xA0" "b");
   p.SetCursor(p.GetCursor() + 1);
   EXPECT_EQ(p.SkipBlanks(), 'b');
@@ -44,7 +40,7 @@ TEST(BlanksTest, Utf8NoBreakSpaceIsOneBlankButAccentedLettersAreNot) {
   EXPECT_EQ(q.GetToken(1), "voil\xC3\xA0");
 }
 
-TEST(TokenTest, MarkTokenEndModes) {
+TEST(TokenTest, MarkTokenEndModesAndThrowAtToken) {
   const char text[] = "abc def";
   CKelParse p(text);
   p.SetTokenStart(text);
@@ -56,22 +52,14 @@ TEST(TokenTest, MarkTokenEndModes) {
   EXPECT_EQ(p.GetToken(3), "ab");
   p.SetCursor(text + 6);
   EXPECT_EQ(p.GetToken(3), "abc");
-}
-
-TEST(TokenTest, ThrowAtTokenCarriesTokenAndSecondArgument) {
-  const char text[] = "bad rest";
-  CKelParse p(text);
-  p.SetTokenStart(text);
-  p.MarkTokenEnd(1);
-  try {
-    p.ThrowAtToken(2023, "two");
-    FAIL();
-  } catch (CKelException* e) {
-    std::unique_ptr<CKelException> owned(e);
-    EXPECT_EQ(e->m_code, 2023u);
-    EXPECT_EQ(e->m_arg1, "bad");
-    EXPECT_EQ(e->m_arg2, "two");
-  }
+  const char bad[] = "bad rest";
+  CKelParse q(bad);
+  q.SetTokenStart(bad);
+  q.MarkTokenEnd(1);
+  const auto e = Caught([&] { q.ThrowAtToken(2023, "two"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->m_code, 2023u);
+  EXPECT_EQ(e->m_arg1 + "|" + e->m_arg2, "bad|two");
 }
 
 struct KeywordCase {

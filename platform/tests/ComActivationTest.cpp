@@ -13,7 +13,7 @@ constexpr CLSID kUnregistered = {
 
 using ComActivation = FakeModuleRegistry;
 
-TEST_F(ComActivation, CreatesARegisteredClassByClassId) {
+TEST_F(ComActivation, CreatesARegisteredClassByClassIdOrProgId) {
   ComPtr<IInternetProtocol> protocol;
   ASSERT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER,
                              IID_IInternetProtocol, protocol.putVoid()),
@@ -24,16 +24,13 @@ TEST_F(ComActivation, CreatesARegisteredClassByClassId) {
   EXPECT_EQ(
       CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_ALL, IID_IUnknown, unknown.putVoid()),
       S_OK);
-}
-
-TEST_F(ComActivation, FindsTheClassOfAProgIdAndOfItsVersionIndependentName) {
+  // By a ProgID and by its version-independent name.
   CLSID clsid{};
   ASSERT_EQ(CLSIDFromProgID(kFakeProgId, &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_FakeProtocol);
   clsid = GUID_NULL;
   ASSERT_EQ(CLSIDFromProgID(kFakeIndependentProgId, &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_FakeProtocol);
-  ComPtr<IInternetProtocol> protocol;
   EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IInternetProtocol,
                              protocol.putVoid()),
             S_OK);

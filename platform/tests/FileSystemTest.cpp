@@ -30,7 +30,7 @@ class FileSystemTest : public ::testing::Test {
   TempFolder m_folder;
 };
 
-TEST_F(FileSystemTest, MissingFileAndMissingFolderAreToldApart) {
+TEST_F(FileSystemTest, MissingFileAndFolderAreToldApartBackslashesAreSlashes) {
   EXPECT_EQ(os::OpenFile(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING, 0),
             os::INVALID_FILE_HANDLE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -40,9 +40,7 @@ TEST_F(FileSystemTest, MissingFileAndMissingFolderAreToldApart) {
   EXPECT_EQ(os::OpenFile(m_folder / "no/new.vxb", GENERIC_WRITE, CREATE_NEW, 0),
             os::INVALID_FILE_HANDLE);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-}
-
-TEST_F(FileSystemTest, BackslashesReachTheFileSystemAsSlashes) {
+  // Backslashes reach the file system as slashes.
   m_folder.Write("a.txt", "abc");
   std::string path = m_folder.Path() + "\\a.txt";
   EXPECT_EQ(os::QueryPath(path), os::PathKind::File);

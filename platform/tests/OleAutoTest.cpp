@@ -36,7 +36,7 @@ VARIANT Long(LONG value) {
   return v;
 }
 
-TEST(Bstr, KeepsLengthAndEmbeddedZeros) {
+TEST(Bstr, KeepsLengthAndEmbeddedZerosNullIsEmpty) {
   BSTR text = SysAllocStringLen("a\0b", 3);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(SysStringLen(text), 3u);
@@ -47,9 +47,7 @@ TEST(Bstr, KeepsLengthAndEmbeddedZeros) {
   EXPECT_EQ(SysStringLen(word), 6u);
   EXPECT_STREQ(word, "Stowra");
   SysFreeString(word);
-}
-
-TEST(Bstr, NullIsTheEmptyText) {
+  // Null is the empty text.
   EXPECT_EQ(SysAllocString(nullptr), nullptr);
   EXPECT_EQ(SysStringLen(nullptr), 0u);
   SysFreeString(nullptr);
@@ -104,6 +102,10 @@ TEST(Variant, IntegersConvertWithinRangeOnly) {
   huge.vt = VT_UI8;
   huge.ullVal = 0xFFFFFFFFFFFFFFFFull;
   EXPECT_EQ(VariantChangeType(&result, &huge, 0, VT_I8), DISP_E_OVERFLOW);
+  VARIANT value = Long(5);  // in place
+  ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I8), S_OK);
+  EXPECT_EQ(value.vt, VT_I8);
+  EXPECT_EQ(value.llVal, 5);
 }
 
 TEST(Variant, ReferencesAreFollowedAndKeptExact) {
@@ -149,14 +151,7 @@ TEST(Variant, ObjectsConvertThroughQueryInterface) {
   EXPECT_EQ(VariantChangeType(&result, &text, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }
 
-TEST(Variant, ConvertsInPlace) {
-  VARIANT value = Long(5);
-  ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I8), S_OK);
-  EXPECT_EQ(value.vt, VT_I8);
-  EXPECT_EQ(value.llVal, 5);
-}
-
-TEST(DispGetParam, PositionalArgumentsComeInReverseOrder) {
+TEST(DispGetParam, PositionalInReverseOrderNamedFirstMismatchesByIndex) {
   // SetData(action 1, buffer 2): the caller stores the last argument first.
   VARIANT args[2] = {Long(2), Long(1)};
   DISPPARAMS params{args, nullptr, 2, 0};
@@ -168,13 +163,12 @@ TEST(DispGetParam, PositionalArgumentsComeInReverseOrder) {
 
   VARIANT missing{};
   EXPECT_EQ(DispGetParam(&params, 2, VT_I4, &missing, nullptr), DISP_E_PARAMNOTFOUND);
-}
 
-TEST(DispGetParam, NamedArgumentWinsAndMismatchTellsTheIndex) {
-  VARIANT args[2] = {Long(9), {}};
+  // A named argument wins; a mismatch tells the index.
+  args[0] = Long(9);
   args[1].vt = VT_BSTR;
   DISPID names[1] = {1};
-  DISPPARAMS params{args, names, 2, 1};
+  params = {args, names, 2, 1};
   VARIANT value{};
   ASSERT_EQ(DispGetParam(&params, 1, VT_I4, &value, nullptr), S_OK);
   EXPECT_EQ(value.lVal, 9);

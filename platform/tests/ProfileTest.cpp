@@ -69,17 +69,12 @@ TEST_F(Profile, HandEditedFilesReadByTheWindowsRules) {
   EXPECT_EQ(List("documents", nullptr), std::string("Manual\0Quoted\0Single\0Mixed\0bare key\0Empty\0", 42));
 }
 
-TEST_F(Profile, LineEndsOfEveryKindAndAByteOrderMark) {
-  Write("\xEF\xBB\xBF[A]\rone=1\r[B]\ntwo=2\n[C]\r\nthree=3");
-  EXPECT_EQ(Read("A", "one"), "1");
-  EXPECT_EQ(Read("B", "two"), "2");
-  EXPECT_EQ(Read("C", "three"), "3");
-}
-
-TEST_F(Profile, MissingFilesGiveTheDefault) {
+TEST_F(Profile, MissingFilesGiveTheDefaultAndLineEndsOfEveryKindAreRead) {
   EXPECT_EQ(Read("A", "b", "fallback"), "fallback");
   EXPECT_EQ(Read("A", "b", nullptr), "");
   EXPECT_EQ(List(nullptr, nullptr), "");
+  Write("\xEF\xBB\xBF[A]\rone=1\r[B]\ntwo=2\n[C]\r\nthree=3");
+  EXPECT_EQ(Read("A", "one") + Read("B", "two") + Read("C", "three"), "123");
 }
 
 TEST_F(Profile, LongLinesAreReadWholeOrCutToTheBuffer) {
@@ -101,11 +96,7 @@ TEST_F(Profile, ListsCutToTheBufferEndInTwoZeros) {
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer, sizeof buffer, m_file.c_str()), 7u);
   EXPECT_EQ(std::string(buffer, 9), std::string("Alpha\0B\0\0", 9));
-}
-
-TEST_F(Profile, ListWhoseItemFillsTheBufferButOneByteEndsThere) {
-  Write("[Alpha]\n[Beta]\n");
-  char buffer[8];
+  // An item that fills the buffer but one byte ends the list there.
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer, 7, m_file.c_str()), 5u);
   EXPECT_EQ(std::string(buffer, 8), std::string("Alpha\0\0x", 8));
@@ -168,9 +159,6 @@ TEST_F(Profile, WritingCreatesTheFileAndRefusesBrokenLines) {
   EXPECT_FALSE(WritePrivateProfileSectionA("S", "ok=1\0bad\nline\0", m_file.c_str()));
   EXPECT_EQ(Text(), "[S]\nk=v\n");
   EXPECT_TRUE(WritePrivateProfileStringA("S", "missing", nullptr, m_file.c_str()));
-}
-
-TEST_F(Profile, AWriteThatCannotHappenFailsWithTheSystemError) {
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", (m_folder / "no/such/folder.ini").c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }

@@ -29,41 +29,45 @@ class Recorder final : public ProtocolListener {
   std::size_t m_stopAfter;
 };
 
-TEST_F(Broker, CollectsReportsInOrderAndAllBytes) {
+TEST_F(Broker, FetchesCollectReportsInOrderAndAllBytes) {
+  using R = ProtocolReport;
+  const struct {
+    const char* url;
+    DWORD flags;
+    HRESULT result;
+    const char* mimeType;
+    const char* cacheFile;
+    const char* bytes;
+    std::vector<ProtocolReport> reports;
+  } cases[] = {
+      {"vxfake:text/Hello, reader!", 0, S_OK, "text/plain", "", "Hello, reader!",
+       {R::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain"), R::Data(kAllData, 14, 14)}},
+      // Success reported before reading loses no data.
+      {"vxfake:complete/all here", 0, S_OK, "", "", "all here", {R::Data(kAllData, 8, 8), R::Result(S_OK, 0, "")}},
+      {"vxfake:cached/sheet.xls", 0, S_OK, "application/octet-stream", "/cache/sheet.xls", "sheet.xls",
+       {R::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/octet-stream"),
+        R::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, "/cache/sheet.xls"),
+        R::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0)}},
+      {"vxfake:text/abc", PI_PARSE_URL, S_OK, "", "", "", {}},  // parse only: nothing started
+      {"vxfake:switch/later", 0, S_OK, "text/plain", "", "later",  // answered with Continue
+       {R::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain"), R::Data(kAllData, 5, 5)}},
+      {"vxfake:bindinfo", 0, S_OK, "", "", "",
+       {R::Progress(BINDSTATUS_SENDINGREQUEST, "verb=0 flags=128 size=" + std::to_string(sizeof(BINDINFO))),
+        R::Progress(BINDSTATUS_SENDINGREQUEST, "vxfake:bindinfo")}},
+      {"vxfake:nodata", 0, S_OK, "", "", "", {}},  // nothing read when no data was announced
+      {"VXFake:nodata", 0, S_OK, "", "", "", {}},  // the scheme without regard to case
+      {"vxfake:fail", 0, INET_E_RESOURCE_NOT_FOUND, "", "", "", {}},
+      {"vxfake:result", 0, INET_E_DATA_NOT_AVAILABLE, "", "", "", {R::Result(INET_E_DATA_NOT_AVAILABLE, 7, "gone")}},
+  };
   ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:text/Hello, reader!");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_EQ(response.mimeType, "text/plain");
-  EXPECT_EQ(response.cacheFile, "");
-  EXPECT_EQ(response.bytes, "Hello, reader!");
-  std::vector<ProtocolReport> expected = {
-      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "text/plain"),
-      ProtocolReport::Data(kAllData, 14, 14)};
-  EXPECT_EQ(response.reports, expected);
-}
-
-TEST_F(Broker, SuccessReportedBeforeReadingLosesNoData) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:complete/all here");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_EQ(response.bytes, "all here");
-  std::vector<ProtocolReport> expected = {ProtocolReport::Data(kAllData, 8, 8),
-                                          ProtocolReport::Result(S_OK, 0, "")};
-  EXPECT_EQ(response.reports, expected);
-}
-
-TEST_F(Broker, ReportsCacheFileAndDataOfUnknownSize) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:cached/sheet.xls");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_EQ(response.mimeType, "application/octet-stream");
-  EXPECT_EQ(response.cacheFile, "/cache/sheet.xls");
-  EXPECT_EQ(response.bytes, "sheet.xls");
-  std::vector<ProtocolReport> expected = {
-      ProtocolReport::Progress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, "application/octet-stream"),
-      ProtocolReport::Progress(BINDSTATUS_CACHEFILENAMEAVAILABLE, "/cache/sheet.xls"),
-      ProtocolReport::Data(BSCF_AVAILABLEDATASIZEUNKNOWN, 0, 0)};
-  EXPECT_EQ(response.reports, expected);
+  for (const auto& c : cases) {
+    const ProtocolResponse response = broker.Fetch(c.url, c.flags);
+    EXPECT_EQ(response.result, c.result) << c.url;
+    EXPECT_EQ(response.mimeType, c.mimeType) << c.url;
+    EXPECT_EQ(response.cacheFile, c.cacheFile) << c.url;
+    EXPECT_EQ(response.bytes, c.bytes) << c.url;
+    EXPECT_EQ(response.reports, c.reports) << c.url;
+  }
 }
 
 TEST_F(Broker, StreamsChunkByChunkAfterTheReports) {
@@ -85,59 +89,8 @@ TEST_F(Broker, ListenerThatStopsAbortsTheHandler) {
   EXPECT_EQ(recorder.calls, expected);
 }
 
-TEST_F(Broker, SchemeIsFoundWithoutRegardToCase) {
-  ProtocolBroker broker;
-  EXPECT_EQ(broker.Fetch("VXFake:nodata").result, S_OK);
-  DWORD value = 0;
-  EXPECT_EQ(broker.QueryInfo("VXFAKE:x", QUERY_CAN_NAVIGATE, 0, value), S_OK);
-}
-
-TEST_F(Broker, ParseOnlyRequestStartsAndReportsNothing) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:text/abc", PI_PARSE_URL);
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_TRUE(response.reports.empty());
-  EXPECT_TRUE(response.bytes.empty());
-}
-
-TEST_F(Broker, SwitchIsAnsweredWithContinue) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:switch/later");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_EQ(response.mimeType, "text/plain");
-  EXPECT_EQ(response.bytes, "later");
-}
-
-TEST_F(Broker, GivesBindInformationAndTheUrl) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:bindinfo");
-  EXPECT_EQ(response.result, S_OK);
-  std::vector<ProtocolReport> expected = {
-      ProtocolReport::Progress(BINDSTATUS_SENDINGREQUEST,
-                               "verb=0 flags=128 size=" + std::to_string(sizeof(BINDINFO))),
-      ProtocolReport::Progress(BINDSTATUS_SENDINGREQUEST, "vxfake:bindinfo")};
-  EXPECT_EQ(response.reports, expected);
-}
-
-TEST_F(Broker, NothingIsReadWhenNoDataWasAnnounced) {
-  ProtocolBroker broker;
-  ProtocolResponse response = broker.Fetch("vxfake:nodata");
-  EXPECT_EQ(response.result, S_OK);
-  EXPECT_TRUE(response.reports.empty());
-}
-
 TEST_F(Broker, HandlerFailuresBecomeTheResult) {
   ProtocolBroker broker;
-  ProtocolResponse failed = broker.Fetch("vxfake:fail");
-  EXPECT_EQ(failed.result, INET_E_RESOURCE_NOT_FOUND);
-  EXPECT_TRUE(failed.reports.empty());
-
-  ProtocolResponse reported = broker.Fetch("vxfake:result");
-  EXPECT_EQ(reported.result, INET_E_DATA_NOT_AVAILABLE);
-  std::vector<ProtocolReport> expected = {
-      ProtocolReport::Result(INET_E_DATA_NOT_AVAILABLE, 7, "gone")};
-  EXPECT_EQ(reported.reports, expected);
-
   EXPECT_EQ(broker.Fetch("vxfake:readfail").result, E_FAIL);
   // A handler that never ends its data is given up, not waited for.
   EXPECT_EQ(broker.Fetch("vxfake:stall").result, INET_E_DATA_NOT_AVAILABLE);
@@ -183,6 +136,7 @@ TEST_F(Broker, AnswersOfTheHandlersProtocolInfo) {
   ASSERT_EQ(broker.QueryInfo("vxfake:a", QUERY_CAN_NAVIGATE, 0, value), S_OK);
   EXPECT_EQ(value, 1u);
   EXPECT_EQ(broker.QueryInfo("vxfake:a", QUERY_IS_CACHED, 0, value), INET_E_QUERYOPTION_UNKNOWN);
+  EXPECT_EQ(broker.QueryInfo("VXFAKE:x", QUERY_CAN_NAVIGATE, 0, value), S_OK);
   EXPECT_EQ(broker.QueryInfo("nothing:a", QUERY_IS_CACHED, 0, value), INET_E_UNKNOWN_PROTOCOL);
 }
 

@@ -45,6 +45,9 @@ TEST_F(RegistryKeys, NamesCompareWithoutCaseButKeepTheirSpelling) {
   PutText(HKEY_CURRENT_USER, "docs\\ÄRGER ÜBER", "doc", "replaced");
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "Docs"), (std::vector<std::string>{"Ärger Über", "Справка"}));
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Docs\\Ärger Über", "Doc"), "replaced");
+  PutText(HKEY_CURRENT_USER, "A\\\\B\\", "v", "1");  // separators at the ends and doubled
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "\\A\\B", "v"), "1");
+  EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "A"), std::vector<std::string>{"B"});
 }
 
 TEST_F(RegistryKeys, EnumerationIsInNameOrderWithoutCaseAndStable) {
@@ -54,9 +57,7 @@ TEST_F(RegistryKeys, EnumerationIsInNameOrderWithoutCaseAndStable) {
   const std::vector<std::string> expected{"alpha", "Bravo", "Charlie", "delta", "_under"};
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "List"), expected);
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "List"), expected);
-}
-
-TEST_F(RegistryKeys, EnumerationBuffersFollowTheWindowsRules) {
+  // Name buffers follow the Windows rules.
   PutText(HKEY_CURRENT_USER, "E\\LongerName");
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "E", 0, KEY_READ, &key), ERROR_SUCCESS);
@@ -83,9 +84,7 @@ TEST_F(RegistryKeys, DeleteKeyRefusesSubkeysAndDeleteTreeTakesAll) {
   EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Tree"), ERROR_SUCCESS);
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, ""), std::vector<std::string>{});
   EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Tree"), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(RegistryKeys, DeleteTreeWithoutSubkeyEmptiesTheKeyButKeepsIt) {
+  // Without a subkey the tree's key is emptied but kept.
   PutText(HKEY_CURRENT_USER, "Keep\\Child", "x", "1");
   PutText(HKEY_CURRENT_USER, "Keep", "own", "2");
   HKEY key = nullptr;
@@ -136,15 +135,7 @@ TEST_F(RegistryKeys, BadHandlesAndArgumentsAreRefused) {
             ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-}
-
-TEST_F(RegistryKeys, SeparatorsAtTheEndsAndDoubledAreTolerated) {
-  PutText(HKEY_CURRENT_USER, "A\\\\B\\", "v", "1");
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "\\A\\B", "v"), "1");
-  EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "A"), std::vector<std::string>{"B"});
-}
-
-TEST_F(RegistryKeys, CreatingNeedsTheCreateRightOfTheParentHandle) {
+  // Creating needs the create right of the parent's handle.
   PutText(HKEY_CURRENT_USER, "Parent");
   HKEY parent = nullptr, child = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Parent", 0, KEY_READ, &parent), ERROR_SUCCESS);

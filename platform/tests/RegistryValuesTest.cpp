@@ -24,32 +24,23 @@ class RegistryValues : public ScratchRegistry {
 };
 
 TEST_F(RegistryValues, EveryTypeComesBackAsStored) {
-  const char text[] = "C:\\Docs\\manual.vxb";
-  const char expand[] = "%HOME%/x";
-  const char multi[] = "one\0two\0";  // two texts and the closing empty one
-  const DWORD number = 0xDEADBEEF;
-  const BYTE binary[] = {0, 1, 0xFF, 0};
-  ASSERT_EQ(Set("Text", REG_SZ, text, sizeof text), ERROR_SUCCESS);
-  ASSERT_EQ(Set("Expand", REG_EXPAND_SZ, expand, sizeof expand), ERROR_SUCCESS);
-  ASSERT_EQ(Set("Multi", REG_MULTI_SZ, multi, sizeof multi), ERROR_SUCCESS);
-  ASSERT_EQ(Set("Number", REG_DWORD, &number, 4), ERROR_SUCCESS);
-  ASSERT_EQ(Set("Binary", REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
-  ASSERT_EQ(Set("Empty", REG_BINARY, nullptr, 0), ERROR_SUCCESS);
-
-  struct Expected {
+  const struct {
     const char* name;
     DWORD type;
     std::string bytes;
-  };
-  const Expected all[] = {
-      {"Text", REG_SZ, std::string(text, sizeof text)},
-      {"Expand", REG_EXPAND_SZ, std::string(expand, sizeof expand)},
-      {"Multi", REG_MULTI_SZ, std::string(multi, sizeof multi)},
+  } all[] = {
+      {"Text", REG_SZ, std::string("C:\\Docs\\manual.vxb", 19)},
+      {"Expand", REG_EXPAND_SZ, std::string("%HOME%/x", 9)},
+      {"Multi", REG_MULTI_SZ, std::string("one\0two\0", 9)},  // two texts and the closing empty one
       {"Number", REG_DWORD, std::string("\xEF\xBE\xAD\xDE", 4)},
       {"Binary", REG_BINARY, std::string("\0\1\xFF\0", 4)},
       {"Empty", REG_BINARY, ""},
   };
-  for (const Expected& value : all) {
+  for (const auto& value : all) {
+    const DWORD length = static_cast<DWORD>(value.bytes.size());
+    ASSERT_EQ(Set(value.name, value.type, length ? value.bytes.data() : nullptr, length), ERROR_SUCCESS);
+  }
+  for (const auto& value : all) {
     BYTE buffer[64];
     DWORD size = sizeof buffer, type = 99;
     ASSERT_EQ(RegQueryValueExA(m_key, value.name, nullptr, &type, buffer, &size), ERROR_SUCCESS) << value.name;

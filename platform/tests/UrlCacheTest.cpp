@@ -99,6 +99,13 @@ TEST_F(UrlCacheTest, StoresLooksUpAndDeletesAnEntry) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(DeleteUrlCacheEntry("vexost://Manual/doc.pdf"));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  // The extension is kept, cleaned.
+  EXPECT_EQ(fs::path(Store("u1", "xls", "")).extension(), ".xls");
+  EXPECT_EQ(fs::path(Store("u2", ".pdf", "")).extension(), ".pdf");
+  EXPECT_EQ(fs::path(Store("u3", "../../sh", "")).extension(), ".sh");
+  EXPECT_EQ(fs::path(Store("u4", "", "")).extension(), "");
+  EXPECT_EQ(SanitizeCacheExtension("a b/c.d_e-f"), "abcd_e-f");
+  EXPECT_EQ(SanitizeCacheExtension(std::string(40, 'x')), std::string(16, 'x'));
 }
 
 TEST_F(UrlCacheTest, NoUrlOrExtensionPlacesAFileOutsideTheFolder) {
@@ -118,15 +125,6 @@ TEST_F(UrlCacheTest, NoUrlOrExtensionPlacesAFileOutsideTheFolder) {
   EXPECT_EQ(FilesIn(m_root), std::set<std::string>{"cache"});
   UrlCacheEntryInfo info;
   ASSERT_TRUE(GetUrlCacheEntryInfo("vexost://line\nbreak and blank%/z", &info));
-}
-
-TEST_F(UrlCacheTest, KeepsTheExtensionCleaned) {
-  EXPECT_EQ(fs::path(Store("u1", "xls", "")).extension(), ".xls");
-  EXPECT_EQ(fs::path(Store("u2", ".pdf", "")).extension(), ".pdf");
-  EXPECT_EQ(fs::path(Store("u3", "../../sh", "")).extension(), ".sh");
-  EXPECT_EQ(fs::path(Store("u4", "", "")).extension(), "");
-  EXPECT_EQ(SanitizeCacheExtension("a b/c.d_e-f"), "abcd_e-f");
-  EXPECT_EQ(SanitizeCacheExtension(std::string(40, 'x')), std::string(16, 'x'));
 }
 
 TEST_F(UrlCacheTest, SurvivesARestart) {
@@ -160,7 +158,7 @@ TEST_F(UrlCacheTest, IndexRoundTripsEveryUrl) {
   EXPECT_FALSE(back[1].committed);
 }
 
-TEST_F(UrlCacheTest, AlteredIndexCannotNameFilesOutside) {
+TEST_F(UrlCacheTest, AlteredOrDamagedIndexesHarmNothing) {
   fs::create_directories(m_folder);
   std::ofstream(m_root / "victim") << "keep";
   std::ofstream(m_folder / "index") << "vexost-urlcache 1\n"
@@ -171,9 +169,7 @@ TEST_F(UrlCacheTest, AlteredIndexCannotNameFilesOutside) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(DeleteUrlCacheEntry("evil2"));
   EXPECT_TRUE(fs::exists(m_root / "victim"));
-}
-
-TEST_F(UrlCacheTest, DamagedIndexForgetsEntriesAndTheirFiles) {
+  // A damaged index forgets its entries and their files.
   std::string file = Store("vexost://a/x.doc", "doc", "words");
   std::ofstream(m_folder / "index", std::ios::trunc) << "\x01\x02 not an index";
   UrlCacheEntryInfo info;
@@ -210,7 +206,7 @@ TEST_F(UrlCacheTest, DropsReservationsNeverCommitted) {
   EXPECT_TRUE(fs::exists(fresh));  // a recent reservation stays
 }
 
-TEST_F(UrlCacheTest, CommitReplacesTheEarlierEntryOfTheUrl) {
+TEST_F(UrlCacheTest, CommitReplacesTheEarlierEntryAndTakesOnlyFilesOfTheCache) {
   std::string first = Store("vexost://a/s.xls", "xls", "one");
   std::string second = Store("vexost://a/s.xls", "xls", "two");
   EXPECT_NE(first, second);
@@ -218,10 +214,7 @@ TEST_F(UrlCacheTest, CommitReplacesTheEarlierEntryOfTheUrl) {
   UrlCacheEntryInfo info;
   ASSERT_TRUE(GetUrlCacheEntryInfo("vexost://a/s.xls", &info));
   EXPECT_EQ(info.localFileName, second);
-}
-
-TEST_F(UrlCacheTest, CommitTakesOnlyFilesTheCacheMade) {
-  Store("vexost://a/s.xls", "xls", "one");
+  // Only files the cache made are taken.
   std::ofstream(m_root / "outside.xls") << "x";
   const std::vector<std::string> foreign = {(m_root / "outside.xls").string(),
                                             (m_folder / ".." / "outside.xls").string(),
@@ -250,12 +243,10 @@ TEST_F(UrlCacheTest, RefusedAccessChangesNothing) {
 
 TEST_F(UrlCacheTest, BadArgumentsAndLongFoldersFailWithWindowsErrors) {
   char name[URL_CACHE_FILE_NAME_SIZE];
-  EXPECT_FALSE(CreateUrlCacheEntryA(nullptr, 0, "pdf", name, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(CreateUrlCacheEntryA("", 0, "pdf", name, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-  EXPECT_FALSE(CreateUrlCacheEntryA("u", 0, "pdf", nullptr, 0));
-  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  for (const auto& [url, buffer] : {std::pair<const char*, char*>{nullptr, name}, {"", name}, {"u", nullptr}}) {
+    EXPECT_FALSE(CreateUrlCacheEntryA(url, 0, "pdf", buffer, 0));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << (url ? url : "null") << (buffer ? "" : " no buffer");
+  }
 
   fs::path deep = m_root / std::string(120, 'd') / std::string(120, 'e');
   setenv("VXST_CACHE_DIR", deep.c_str(), 1);

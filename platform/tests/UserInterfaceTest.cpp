@@ -48,34 +48,33 @@ int AskTerminal(const std::string& input, DWORD style, std::string& output,
   return answer;
 }
 
-TEST(TerminalMessageBoxes, AsksAtThePrompt) {
-  std::string output;
-  EXPECT_EQ(AskTerminal("n\n", MB_YESNOCANCEL, output), IDNO);
-  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n(Y)es, (N)o, (C)ancel [Y]? ");
-  EXPECT_EQ(AskTerminal("  cancel\n", MB_YESNOCANCEL, output), IDCANCEL);
-  EXPECT_EQ(AskTerminal("y", MB_YESNO | MB_DEFBUTTON2, output), IDYES);
-}
-
-TEST(TerminalMessageBoxes, AsksAgainUntilTheAnswerIsOneOfTheButtons) {
-  std::string output;
-  EXPECT_EQ(AskTerminal("x\nmaybe\no\n", MB_OKCANCEL, output), IDOK);
-  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n(O)K, (C)ancel [O]? (O)K, (C)ancel [O]? "
-                    "(O)K, (C)ancel [O]? ");
-}
-
-TEST(TerminalMessageBoxes, EmptyLineOrEndOfInputTakesTheDefault) {
-  std::string output;
-  EXPECT_EQ(AskTerminal("\n", MB_YESNO | MB_DEFBUTTON2, output), IDNO);
-  EXPECT_EQ(AskTerminal("", MB_YESNOCANCEL | MB_DEFBUTTON3, output), IDCANCEL);
-  EXPECT_EQ(AskTerminal("x", MB_YESNO, output), IDYES);
-}
-
-TEST(TerminalMessageBoxes, WithoutTerminalOrQuestionNothingIsRead) {
-  std::string output;
-  EXPECT_EQ(AskTerminal("n\n", MB_YESNO | MB_DEFBUTTON2, output, false), IDNO);
-  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n");
-  EXPECT_EQ(AskTerminal("c\n", MB_OK | MB_ICONSTOP, output), IDOK);
-  EXPECT_EQ(output, "vxstreg: Register?\nAll users\n");
+TEST(TerminalMessageBoxes, AsksUntilTheAnswerIsAButtonOrTakesTheDefault) {
+  const std::string box = "vxstreg: Register?\nAll users\n";
+  const std::string okCancel = "(O)K, (C)ancel [O]? ";
+  const struct {
+    const char* input;
+    DWORD style;
+    bool interactive;
+    int answer;
+    std::string output;  // empty: not checked
+  } cases[] = {
+      {"n\n", MB_YESNOCANCEL, true, IDNO, box + "(Y)es, (N)o, (C)ancel [Y]? "},
+      {"  cancel\n", MB_YESNOCANCEL, true, IDCANCEL, ""},
+      {"y", MB_YESNO | MB_DEFBUTTON2, true, IDYES, ""},
+      {"x\nmaybe\no\n", MB_OKCANCEL, true, IDOK, box + okCancel + okCancel + okCancel},  // asked again
+      {"\n", MB_YESNO | MB_DEFBUTTON2, true, IDNO, ""},  // an empty line: the default
+      {"", MB_YESNOCANCEL | MB_DEFBUTTON3, true, IDCANCEL, ""},  // end of input: the default
+      {"x", MB_YESNO, true, IDYES, ""},
+      {"n\n", MB_YESNO | MB_DEFBUTTON2, false, IDNO, box},  // no terminal: nothing read
+      {"c\n", MB_OK | MB_ICONSTOP, true, IDOK, box},  // no question: nothing read
+  };
+  for (const auto& c : cases) {
+    std::string output;
+    EXPECT_EQ(AskTerminal(c.input, c.style, output, c.interactive), c.answer) << c.input << " " << c.style;
+    if (!c.output.empty()) {
+      EXPECT_EQ(output, c.output) << c.input << " " << c.style;
+    }
+  }
 }
 
 TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
@@ -126,9 +125,7 @@ TEST_F(FrontEndChoice, VxstUiNamesTheFrontEnd) {
   RegisterGraphicalMessageBoxes(&graphical);
   setenv("VXST_UI", "gtk", 1);
   EXPECT_EQ(&CurrentMessageBoxFrontEnd(), &graphical);
-}
-
-TEST_F(FrontEndChoice, ScriptIsTheTerminalReadingAnswersFromInput) {
+  // A script is the terminal reading answers from standard input.
   setenv("VXST_UI", "script", 1);
   EXPECT_EQ(ChooseUserInterface(true), UserInterfaceKind::Terminal);
   EXPECT_TRUE(AnswersFromStandardInput());

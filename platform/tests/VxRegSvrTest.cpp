@@ -36,7 +36,7 @@ std::optional<std::string> ServerPath() {
 
 using VxRegSvr = ScratchRegistry;
 
-TEST_F(VxRegSvr, RegistersAndUnregistersAModule) {
+TEST_F(VxRegSvr, RegistersAndUnregistersAModuleAloudOrSilently) {
   ToolRun registered = RunVxRegSvr(Quoted(VXST_FAKE_PROTOCOL_MODULE));
   EXPECT_EQ(registered.exitCode, 0);
   EXPECT_EQ(registered.output,
@@ -51,9 +51,7 @@ TEST_F(VxRegSvr, RegistersAndUnregistersAModule) {
             std::string("DllUnregisterServer in ") + VXST_FAKE_PROTOCOL_MODULE + " succeeded.\n");
   EXPECT_EQ(ServerPath(), std::nullopt);
   EXPECT_EQ(CLSIDFromProgID(kFakeProgId, &clsid), CO_E_CLASSSTRING);
-}
-
-TEST_F(VxRegSvr, SilentOptionShowsNothingInEitherSpelling) {
+  // The silent option shows nothing, in either spelling.
   ToolRun run = RunVxRegSvr("/s " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.output, "");
@@ -94,12 +92,10 @@ TEST_F(VxRegSvr, FailuresHaveTheirExitCodesAndMessages) {
                                 "\" was loaded but the call to DllRegisterServer failed with "
                                 "error code 0x80040201.\n");
   EXPECT_EQ(ServerPath(), std::nullopt);
-}
-
-TEST_F(VxRegSvr, FirstFailureOfSeveralModulesIsTheExitCode) {
-  ToolRun run =
+  // Of several modules, the first failure is the exit code and the others are still registered.
+  ToolRun several =
       RunVxRegSvr("/s " + Quoted(VXST_NO_SERVER_MODULE) + " " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(several.exitCode, 4);
   EXPECT_EQ(ServerPath(), VXST_FAKE_PROTOCOL_MODULE);
 }
 

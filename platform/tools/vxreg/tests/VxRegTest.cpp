@@ -39,40 +39,30 @@ class VxReg : public ScratchRegistry {
   }
 };
 
-TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeys) {
+TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysOrEveryKey) {
   Fill();
+  const std::string docs =
+      "HKEY_CURRENT_USER\\Software\\Docs\n"
+      "    (Default)    REG_SZ    catalog\n"
+      "    List    REG_MULTI_SZ    one\\0two\n"
+      "    Path    REG_EXPAND_SZ    %HOME%/x\n"
+      "    Raw    REG_BINARY    00FF7A\n"
+      "\n";
   const Outcome outcome = Run({"query", "HKCU\\Software\\Docs"});
   EXPECT_EQ(outcome.code, kVxRegDone);
-  EXPECT_EQ(outcome.out,
-            "HKEY_CURRENT_USER\\Software\\Docs\n"
-            "    (Default)    REG_SZ    catalog\n"
-            "    List    REG_MULTI_SZ    one\\0two\n"
-            "    Path    REG_EXPAND_SZ    %HOME%/x\n"
-            "    Raw    REG_BINARY    00FF7A\n"
-            "\n"
-            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
-            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n");
+  EXPECT_EQ(outcome.out, docs + "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
+                                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n");
   EXPECT_EQ(outcome.err, "");
-}
-
-TEST_F(VxReg, QueryWithSubkeysPrintsEveryKeyTheSameWay) {
-  Fill();
-  const Outcome outcome = Run({"query", "hkey_current_user\\Software\\Docs\\", "/S"});
-  EXPECT_EQ(outcome.out,
-            "HKEY_CURRENT_USER\\Software\\Docs\n"
-            "    (Default)    REG_SZ    catalog\n"
-            "    List    REG_MULTI_SZ    one\\0two\n"
-            "    Path    REG_EXPAND_SZ    %HOME%/x\n"
-            "    Raw    REG_BINARY    00FF7A\n"
-            "\n"
-            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
-            "\n"
-            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n"
-            "\n"
-            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
-            "    Count    REG_DWORD    0x1f\n"
-            "    Doc    REG_SZ    /home/a/manual.vxb\n"
-            "\n");
+  EXPECT_EQ(Run({"query", "hkey_current_user\\Software\\Docs\\", "/S"}).out,
+            docs +
+                "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
+                "\n"
+                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n"
+                "\n"
+                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
+                "    Count    REG_DWORD    0x1f\n"
+                "    Doc    REG_SZ    /home/a/manual.vxb\n"
+                "\n");
 }
 
 TEST_F(VxReg, QueryOfOneValue) {
@@ -93,16 +83,7 @@ TEST_F(VxReg, QueryOfOneValue) {
   EXPECT_EQ(missing.err, "ERROR: The system was unable to find the specified registry key or value.\n");
 }
 
-TEST_F(VxReg, MissingKeysFailWithExitCodeOne) {
-  const Outcome outcome = Run({"query", "HKLM\\Software\\Nowhere"});
-  EXPECT_EQ(outcome.code, kVxRegFailed);
-  EXPECT_EQ(outcome.err, "ERROR: The system was unable to find the specified registry key or value.\n");
-  EXPECT_EQ(Run({"delete", "HKCU\\Nowhere", "/f"}).code, kVxRegFailed);
-  EXPECT_EQ(Run({"export", "HKCU\\Nowhere", Folder() + "/x.reg"}).code, kVxRegFailed);
-  EXPECT_FALSE(std::filesystem::exists(Folder() + "/x.reg"));
-}
-
-TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwo) {
+TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwoMissingKeysWithOne) {
   const std::vector<std::vector<std::string>> bad = {
       {},
       {"list", "HKCU"},
@@ -129,6 +110,13 @@ TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwo) {
     EXPECT_EQ(outcome.err.rfind("ERROR: Invalid syntax: ", 0), 0u) << outcome.err;
   }
   EXPECT_FALSE(std::filesystem::exists(Folder() + "/user.db")) << "a refused command wrote something";
+  // Missing keys fail with exit code one.
+  const Outcome missing = Run({"query", "HKLM\\Software\\Nowhere"});
+  EXPECT_EQ(missing.code, kVxRegFailed);
+  EXPECT_EQ(missing.err, "ERROR: The system was unable to find the specified registry key or value.\n");
+  EXPECT_EQ(Run({"delete", "HKCU\\Nowhere", "/f"}).code, kVxRegFailed);
+  EXPECT_EQ(Run({"export", "HKCU\\Nowhere", Folder() + "/x.reg"}).code, kVxRegFailed);
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "/x.reg"));
 }
 
 TEST_F(VxReg, AddStoresTheBytesOfEachType) {
@@ -227,14 +215,12 @@ TEST_F(VxReg, ExportWrapsLongHexDataAndKeepsOddTextsExact) {
   EXPECT_NE(text.find("\"T\"=hex(1):61,0a,62\r\n"), std::string::npos);
 }
 
-TEST_F(VxReg, RefusedAccessIsReported) {
+TEST_F(VxReg, RefusedAccessAndExitCodesOfTheProgram) {
   RegistrySetReadOnly(RegistryHiveKind::Machine, true);
   const Outcome outcome = Run({"add", "HKLM\\Software\\X", "/v", "a", "/d", "b"});
   EXPECT_EQ(outcome.code, kVxRegFailed);
   EXPECT_EQ(outcome.err, "ERROR: Access is denied.\n");
-}
-
-TEST_F(VxReg, TheProgramTellsItsResultByExitCode) {
+  // The program itself tells its result by its exit code.
   const std::string program = VXREG_PROGRAM;
   EXPECT_EQ(std::system((program + " add HKCU\\\\P /v a /d b > /dev/null").c_str()), 0);
   EXPECT_EQ(WEXITSTATUS(std::system((program + " query HKCU\\\\Q 2> /dev/null").c_str())), kVxRegFailed);
