@@ -89,8 +89,10 @@ mkdir -p "$scratch/registry" "$scratch/cache"
 VXST_REGISTRY_DIR=$scratch/registry "$build/platform/tools/vxreg/vxreg" add \
   'HKCU\Software\VEXO-SYSTEMS\VEXO-KEY\Stowra\03.00\Documents\Moved\FC1' /v Doc /d "$scratch/moved.vxb" /f \
   >/dev/null || fail "vxreg add"
+# One worker: the reader's file dialog takes two requests, and the second must reach the
+# process that answered the first (separate browser runs do not share a connection).
 VXST_REGISTRY_DIR=$scratch/registry VXST_CACHE_DIR=$scratch/cache \
-  "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" >"$scratch/serve.out" 2>"$scratch/serve.err" &
+  "$build/host/vxstserve" "$scratch/manual.vxb" "$scratch/sample.vxb" --workers 1 >"$scratch/serve.out" 2>"$scratch/serve.err" &
 serve_pid=$!
 for _ in $(seq 300); do [ "$(wc -l <"$scratch/serve.out")" -ge 2 ] && break; sleep 0.1; done
 base=$(sed -n 1p "$scratch/serve.out")
