@@ -21,7 +21,7 @@ LPWSTR Text(const char* text) {
   return copy;
 }
 
-TEST(ReleaseBindInfo, FreesTextsAndReferencesAndKeepsTheSize) {
+TEST(ReleaseBindInfo, FreesTextsAndReferencesWithinTheGivenSizeOnly) {
   Counted object, release;
   BINDINFO info{};
   info.cbSize = sizeof info;
@@ -30,9 +30,7 @@ TEST(ReleaseBindInfo, FreesTextsAndReferencesAndKeepsTheSize) {
   info.pUnk = &object;
   info.stgmedData.pUnkForRelease = &release;
   info.dwBindVerb = BINDVERB_CUSTOM;
-
   ReleaseBindInfo(&info);
-
   EXPECT_EQ(info.cbSize, sizeof info);
   EXPECT_EQ(info.szExtraInfo, nullptr);
   EXPECT_EQ(info.szCustomVerb, nullptr);
@@ -40,19 +38,14 @@ TEST(ReleaseBindInfo, FreesTextsAndReferencesAndKeepsTheSize) {
   EXPECT_EQ(info.dwBindVerb, BINDVERB_GET);
   EXPECT_EQ(object.references, 0u);
   EXPECT_EQ(release.references, 0u);
-}
-
-TEST(ReleaseBindInfo, TouchesNothingBeyondTheGivenSize) {
-  Counted object;
-  BINDINFO info{};
-  info.cbSize = offsetof(BINDINFO, szCustomVerb);  // a caller that knows fewer fields
+  // A caller that knows fewer fields: nothing beyond them is touched.
+  object.references = 1;
+  info.cbSize = offsetof(BINDINFO, szCustomVerb);
   info.szExtraInfo = Text("extra");
   info.dwBindVerb = BINDVERB_POST;
   info.pUnk = &object;
   info.dwCodePage = 65001;
-
   ReleaseBindInfo(&info);
-
   EXPECT_EQ(info.szExtraInfo, nullptr);
   EXPECT_EQ(info.dwBindVerb, BINDVERB_GET);
   EXPECT_EQ(info.pUnk, &object);

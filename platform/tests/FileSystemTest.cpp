@@ -130,7 +130,7 @@ TEST_F(FileSystemTest, FoldersAndTemporaryFiles) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-TEST_F(FileSystemTest, HookRefusesShortensAndCounts) {
+TEST_F(FileSystemTest, HookRefusesShortensCountsPretendsACurrentFolderAndUninstalls) {
   const std::string path = m_folder.Write("h.bin", "0123456789");
   FileFaults faults;
   faults.Add({FileCall::Open, "h.bin", ERROR_ACCESS_DENIED, SIZE_MAX, 1, 1});  // the second open
@@ -141,13 +141,10 @@ TEST_F(FileSystemTest, HookRefusesShortensAndCounts) {
   EXPECT_EQ(ReadWhole(path, 10), "0123");
   EXPECT_EQ(faults.Count(FileCall::Open), 3u);
   EXPECT_EQ(faults.Count(FileCall::Read), 2u);
-}
-
-TEST_F(FileSystemTest, HookPretendsACurrentFolderAndUninstalls) {
   const std::string real = os::CurrentFolder();
   {
-    FileFaults faults;
-    faults.PretendCurrentFolder("C:\\work");
+    FileFaults pretend;
+    pretend.PretendCurrentFolder("C:\\work");
     EXPECT_EQ(os::CurrentFolder(), "C:\\work");
   }
   EXPECT_EQ(os::CurrentFolder(), real);

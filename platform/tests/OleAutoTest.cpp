@@ -83,7 +83,7 @@ TEST(Variant, CopyAndClearBalanceReferencesAndTexts) {
   VariantClear(&other);
 }
 
-TEST(Variant, IntegersConvertWithinRangeOnly) {
+TEST(Variant, ChangeTypeKeepsRangesFollowsReferencesAndQueriesObjects) {
   VARIANT source = Long(411);
   VARIANT result{};
   ASSERT_EQ(VariantChangeType(&result, &source, 0, VT_UI2), S_OK);
@@ -92,12 +92,10 @@ TEST(Variant, IntegersConvertWithinRangeOnly) {
   ASSERT_EQ(VariantChangeType(&result, &source, 0, VT_BOOL), S_OK);
   EXPECT_EQ(result.boolVal, VARIANT_TRUE);
   EXPECT_EQ(VariantChangeType(&result, &source, 0, VT_UI1), DISP_E_OVERFLOW);
-
   VARIANT negative = Long(-1);
   EXPECT_EQ(VariantChangeType(&result, &negative, 0, VT_UI4), DISP_E_OVERFLOW);
   ASSERT_EQ(VariantChangeType(&result, &negative, 0, VT_I8), S_OK);
   EXPECT_EQ(result.llVal, -1);
-
   VARIANT huge{};
   huge.vt = VT_UI8;
   huge.ullVal = 0xFFFFFFFFFFFFFFFFull;
@@ -106,45 +104,36 @@ TEST(Variant, IntegersConvertWithinRangeOnly) {
   ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I8), S_OK);
   EXPECT_EQ(value.vt, VT_I8);
   EXPECT_EQ(value.llVal, 5);
-}
-
-TEST(Variant, ReferencesAreFollowedAndKeptExact) {
+  // References are followed and kept exact.
   LONG target = 7;
   VARIANT reference{};
   reference.vt = VT_BYREF | VT_I4;
   reference.plVal = &target;
-  VARIANT result{};
   ASSERT_EQ(VariantChangeType(&result, &reference, 0, VT_I4), S_OK);
   EXPECT_EQ(result.lVal, 7);
   ASSERT_EQ(VariantChangeType(&result, &reference, 0, VT_BYREF | VT_I4), S_OK);
   EXPECT_EQ(result.plVal, &target);
   EXPECT_EQ(VariantChangeType(&result, &reference, 0, VT_BYREF | VT_I8), DISP_E_TYPEMISMATCH);
-
   VARIANT inner = Long(12);
   VARIANT outer{};
   outer.vt = VT_BYREF | VT_VARIANT;
   outer.pvarVal = &inner;
   ASSERT_EQ(VariantChangeType(&result, &outer, 0, VT_I2), S_OK);
   EXPECT_EQ(result.iVal, 12);
-
   VARIANT loop{};
   loop.vt = VT_BYREF | VT_VARIANT;
   loop.pvarVal = &loop;
   EXPECT_EQ(VariantChangeType(&result, &loop, 0, VT_I4), DISP_E_TYPEMISMATCH);
-}
-
-TEST(Variant, ObjectsConvertThroughQueryInterface) {
+  // Objects convert through QueryInterface.
   CountedObject object;
   VARIANT unknown{};
   unknown.vt = VT_UNKNOWN;
   unknown.punkVal = &object;
-  VARIANT result{};
   ASSERT_EQ(VariantChangeType(&result, &unknown, 0, VT_DISPATCH), S_OK);
   EXPECT_EQ(result.pdispVal, static_cast<IDispatch*>(&object));
   EXPECT_EQ(object.references, 2u);
   VariantClear(&result);
   EXPECT_EQ(object.references, 1u);
-
   VARIANT text{};
   text.vt = VT_BSTR;
   EXPECT_EQ(VariantChangeType(&result, &text, 0, VT_DISPATCH), DISP_E_TYPEMISMATCH);

@@ -69,15 +69,10 @@ TEST_F(Profile, HandEditedFilesReadByTheWindowsRules) {
   EXPECT_EQ(List("documents", nullptr), std::string("Manual\0Quoted\0Single\0Mixed\0bare key\0Empty\0", 42));
 }
 
-TEST_F(Profile, MissingFilesGiveTheDefaultAndLineEndsOfEveryKindAreRead) {
+TEST_F(Profile, MissingFilesLineEndsOfEveryKindAndLongLinesAreRead) {
   EXPECT_EQ(Read("A", "b", "fallback"), "fallback");
   EXPECT_EQ(Read("A", "b", nullptr), "");
   EXPECT_EQ(List(nullptr, nullptr), "");
-  Write("\xEF\xBB\xBF[A]\rone=1\r[B]\ntwo=2\n[C]\r\nthree=3");
-  EXPECT_EQ(Read("A", "one") + Read("B", "two") + Read("C", "three"), "123");
-}
-
-TEST_F(Profile, LongLinesAreReadWholeOrCutToTheBuffer) {
   const std::string value(200000, 'v');
   Write("[Long]\nkey=" + value + "\n" + std::string(300000, ';') + "\nafter=ok\n");
   std::vector<char> big(value.size() + 1);
@@ -88,6 +83,8 @@ TEST_F(Profile, LongLinesAreReadWholeOrCutToTheBuffer) {
   EXPECT_EQ(GetPrivateProfileStringA("Long", "key", "", small, sizeof small, m_file.c_str()), 9u);
   EXPECT_STREQ(small, "vvvvvvvvv");
   EXPECT_EQ(Read("Long", "after"), "ok");
+  Write("\xEF\xBB\xBF[A]\rone=1\r[B]\ntwo=2\n[C]\r\nthree=3");
+  EXPECT_EQ(Read("A", "one") + Read("B", "two") + Read("C", "three"), "123");
 }
 
 TEST_F(Profile, ListsCutToTheBufferEndInTwoZeros) {
@@ -148,7 +145,7 @@ TEST_F(Profile, SectionsAreDeletedAndReplacedWhole) {
   EXPECT_EQ(std::string(buffer, 9), std::string("x=9\0y=8\0\0", 9));
 }
 
-TEST_F(Profile, WritingCreatesTheFileAndRefusesBrokenLines) {
+TEST_F(Profile, WritingCreatesTheFileRefusesBrokenLinesAndFindsBareNamesInTheSettingsFolder) {
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", m_file.c_str()));
   EXPECT_EQ(Text(), "[S]\nk=v\n");
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "two\nlines", m_file.c_str()));
@@ -161,9 +158,6 @@ TEST_F(Profile, WritingCreatesTheFileAndRefusesBrokenLines) {
   EXPECT_TRUE(WritePrivateProfileStringA("S", "missing", nullptr, m_file.c_str()));
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", (m_folder / "no/such/folder.ini").c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(Profile, NamesWithoutFolderLiveInTheSettingsFolder) {
   EXPECT_EQ(ProfileFilePath("VxStRd.ini"), Folder() + "/VxStRd.ini");
   EXPECT_EQ(ProfileFilePath("sub\\x.ini"), Folder() + "/sub/x.ini");
   EXPECT_EQ(ProfileFilePath("/etc/x.ini"), "/etc/x.ini");

@@ -70,36 +70,24 @@ TEST_F(Broker, FetchesCollectReportsInOrderAndAllBytes) {
   }
 }
 
-TEST_F(Broker, StreamsChunkByChunkAfterTheReports) {
-  ProtocolBroker broker(4096);
+TEST_F(Broker, StreamsChunkByChunkAfterTheReportsAndAListenerThatStopsAborts) {
   Recorder recorder;
-  EXPECT_EQ(broker.Stream("vxfake:big/10000", recorder), S_OK);
-  std::vector<std::string> expected = {"data", "chunk 4096", "chunk 4096", "chunk 1808"};
-  EXPECT_EQ(recorder.calls, expected);
+  EXPECT_EQ(ProtocolBroker(4096).Stream("vxfake:big/10000", recorder), S_OK);
+  EXPECT_EQ(recorder.calls, (std::vector<std::string>{"data", "chunk 4096", "chunk 4096", "chunk 1808"}));
   ASSERT_EQ(recorder.bytes.size(), 10000u);
   for (std::size_t i = 0; i < recorder.bytes.size(); ++i)
     ASSERT_EQ(static_cast<unsigned char>(recorder.bytes[i]), i % 251) << i;
+  Recorder stopping(2);
+  EXPECT_EQ(ProtocolBroker(1000).Stream("vxfake:big/5000", stopping), E_ABORT);
+  EXPECT_EQ(stopping.calls, (std::vector<std::string>{"data", "chunk 1000", "chunk 1000", "report"}));
 }
 
-TEST_F(Broker, ListenerThatStopsAbortsTheHandler) {
-  ProtocolBroker broker(1000);
-  Recorder recorder(2);
-  EXPECT_EQ(broker.Stream("vxfake:big/5000", recorder), E_ABORT);
-  std::vector<std::string> expected = {"data", "chunk 1000", "chunk 1000", "report"};
-  EXPECT_EQ(recorder.calls, expected);
-}
-
-TEST_F(Broker, HandlerFailuresBecomeTheResult) {
+TEST_F(Broker, HandlerFailuresBecomeTheResultUrlsWithoutUsableHandlerFail) {
   ProtocolBroker broker;
   EXPECT_EQ(broker.Fetch("vxfake:readfail").result, E_FAIL);
   // A handler that never ends its data is given up, not waited for.
   EXPECT_EQ(broker.Fetch("vxfake:stall").result, INET_E_DATA_NOT_AVAILABLE);
-  // The handler still serves after all that.
-  EXPECT_EQ(broker.Fetch("vxfake:text/ok").bytes, "ok");
-}
-
-TEST_F(Broker, UrlsWithoutUsableHandler) {
-  ProtocolBroker broker;
+  EXPECT_EQ(broker.Fetch("vxfake:text/ok").bytes, "ok");  // the handler still serves after that
   EXPECT_EQ(broker.Fetch("no scheme here").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch(":nothing").result, INET_E_INVALID_URL);
   EXPECT_EQ(broker.Fetch("1abc:x").result, INET_E_INVALID_URL);

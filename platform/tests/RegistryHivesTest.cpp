@@ -37,16 +37,13 @@ TEST_F(RegistryHives, ClassesRootWritesGoToTheUser) {
   EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes"), std::vector<std::string>{"CLSID"});
 }
 
-TEST_F(RegistryHives, ClassesRootDeletesFromBothHives) {
+TEST_F(RegistryHives, ClassesRootDeletesFromBothHivesCurrentConfigLivesInTheMachineHive) {
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Twice", "v", "m");
   PutText(HKEY_CURRENT_USER, "Software\\Classes\\Twice", "v", "u");
   EXPECT_EQ(RegDeleteValueA(HKEY_CLASSES_ROOT, "x"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_SUCCESS);
   EXPECT_EQ(GetText(HKEY_CLASSES_ROOT, "Twice", "v"), "#2");
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(RegistryHives, CurrentConfigLivesInTheMachineHive) {
   PutText(HKEY_CURRENT_CONFIG, "Display", "v", "1");
   EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Hardware Profiles\\Current\\Display", "v"), "1");
 }

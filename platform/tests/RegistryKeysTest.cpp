@@ -1,37 +1,28 @@
-#include <unistd.h>
-
 #include <cstdlib>
 #include <vector>
 
 #include "platform/tests/ScratchRegistry.h"
+#include "platform/tests/TempFolder.h"
 
 namespace {
 
 class RegistryKeys : public ScratchRegistry {};
 
-TEST_F(RegistryKeys, MissingKeysGiveFileNotFoundAndNoHiveIsCreatedByReading) {
+TEST_F(RegistryKeys, ReadingMissingKeysCreatesNoHiveCreatingMakesEveryLevel) {
   HKEY key = reinterpret_cast<HKEY>(0x1234);
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "", "Doc"), "#2");
   EXPECT_FALSE(std::filesystem::exists(Folder() + "/user.db"));
-  EXPECT_FALSE(std::filesystem::exists(Folder() + "/machine.db"));
-}
-
-TEST_F(RegistryKeys, CreateMakesEveryMissingLevelAndTellsTheDisposition) {
-  HKEY key = nullptr;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VEXO-SYSTEMS\\Stowra", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-  RegCloseKey(key);
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\vexo-systems\\STOWRA", 0, nullptr, 0,
-                            KEY_READ, nullptr, &key, &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-  RegCloseKey(key);
+  for (const auto& [path, expected] : {std::pair{"Software\\VEXO-SYSTEMS\\Stowra", REG_CREATED_NEW_KEY},
+                                       std::pair{"software\\vexo-systems\\STOWRA", REG_OPENED_EXISTING_KEY}}) {
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, static_cast<DWORD>(expected)) << path;
+    RegCloseKey(key);
+  }
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "Software"), std::vector<std::string>{"VEXO-SYSTEMS"});
   EXPECT_TRUE(std::filesystem::exists(Folder() + "/user.db"));
   EXPECT_FALSE(std::filesystem::exists(Folder() + "/machine.db"));
@@ -144,32 +135,20 @@ TEST_F(RegistryKeys, BadHandlesAndArgumentsAreRefused) {
   RegCloseKey(parent);
 }
 
-TEST_F(RegistryKeys, HiveFilesFollowTheEnvironment) {
+TEST_F(RegistryKeys, HiveFilesFollowTheEnvironmentAndNewKeysTheFolder) {
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), Folder() + "/user.db");
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), Folder() + "/machine.db");
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string config = saved ? saved : "";
+  PutText(HKEY_CURRENT_USER, "First", "v", "1");
+  TempFolder other;
+  setenv("VXST_REGISTRY_DIR", other.Path().c_str(), 1);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "#2");
   unsetenv("VXST_REGISTRY_DIR");
   setenv("XDG_CONFIG_HOME", "/home/someone/.cfg", 1);
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), "/home/someone/.cfg/vexost/user.db");
   EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), "/var/lib/vexost/machine.db");
-  if (saved) {
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-  setenv("VXST_REGISTRY_DIR", Folder().c_str(), 1);
-}
-
-TEST_F(RegistryKeys, ChangingTheFolderSwitchesHivesForNewKeys) {
-  PutText(HKEY_CURRENT_USER, "First", "v", "1");
-  char other[] = "/tmp/vxst-registry-XXXXXX";
-  ASSERT_NE(mkdtemp(other), nullptr);
-  setenv("VXST_REGISTRY_DIR", other, 1);
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "#2");
+  unsetenv("XDG_CONFIG_HOME");
   setenv("VXST_REGISTRY_DIR", Folder().c_str(), 1);
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "1");
-  std::filesystem::remove_all(other);
 }
 
 }  // namespace

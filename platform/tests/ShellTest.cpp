@@ -35,39 +35,39 @@ class ShellTest : public ScratchRegistry {
   TempFolder m_folder;
 };
 
-TEST_F(ShellTest, TheRegisteredCommandGetsTheTargetInPlaceOfPercentOne) {
-  RegisterOpener("\"" + WriteOpener() + "\" -new \"%1\" tail");
-  EXPECT_EQ(ShellOpen("vxtest://file:/a b/c.vxb", SW_SHOWNORMAL), kShellOpenStarted);
-  EXPECT_EQ(Opened(), "-new\nvxtest://file:/a b/c.vxb\ntail\n");
+TEST_F(ShellTest, RegisteredCommandsRunWithTheTargetAndFailuresAreTold) {
+  const std::string opener = WriteOpener();
+  const std::string failing = m_folder.Write("failing", "#!/bin/sh\necho 'no method available' >&2\nexit 3\n");
+  const std::string browser = m_folder.Write("browser", "#!/bin/sh\nexec sleep 5\n");  // runs on: opened
+  ::chmod(failing.c_str(), 0755);
+  ::chmod(browser.c_str(), 0755);
+  const struct {
+    std::string command;
+    const char* target;
+    int result;
+    int status;
+    const char* opened;  // what the opener wrote; null: not checked
+  } cases[] = {
+      {"\"" + opener + "\" -new \"%1\" tail", "vxtest://file:/a b/c.vxb", kShellOpenStarted, 0,
+       "-new\nvxtest://file:/a b/c.vxb\ntail\n"},
+      {opener, "VXTEST:x", kShellOpenStarted, 0, "VXTEST:x\n"},  // without %1 the target comes last
+      {m_folder / "no-such-program", "vxtest:x", SE_ERR_FNF, 0, nullptr},
+      {failing, "vxtest:x", SE_ERR_NOASSOC, 3, nullptr},
+      {browser, "vxtest:x", kShellOpenStarted, 0, nullptr},
+      {opener, "", SE_ERR_NOASSOC, 0, nullptr},  // an empty target has nothing to open
+  };
+  for (const auto& c : cases) {
+    RegisterOpener(c.command);
+    std::filesystem::remove(m_folder / "opened");
+    int status = 0;
+    EXPECT_EQ(ShellOpen(c.target, SW_SHOWNORMAL, &status), c.result) << c.command << " " << c.target;
+    if (c.status) {
+      EXPECT_EQ(status, c.status) << c.command;
+    }
+    if (c.opened) {
+      EXPECT_EQ(Opened(), c.opened) << c.command;
+    }
+  }
 }
-
-TEST_F(ShellTest, WithoutPercentOneTheTargetComesLast) {
-  RegisterOpener(WriteOpener());
-  EXPECT_EQ(ShellOpen("VXTEST:x", SW_SHOWNORMAL), kShellOpenStarted);
-  EXPECT_EQ(Opened(), "VXTEST:x\n");
-}
-
-TEST_F(ShellTest, AProgramThatCannotRunIsAFailure) {
-  RegisterOpener(m_folder / "no-such-program");
-  EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL), SE_ERR_FNF);
-}
-
-TEST_F(ShellTest, AnOpenerThatFailsIsAFailureWithItsStatus) {
-  const std::string opener = m_folder.Write("failing", "#!/bin/sh\necho 'no method available' >&2\nexit 3\n");
-  ::chmod(opener.c_str(), 0755);
-  RegisterOpener(opener);
-  int status = 0;
-  EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL, &status), SE_ERR_NOASSOC);
-  EXPECT_EQ(status, 3);
-}
-
-TEST_F(ShellTest, AnOpenerThatRunsOnHasOpened) {
-  const std::string opener = m_folder.Write("browser", "#!/bin/sh\nexec sleep 5\n");
-  ::chmod(opener.c_str(), 0755);
-  RegisterOpener(opener);
-  EXPECT_EQ(ShellOpen("vxtest:x", SW_SHOWNORMAL), kShellOpenStarted);
-}
-
-TEST_F(ShellTest, AnEmptyTargetHasNothingToOpen) { EXPECT_EQ(ShellOpen("", SW_SHOWNORMAL), SE_ERR_NOASSOC); }
 
 }  // namespace

@@ -36,29 +36,47 @@ std::optional<std::string> ServerPath() {
 
 using VxRegSvr = ScratchRegistry;
 
-TEST_F(VxRegSvr, RegistersAndUnregistersAModuleAloudOrSilently) {
-  ToolRun registered = RunVxRegSvr(Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(registered.exitCode, 0);
-  EXPECT_EQ(registered.output,
-            std::string("DllRegisterServer in ") + VXST_FAKE_PROTOCOL_MODULE + " succeeded.\n");
-  EXPECT_EQ(ServerPath(), VXST_FAKE_PROTOCOL_MODULE);
-  CLSID clsid{};
-  EXPECT_EQ(CLSIDFromProgID(kFakeProgId, &clsid), S_OK);
-
-  ToolRun unregistered = RunVxRegSvr("/u " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(unregistered.exitCode, 0);
-  EXPECT_EQ(unregistered.output,
-            std::string("DllUnregisterServer in ") + VXST_FAKE_PROTOCOL_MODULE + " succeeded.\n");
-  EXPECT_EQ(ServerPath(), std::nullopt);
-  EXPECT_EQ(CLSIDFromProgID(kFakeProgId, &clsid), CO_E_CLASSSTRING);
-  // The silent option shows nothing, in either spelling.
-  ToolRun run = RunVxRegSvr("/s " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.output, "");
-  run = RunVxRegSvr("-U -S " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.output, "");
-  EXPECT_EQ(ServerPath(), std::nullopt);
+// Runs of the real program in order, each on the registry the runs before it left.
+TEST_F(VxRegSvr, RegistersUnregistersAndFailsWithItsExitCodesAndMessages) {
+  const std::string module = VXST_FAKE_PROTOCOL_MODULE, noServer = VXST_NO_SERVER_MODULE;
+  const std::string missing = Folder() + "/libmissing.so";
+  const struct {
+    std::string arguments;
+    int exitCode;
+    std::string output;
+    bool whole;  // the output is all of OUTPUT, else it starts with it
+    std::optional<std::string> server;
+    bool registerFails = false;
+  } runs[] = {
+      {Quoted(module), 0, "DllRegisterServer in " + module + " succeeded.\n", true, module},
+      {"/u " + Quoted(module), 0, "DllUnregisterServer in " + module + " succeeded.\n", true, {}},
+      {"/s " + Quoted(module), 0, "", true, module},  // the silent option, in either spelling
+      {"-U -S " + Quoted(module), 0, "", true, {}},
+      {Quoted(missing), 3, "The module \"" + missing + "\" failed to load: ", false, {}},
+      {"/u " + Quoted(noServer), 4,
+       "The module \"" + noServer + "\" was loaded but the entry point DllUnregisterServer was not found.",
+       false, {}},
+      {Quoted(module), 5,
+       "The module \"" + module + "\" was loaded but the call to DllRegisterServer failed with error code "
+       "0x80040201.\n", true, {}, true},
+      {"", 1, "No module name given.\nUsage: vxregsvr", false, {}},
+      {"/x " + Quoted(module), 1, "Unrecognized flag: /x\nUsage: vxregsvr", false, {}},
+      {"/s /x", 1, "", true, {}},
+      // Of several modules, the first failure is the exit code and the others are still registered.
+      {"/s " + Quoted(noServer) + " " + Quoted(module), 4, "", true, module},
+  };
+  for (const auto& run : runs) {
+    if (run.registerFails) setenv("VXFAKE_REGISTER_FAILS", "1", 1);
+    const ToolRun result = RunVxRegSvr(run.arguments);
+    unsetenv("VXFAKE_REGISTER_FAILS");
+    EXPECT_EQ(result.exitCode, run.exitCode) << run.arguments;
+    if (run.whole) {
+      EXPECT_EQ(result.output, run.output) << run.arguments;
+    } else {
+      EXPECT_EQ(result.output.find(run.output) == 0 ? run.output : result.output, run.output) << run.arguments;
+    }
+    EXPECT_EQ(ServerPath(), run.server) << run.arguments;
+  }
 }
 
 TEST_F(VxRegSvr, RelativeModuleRegistersItsFullPath) {
@@ -67,48 +85,6 @@ TEST_F(VxRegSvr, RelativeModuleRegistersItsFullPath) {
                         Quoted(module.filename());
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ServerPath(), VXST_FAKE_PROTOCOL_MODULE);
-}
-
-TEST_F(VxRegSvr, FailuresHaveTheirExitCodesAndMessages) {
-  std::string missing = Folder() + "/libmissing.so";
-  ToolRun notLoaded = RunVxRegSvr(Quoted(missing));
-  EXPECT_EQ(notLoaded.exitCode, 3);
-  EXPECT_EQ(notLoaded.output.rfind("The module \"" + missing + "\" failed to load: ", 0), 0u)
-      << notLoaded.output;
-
-  ToolRun noEntry = RunVxRegSvr("/u " + Quoted(VXST_NO_SERVER_MODULE));
-  EXPECT_EQ(noEntry.exitCode, 4);
-  EXPECT_NE(
-      noEntry.output.find(std::string("The module \"") + VXST_NO_SERVER_MODULE +
-                          "\" was loaded but the entry point DllUnregisterServer was not found."),
-      std::string::npos)
-      << noEntry.output;
-
-  setenv("VXFAKE_REGISTER_FAILS", "1", 1);
-  ToolRun refused = RunVxRegSvr(Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  unsetenv("VXFAKE_REGISTER_FAILS");
-  EXPECT_EQ(refused.exitCode, 5);
-  EXPECT_EQ(refused.output, std::string("The module \"") + VXST_FAKE_PROTOCOL_MODULE +
-                                "\" was loaded but the call to DllRegisterServer failed with "
-                                "error code 0x80040201.\n");
-  EXPECT_EQ(ServerPath(), std::nullopt);
-  // Of several modules, the first failure is the exit code and the others are still registered.
-  ToolRun several =
-      RunVxRegSvr("/s " + Quoted(VXST_NO_SERVER_MODULE) + " " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(several.exitCode, 4);
-  EXPECT_EQ(ServerPath(), VXST_FAKE_PROTOCOL_MODULE);
-}
-
-TEST_F(VxRegSvr, BadCommandLinesShowUsage) {
-  ToolRun none = RunVxRegSvr("");
-  EXPECT_EQ(none.exitCode, 1);
-  EXPECT_EQ(none.output.rfind("No module name given.\nUsage: vxregsvr", 0), 0u) << none.output;
-  ToolRun unknown = RunVxRegSvr("/x " + Quoted(VXST_FAKE_PROTOCOL_MODULE));
-  EXPECT_EQ(unknown.exitCode, 1);
-  EXPECT_EQ(unknown.output.rfind("Unrecognized flag: /x\nUsage: vxregsvr", 0), 0u)
-      << unknown.output;
-  EXPECT_EQ(ServerPath(), std::nullopt);
-  EXPECT_EQ(RunVxRegSvr("/s /x").output, "");
 }
 
 }  // namespace

@@ -112,8 +112,7 @@ class FakeProtocol final : public IInternetProtocol, public IInternetProtocolInf
   }
   HRESULT QueryInfo(LPCWSTR, QUERYOPTION option, DWORD, LPVOID buffer, DWORD size, DWORD* length,
                     DWORD) override {
-    if (option != QUERY_CAN_NAVIGATE) return INET_E_QUERYOPTION_UNKNOWN;
-    if (size < sizeof(DWORD)) return E_FAIL;
+    if (option != QUERY_CAN_NAVIGATE || size < sizeof(DWORD)) return INET_E_QUERYOPTION_UNKNOWN;
     DWORD yes = 1;
     std::memcpy(buffer, &yes, sizeof yes);
     *length = sizeof yes;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/tests/ScratchRegistry.h"
+#include "platform/tests/TempFolder.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ class VxReg : public ScratchRegistry {
   }
 };
 
-TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysOrEveryKey) {
+TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysEveryKeyOrOneValue) {
   Fill();
   const std::string docs =
       "HKEY_CURRENT_USER\\Software\\Docs\n"
@@ -48,35 +49,30 @@ TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysOrEveryKey) {
       "    Path    REG_EXPAND_SZ    %HOME%/x\n"
       "    Raw    REG_BINARY    00FF7A\n"
       "\n";
-  const Outcome outcome = Run({"query", "HKCU\\Software\\Docs"});
-  EXPECT_EQ(outcome.code, kVxRegDone);
-  EXPECT_EQ(outcome.out, docs + "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
-                                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n");
-  EXPECT_EQ(outcome.err, "");
-  EXPECT_EQ(Run({"query", "hkey_current_user\\Software\\Docs\\", "/S"}).out,
-            docs +
-                "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n"
-                "\n"
-                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\n"
-                "\n"
-                "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
-                "    Count    REG_DWORD    0x1f\n"
-                "    Doc    REG_SZ    /home/a/manual.vxb\n"
-                "\n");
-}
-
-TEST_F(VxReg, QueryOfOneValue) {
-  Fill();
-  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs\\Manual\\FC10", "/v", "DOC"}).out,
-            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
-            "    Doc    REG_SZ    /home/a/manual.vxb\n\n");
-  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs", "/ve"}).out,
-            "HKEY_CURRENT_USER\\Software\\Docs\n    (Default)    REG_SZ    catalog\n\n");
-  EXPECT_EQ(Run({"query", "HKCU\\Software\\Docs\\Empty", "/ve"}).out,
-            "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n    (Default)    REG_SZ    (value not set)\n\n");
-  EXPECT_EQ(Run({"query", "HKCU\\Software", "/v", "Doc", "/s"}).out,
-            "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n"
-            "    Doc    REG_SZ    /home/a/manual.vxb\n\n");
+  const std::string fc10 = "HKEY_CURRENT_USER\\Software\\Docs\\Manual\\FC10\n";
+  const std::string doc = "    Doc    REG_SZ    /home/a/manual.vxb\n\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } cases[] = {
+      {{"query", "HKCU\\Software\\Docs"},
+       docs + "HKEY_CURRENT_USER\\Software\\Docs\\Empty\nHKEY_CURRENT_USER\\Software\\Docs\\Manual\n"},
+      {{"query", "hkey_current_user\\Software\\Docs\\", "/S"},
+       docs + "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n\nHKEY_CURRENT_USER\\Software\\Docs\\Manual\n\n" +
+           fc10 + "    Count    REG_DWORD    0x1f\n" + doc},
+      {{"query", "HKCU\\Software\\Docs\\Manual\\FC10", "/v", "DOC"}, fc10 + doc},
+      {{"query", "HKCU\\Software", "/v", "Doc", "/s"}, fc10 + doc},
+      {{"query", "HKCU\\Software\\Docs", "/ve"},
+       "HKEY_CURRENT_USER\\Software\\Docs\n    (Default)    REG_SZ    catalog\n\n"},
+      {{"query", "HKCU\\Software\\Docs\\Empty", "/ve"},
+       "HKEY_CURRENT_USER\\Software\\Docs\\Empty\n    (Default)    REG_SZ    (value not set)\n\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.code, kVxRegDone) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(outcome.out, c.out) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(outcome.err, "") << ::testing::PrintToString(c.args);
+  }
   const Outcome missing = Run({"query", "HKCU\\Software\\Docs", "/v", "Nothing"});
   EXPECT_EQ(missing.code, kVxRegFailed);
   EXPECT_EQ(missing.out, "");
@@ -169,14 +165,12 @@ TEST_F(VxReg, DeleteRemovesKeysAndValuesAfterConfirmation) {
             "HKEY_CURRENT_USER\\Software\\Docs\n\nHKEY_CURRENT_USER\\Software\\Docs\\Empty\n");
 }
 
-TEST_F(VxReg, ExportWritesARegFile) {
+TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
   Fill();
   ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\Manual", "/v", "Quote \"x\"", "/d", "C:\\dir\\a.vxb"}).code, kVxRegDone);
   const std::string file = Folder() + "/docs.reg";
   ASSERT_EQ(Run({"export", "HKCU\\Software\\Docs\\Manual", file}).code, kVxRegDone);
-  std::ifstream in(file, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text,
+  EXPECT_EQ(TempFolder::ReadAll(file),
             "REGEDIT4\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Docs\\Manual]\r\n"
             "\"Quote \\\"x\\\"\"=\"C:\\\\dir\\\\a.vxb\"\r\n"
@@ -185,34 +179,25 @@ TEST_F(VxReg, ExportWritesARegFile) {
             "\"Count\"=dword:0000001f\r\n"
             "\"Doc\"=\"/home/a/manual.vxb\"\r\n"
             "\r\n");
-  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
-  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
-  std::ifstream again(file, std::ios::binary);
-  const std::string all((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
-  EXPECT_NE(all.find("@=\"catalog\"\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n"
-                     "\"Path\"=hex(2):25,48,4f,4d,45,25,2f,78,00\r\n\"Raw\"=hex:00,ff,7a\r\n"),
-            std::string::npos)
-      << all;
-}
-
-TEST_F(VxReg, ExportWrapsLongHexDataAndKeepsOddTextsExact) {
   const std::string bytes(40, '\xAB');
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "W", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Docs\\W", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr), 0);
   RegSetValueExA(key, "B", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()), 40);
   RegSetValueExA(key, "T", 0, REG_SZ, reinterpret_cast<const BYTE*>("a\nb"), 3);
   RegCloseKey(key);
-  const std::string file = Folder() + "/w.reg";
-  ASSERT_EQ(Run({"export", "HKCU\\W", file}).code, kVxRegDone);
+  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
+  EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
   std::ifstream in(file, std::ios::binary);
-  std::string line, text;
+  std::string line, all;
   while (std::getline(in, line)) {
     EXPECT_LE(line.size(), 80u) << line;
-    text += line + "\n";
+    all += line + "\n";
   }
-  EXPECT_NE(text.find("\"B\"=hex:ab,ab,"), std::string::npos);
-  EXPECT_NE(text.find(",\\\r\n  ab,"), std::string::npos);
-  EXPECT_NE(text.find("\"T\"=hex(1):61,0a,62\r\n"), std::string::npos);
+  for (const char* part : {"@=\"catalog\"\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n"
+                           "\"Path\"=hex(2):25,48,4f,4d,45,25,2f,78,00\r\n\"Raw\"=hex:00,ff,7a\r\n",
+                           "\"B\"=hex:ab,ab,", ",\\\r\n  ab,", "\"T\"=hex(1):61,0a,62\r\n"})
+    EXPECT_NE(all.find(part), std::string::npos) << part << " in\n" << all;
 }
 
 TEST_F(VxReg, RefusedAccessAndExitCodesOfTheProgram) {
