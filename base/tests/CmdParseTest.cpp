@@ -7,8 +7,6 @@
 #include "base/KelApp.h"
 #include "base/KelCmdParse.h"
 #include "base/KelErrorMessage.h"
-#include "base/MessageText.h"
-#include "base/messages/MessageTable.h"
 
 namespace {
 
@@ -104,49 +102,17 @@ TEST(CheckServerSwitchTest, WholeWordsCaseIgnoredCursorKept) {
   CKelCmdParse p(text);
   EXPECT_EQ(p.CheckServerSwitch(), 1);
   EXPECT_EQ(p.GetCursor(), text);
-  CKelCmdParse un("-unregserver /x");
-  EXPECT_EQ(un.CheckServerSwitch(), 0);
-  for (const char* other : {"/reg", "/regserverx", "/regserver2", "regserver", "", "/"}) {
-    CKelCmdParse p2(other);
-    EXPECT_EQ(p2.CheckServerSwitch(), 2) << other;
-  }
+  const std::pair<const char*, int> cases[] = {{"-unregserver /x", 0}, {"/reg", 2}, {"/regserverx", 2},
+                                                {"/regserver2", 2}, {"regserver", 2}, {"", 2}};
+  for (const auto& [other, kind] : cases) EXPECT_EQ(CKelCmdParse(other).CheckServerSwitch(), kind) << other;
 }
 
 const KelAppDescriptor kDescriptor = {"Test Frame", "VK", "VEXO-KEY\\Stowra", "VEXO-SYSTEMS",
                                       0x300};
 
-class OptionMessageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InstallMessageTable();
-    auto* messages = new CKelErrorMessage(nullptr, 0, "VK");
-    messages->m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
-    app.SetErrorMessage(messages);
-  }
-  void TearDown() override { SetMessageTable(nullptr); }
-
-  std::string Report(const char* commandLine) {
-    TestCmdParse p(commandLine);
-    try {
-      p.ParseOptions();
-    } catch (CKelException* e) {
-      std::unique_ptr<CKelException> owned(e);
-      return app.GetErrorMessage()->Report(e);
-    }
-    return {};
-  }
-
+TEST(OptionMessageTest, HandlerSeesTheOptionAsDefaultLocation) {
   CKelApp app{&kDescriptor};
-};
-
-TEST_F(OptionMessageTest, LocationFollowsTheDefaultLocationAndIsRestored) {
-  EXPECT_EQ(Report("/q"), "option /q: error VK2001 - invalid option.");
-  app.GetErrorMessage()->m_defaultLocation = "Command line";
-  EXPECT_EQ(Report("/a /v"), "Command line, option /v: error VK2003 - missing argument in option.");
-  EXPECT_EQ(app.GetErrorMessage()->m_defaultLocation, "Command line");
-}
-
-TEST_F(OptionMessageTest, HandlerSeesTheOptionAsDefaultLocation) {
+  app.SetErrorMessage(new CKelErrorMessage(nullptr, 0, "VK"));
   struct Reporting : TestCmdParse {
     using TestCmdParse::TestCmdParse;
     std::string during;

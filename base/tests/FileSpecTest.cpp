@@ -1,15 +1,11 @@
 // ReadFileSpec and ParseFileSpecList.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 
 #include "ParseTestSupport.h"
 #include "base/KelFileSpecList.h"
 #include "base/KelParse.h"
+#include "platform/tests/TempFolder.h"
 
 namespace {
 
@@ -119,19 +115,10 @@ TEST(ReadFileSpecTest, Errors) {
 class FileSpecListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vxst-specs-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
-    char cwd[PATH_MAX];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    m_saved = cwd;
-    ASSERT_EQ(mkdir((m_folder + "/docs").c_str(), 0755), 0);
-    ASSERT_EQ(chdir(m_folder.c_str()), 0);
+    std::filesystem::create_directory(m_temp / "docs");
+    std::filesystem::current_path(m_folder);
   }
-  void TearDown() override {
-    EXPECT_EQ(chdir(m_saved.c_str()), 0);
-    std::filesystem::remove_all(m_folder);
-  }
+  void TearDown() override { std::filesystem::current_path(m_saved); }
 
   CKelFileSpecList Parse(const char* text, unsigned flags = 0x100, bool allowSubfolders = true,
                          const char* extension = nullptr) {
@@ -147,8 +134,9 @@ class FileSpecListTest : public ::testing::Test {
     return CatchError([&] { p.ParseFileSpecList(list, nullptr, flags, true, nullptr); });
   }
 
-  std::string m_folder;
-  std::string m_saved;
+  TempFolder m_temp;
+  const std::string m_folder = m_temp.Path();
+  const std::filesystem::path m_saved = std::filesystem::current_path();
   std::string m_rest;
 };
 

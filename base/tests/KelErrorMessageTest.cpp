@@ -42,11 +42,8 @@ TEST_F(ReportTest, FileErrorWithLocation) {
             "File \"C:\\docs\\a.vxb\":\nFatal error VK1031 - \nFile is corrupt (bad topic length).");
   EXPECT_EQ(boxes.shown().back().caption, kProgram);
   EXPECT_EQ(boxes.shown().back().helpContext, 1031u);
-}
-
-TEST_F(ReportTest, AProgramMayNameTheCaption) {
-  messages.m_caption = "Stowra Document Registration";
-  Box(CKelException(1001, "a.vxb"));
+  messages.m_caption = "Stowra Document Registration";  // a program may name the caption
+  Box(corrupt);
   EXPECT_EQ(boxes.shown().back().caption, "Stowra Document Registration");
 }
 
@@ -76,18 +73,13 @@ TEST_F(ReportTest, OneLineTextsOfCodesArgumentsAndPlaceholders) {
   EXPECT_EQ(boxes.shown().back().helpContext, 1000u);
 }
 
-TEST_F(ReportTest, BoxFormCapitalisesEveryLine) {
-  messages.m_defaultLocation = "\xC3\xA9tude";  // not ASCII: left as it is
-  EXPECT_EQ(Box(CKelException(4003)), "\xC3\xA9tude:\nWarning VK4003 - \nFile has EXE header.");
-}
-
-TEST_F(ReportTest, DefaultLocationStandsInForAMissingOne) {
+TEST_F(ReportTest, DefaultLocationStandsInForAMissingOneAndTheProgramNameComesFirst) {
   messages.m_defaultLocation = "manual.vxb";
   EXPECT_EQ(OneLine(CKelException(1030)), "manual.vxb: fatal error VK1030 - line too long.");
   EXPECT_EQ(OneLine(CKelException(1030, "", "", "", "own")), "own: fatal error VK1030 - line too long.");
-}
-
-TEST_F(ReportTest, ExecutableNameComesFirst) {
+  messages.m_defaultLocation = "\xC3\xA9tude";  // not ASCII: not capitalised in the box
+  EXPECT_EQ(Box(CKelException(4003)), "\xC3\xA9tude:\nWarning VK4003 - \nFile has EXE header.");
+  messages.m_defaultLocation = "";
   messages.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine |
                      CKelErrorMessage::kExecutableName;
   CKelException located(2001, "", "", "", "args");

@@ -182,10 +182,7 @@ TEST_F(KelFileTest, ReadsShortReadsAndFailedReads) {
   EXPECT_EQ(Fails([&] { file.ReadValue(1); }), Code(1009, ERROR_INVALID_DATA)) << "value past the end";
   EXPECT_EQ(file.Seek(-4, FILE_END), 6u);
   char buffer[10];
-  const Failure e = Caught<CKelFileException>([&] { file.Read(buffer, 10); });
-  ASSERT_TRUE(e) << "short read without a count";
-  EXPECT_EQ(Code(e->m_code, e->m_systemError), Code(1009, ERROR_INVALID_DATA));
-  EXPECT_EQ(e->m_arg1, "r.bin");
+  EXPECT_EQ(Thrown([&] { file.Read(buffer, 10); }), "1009 r.bin |  | ") << "short read without a count";
   file.Seek(6);
   std::size_t read = 0;
   file.Read(buffer, 10, read);
@@ -241,10 +238,7 @@ TEST_F(KelFileTest, DeleteAndExists) {
   EXPECT_TRUE(file.Delete(true));
   EXPECT_FALSE(file.Exists());
   EXPECT_FALSE(file.Delete(false));
-  const Failure e = Caught<CKelFileException>([&] { file.Delete(true); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1001u);
-  EXPECT_EQ(e->m_location, "");
+  EXPECT_EQ(Thrown([&] { file.Delete(true); }), "1001 d.bin |  | ");
 
   CKelFile refused(m_folder.Write("r.bin", "x"));
   m_faults.Add({FileCall::Delete, "r.bin", ERROR_INVALID_FUNCTION});
@@ -266,11 +260,7 @@ TEST_F(KelFileTest, RenameTakesOnlyTheNameAndKeepsWhatExists) {
   EXPECT_FALSE(CKelFile(m_folder / "old.vxb").Exists());
 
   m_folder.Write("new one.vxb", "B");
-  const Failure e = Caught<CKelFileException>([&] { file.Rename("new one.vxb"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(Code(e->m_code, e->m_systemError), Code(1029, ERROR_ALREADY_EXISTS));
-  EXPECT_EQ(e->m_arg1, "\"new one.vxb\"");
-  EXPECT_EQ(e->m_location, "file \"new.vxb\"");
+  EXPECT_EQ(Thrown([&] { file.Rename("new one.vxb"); }), "1029 \"new one.vxb\" |  | file \"new.vxb\"");
   EXPECT_EQ(file.GetPath(), m_folder / "new.vxb");
   EXPECT_EQ(TempFolder::ReadAll(m_folder / "new one.vxb"), "B");
   CKelFile gone(m_folder / "gone.vxb");
@@ -296,10 +286,7 @@ TEST_F(KelFileTest, TempFilesAreNamedAfterTheProgramInTheChosenFolder) {
 
   m_faults.Add({FileCall::Open, "~", ERROR_HANDLE_DISK_FULL});
   CKelFile failing(m_folder.Path());
-  const Failure e = Caught<CKelFileException>([&] { failing.MakeTempName(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1006u);
-  EXPECT_EQ(e->m_location, "file \".\"");
+  EXPECT_EQ(Thrown([&] { failing.MakeTempName(); }), "1006 . |  | file \".\"");
 }
 
 TEST_F(KelFileTest, WipeZeroesDatesAndMovesTheFile) {
@@ -334,11 +321,7 @@ TEST_F(KelFileTest, CreateFoldersMakesEveryLevelOrFails) {
 
   m_faults.Add({FileCall::MakeFolder, "/x", ERROR_DISK_FULL});
   CKelFile full(m_folder / "x/y");
-  const Failure e = Caught<CKelFileException>([&] { full.CreateFolders(); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 1039u);
-  EXPECT_EQ(e->m_arg1, "x/y");
-  EXPECT_EQ(e->m_location, "file \"x/y\"");
+  EXPECT_EQ(Thrown([&] { full.CreateFolders(); }), "1039 x/y |  | file \"x/y\"");
   m_folder.Write("plain", "");
   CKelFile behind(m_folder / "plain/sub");
   EXPECT_EQ(FailureCode([&] { behind.CreateFolders(); }), 1002u) << "behind a file";

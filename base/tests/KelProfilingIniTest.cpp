@@ -58,15 +58,10 @@ TEST_F(KelProfilingIni, MissingFilesAndValuesNameTheFileAndSection) {
   ASSERT_TRUE(noFile);
   EXPECT_EQ(noFile->m_code * 1000 + noFile->m_systemError, 1001000u + ERROR_FILE_NOT_FOUND);
   m_folder.Write("settings file.ini", "[Other]\nDoc=x\n");
-  auto plain = Caught([&] { m_settings.ReadTextValue("Doc"); });
-  ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->m_code, 1141u);
-  EXPECT_EQ(plain->m_arg1, "Doc");
-  EXPECT_EQ(plain->m_arg2, "\"" + m_file + "\", [Documents]");
+  auto read = [&] { m_settings.ReadTextValue("Doc"); };
+  EXPECT_EQ(Thrown(read), "1141 Doc | \"" + m_file + "\", [Documents] | ") << "without table";
   InstallMessageTable();
-  auto table = Caught([&] { m_settings.ReadTextValue("Doc"); });
-  ASSERT_TRUE(table);
-  EXPECT_EQ(table->m_arg2, "file \"" + m_file + "\", topic [Documents]");
+  EXPECT_EQ(Thrown(read), "1141 Doc | file \"" + m_file + "\", topic [Documents] | ") << "with table";
   m_settings.AllowMissingValues(true, "fallback");
   EXPECT_EQ(m_settings.ReadTextValue("Doc"), "fallback");
 }

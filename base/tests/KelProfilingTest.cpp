@@ -82,17 +82,11 @@ TEST_F(KelProfiling, TextTypesReadAsTextAndLongValuesAreCut) {
 
 TEST_F(KelProfiling, MissingValuesAndKeysFailWithTheirCodesUnlessAllowed) {
   m_settings.SetProfile("Window", P::kCurrentUser, P::kReadWrite, P::kDescriptorVersion);
-  auto noKey = Caught([&] { m_settings.ReadTextValue("Placement"); });
-  ASSERT_TRUE(noKey);
   const std::string location = std::string("HKEY_CURRENT_USER\\") + kSettingsKey + "\\Window";
-  EXPECT_EQ(noKey->m_code, 1144u);
-  EXPECT_EQ(noKey->m_arg1, location);
+  auto read = [&] { m_settings.ReadTextValue("Placement"); };
+  EXPECT_EQ(Thrown(read), "1144 " + location + " | " + location + " | ") << "no key";
   m_settings.WriteString("Other", "x");
-  auto noValue = Caught([&] { m_settings.ReadTextValue("Placement"); });
-  ASSERT_TRUE(noValue);
-  EXPECT_EQ(noValue->m_code, 1141u);
-  EXPECT_EQ(noValue->m_arg1, "Placement");
-  EXPECT_EQ(noValue->m_arg2, location);
+  EXPECT_EQ(Thrown(read), "1141 Placement | " + location + " | ") << "no value";
   m_settings.AllowMissingValues(true, "fallback");
   EXPECT_EQ(m_settings.ReadTextValue("Placement"), "fallback");
   m_settings.SetSubKey("Nowhere");
@@ -143,11 +137,8 @@ TEST_F(KelProfiling, RefusedWritesFallBackToReadingAndLaterWritesFail) {
   ASSERT_TRUE(m_settings.EnsureOpen(0));
   EXPECT_EQ(m_settings.GetAccess(), P::kReadOnly);
   EXPECT_EQ(m_settings.ReadTextValue("Doc"), "/x.vxb");
-  auto refused = Caught([&] { m_settings.WriteString("Doc", "/y.vxb"); });
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->m_code, 1140u);
-  EXPECT_EQ(refused->m_arg1, "Doc");
-  EXPECT_EQ(refused->m_arg2, std::string("HKEY_LOCAL_MACHINE\\") + kSettingsKey + "\\Documents");
+  EXPECT_EQ(Thrown([&] { m_settings.WriteString("Doc", "/y.vxb"); }),
+            std::string("1140 Doc | HKEY_LOCAL_MACHINE\\") + kSettingsKey + "\\Documents | ");
   m_settings.SetProfile("Documents", P::kLocalMachine, P::kReadWrite, P::kDescriptorVersion);
   EXPECT_FALSE(m_settings.EnsureOpen(P::kDeniedGivesFalse));
   EXPECT_EQ(m_settings.GetFailureClass(), P::kDenied);

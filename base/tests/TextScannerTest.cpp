@@ -56,10 +56,7 @@ TEST(TokenTest, MarkTokenEndModesAndThrowAtToken) {
   CKelParse q(bad);
   q.SetTokenStart(bad);
   q.MarkTokenEnd(1);
-  const auto e = Caught([&] { q.ThrowAtToken(2023, "two"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->m_code, 2023u);
-  EXPECT_EQ(e->m_arg1 + "|" + e->m_arg2, "bad|two");
+  EXPECT_EQ(Thrown([&] { q.ThrowAtToken(2023, "two"); }), "2023 bad | two | ");
 }
 
 struct KeywordCase {
