@@ -78,8 +78,8 @@ class CatalogTest : public ScratchRegistry {
   }
   template <class Fn>
   static std::uint32_t CodeOf(Fn fn) {
-    const std::unique_ptr<CKelException> failure = ErrorOf(fn);
-    return failure ? failure->m_code : 0;
+    if (const std::unique_ptr<CKelException> failure = ErrorOf(fn)) return failure->m_code;
+    return 0;
   }
 
   stow::DocumentProfiling m_catalog{kReaderDescriptor};

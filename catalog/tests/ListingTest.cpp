@@ -98,9 +98,8 @@ TEST_F(Entries, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(m_catalog.GetEntryPath(), "/user/manual.vxb");
   ASSERT_TRUE(m_catalog.ReadEntry(11));
   EXPECT_EQ(m_catalog.GetEntryPath(), "/all/other.vxb");
-  // A name only in all users is found there.
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 5).c_str(), "Doc", "/s.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUserFirst, kRead));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUserFirst, kRead)) << "a name of all users only";
   EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{5});
 }
 

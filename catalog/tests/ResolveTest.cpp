@@ -34,8 +34,7 @@ class Recorder : public FirmCodeChooser, public ResolveFailureReport {
 
 class Resolve : public CatalogTest {
  protected:
-  void SetUp() override {
-    CatalogTest::SetUp();
+  Resolve() {
     m_reader.SetFirmCodeChooser(&recorder);
     m_reader.SetFailureReport(&recorder);
   }
@@ -46,6 +45,7 @@ class Resolve : public CatalogTest {
     firmCode = asked;
     return m_reader.ResolveArchive(name, firmCode, false, quiet);
   }
+
   ThisDocumentProfiling m_reader{kReaderDescriptor};
   Recorder recorder;
   std::uint32_t firmCode = kNone;
@@ -116,18 +116,9 @@ TEST_F(Resolve, TwoFirmCodesAreAmbiguousThenChosenThenRemembered) {
   EXPECT_EQ(recorder.pages.size(), 3u);
 }
 
-TEST_F(Resolve, HandedOverArchivesComeFirstByExactName) {
-  const std::string registered = MakeArchive("registered.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(registered));
-  EXPECT_TRUE(m_reader.GetTempRegistrar().Add({"Manual", "/handed/over.vxb", 99, "note"}));
-  EXPECT_FALSE(m_reader.GetTempRegistrar().Add({"Manual", "/second.vxb", 98}));
-  EXPECT_EQ(Resolved("Manual", 10), "/handed/over.vxb");
-  EXPECT_EQ(firmCode, 99u);
-  EXPECT_EQ(m_reader.GetLastFirmCode(), 99u);
-  EXPECT_EQ(Resolved("manual"), registered);  // case counts here
-}
-
-TEST_F(Resolve, CurrentUserBeforeAllUsers) {
+// The user's catalog before the all-users one; archives handed over come first
+// of all, by their exact name.
+TEST_F(Resolve, HandedOverThenCurrentUserThenAllUsers) {
   const std::string mine = MakeArchive("mine.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Manual", 11);
   ASSERT_TRUE(Register(MakeArchive("shared.vxb", "Manual", 10), Placement::AllUsers));
@@ -137,6 +128,12 @@ TEST_F(Resolve, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(Resolved("Other name"), "");
   EXPECT_EQ(Resolved("Manual"), mine);  // the user's one firm code
   EXPECT_EQ(Resolved("Manual", 11), other);  // firm code found for all users
+  EXPECT_TRUE(m_reader.GetTempRegistrar().Add({"Manual", "/handed/over.vxb", 99, "note"}));
+  EXPECT_FALSE(m_reader.GetTempRegistrar().Add({"Manual", "/second.vxb", 98}));
+  EXPECT_EQ(Resolved("Manual", 10), "/handed/over.vxb");
+  EXPECT_EQ(firmCode, 99u);
+  EXPECT_EQ(m_reader.GetLastFirmCode(), 99u);
+  EXPECT_EQ(Resolved("manual"), mine);  // case counts here
 }
 
 }  // namespace
