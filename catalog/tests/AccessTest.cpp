@@ -4,21 +4,18 @@
 
 namespace {
 
-class ReadOnlyAllUsers : public CatalogTest {
- protected:
-  void MakeReadOnly() { RegistrySetReadOnly(RegistryHiveKind::Machine, true); }
-};
+using ReadOnlyAllUsers = CatalogTest;
 
 // A fresh read-only hive cannot be written, nor gets its keys; a writable one
 // gets the catalog key on the way.
 TEST_F(ReadOnlyAllUsers, CanWriteAllUsersFollowsTheHive) {
-  MakeReadOnly();
+  RegistrySetReadOnly(RegistryHiveKind::Machine, true);
   EXPECT_FALSE(m_catalog.CanWriteAllUsers());
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software"));
   RegistrySetReadOnly(RegistryHiveKind::Machine, false);
   EXPECT_TRUE(m_catalog.CanWriteAllUsers());
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, CatalogKey()));
-  MakeReadOnly();
+  RegistrySetReadOnly(RegistryHiveKind::Machine, true);
   EXPECT_FALSE(m_catalog.CanWriteAllUsers());
 }
 
@@ -27,7 +24,7 @@ TEST_F(ReadOnlyAllUsers, RegisteringThereFailsWith1140AndTheUserCatalogStillWork
   const std::string second = MakeArchive("second.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Other", 10);
   ASSERT_TRUE(Register(first, Placement::AllUsers));
-  MakeReadOnly();
+  RegistrySetReadOnly(RegistryHiveKind::Machine, true);
   EXPECT_EQ(CodeOf([&] { Register(second, Placement::AllUsers); }), 1140u);  // key exists
   EXPECT_EQ(CodeOf([&] { Register(other, Placement::AllUsers); }), 1140u);   // key missing
   EXPECT_EQ(CodeOf([&] { Unregister(first, Placement::AllUsers); }), 1140u);

@@ -65,12 +65,6 @@ class CatalogTest : public ScratchRegistry {
                          Placement placement = Placement::CurrentUser) {
     return GetText(RootOf(placement), EntryKey(name, firmCode).c_str(), "Doc");
   }
-  static bool KeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
 
   // The foundation exception that FN raises (null when none).
   template <class Fn>
@@ -84,8 +78,8 @@ class CatalogTest : public ScratchRegistry {
   }
   template <class Fn>
   static std::uint32_t CodeOf(Fn fn) {
-    const std::unique_ptr<CKelException> failure = ErrorOf(fn);
-    return failure ? failure->m_code : 0;
+    if (const std::unique_ptr<CKelException> failure = ErrorOf(fn)) return failure->m_code;
+    return 0;
   }
 
   stow::DocumentProfiling m_catalog{kReaderDescriptor};

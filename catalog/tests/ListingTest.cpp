@@ -58,7 +58,9 @@ TEST_F(Listing, OnlyFirmCodeKeysOfANameCount) {
 
 using Entries = CatalogTest;
 
-TEST_F(Entries, ReadEntryTellsMissingEmptyAndPresent) {
+// Reading tells a missing, an empty and a present entry; an update writes the
+// entry last read, though the catalog was positioned elsewhere meanwhile.
+TEST_F(Entries, ReadEntryTellsMissingEmptyAndPresentAndUpdateWritesTheEntryRead) {
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 1).c_str(), "Doc", "/docs/manual.vxb");
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 2).c_str(), "Doc", "");
   PutText(HKEY_CURRENT_USER, EntryKey("Manual", 3).c_str(), "Notes", "no path");
@@ -75,6 +77,13 @@ TEST_F(Entries, ReadEntryTellsMissingEmptyAndPresent) {
   EXPECT_EQ(failure->m_code, 1141u);
   EXPECT_EQ(failure->m_arg1, "Doc");
   EXPECT_EQ(failure->m_arg2, "HKEY_CURRENT_USER\\" + EntryKey("Manual", 3));
+
+  ASSERT_TRUE(m_catalog.ReadEntry(1));
+  m_catalog.ListArchiveNames(Placement::AllUsers);
+  m_catalog.UpdateEntryPath("/new.vxb");
+  EXPECT_EQ(Doc("Manual", 1), "/new.vxb");
+  EXPECT_EQ(Doc("Manual", 2), "");
+  EXPECT_EQ(m_catalog.GetEntryPath(), "/new.vxb");
 }
 
 // The same name for the current user and for all users: the current user's
@@ -89,22 +98,9 @@ TEST_F(Entries, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(m_catalog.GetEntryPath(), "/user/manual.vxb");
   ASSERT_TRUE(m_catalog.ReadEntry(11));
   EXPECT_EQ(m_catalog.GetEntryPath(), "/all/other.vxb");
-  // A name only in all users is found there.
   PutText(HKEY_LOCAL_MACHINE, EntryKey("Shared", 5).c_str(), "Doc", "/s.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUserFirst, kRead));
+  ASSERT_TRUE(m_catalog.OpenArchiveKey("Shared", kUserFirst, kRead)) << "a name of all users only";
   EXPECT_EQ(m_catalog.ListFirmCodes(), std::vector<std::uint32_t>{5});
-}
-
-TEST_F(Entries, UpdateEntryPathWritesTheEntryLastRead) {
-  PutText(HKEY_CURRENT_USER, EntryKey("Manual", 1).c_str(), "Doc", "/old.vxb");
-  PutText(HKEY_CURRENT_USER, EntryKey("Manual", 2).c_str(), "Doc", "/two.vxb");
-  ASSERT_TRUE(m_catalog.OpenArchiveKey("Manual", kUserFirst, kWriteElseRead));
-  ASSERT_TRUE(m_catalog.ReadEntry(1));
-  m_catalog.ListArchiveNames(Placement::AllUsers);  // positioned elsewhere meanwhile
-  m_catalog.UpdateEntryPath("/new.vxb");
-  EXPECT_EQ(Doc("Manual", 1), "/new.vxb");
-  EXPECT_EQ(Doc("Manual", 2), "/two.vxb");
-  EXPECT_EQ(m_catalog.GetEntryPath(), "/new.vxb");
 }
 
 }  // namespace

@@ -61,18 +61,6 @@ TEST_F(Registration, ArchivesWithoutNameOrFirmCodeOrNotOpenAreNeverRegistered) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, CatalogKey()));
 }
 
-// The path registered is the full path, whatever path the archive was opened by.
-TEST_F(Registration, TheFullPathIsRegistered) {
-  const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
-  const std::string previous = std::filesystem::current_path();
-  std::filesystem::current_path(Folder());
-  const bool registered = Register("manual.vxb");
-  std::filesystem::current_path(previous);
-  EXPECT_TRUE(registered);
-  EXPECT_EQ(Doc("Manual", 10), manual);
-  EXPECT_FALSE(Register(manual));
-}
-
 // A name holding the key separator would open nested keys, and a firm code
 // above the largest a firm-code key names could never be listed, found or
 // tidied: both are refused with a message that says why; the largest goes through.
@@ -99,13 +87,20 @@ TEST_F(Registration, NamesAndFirmCodesTheKeysCannotHoldAreRefusedWithAClearError
 
 using Unregistration = CatalogTest;
 
-// Only the entry of the file itself goes, in the placement given; the last
-// entry takes its keys but not the catalog key, and keys that hold more stay.
+// The full path is registered, whatever path the archive was opened by. Only
+// the entry of the file itself goes, in the placement given; the last entry
+// takes its keys but not the catalog key, and keys that hold more stay.
 TEST_F(Unregistration, OnlyTheFilesOwnEntryGoesWithTheKeysItLeavesEmpty) {
   const std::string manual = MakeArchive("manual.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(manual, Placement::CurrentUser));
+  const std::string previous = std::filesystem::current_path();
+  std::filesystem::current_path(Folder());
+  const bool registered = Register("manual.vxb");
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(registered);
+  EXPECT_EQ(Doc("Manual", 10), manual);
   ASSERT_TRUE(Register(manual, Placement::AllUsers));
+  EXPECT_FALSE(Register(manual)) << "registered by its full path";
   EXPECT_FALSE(Unregister(other));
   EXPECT_TRUE(Unregister(manual, Placement::AllUsers));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, NameKey("Manual")));

@@ -1,4 +1,6 @@
 // Turning an archive name into a file path for the reader.
+#include <tuple>
+
 #include "catalog/ThisDocumentProfiling.h"
 #include "catalog/tests/CatalogFixture.h"
 
@@ -6,10 +8,12 @@ namespace {
 
 constexpr std::uint32_t kNone = stow::kNoFirmCode;
 
-// Stands for the firm-code dialog: records what it offered and answers from
-// a script (nothing scripted: the user cancels).
-class ScriptedChooser : public FirmCodeChooser {
+// Stands for the firm-code dialog and the protocol handler: records the names and
+// firm codes offered and the error pages asked for; answers from a script
+// (nothing scripted: the user cancels).
+class Recorder : public FirmCodeChooser, public ResolveFailureReport {
  public:
+  using Page = std::tuple<int, std::string, std::uint32_t>;
   bool Choose(const std::string& name, const std::vector<std::uint32_t>& firmCodes,
               std::uint32_t& chosen) override {
     offered.push_back({name, firmCodes});
@@ -18,38 +22,21 @@ class ScriptedChooser : public FirmCodeChooser {
     answers.erase(answers.begin());
     return true;
   }
-
-  struct Offer {
-    std::string name;
-    std::vector<std::uint32_t> firmCodes;
-  };
-  std::vector<Offer> offered;
-  std::vector<std::uint32_t> answers;
-};
-
-// Stands for the protocol handler: the error pages it was asked to show.
-class RecordedFailures : public ResolveFailureReport {
- public:
   void ReportResolveFailure(ResolveFailure failure, const std::string& name,
                             std::uint32_t firmCode) override {
     pages.push_back({static_cast<int>(failure), name, firmCode});
   }
 
-  struct Page {
-    int number;
-    std::string name;
-    std::uint32_t firmCode;
-    bool operator==(const Page&) const = default;
-  };
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> offered;
+  std::vector<std::uint32_t> answers;
   std::vector<Page> pages;
 };
 
 class Resolve : public CatalogTest {
  protected:
-  void SetUp() override {
-    CatalogTest::SetUp();
-    m_reader.SetFirmCodeChooser(&chooser);
-    m_reader.SetFailureReport(&failures);
+  Resolve() {
+    m_reader.SetFirmCodeChooser(&recorder);
+    m_reader.SetFailureReport(&recorder);
   }
 
   // Resolves NAME (FIRMCODE asked) for reading, as a request does; the firm
@@ -58,17 +45,9 @@ class Resolve : public CatalogTest {
     firmCode = asked;
     return m_reader.ResolveArchive(name, firmCode, false, quiet);
   }
-  // Registers two archives of the name Manual, firm codes 7 and 12.
-  std::string RegisterTwoManuals() {
-    const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
-    EXPECT_TRUE(Register(seven));
-    EXPECT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
-    return seven;
-  }
 
   ThisDocumentProfiling m_reader{kReaderDescriptor};
-  ScriptedChooser chooser;
-  RecordedFailures failures;
+  Recorder recorder;
   std::uint32_t firmCode = kNone;
 };
 
@@ -83,7 +62,7 @@ TEST_F(Resolve, KnownUnknownAndWrongFirmCode) {
   EXPECT_EQ(m_reader.GetLastResolvedName(), "manual");
   EXPECT_EQ(m_reader.GetLastFirmCode(), 10u);
   EXPECT_EQ(Resolved("Manual", 10), manual);
-  EXPECT_TRUE(failures.pages.empty());
+  EXPECT_TRUE(recorder.pages.empty());
 
   PutText(HKEY_CURRENT_USER, (NameKey("Bare") + "\\Notes").c_str());
   EXPECT_EQ(Resolved("Missing"), "");
@@ -91,72 +70,55 @@ TEST_F(Resolve, KnownUnknownAndWrongFirmCode) {
   EXPECT_FALSE(m_reader.GetAskNextTime());
   EXPECT_EQ(Resolved("Manual", 11), "");
   EXPECT_TRUE(m_reader.GetAskNextTime());
-  EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{
+  EXPECT_EQ(recorder.pages, (std::vector<Recorder::Page>{
                                 {3, "Missing", kNone}, {3, "Bare", kNone}, {4, "Manual", 11}}));
 }
 
-// Two archives of one name: ambiguous the first time, the choice dialog the
-// next time, the chosen firm code from then on.
+// Two archives of one name: quietly nothing at all; else ambiguous the first
+// time, the choice dialog the next time (a cancelled one is ambiguous again, and
+// another name in between means ambiguous again without asking), the chosen
+// firm code from then on.
 TEST_F(Resolve, TwoFirmCodesAreAmbiguousThenChosenThenRemembered) {
-  const std::string seven = RegisterTwoManuals();
+  const std::string seven = MakeArchive("seven.vxb", "Manual", 7);
+  ASSERT_TRUE(Register(seven));
+  ASSERT_TRUE(Register(MakeArchive("twelve.vxb", "Manual", 12)));
+  ASSERT_TRUE(Register(MakeArchive("guide.vxb", "Guide", 1)));
+  EXPECT_EQ(Resolved("Manual", kNone, true), "");
+  EXPECT_EQ(Resolved("Manual", 3, true), "");
+  EXPECT_TRUE(recorder.pages.empty()) << "quiet";
+  EXPECT_FALSE(m_reader.GetAskNextTime()) << "quiet";
+  EXPECT_EQ(m_reader.GetLastResolvedName(), "") << "quiet";
+
   EXPECT_EQ(Resolved("Manual"), "");
   EXPECT_EQ(firmCode, 12u);  // the first in enumeration order
-  EXPECT_EQ(failures.pages, (std::vector<RecordedFailures::Page>{{5, "Manual", 12}}));
-  EXPECT_TRUE(chooser.offered.empty());
+  EXPECT_EQ(recorder.pages, (std::vector<Recorder::Page>{{5, "Manual", 12}}));
+  EXPECT_TRUE(recorder.offered.empty());
   EXPECT_TRUE(m_reader.GetAskNextTime());
   EXPECT_EQ(m_reader.GetLastFirmCode(), kNone);
 
-  chooser.answers = {7};
-  EXPECT_EQ(Resolved("MANUAL"), seven);
-  EXPECT_EQ(firmCode, 7u);
-  ASSERT_EQ(chooser.offered.size(), 1u);
-  EXPECT_EQ(chooser.offered[0].name, "MANUAL");
-  EXPECT_EQ(chooser.offered[0].firmCodes, (std::vector<std::uint32_t>{12, 7}));
-  EXPECT_FALSE(m_reader.GetAskNextTime());
-
-  EXPECT_EQ(Resolved("Manual"), seven);
-  EXPECT_EQ(chooser.offered.size(), 1u);  // not asked again
-  EXPECT_EQ(failures.pages.size(), 1u);
-}
-
-// A cancelled choice is ambiguous again and asked once more next time; another
-// name in between means ambiguous again, without asking.
-TEST_F(Resolve, ACancelledChoiceOrAnotherNameInBetweenIsAmbiguousAgain) {
-  RegisterTwoManuals();
-  ASSERT_TRUE(Register(MakeArchive("guide.vxb", "Guide", 1)));
-  Resolved("Manual");
-  EXPECT_EQ(Resolved("Manual"), "");
-  EXPECT_EQ(chooser.offered.size(), 1u);
-  ASSERT_EQ(failures.pages.size(), 2u);
-  EXPECT_EQ(failures.pages[1].number, 5);
-  EXPECT_TRUE(m_reader.GetAskNextTime());
-
+  EXPECT_EQ(Resolved("Manual"), "") << "cancelled";
+  ASSERT_EQ(recorder.offered.size(), 1u);
+  EXPECT_EQ(recorder.offered[0], (std::pair<std::string, std::vector<std::uint32_t>>{"Manual", {12, 7}}));
+  EXPECT_EQ(recorder.pages.size(), 2u) << "cancelled";
+  EXPECT_TRUE(m_reader.GetAskNextTime()) << "cancelled";
   ASSERT_NE(Resolved("Guide"), "");
   EXPECT_EQ(Resolved("Manual"), "");
-  EXPECT_EQ(chooser.offered.size(), 1u) << "another name in between";
-}
+  EXPECT_EQ(recorder.offered.size(), 1u) << "another name in between";
 
-TEST_F(Resolve, QuietResolutionReportsAndRemembersNothing) {
-  RegisterTwoManuals();
-  EXPECT_EQ(Resolved("Manual", kNone, true), "");
-  EXPECT_EQ(Resolved("Manual", 3, true), "");
-  EXPECT_TRUE(failures.pages.empty());
+  recorder.answers = {7};
+  EXPECT_EQ(Resolved("MANUAL"), seven);
+  EXPECT_EQ(firmCode, 7u);
+  ASSERT_EQ(recorder.offered.size(), 2u);
+  EXPECT_EQ(recorder.offered[1].first, "MANUAL");
   EXPECT_FALSE(m_reader.GetAskNextTime());
-  EXPECT_EQ(m_reader.GetLastResolvedName(), "");
+  EXPECT_EQ(Resolved("Manual"), seven);
+  EXPECT_EQ(recorder.offered.size(), 2u) << "not asked again";
+  EXPECT_EQ(recorder.pages.size(), 3u);
 }
 
-TEST_F(Resolve, HandedOverArchivesComeFirstByExactName) {
-  const std::string registered = MakeArchive("registered.vxb", "Manual", 10);
-  ASSERT_TRUE(Register(registered));
-  EXPECT_TRUE(m_reader.GetTempRegistrar().Add({"Manual", "/handed/over.vxb", 99, "note"}));
-  EXPECT_FALSE(m_reader.GetTempRegistrar().Add({"Manual", "/second.vxb", 98}));
-  EXPECT_EQ(Resolved("Manual", 10), "/handed/over.vxb");
-  EXPECT_EQ(firmCode, 99u);
-  EXPECT_EQ(m_reader.GetLastFirmCode(), 99u);
-  EXPECT_EQ(Resolved("manual"), registered);  // case counts here
-}
-
-TEST_F(Resolve, CurrentUserBeforeAllUsers) {
+// The user's catalog before the all-users one; archives handed over come first
+// of all, by their exact name.
+TEST_F(Resolve, HandedOverThenCurrentUserThenAllUsers) {
   const std::string mine = MakeArchive("mine.vxb", "Manual", 10);
   const std::string other = MakeArchive("other.vxb", "Manual", 11);
   ASSERT_TRUE(Register(MakeArchive("shared.vxb", "Manual", 10), Placement::AllUsers));
@@ -166,6 +128,12 @@ TEST_F(Resolve, CurrentUserBeforeAllUsers) {
   EXPECT_EQ(Resolved("Other name"), "");
   EXPECT_EQ(Resolved("Manual"), mine);  // the user's one firm code
   EXPECT_EQ(Resolved("Manual", 11), other);  // firm code found for all users
+  EXPECT_TRUE(m_reader.GetTempRegistrar().Add({"Manual", "/handed/over.vxb", 99, "note"}));
+  EXPECT_FALSE(m_reader.GetTempRegistrar().Add({"Manual", "/second.vxb", 98}));
+  EXPECT_EQ(Resolved("Manual", 10), "/handed/over.vxb");
+  EXPECT_EQ(firmCode, 99u);
+  EXPECT_EQ(m_reader.GetLastFirmCode(), 99u);
+  EXPECT_EQ(Resolved("manual"), mine);  // case counts here
 }
 
 }  // namespace

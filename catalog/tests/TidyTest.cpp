@@ -18,30 +18,19 @@ class Tidy : public CatalogTest {
   std::vector<std::string> asked;
 };
 
-TEST_F(Tidy, AnEntryWhoseFileIsGoneIsRemovedOnlyWhenConfirmed) {
+// An entry whose file is gone (or an empty path, or a folder) goes only when
+// confirmed, with the keys it leaves empty; an entry without a text path goes
+// without a question; keys with other content stay.
+TEST_F(Tidy, DeadEntriesGoOnlyWhenConfirmedAndKeysWithOtherContentStay) {
   const std::string kept = MakeArchive("kept.vxb", "Kept", 1);
+  const std::string lost = MakeArchive("lost.vxb", "Lost", 2);
   const std::string gone = MakeArchive("gone.vxb", "Gone", 2);
-  ASSERT_TRUE(Register(kept));
-  ASSERT_TRUE(Register(gone));
-  std::filesystem::remove(gone);
-
-  EXPECT_EQ(RemoveDead(false), 0u);
-  EXPECT_EQ(Doc("Gone", 2), gone);
-  EXPECT_EQ(RemoveDead(true), 1u);
-  EXPECT_EQ(asked, (std::vector<std::string>{gone, gone}));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, NameKey("Gone")));
-  EXPECT_EQ(Doc("Kept", 1), kept);
-}
-
-TEST_F(Tidy, EmptyPathsAndFoldersCountAsMissing) {
+  const std::string alive = MakeArchive("alive.vxb", "Gone", 3);
+  for (const std::string& path : {kept, lost, gone, alive}) ASSERT_TRUE(Register(path)) << path;
+  PutText(HKEY_CURRENT_USER, EntryKey("Gone", 2).c_str(), "Notes", "kept");
+  PutText(HKEY_CURRENT_USER, (NameKey("Gone") + "\\FCX").c_str());
   PutText(HKEY_CURRENT_USER, EntryKey("Empty", 1).c_str(), "Doc", "");
   PutText(HKEY_CURRENT_USER, EntryKey("Folder", 1).c_str(), "Doc", Folder());
-  EXPECT_EQ(RemoveDead(true), 2u);
-  EXPECT_EQ(asked, (std::vector<std::string>{"", Folder()}));
-  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::CurrentUser).empty());
-}
-
-TEST_F(Tidy, AnEntryWithoutPathValueGoesWithoutAQuestion) {
   PutText(HKEY_CURRENT_USER, EntryKey("Broken", 4).c_str());
   PutText(HKEY_CURRENT_USER, EntryKey("Typed", 5).c_str());
   const DWORD number = 7;
@@ -50,26 +39,22 @@ TEST_F(Tidy, AnEntryWithoutPathValueGoesWithoutAQuestion) {
             ERROR_SUCCESS);
   RegSetValueExA(key, "Doc", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
   RegCloseKey(key);
-
-  EXPECT_EQ(RemoveDead(false), 2u);
-  EXPECT_TRUE(asked.empty());
-  EXPECT_TRUE(m_catalog.ListArchiveNames(Placement::CurrentUser).empty());
-}
-
-TEST_F(Tidy, KeysWithOtherContentStay) {
-  const std::string gone = MakeArchive("gone.vxb", "Gone", 2);
-  const std::string alive = MakeArchive("alive.vxb", "Gone", 3);
-  ASSERT_TRUE(Register(gone));
-  ASSERT_TRUE(Register(alive));
-  PutText(HKEY_CURRENT_USER, EntryKey("Gone", 2).c_str(), "Notes", "kept");
-  PutText(HKEY_CURRENT_USER, (NameKey("Gone") + "\\FCX").c_str());
+  std::filesystem::remove(lost);
   std::filesystem::remove(gone);
 
-  EXPECT_EQ(RemoveDead(true), 1u);
+  const std::vector<std::string> dead{"", Folder(), gone, lost};
+  EXPECT_EQ(RemoveDead(false), 2u) << "no path value";
+  EXPECT_EQ(asked, dead);
+  EXPECT_EQ(Doc("Lost", 2), lost);
+  EXPECT_EQ(RemoveDead(true), 4u);
+  EXPECT_EQ(std::vector<std::string>(asked.begin() + 4, asked.end()), dead);
+  EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser),
+            (std::vector<std::string>{"Gone", "Kept"}));
   EXPECT_EQ(Doc("Gone", 2), "#2");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, EntryKey("Gone", 2).c_str(), "Notes"), "kept");
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, NameKey("Gone") + "\\FCX"));
   EXPECT_EQ(Doc("Gone", 3), alive);
+  EXPECT_EQ(Doc("Kept", 1), kept);
 }
 
 // Only the placement asked is tidied; a removal that fails (a catalog that may

@@ -58,6 +58,7 @@ TEST_F(WriteFault, AnUnregistrationThatCannotBeWrittenKeepsTheEntry) {
 }
 
 TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {
+  const auto confirm = [](const std::string&) { return true; };
   std::vector<std::string> gone;
   for (std::uint32_t firmCode = 10; firmCode < 14; ++firmCode) {
     gone.push_back(MakeArchive("gone" + std::to_string(firmCode) + ".vxb", "Gone", firmCode));
@@ -67,12 +68,10 @@ TEST_F(WriteFault, ATidyRunThatCannotWriteLosesNoLiveEntry) {
   // Faults after every number of good writes: each run removes what it could,
   // reports the failure, and the entry of the file that is there stays.
   for (unsigned after = 0; after < 8; ++after) {
-    RegistryInjectWriteFault(112, after);
-    CodeOf([&] { m_catalog.RemoveDeadEntries(Placement::CurrentUser, [](const std::string&) { return true; }); });
-    RegistryInjectWriteFault(ERROR_SUCCESS);
+    CodeWithFault([&] { m_catalog.RemoveDeadEntries(Placement::CurrentUser, confirm); }, 112, after);
     EXPECT_EQ(Doc("Kept", 1), m_kept) << "fault after " << after;
   }
-  m_catalog.RemoveDeadEntries(Placement::CurrentUser, [](const std::string&) { return true; });
+  m_catalog.RemoveDeadEntries(Placement::CurrentUser, confirm);
   EXPECT_EQ(m_catalog.ListArchiveNames(Placement::CurrentUser), std::vector<std::string>{"Kept"});
   EXPECT_EQ(Doc("Kept", 1), m_kept);
 }

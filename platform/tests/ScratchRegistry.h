@@ -13,6 +13,14 @@
 #include "platform/Registry.h"
 #include "platform/RegistryControl.h"
 
+// Whether ROOT\PATH can be opened for reading.
+inline bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
 class ScratchRegistry : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -28,23 +28,9 @@ class Handler : public ReaderModuleTest {
   ComPtr<IInternetProtocol> m_protocol;
 };
 
-TEST_F(Handler, AbortReportsAFailureAndMakesSuccessAnAbort) {
-  const std::string archive = BuildArchive("a.vxb", "A", 1, {{"x.htm", "x"}}, "x.htm");
-  RecordingSink sink;
-  ASSERT_EQ(m_protocol->Start(("vexost://file:" + archive + "::/").c_str(), &sink, &sink, 0, 0), S_OK);
-  EXPECT_EQ(sink.bindInfoSize, sizeof(BINDINFO));
-  sink.reports.clear();
-  EXPECT_EQ(m_protocol->Abort(S_OK, 0), S_OK);
-  EXPECT_EQ(m_protocol->Abort(INET_E_DOWNLOAD_FAILURE, 0), S_OK);
-  const std::vector<ProtocolReport> expected = {ProtocolReport::Result(E_ABORT, 0, ""),
-                                                ProtocolReport::Result(INET_E_DOWNLOAD_FAILURE, 0, "")};
-  EXPECT_EQ(sink.reports, expected);
-  EXPECT_EQ(m_protocol->Terminate(0), S_OK);
-  EXPECT_EQ(sink.references, 0u) << "Terminate keeps the sink";
-}
-
-// Read fails without a request; a second Start replaces the first request.
-TEST_F(Handler, ReadWithoutARequestFailsAndSecondStartReplacesTheFirst) {
+// Read fails without a request; a second Start replaces the first request; an
+// abort reports a failure and makes success an abort.
+TEST_F(Handler, ReadWithoutARequestFailsSecondStartReplacesTheFirstAbortReports) {
   char buffer[64];
   ULONG count = 99;
   EXPECT_EQ(m_protocol->Read(buffer, sizeof buffer, &count), E_FAIL);
@@ -63,7 +49,15 @@ TEST_F(Handler, ReadWithoutARequestFailsAndSecondStartReplacesTheFirst) {
   EXPECT_EQ(first.references, 0u);
   EXPECT_EQ(m_protocol->Read(buffer, sizeof buffer, &count), S_FALSE);
   EXPECT_EQ(std::string(buffer, count), "second");
-  m_protocol->Terminate(0);
+  EXPECT_EQ(second.bindInfoSize, sizeof(BINDINFO));
+  second.reports.clear();
+  EXPECT_EQ(m_protocol->Abort(S_OK, 0), S_OK);
+  EXPECT_EQ(m_protocol->Abort(INET_E_DOWNLOAD_FAILURE, 0), S_OK);
+  const std::vector<ProtocolReport> expected = {ProtocolReport::Result(E_ABORT, 0, ""),
+                                                ProtocolReport::Result(INET_E_DOWNLOAD_FAILURE, 0, "")};
+  EXPECT_EQ(second.reports, expected) << "an abort reports a failure, success as an abort";
+  EXPECT_EQ(m_protocol->Terminate(0), S_OK);
+  EXPECT_EQ(second.references, 0u) << "Terminate keeps the sink";
 }
 
 // The browser's other calls, made in the middle of a request, leave it to be
@@ -114,7 +108,8 @@ TEST_F(Handler, OtherCallsLeaveTheRequestAndClearWhatTheyHandOut) {
   m_protocol->Terminate(0);
 }
 
-TEST_F(Handler, QueryInfoAnswersFourOptions) {
+// Questions about URLs: four options answered, parsing and combining by the grammar.
+TEST_F(Handler, QueryInfoAnswersFourOptionsAndUrlQuestionsGoToTheGrammar) {
   const std::tuple<QUERYOPTION, HRESULT, DWORD> cases[] = {
       {QUERY_RECOMBINE, S_OK, 0},    {QUERY_CAN_NAVIGATE, S_OK, 1},
       {QUERY_USES_NETWORK, S_OK, 0}, {QUERY_IS_SECURE, S_OK, 0},
@@ -131,9 +126,6 @@ TEST_F(Handler, QueryInfoAnswersFourOptions) {
   EXPECT_TRUE(FAILED(info->QueryInfo("vexost://A/", QUERY_CAN_NAVIGATE, 0, small, sizeof small, &length, 0)));
   EXPECT_EQ(length, 4u);
   EXPECT_EQ(small[0], 'a');
-}
-
-TEST_F(Handler, UrlQuestionsGoToTheGrammar) {
   std::string result;
   EXPECT_EQ(m_broker->ParseUrl("vexost://A/x.htm", PARSE_SECURITY_URL, 0, result), S_OK);
   EXPECT_EQ(result, "vexost:");
@@ -141,7 +133,7 @@ TEST_F(Handler, UrlQuestionsGoToTheGrammar) {
   EXPECT_EQ(result, "vexost://file:/a/b.vxb/c.pdf");
 }
 
-TEST_F(Handler, SafeForUntrustedCallersOnItsInterfaces) {
+TEST_F(Handler, OneObjectForBothClassesSafeForUntrustedCallers) {
   ComPtr<IObjectSafety> safety;
   ASSERT_EQ(m_protocol->QueryInterface(IID_IObjectSafety, safety.putVoid()), S_OK);
   DWORD supported = 0;
@@ -158,9 +150,7 @@ TEST_F(Handler, SafeForUntrustedCallersOnItsInterfaces) {
                                               INTERFACESAFE_FOR_UNTRUSTED_DATA),
             E_FAIL);
   EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IClassFactory, &supported, &enabled), E_NOINTERFACE);
-}
-
-TEST_F(Handler, BothClassesMakeOneObjectWithAllInterfaces) {
+  // Both classes make one object with all interfaces.
   ComPtr<IVexoStReaderCtl> control;
   ASSERT_EQ(CoCreateInstance(CLSID_VexoStReaderCtl, nullptr, CLSCTX_INPROC_SERVER,
                              IID_IVexoStReaderCtl, control.putVoid()),

@@ -2,6 +2,7 @@
 // tells the registrar an archive's path.
 #include <string>
 
+#include "platform/tests/ScratchRegistry.h"
 #include "reader/tests/ReaderModuleFixture.h"
 
 namespace {
@@ -24,13 +25,6 @@ std::optional<DWORD> Number(HKEY root, const std::string& path, const char* name
   RegCloseKey(key);
   if (status != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
   return value;
-}
-
-bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
 }
 
 using Registration = ReaderModuleTest;

@@ -111,7 +111,8 @@ TEST(ReaderPages, UnknownPagesAndExtraArguments) {
   EXPECT_SHOWS(html, "URL \"vexost://Manual/\" wrong");
 }
 
-TEST(ReaderPages, HeaderImageIsAGifOf35By29) {
+// The header image, a GIF of 35 by 29, is addressed in the file that holds the reader.
+TEST(ReaderPages, HeaderImageIsAGifOf35By29InTheReadersFile) {
   std::string_view gif = FindReaderResource("STOW.GIF");
   ASSERT_GE(gif.size(), 13u);
   EXPECT_EQ(gif.substr(0, 6), "GIF89a");
@@ -125,9 +126,6 @@ TEST(ReaderPages, HeaderImageIsAGifOf35By29) {
   EXPECT_TRUE(FindReaderResource("page1.html").empty());
   EXPECT_TRUE(FindReaderResource("../pages/stow.gif").empty());
   EXPECT_TRUE(FindReaderResource("missing.gif").empty());
-}
-
-TEST(ReaderPages, ModuleInfoNamesTheFileThatHoldsTheReader) {
   const ReaderModuleInfo& module = ReaderModuleInfo::Current();
   EXPECT_EQ(module.version, "4.11");
   EXPECT_EQ(module.buildYear, 2004);
@@ -234,6 +232,20 @@ TEST(ArchiveListPage, OneRowPerNameAndFirmCodeInCatalogOrder) {
   EXPECT_EQ(AttributeValues(html, "href"),
             (std::vector<std::string>{"vexost://Manual", "vexost://Manual", "vexost://Guide"}));
   ExpectCommonLayout(html);
+  // No archives give the header rows only; links carry the name so that
+  // unescaping gives it back.
+  list = {};
+  html = FormatArchiveListPage(list, "vexost:", kModule);
+  std::vector<std::string> skeleton = Skeleton(html);
+  EXPECT_EQ(std::count(skeleton.begin(), skeleton.end(), "tr"), 2) << "the page's and the list's";
+  EXPECT_SHOWS(html, "Here is a list of all registered archives: Title Firm Code Path Stowra");
+  list.names = {"My Manual 100%", "Handbuch \xc3\x84"};
+  list.firmCodes = {{"My Manual 100%", {1}}, {"Handbuch \xc3\x84", {2}}};
+  html = FormatArchiveListPage(list, "vexost:", kModule);
+  EXPECT_EQ(AttributeValues(html, "href"),
+            (std::vector<std::string>{"vexost://My%20Manual%20100%25",
+                                      "vexost://Handbuch%20%C3%84"}));
+  EXPECT_SHOWS(html, "My Manual 100% 1");
 }
 
 TEST(ArchiveListPage, HostileNamesAndPathsStayText) {
@@ -251,23 +263,6 @@ TEST(ArchiveListPage, HostileNamesAndPathsStayText) {
   for (const char* text : kHostileTexts) EXPECT_SHOWS(html, std::string(text) + " 1 " + text);
   for (const std::string& href : AttributeValues(html, "href"))
     EXPECT_TRUE(href.starts_with("vexost://")) << href;
-}
-
-// No archives give the header rows only; links carry the name so that
-// unescaping gives it back.
-TEST(ArchiveListPage, EmptyListAndEscapedNames) {
-  FakeArchiveList list;
-  std::string html = FormatArchiveListPage(list, "vexost:", kModule);
-  std::vector<std::string> skeleton = Skeleton(html);
-  EXPECT_EQ(std::count(skeleton.begin(), skeleton.end(), "tr"), 2) << "the page's and the list's";
-  EXPECT_SHOWS(html, "Here is a list of all registered archives: Title Firm Code Path Stowra");
-  list.names = {"My Manual 100%", "Handbuch \xc3\x84"};
-  list.firmCodes = {{"My Manual 100%", {1}}, {"Handbuch \xc3\x84", {2}}};
-  html = FormatArchiveListPage(list, "vexost:", kModule);
-  EXPECT_EQ(AttributeValues(html, "href"),
-            (std::vector<std::string>{"vexost://My%20Manual%20100%25",
-                                      "vexost://Handbuch%20%C3%84"}));
-  EXPECT_SHOWS(html, "My Manual 100% 1");
 }
 
 // For browsers on other machines the pages name files without their folders.
