@@ -84,7 +84,7 @@ TEST_P(DamagedArchiveTest, TopicTableOrSlotListBeyondTheEndOfTheFile) {
 }
 
 TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
-  const std::size_t size = FileSize();
+  const auto size = static_cast<std::uint32_t>(FileSize());
   const struct {
     const char* name;
     const char* topic;
@@ -92,17 +92,11 @@ TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
     const char* detail;  // null: any
   } cases[] = {
       {"name offset at the last byte", "z.htm",
-       [&](const SlotPlace& p) {
-         PatchU32(m_path, p.slotAt, static_cast<std::uint32_t>(size - 1));
-       },
-       nullptr},
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, size - 1); }, nullptr},
       {"name offset far beyond the file", "z.htm",
        [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt, 0xFFFFFFF0); }, nullptr},
       {"stored data beyond the file", "big.bin",
-       [&](const SlotPlace& p) {
-         PatchU32(m_path, p.slotAt + 8, static_cast<std::uint32_t>(size));
-       },
-       nullptr},
+       [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 8, size); }, nullptr},
       {"stored data shorter than the expanded length", "a.htm",
        [&](const SlotPlace& p) { PatchU32(m_path, p.slotAt + 4, p.slot.expandedLength + 1); },
        " (topic data too short)"},
@@ -122,9 +116,7 @@ TEST_P(DamagedArchiveTest, OneFieldOfATopicDamaged) {
       // Chunk heads of 0 give no bytes each: the topic runs out of stored data, it
       // does not wait for bytes that never come.
       {"empty chunks only", "big.bin",
-       [&](const SlotPlace& p) {
-         PatchBytes(m_path, p.dataAt, std::string(p.slot.storedLength, '\0'));
-       },
+       [&](const SlotPlace& p) { PatchBytes(m_path, p.dataAt, std::string(p.slot.storedLength, 0)); },
        " (topic data too short)"},
   };
   const std::string sound = TempFolder::ReadAll(m_path);

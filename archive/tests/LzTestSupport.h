@@ -75,14 +75,10 @@ class CodeStream : public CodeWidths {
       m_bits.Put(code - FirstCode(), IndexBits());
     }
     Count();
-    m_trailingLimitCodes = code == Limit() ? m_trailingLimitCodes + 1 : 0;
   }
-  // How many codes T the stream ends with.
-  unsigned TrailingLimitCodes() const { return m_trailingLimitCodes; }
   const std::vector<std::uint8_t>& Bytes() const { return m_bits.Bytes(); }
 
  private:
-  unsigned m_trailingLimitCodes = 0;
   BitStream m_bits;
 };
 

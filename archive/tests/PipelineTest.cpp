@@ -65,7 +65,7 @@ TEST_F(PipelineTest, EachReadGivesExactlyWhatWasAskedUntilTheEnd) {
   }
 }
 
-TEST_F(PipelineTest, ChunkHeadOf0x8000IsAPlainChunkOf32768Bytes) {
+TEST_F(PipelineTest, ChunkHeadsOf0x8000And0x8001AreAWholePlainChunkAndAnEmptyPackedOne) {
   const std::string full = RandomBytes(32768);
   const std::string path = Build({{"full.bin", full}, {"more.bin", full + "!"}});
   const std::string file = TempFolder::ReadAll(path);
@@ -76,17 +76,14 @@ TEST_F(PipelineTest, ChunkHeadOf0x8000IsAPlainChunkOf32768Bytes) {
   EXPECT_EQ(vxs::GetU16(file.data() + two.dataAt + 2 + 32768), 1);
   EXPECT_EQ(ReadAll(*OpenTopic(path, "full.bin")), full);
   EXPECT_EQ(ReadAll(*OpenTopic(path, "more.bin")), full + "!");
-}
-
-TEST_F(PipelineTest, ChunkHeadOf0x8001IsAPackedChunkOfOneByte) {
-  // A packed body of one byte holds no whole code and expands to nothing; the
-  // plain chunk behind it holds the topic.
-  const std::string path = Build({{"t.bin", RandomBytes(8)}});
-  const SlotPlace place = PlaceOf(path, "t.bin");
+  // 0x8001 is a packed chunk of one byte: it holds no whole code and expands to
+  // nothing; the plain chunk behind it holds the topic.
+  const std::string small = Build({{"t.bin", RandomBytes(8)}});
+  const SlotPlace place = PlaceOf(small, "t.bin");
   ASSERT_EQ(place.slot.storedLength, 10u);
-  PatchBytes(path, place.dataAt, std::string("\x01\x80\x00\x05\x00hello", 10));
-  PatchU32(path, place.slotAt + 4, 5);
-  EXPECT_EQ(ReadAll(*OpenTopic(path, "t.bin")), "hello");
+  PatchBytes(small, place.dataAt, std::string("\x01\x80\x00\x05\x00hello", 10));
+  PatchU32(small, place.slotAt + 4, 5);
+  EXPECT_EQ(ReadAll(*OpenTopic(small, "t.bin")), "hello");
 }
 
 TEST_F(PipelineTest, GeneratedPagesAreServedWholeAndOnce) {

@@ -20,16 +20,10 @@ class TopicLookupTest : public ArchiveTest {
 };
 
 TEST_F(TopicLookupTest, RequestsAsWrittenWithoutRegardToCaseThenInTheBaseFolderAndItsParents) {
-  const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"a/b/page.htm", "p"},
-                                                            {"a/b/x.gif", "1"},
-                                                            {"a/x.gif", "2"},
-                                                            {"x.gif", "3"},
-                                                            {"a/y.gif", "4"},
-                                                            {"index.htm", "top"},
-                                                            {"a/b/index.htm", "deep"},
-                                                            {"Guide/Index.htm", "i"},
-                                                            {"caf\xC3\xA9.htm", "c"},
-                                                            {"\xC3\x9Cmlaut/x.css", "u"}}));
+  const std::unique_ptr<ThisVxbFile> archive = Load(Build(
+      {{"a/b/page.htm", "p"}, {"a/b/x.gif", "1"}, {"a/x.gif", "2"}, {"x.gif", "3"},
+       {"a/y.gif", "4"}, {"index.htm", "top"}, {"a/b/index.htm", "deep"}, {"Guide/Index.htm", "i"},
+       {"caf\xC3\xA9.htm", "c"}, {"\xC3\x9Cmlaut/x.css", "u"}}));
   EXPECT_EQ(Open(*archive, "a/b/page.htm"), "a/b/page.htm");
   EXPECT_EQ(archive->GetBasePath(), "a/b");
   // Request, found path, whether only the base path found it: what a request
@@ -55,12 +49,9 @@ TEST_F(TopicLookupTest, RequestsAsWrittenWithoutRegardToCaseThenInTheBaseFolderA
 }
 
 TEST_F(TopicLookupTest, HtmlPagesMoveTheBasePathOtherTopicsDoNot) {
-  const std::unique_ptr<ThisVxbFile> archive = Load(Build({{"doc/page.HTM", "p"},
-                                                            {"doc/deep/more.html", "m"},
-                                                            {"top.htm", "t"},
-                                                            {"pic.gif", "g"},
-                                                            {"doc/README", "r"},
-                                                            {"v1.0/notes", "n"}}));
+  const std::unique_ptr<ThisVxbFile> archive =
+      Load(Build({{"doc/page.HTM", "p"}, {"doc/deep/more.html", "m"}, {"top.htm", "t"},
+                  {"pic.gif", "g"}, {"doc/README", "r"}, {"v1.0/notes", "n"}}));
   EXPECT_EQ(archive->GetBasePath(), "");
   EXPECT_EQ(Open(*archive, "doc/page.HTM"), "doc/page.HTM");
   EXPECT_EQ(archive->GetBasePath(), "doc");

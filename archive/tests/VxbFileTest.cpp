@@ -2,6 +2,7 @@
 #include <cstring>
 #include <functional>
 #include <tuple>
+#include <vector>
 
 #include "archive/tests/ArchiveFixture.h"
 
@@ -88,39 +89,36 @@ TEST_F(VxbFileTest, FirmCodeOfTheLaterRecordWins) {
   }
 }
 
-TEST_F(VxbFileTest, FileTypeGuidMustBeOneOfTheArchiveGuids) {
-  for (const GUID& guid : stow::kArchiveGuids) {
-    const std::string path = Container([&](CVexoBiffFile& f) {
-      AddGuid(f, guid);
-      AddTableRecords(f);
-    });
-    EXPECT_EQ(OpenArchiveCode(path), 0u);
-  }
+TEST_F(VxbFileTest, FileTypeAndTopicTableRecordsAreChecked) {
   GUID wrong = stow::kArchiveGuids[0];
   wrong.Data4[7] ^= 1;  // the last byte only
-  std::string detail;
-  EXPECT_EQ(OpenArchiveCode(Container([&](CVexoBiffFile& f) {
-              AddGuid(f, wrong);
-              AddTableRecords(f);
-            }), &detail),
-            kCorrupt);
-  EXPECT_EQ(detail, " (bad file type GUID)");
-  // Without a file-type record the archive is accepted.
-  EXPECT_EQ(OpenArchiveCode(Container([&](CVexoBiffFile& f) { AddTableRecords(f); })), 0u);
-}
-
-TEST_F(VxbFileTest, TopicTableRecordsMustBeThereAndOfTheKnownFormat) {
-  std::string detail;
-  EXPECT_EQ(OpenArchiveCode(Container([](CVexoBiffFile& f) {
-              f.AddRecord(stow::kRecordArchiveHeader, 28);
-            }), &detail),
-            kCorrupt);
-  EXPECT_EQ(detail, " (wrong file header)");
-  EXPECT_EQ(OpenArchiveCode(Container([](CVexoBiffFile& f) { f.AddRecord(stow::kRecordTopicTable, 20); })),
-            kCorrupt);
-  for (std::uint32_t format : {20 | (1 << 8), 24 | (2 << 8)})
-    EXPECT_EQ(OpenArchiveCode(Container([&](CVexoBiffFile& f) { AddTableRecords(f, format); })), kCorrupt)
-        << format;
+  struct Case {
+    std::string name;
+    std::function<void(CVexoBiffFile&)> add;
+    std::uint32_t code;
+    const char* detail;  // null: any
+  };
+  std::vector<Case> cases = {
+      {"wrong GUID", [&](auto& f) { AddGuid(f, wrong), AddTableRecords(f); }, kCorrupt,
+       " (bad file type GUID)"},
+      {"no file-type record", [](auto& f) { AddTableRecords(f); }, 0, ""},
+      {"no topic table", [](auto& f) { f.AddRecord(stow::kRecordArchiveHeader, 28); }, kCorrupt,
+       " (wrong file header)"},
+      {"no archive header", [](auto& f) { f.AddRecord(stow::kRecordTopicTable, 20); }, kCorrupt, nullptr},
+      {"slots of 20 bytes", [](auto& f) { AddTableRecords(f, 20 | (1 << 8)); }, kCorrupt, nullptr},
+      {"table format 2", [](auto& f) { AddTableRecords(f, 24 | (2 << 8)); }, kCorrupt, nullptr},
+  };
+  for (const GUID& guid : stow::kArchiveGuids) {
+    cases.push_back({"archive GUID " + std::to_string(guid.Data1),
+                     [&guid](auto& f) { AddGuid(f, guid), AddTableRecords(f); }, 0, ""});
+  }
+  for (const Case& c : cases) {
+    std::string detail;
+    EXPECT_EQ(OpenArchiveCode(Container(c.add), &detail), c.code) << c.name;
+    if (c.detail) {
+      EXPECT_EQ(detail, c.detail) << c.name;
+    }
+  }
   // An empty topic table finds nothing.
   const std::unique_ptr<ThisVxbFile> archive =
       Load(Container([](CVexoBiffFile& f) { AddTableRecords(f); }));

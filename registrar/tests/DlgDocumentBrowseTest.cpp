@@ -1,7 +1,5 @@
 // The list dialog: filling from both placements, order, check boxes, selection,
 // description and Open.
-#include <cstdio>
-
 #include "base/KelException.h"
 #include "base/messages/MessageTable.h"
 #include "platform/UserInterface.h"
@@ -49,13 +47,11 @@ TEST_F(DlgDocumentBrowseTest, BothPlacementsSortedWithTheCurrentUserFirst) {
   Register(MakeArchive("a3.vxb", "ALPHA", 3), Placement::AllUsers);
   const auto dialog = Dialog();
   EXPECT_EQ(dialog->GetListTexts(), (Texts{"ALPHA", "alpha", "Manual", "Manual", "zeta"}));
-  const std::vector<D::Entry>& entries = dialog->GetEntries();
-  EXPECT_EQ(entries[0].firmCode, 3u);
-  EXPECT_EQ(entries[1].firmCode, 10u);
-  EXPECT_FALSE(entries[2].allUsers);
-  EXPECT_EQ(entries[2].path, Docs("m2.vxb"));
-  EXPECT_TRUE(entries[3].allUsers);
-  EXPECT_EQ(entries[3].path, Docs("m1.vxb"));
+  std::vector<std::tuple<std::uint32_t, bool, std::string>> entries;
+  for (const D::Entry& e : dialog->GetEntries()) entries.emplace_back(e.firmCode, e.allUsers, e.path);
+  EXPECT_EQ(entries, (decltype(entries){{3, true, Docs("a3.vxb")}, {10, false, Docs("a.vxb")},
+                                        {7, false, Docs("m2.vxb")}, {7, true, Docs("m1.vxb")},
+                                        {7, false, Docs("z.vxb")}}));
   EXPECT_EQ(dialog->GetListSelection(), 0);
   EXPECT_TRUE(dialog->IsChecked(D::kCurrentUserBox));
   EXPECT_TRUE(dialog->IsChecked(D::kAllUsersBox));
@@ -78,34 +74,29 @@ TEST_F(DlgDocumentBrowseTest, OnlyAllUsersEntriesAndTheirBoxUnchecked) {
   EXPECT_FALSE(dialog->IsEnded());
 }
 
-TEST_F(DlgDocumentBrowseTest, AHiddenSelectionMovesToTheNearestListedEntryBefore) {
+TEST_F(DlgDocumentBrowseTest, AHiddenSelectionMovesToTheNearestListedEntryBeforeOrElseAfter) {
+  Register(MakeArchive("0.vxb", "Aardvark"), Placement::AllUsers);
   Register(MakeArchive("a.vxb", "Alpha"));
   Register(MakeArchive("b.vxb", "Beta"), Placement::AllUsers);
   Register(MakeArchive("c.vxb", "Gamma"));
   const auto dialog = Dialog();
-  dialog->OnSelectionChange(1);
+  dialog->OnSelectionChange(2);
   EXPECT_EQ(dialog->GetDescription().path, Docs("b.vxb"));
   dialog->OnCheckBox(D::kAllUsersBox, false);
   EXPECT_EQ(dialog->GetListTexts(), (Texts{"Alpha", "Gamma"}));
+  EXPECT_EQ(dialog->GetListSelection(), 0);
+  EXPECT_EQ(dialog->GetDescription().path, Docs("a.vxb"));
+  dialog->OnCheckBox(D::kAllUsersBox, true);
+  EXPECT_EQ(dialog->GetListSelection(), 1);  // Alpha stays selected
+  dialog->OnSelectionChange(0);  // Aardvark: no entry listed before it
+  dialog->OnCheckBox(D::kAllUsersBox, false);
   EXPECT_EQ(dialog->GetListSelection(), 0);
   EXPECT_EQ(dialog->GetDescription().path, Docs("a.vxb"));
   // Unchecking the last checked box checks the other.
   dialog->OnCheckBox(D::kCurrentUserBox, false);
   EXPECT_FALSE(dialog->IsChecked(D::kCurrentUserBox));
   EXPECT_TRUE(dialog->IsChecked(D::kAllUsersBox));
-  EXPECT_EQ(dialog->GetListTexts(), (Texts{"Beta"}));
-}
-
-TEST_F(DlgDocumentBrowseTest, OrAfterWhenNoneIsBefore) {
-  Register(MakeArchive("a.vxb", "Alpha"), Placement::AllUsers);
-  Register(MakeArchive("b.vxb", "Beta"));
-  const auto dialog = Dialog();
-  EXPECT_EQ(dialog->GetListSelection(), 0);
-  dialog->OnCheckBox(D::kAllUsersBox, false);
-  EXPECT_EQ(dialog->GetListSelection(), 0);
-  EXPECT_EQ(dialog->GetDescription().path, Docs("b.vxb"));
-  dialog->OnCheckBox(D::kAllUsersBox, true);
-  EXPECT_EQ(dialog->GetListSelection(), 1);  // Beta stays selected
+  EXPECT_EQ(dialog->GetListTexts(), (Texts{"Aardvark", "Beta"}));
 }
 
 TEST_F(DlgDocumentBrowseTest, TheDescriptionOfTheSelectedArchiveAndOfOneWhoseFileIsGone) {
@@ -162,30 +153,6 @@ TEST_F(DlgDocumentBrowseTest, OpenHandsOverTheSelectedEntryAndEnds) {
   EXPECT_EQ(m_opened[0].archiveName, "Beta");
   EXPECT_EQ(m_opened[0].firmCode, 6u);
   EXPECT_EQ(m_opened[0].path, Docs("b.vxb"));
-}
-
-TEST_F(DlgDocumentBrowseTest, TheTerminalFrontEnd) {
-  Register(MakeArchive("a.vxb", "Alpha", 7, "Alpha Title"));
-  Register(MakeArchive("b.vxb", "Beta"), Placement::AllUsers);
-  char input[] = "2\na\nq\n";
-  std::FILE* in = fmemopen(input, sizeof input - 1, "r");
-  char* output = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&output, &size);
-  TerminalBrowseDialog terminal(in, out, true);
-  D dialog(m_catalog, [](const registrar::OpenRequest&) {});
-  EXPECT_EQ(dialog.DoModal(terminal), IDCANCEL);
-  std::fclose(in);
-  std::fclose(out);
-  const std::string text(output, size);
-  std::free(output);
-  EXPECT_EQ(text.find("Stowra Registration Browser\nRegistered Documents:\n  > 1. Alpha\n    2. Beta\n"
-                      "[x] For Current User   [x] For All Users\nDocument Description\n"
-                      "  Title:      Alpha Title\n"),
-            0u)
-      << text;
-  EXPECT_NE(text.find("    1. Alpha\n  > 2. Beta\n"), std::string::npos);
-  EXPECT_NE(text.find("  > 1. Alpha\n[x] For Current User   [ ] For All Users\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -21,8 +21,6 @@ TEST_F(FailureTest, EachFailureIsToldAndExitsNonZero) {
     int exitCode;
     std::string message;
   } cases[] = {
-      {"missing file", {"/C", "/I", Docs("missing.vxb")}, ThisApp::kExitFailed,
-       "VK1001 - \nFile " + Docs("missing.vxb") + " not found."},
       {"no archive", {"/C", "/I", text}, ThisApp::kExitFailed, "VK1036"},
       {"no firm code", {"/C", "/I", noFirm}, ThisApp::kExitFailed,
        "\"" + noFirm + "\" cannot be registered: archive \"NoFirm\" has no firm code; pack it with one "
@@ -63,16 +61,6 @@ TEST_F(FailureTest, ACatalogThatCannotBeWrittenNamesItsFile) {
     EXPECT_NE(run.err.find("atalog file \"" + file + "\""), std::string::npos) << args[1] << "\n" << run.err;
     EXPECT_EQ(run.err.find("tidy option"), std::string::npos) << run.err;
   }
-}
-
-TEST_F(FailureTest, AnOpenThatNothingCanServeIsAFailure) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  SetOpener("echo 'no method available' >&2\nexit 3\n");
-  const Outcome run = Run({"/O", a});
-  EXPECT_EQ(run.exitCode, ThisApp::kExitFailed);
-  EXPECT_NE(run.err.find("othing could open \"vexost://file:" + a + "\": the opener ended with exit status 3"),
-            std::string::npos)
-      << run.err;
 }
 
 }  // namespace

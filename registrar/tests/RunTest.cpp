@@ -10,33 +10,15 @@ const std::string kQuestion = BoxText(registrar::kAllUsersQuestion);
 
 using RunTest = RegistrarTest;
 
-TEST_F(RunTest, AFolderTreeIsRegisteredAndATextFileIsReportedOnce) {
-  MakeArchive("a.vxb", "Alpha");
-  MakeArchive("b.vxb", "Beta");
-  MakeText("notes.vxb");
-  MakeArchive("sub/c.vxb", "Gamma");
-  std::string deep = "sub/";  // forty folders down
-  for (int level = 0; level < 40; ++level) deep += "level" + std::to_string(level) + "/";
-  MakeArchive(deep + "d.vxb", "Delta");
-  MakeText("sub/readme.txt");
-  const Outcome run = Run({"/C", "/I", Docs("*.vxb"), "/S"});
-  EXPECT_EQ(run.exitCode, ThisApp::kExitFailed) << run.err;
-  EXPECT_EQ(Count(run.err, "notes.vxb"), 1u) << run.err;
-  EXPECT_EQ(Count(run.err, "VK"), 1u) << run.err;
-  EXPECT_NE(run.err.find(BoxText("5 files in 3 folders scanned:\nArchives: 4 files registered.\n")),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(Doc("Alpha"), Docs("a.vxb"));
-  EXPECT_EQ(Doc("Gamma"), Docs("sub/c.vxb"));
-  EXPECT_EQ(Doc("Delta"), Docs(deep + "d.vxb"));
-  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), "#2");
-}
-
-TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
+TEST_F(RunTest, PathsTheShellExpandedAreOneListPerFolderAndATreeIsScannedWhole) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
   const std::string b = MakeArchive("b.vxb", "Beta");
   const std::string notes = MakeText("notes.vxb");
   const std::string c = MakeArchive("sub/c.vxb", "Gamma");
+  std::string deep = "sub/";  // forty folders down
+  for (int level = 0; level < 40; ++level) deep += "level" + std::to_string(level) + "/";
+  MakeArchive(deep + "d.vxb", "Delta");
+  MakeText("sub/readme.txt");
   const Outcome run = Run({"/C", "/I", a, b, notes, c});
   EXPECT_EQ(run.exitCode, ThisApp::kExitFailed);
   EXPECT_NE(run.err.find(BoxText("4 files in 2 folders scanned:\nArchives: 3 files registered.\n")),
@@ -50,21 +32,20 @@ TEST_F(RunTest, PathsTheShellExpandedAreTakenAsOneListPerFolder) {
   EXPECT_EQ(Doc("Gamma"), c);
   Run({"/C", a, b});
   EXPECT_EQ(Doc("Beta"), b);
+  // The whole tree: the text file is told once, the archive forty folders down registered.
+  const Outcome tree = Run({"/C", "/I", Docs("*.vxb"), "/S"});
+  EXPECT_EQ(tree.exitCode, ThisApp::kExitFailed) << tree.err;
+  EXPECT_EQ(Count(tree.err, "notes.vxb"), 1u) << tree.err;
+  EXPECT_EQ(Count(tree.err, "VK"), 1u) << tree.err;
+  EXPECT_NE(tree.err.find(BoxText("5 files in 3 folders scanned:\nArchives: 1 file registered.\n")),
+            std::string::npos)
+      << tree.err;
+  EXPECT_EQ(Doc("Alpha"), a);
+  EXPECT_EQ(Doc("Delta"), Docs(deep + "d.vxb"));
+  EXPECT_EQ(Doc("Alpha", 7, Placement::AllUsers), "#2");
 }
 
-TEST_F(RunTest, AnArchiveAlreadyRegisteredWithTheSamePathIsNotCounted) {
-  MakeArchive("a.vxb", "Alpha");
-  MakeArchive("b.vxb", "Beta");
-  Register(MakeArchive("c.vxb", "Gamma"));
-  const Outcome run = Run({"/C", "/I", Docs("*.vxb")});
-  EXPECT_EQ(run.err, BoxText("3 files scanned:\nArchives: 2 files registered.\n"));
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(Run({"/C", "/I", Docs("a.vxb")}).err,
-            BoxText("1 file scanned:\nno files registered or unregistered."));
-  EXPECT_EQ(Run({"/C", "/U", Docs("a.vxb")}).err, BoxText("1 file scanned:\nArchives: 1 file unregistered.\n"));
-}
-
-TEST_F(RunTest, UnregisteringComesFirstWhateverTheOrderOnTheLine) {
+TEST_F(RunTest, UnregisteringComesFirstAndWhatIsRegisteredIsNotCountedAgain) {
   const std::string a = MakeArchive("a.vxb", "Alpha");
   const Outcome run = Run({"/C", "/I", a, "/U", a});
   // Unregistered (not registered yet: told, and a failure) before registered:
@@ -77,6 +58,11 @@ TEST_F(RunTest, UnregisteringComesFirstWhateverTheOrderOnTheLine) {
   EXPECT_EQ(again.err,
             BoxText("2 files in 2 folders scanned:\nArchives: 1 file registered, 1 file unregistered.\n"));
   EXPECT_EQ(Doc("Alpha"), "#2");
+  // An archive already registered with the same path is not counted.
+  EXPECT_EQ(Run({"/C", "/I", Docs("*.vxb")}).err,
+            BoxText("2 files scanned:\nArchives: 1 file registered.\n"));
+  EXPECT_EQ(Run({"/C", "/I", a}).err,
+            BoxText("1 file scanned:\nno files registered or unregistered."));
 }
 
 TEST_F(RunTest, TheAllUsersQuestion) {
@@ -120,37 +106,37 @@ TEST_F(RunTest, TheAllUsersQuestion) {
   }
 }
 
-TEST_F(RunTest, TheListDialogComesLast) {
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/L", "/C", "/I", a});
-  const std::size_t summary = run.err.find("1 file scanned");
-  ASSERT_NE(summary, std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("Stowra Registration Browser\nRegistered Documents:\n  > 1. Alpha", summary),
-            std::string::npos)
-      << run.err;
+TEST_F(RunTest, TheListDialogComesLastAndFollowsTheUser) {
+  Register(MakeArchive("b.vxb", "Beta"), Placement::AllUsers);
+  const Outcome run = Run({"/L", "/C", "/I", MakeArchive("a.vxb", "Alpha", 7, "Alpha Title")},
+                          "2\na\nq\n");  // select Beta, uncheck all users, quit
+  std::size_t at = run.err.find("1 file scanned");
+  for (const char* view :
+       {"Stowra Registration Browser\nRegistered Documents:\n  > 1. Alpha\n    2. Beta\n"
+        "[x] For Current User   [x] For All Users\nDocument Description\n"
+        "  Title:      Alpha Title\n",
+        "    1. Alpha\n  > 2. Beta\n", "  > 1. Alpha\n[x] For Current User   [ ] For All Users\n"}) {
+    at = at == std::string::npos ? at : run.err.find(view, at);
+    EXPECT_NE(at, std::string::npos) << view << " in\n" << run.err;
+  }
 }
 
-TEST_F(RunTest, TidyRunsAtOnceBeforeTheFilesAreRegistered) {
+TEST_F(RunTest, TidyRunsAtOnceBeforeTheFilesAreRegisteredAndOutputLevelZeroShowsErrorsOnly) {
   const std::string gone = MakeArchive("gone.vxb", "Gone");
-  Register(gone);
-  std::filesystem::remove(gone);
-  const std::string a = MakeArchive("a.vxb", "Alpha");
-  const Outcome run = Run({"/C", "/T", "/I", a});
-  EXPECT_EQ(run.err, BoxText("Tidy up Registry: 1 link to missing files removed.") +
-                         BoxText("1 file scanned:\nArchives: 1 file registered.\n"));
-  EXPECT_EQ(Doc("Gone"), "#2");
+  for (const bool quiet : {false, true}) {  // quiet: /V0, no summary and no tidy result
+    Register(gone);
+    std::filesystem::remove(gone);
+    std::vector<std::string> args = {"/C", "/T", "/I", MakeArchive("a.vxb", "Alpha")};
+    if (quiet) args.insert(args.begin(), "/V0");
+    EXPECT_EQ(Run(args).err, quiet ? "" : BoxText("Tidy up Registry: 1 link to missing files removed.") +
+                                              BoxText("1 file scanned:\nArchives: 1 file registered.\n"));
+    EXPECT_EQ(Doc("Gone"), "#2") << quiet;
+    EXPECT_EQ(Doc("Alpha"), Docs("a.vxb")) << quiet;
+    Run({"/C", "/U", Docs("a.vxb")});
+    MakeArchive("gone.vxb", "Gone");
+  }
   EXPECT_EQ(Run({"/C", "/T"}).err, BoxText(registrar::kNoMissingLinks));
   EXPECT_EQ(Run({"/C", "/V1", "/T"}).err, BoxText(registrar::kNoMissingLinks));
-}
-
-TEST_F(RunTest, OutputLevelZeroShowsErrorsOnly) {
-  const std::string gone = MakeArchive("gone.vxb", "Gone");
-  Register(gone);
-  std::filesystem::remove(gone);
-  const Outcome run = Run({"/V0", "/C", "/T", "/I", MakeArchive("a.vxb", "Alpha")});
-  EXPECT_EQ(run.err, "");  // no summary and no tidy result
-  EXPECT_EQ(Doc("Gone"), "#2");
-  EXPECT_EQ(Doc("Alpha"), Docs("a.vxb"));
   const Outcome failed = Run({"/V0", "/C", "/I", MakeText("notes.vxb")});
   EXPECT_NE(failed.err.find("VK1036"), std::string::npos) << failed.err;
   EXPECT_EQ(failed.err.find("scanned"), std::string::npos);
@@ -168,11 +154,12 @@ TEST_F(RunTest, CommandLinesThatRegisterNothing) {
       "/V3\tVerbose Output Mode: Detailed output of all activities.\n/?\tPrint this "
       "options help table.\n\n";
   const std::string lastLine = "\n    Option /S scans also all subfolders of <Folder>.\n\n";
-  const struct {
+  struct Case {
     std::vector<std::string> args;
     int exitCode;
     std::vector<std::string> told;  // in this order; no text at all wants no output
-  } cases[] = {
+  };
+  std::vector<Case> cases = {
       {{}, 0, {"Stowra Registration Browser\n"}},  // the list dialog only
       {{"/V2"}, 0, {}},
       {{a, "/T"},
@@ -193,11 +180,9 @@ TEST_F(RunTest, CommandLinesThatRegisterNothing) {
        ThisApp::kExitFailed,
        {"VK1001 - \nFile " + Docs("missing.vxb") + " not found.",
         BoxText("File " + Docs("missing.vxb") + " not found.")}},
-      {{"/?"}, 0, {full, fullEnd, lastLine}},
-      {{"--help"}, 0, {full, fullEnd, lastLine}},
-      {{"-h"}, 0, {full, fullEnd, lastLine}},
-      {{"/H"}, 0, {full, fullEnd, lastLine}},
   };
+  for (const char* help : {"/?", "--help", "-h", "/H"})
+    cases.push_back({{help}, 0, {full, fullEnd, lastLine}});
   for (const auto& c : cases) {
     const std::string name = c.args.empty() ? "(none)" : c.args.back();
     const Outcome run = Run(c.args);

@@ -30,7 +30,7 @@ TEST_F(ScanTest, ALoopedTreeEndsWithOneRegistrationAndTellsTheLinksLeftOut) {
   EXPECT_EQ(Doc("Alpha"), a);
 }
 
-TEST_F(ScanTest, NamesMatchAsTheFileSystemDoes) {
+TEST_F(ScanTest, NamesMatchAsTheFileSystemDoesAndSwitchesMayBeWrittenTogether) {
   const std::string upper = MakeArchive("case/Manual.vxb", "Upper");
   const std::string lower = MakeArchive("case/manual.vxb", "Lower");
   const std::string odd = MakeArchive("odd/a \"b\" |c<d>.vxb", "Odd");  // the shell's specials
@@ -44,22 +44,15 @@ TEST_F(ScanTest, NamesMatchAsTheFileSystemDoes) {
   EXPECT_EQ(Run({"/C", "/U", upper}).exitCode, 0);
   EXPECT_EQ(Doc("Upper"), "#2");
   EXPECT_EQ(Doc("Lower"), lower);
-}
-
-TEST_F(ScanTest, AHiddenFileNamedIsTakenAPatternPassesItOver) {
+  // A hidden file named is taken; a pattern passes it over.
   const std::string hidden = MakeArchive("hid/.hidden.vxb", "Hidden");
   EXPECT_EQ(Run({"/C", "/I", Docs("hid/*.vxb")}).exitCode, ThisApp::kExitFailed);
   EXPECT_EQ(Doc("Hidden"), "#2");
-  const Outcome run = Run({"/C", "/I", hidden});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Run({"/C", "/I", hidden}).exitCode, 0);
   EXPECT_EQ(Doc("Hidden"), hidden);
-}
-
-TEST_F(ScanTest, SwitchesAndOptionsWrittenTogether) {
+  // Switches and options written together; output level 0 shows no summary.
   const std::string deep = MakeArchive("glued/sub/d.vxb", "Deep");
-  const Outcome run = Run({"/C/V0", "/I", Docs("glued/*.vxb/S")});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");  // output level 0: no summary
+  EXPECT_EQ(Run({"/C/V0", "/I", Docs("glued/*.vxb/S")}).err, "");
   EXPECT_EQ(Doc("Deep"), deep);
   EXPECT_EQ(Run({"/V2/V0", "/C", "/U", Docs("glued/*.vxb/s")}).err, "");
   EXPECT_EQ(Doc("Deep"), "#2");

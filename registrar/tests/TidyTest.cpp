@@ -27,7 +27,7 @@ class TidyTest : public RegistrarTest {
   std::string m_remote;
 };
 
-TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmed) {
+TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmedAllUsersLeftAlone) {
   // No answer takes the default, No. The local entry goes each time, the network one with a Yes.
   for (const char* answer : {"", "n\n", "y\n"}) {
     const Outcome run = Run({"/C", "/T"}, answer);
@@ -41,6 +41,9 @@ TEST_F(TidyTest, AFixedDiskEntryGoesSilentlyANetworkOneOnlyWhenConfirmed) {
     Register(MakeArchive("local.vxb", "Local"));
     std::filesystem::remove(m_local);
   }
+  // A tidy of all users' entries leaves the current user's alone.
+  EXPECT_EQ(Run({"/A", "/T"}).err, BoxText(registrar::kNoMissingLinks));
+  EXPECT_EQ(Doc("Local"), m_local);
 }
 
 TEST_F(TidyTest, OtherDriveKinds) {
@@ -55,7 +58,7 @@ TEST_F(TidyTest, OtherDriveKinds) {
   EXPECT_EQ(Doc("Local"), m_local);
 }
 
-TEST_F(TidyTest, MediaNotMountedAndFoldersGoneAreAskedFor) {
+TEST_F(TidyTest, MediaNotMountedAndFoldersGoneAreAskedForAnEntryWithoutPathIsNot) {
   std::filesystem::create_directories(Docs("share"));  // a mount point, nothing mounted
   SetFileSystemTable("server:/docs " + Docs("share") + " nfs defaults 0 0\n");
   const std::vector<std::pair<std::string, std::string>> entries = {
@@ -65,27 +68,19 @@ TEST_F(TidyTest, MediaNotMountedAndFoldersGoneAreAskedFor) {
     PutText(HKEY_CURRENT_USER, (std::string(stow::DocumentProfiling::kCatalogKey) + "\\" + name + "\\FC7").c_str(),
             "Doc", path);
   }
+  // What a registration killed between its key and its value used to leave: no question.
+  PutText(HKEY_CURRENT_USER, (std::string(stow::DocumentProfiling::kCatalogKey) + "\\Broken\\FC3").c_str(),
+          "Other", "x");
   const Outcome run = Run({"/C", "/T"});  // every question answered by its default, No
+  EXPECT_EQ(Count(run.err, "Delete anyway?"), 1 + entries.size()) << run.err;  // the remote one too
+  EXPECT_NE(run.err.find("Tidy up Registry: 2 links to missing files removed."), std::string::npos)
+      << run.err;
   for (const auto& [name, path] : entries) {
     EXPECT_NE(run.err.find(Question(path, "a drive, which is invalid (unmounted etc.)")), std::string::npos)
         << name << "\n" << run.err;
     EXPECT_EQ(Doc(name), path);
   }
   EXPECT_EQ(Doc("Local"), "#2");
-}
-
-TEST_F(TidyTest, AnEntryWithoutPathIsRemovedWithoutAQuestion) {
-  PutText(HKEY_CURRENT_USER, (std::string(stow::DocumentProfiling::kCatalogKey) + "\\Broken\\FC3").c_str(),
-          "Other", "x");
-  const Outcome run = Run({"/C", "/T"}, "n\n");
-  EXPECT_EQ(Count(run.err, "Delete anyway?"), 1u) << run.err;
-  EXPECT_NE(run.err.find("Tidy up Registry: 2 links to missing files removed."), std::string::npos) << run.err;
-}
-
-TEST_F(TidyTest, AllUsersTidyLeavesTheCurrentUserAlone) {
-  const Outcome run = Run({"/A", "/T"});
-  EXPECT_EQ(run.err, BoxText(registrar::kNoMissingLinks));
-  EXPECT_EQ(Doc("Local"), m_local);
 }
 
 // A removable disk cannot be made for a test; its question is checked as a text.

@@ -24,34 +24,26 @@ class DesktopRunTest : public RegistrarTest {
   std::string Log() { return TempFolder::ReadAll(m_run / "dialogs.log"); }
 };
 
-TEST_F(DesktopRunTest, BoxesAreWindows) {
+TEST_F(DesktopRunTest, BoxesAndTheListDialogAreWindowsUnlessVxstUiChoosesTheTerminal) {
   ASSERT_TRUE(XvfbDisplay::Ensure()) << "no display: Xvfb is needed";
-  const Outcome run = Run({"/O", "NoSuchArchive"});
-  EXPECT_NE(run.exitCode, 0);
-  const std::string log = Log();
-  EXPECT_NE(log.find("dialog=" + std::string(registrar::kTitle) + "\ntext="), std::string::npos) << log;
-  EXPECT_NE(log.find("NoSuchArchive"), std::string::npos) << log;
+  const Outcome failed = Run({"/O", "NoSuchArchive"});
+  EXPECT_NE(failed.exitCode, 0);
+  EXPECT_NE(Log().find("dialog=" + std::string(registrar::kTitle) + "\ntext="), std::string::npos)
+      << Log();
+  EXPECT_NE(Log().find("NoSuchArchive"), std::string::npos) << Log();
   // Nothing went to the terminal front-end.
-  EXPECT_EQ(run.err.find("NoSuchArchive"), std::string::npos) << run.err;
-}
-
-TEST_F(DesktopRunTest, ListDialogIsAWindow) {
-  ASSERT_TRUE(XvfbDisplay::Ensure()) << "no display: Xvfb is needed";
+  EXPECT_EQ(failed.err.find("NoSuchArchive"), std::string::npos) << failed.err;
   Register(MakeArchive("a.vxb", "Alpha"));
-  const Outcome run = Run({"/L"});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(Log().find("dialog=Stowra Registration Browser\n"), std::string::npos) << Log();
-  EXPECT_EQ(run.err.find("Alpha"), std::string::npos) << run.err;
-}
-
-TEST_F(DesktopRunTest, TerminalChosenByVxstUiKeepsTheToolkitAway) {
-  ASSERT_TRUE(XvfbDisplay::Ensure()) << "no display: Xvfb is needed";
-  m_ui = "none";
-  Register(MakeArchive("a.vxb", "Alpha"));
-  const Outcome run = Run({"/L"});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(Log(), "");
-  EXPECT_NE(run.err.find("Alpha"), std::string::npos) << run.err;
+  for (const char* ui : {"gtk", "none"}) {  // "none" keeps the toolkit away
+    m_ui = ui;
+    std::filesystem::remove(m_run / "dialogs.log");
+    const Outcome run = Run({"/L"});
+    const bool window = m_ui == "gtk";
+    EXPECT_EQ(run.exitCode, 0) << ui << "\n" << run.err;
+    EXPECT_EQ(Log().find("dialog=Stowra Registration Browser\n") != std::string::npos, window)
+        << ui << "\n" << Log();
+    EXPECT_EQ(run.err.find("Alpha") == std::string::npos, window) << ui << "\n" << run.err;
+  }
 }
 
 }  // namespace

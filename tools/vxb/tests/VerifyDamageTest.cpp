@@ -150,7 +150,11 @@ TEST_F(VerifyDamageTest, EachFaultOfTheTableIsToldWithItsSlots) {
            ") first"},
       {"a name beyond the file", [&](std::string& x) { vxs::PutU32(Slot(x, b), 0xFFFFFF00); },
        "fatal error VK1031 - file is corrupt (bad topic offset)"},
+      {"a chunk's bytes", [&](std::string& x) { x[m_table / 2] ^= 0x55; }, "VK1031"},
   };
+  const Outcome sound = VerifyBytes(m_sound);
+  EXPECT_EQ(sound.status, 0);
+  EXPECT_NE(sound.out.find(": 40 topics, sound"), std::string::npos) << sound.out;
   for (const Case& c : cases) {
     std::string bytes = m_sound;
     c.damage(bytes);
@@ -190,26 +194,14 @@ TEST_F(VerifyDamageTest, WhatVerifyCallsSoundReadsCompletely) {
     for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
       const std::uint32_t slot = random() % m_count;
       const std::uint32_t other = random() % m_count;
+      std::uint8_t* at = Slot(bytes, slot);
       switch (random() % 6) {
-        case 0:
-          vxs::PutU32(Slot(bytes, slot) + 16, random() % (m_count + 2) - 1);
-          break;
-        case 1:
-          std::fill_n(Slot(bytes, slot), kSlotSize, 0);
-          break;
-        case 2:
-          std::copy_n(Slot(bytes, other), kSlotSize, Slot(bytes, slot));
-          break;
-        case 3:
-          Slot(bytes, slot)[random() % kSlotSize] ^= static_cast<std::uint8_t>(1 + random() % 255);
-          break;
-        case 4:
-          bytes[m_table / 8 + random() % (m_table - m_table / 8)] ^=
-              static_cast<char>(1 << (random() % 8));
-          break;
-        default:
-          vxs::PutU32(Slot(bytes, slot) + 16, static_cast<std::uint32_t>(random()));
-          break;
+        case 0: vxs::PutU32(at + 16, random() % (m_count + 2) - 1); break;
+        case 1: std::fill_n(at, kSlotSize, 0); break;
+        case 2: std::copy_n(Slot(bytes, other), kSlotSize, at); break;
+        case 3: at[random() % kSlotSize] ^= static_cast<std::uint8_t>(1 + random() % 255); break;
+        case 4: bytes[m_table / 8 + random() % (m_table * 7 / 8)] ^= 1 << (random() % 8); break;
+        default: vxs::PutU32(at + 16, static_cast<std::uint32_t>(random())); break;
       }
     }
     const Outcome run = VerifyBytes(bytes);
