@@ -28,16 +28,14 @@ void Put(Buffer& buffer, std::uint32_t offset, const std::string& bytes) {
   std::memcpy(buffer.GetData() + offset, bytes.data(), bytes.size());
 }
 
-TEST(ControlBuffer, ReadsLittleEndianValuesAndTexts) {
-  Buffer buffer(16);
-  Put(buffer, 0, std::string("\x03\x00" "abc" "\xFE\xFF\xFF\xFF", 9));
-  EXPECT_EQ(buffer.ReadString(), "abc");
-  EXPECT_EQ(buffer.ReadInt32(), -2);
-  EXPECT_EQ(buffer.GetReadPosition(), 9u);
-}
-
-TEST(ControlBuffer, ReadsUpToTheLastByteAndNoFurther) {
+// Little-endian values and texts, read up to the last byte and no further.
+TEST(ControlBuffer, ReadsLittleEndianValuesAndTextsUpToTheLastByte) {
   Buffer buffer(8);
+  Put(buffer, 0, std::string("\x01\x00" "a" "\xFE\xFF\xFF\xFF", 7));
+  EXPECT_EQ(buffer.ReadString(), "a");
+  EXPECT_EQ(buffer.ReadInt32(), -2);
+  EXPECT_EQ(buffer.GetReadPosition(), 7u);
+  Put(buffer, 0, std::string(8, '\0'));
   buffer.SetReadPosition(4);
   EXPECT_EQ(buffer.ReadInt32(), 0);
   EXPECT_EQ(ErrorOf([&] { buffer.ReadInt32(); }), "Buffer to small");
@@ -66,10 +64,7 @@ TEST(ControlBuffer, HandOverRecordAsHostsWriteIt) {
   EXPECT_EQ(archive.m_firmCode, 10u);
   EXPECT_EQ(archive.m_text, "");
   EXPECT_FALSE(buffer.m_inUse);
-}
-
-TEST(ControlBuffer, RecordWithTooLongAFirstTextFails) {
-  Buffer buffer;
+  // A first text longer than the buffer fails the record and frees the buffer.
   Put(buffer, 0, std::string("\xB8\x0B", 2));  // 3000
   EXPECT_EQ(ErrorOf([&] { ReadHandOverRecord(buffer); }), "Incorrect value for string length");
   EXPECT_FALSE(buffer.m_inUse);

@@ -4,7 +4,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -59,11 +58,7 @@ class IECacheTest : public ::testing::Test {
     properties.name = "Manual";
     properties.firmCode = 10;
     stow::ArchiveWriter writer(properties);
-    for (const auto& [path, bytes] : m_topics) {
-      fs::path source = m_root / ("source-" + std::to_string(writer_files_++));
-      std::ofstream(source, std::ios::binary) << bytes;
-      writer.AddFile(path, source.string(), bytes.size());
-    }
+    for (const auto& [path, bytes] : m_topics) writer.AddBytes(path, bytes);
     writer.Write((m_root / "manual.vxb").string());
     m_archive.SetPath((m_root / "manual.vxb").string());
     m_archive.LoadTopicTable();
@@ -96,22 +91,9 @@ class IECacheTest : public ::testing::Test {
 
   fs::path m_root;
   std::map<std::string, std::string> m_topics;
-  int writer_files_ = 0;
   ThisVxbFile m_archive;
   RecordingSink m_sink;
 };
-
-TEST_F(IECacheTest, GeneratedPageIsHtmlPassedThrough) {
-  std::string page(1500, 'p');
-  m_archive.SetPage(page);
-  std::unique_ptr<IECache> delivery =
-      CreateDeliveryObject(&m_sink, "vexost://Manual/missing", &m_archive);
-  EXPECT_NE(dynamic_cast<PassthroughCache*>(delivery.get()), nullptr);
-  delivery->Start();
-  EXPECT_EQ(m_sink.reports, (std::vector<std::string>{"progress 22 text/html", "data 13 1500 1500"}));
-  EXPECT_EQ(ReadAll(*delivery, 1000), page);
-  EXPECT_TRUE(m_archive.GetPageText().empty());
-}
 
 TEST_F(IECacheTest, CacheFailuresThrowTheGenericError) {
   SetUrlCacheAccessRefused(true);

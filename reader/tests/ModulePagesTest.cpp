@@ -29,6 +29,9 @@ TEST_F(Pages, EachFailureGetsItsPage) {
   const std::string none = m_folder / "none.vxb";
   const std::tuple<std::string, unsigned, std::vector<std::string>> cases[] = {
       {"vexost:/Manual", 1, {"wrong syntax", "Manual"}},
+      // Markup in a URL, escaped or not, is shown as text.
+      {"vexost:/<script>alert(1)</script>", 1, {"&lt;script&gt;alert(1)&lt;/script&gt;"}},
+      {"vexost://%3Cb%3E/", 3, {"<span class=\"given\">&lt;b&gt;</span>"}},
       {"vexost:/", 1, {}},
       {"vexost://Manual/:x", 1, {}},
       {"vexost://", 2, {"does not contain a archive or file name"}},
@@ -74,14 +77,20 @@ TEST_F(Pages, FileThatIsNoArchiveGetsAPageNotStaleData) {
   EXPECT_EQ(Fetch("vexost://Manual/index.htm").bytes, "<html>start</html>");
 }
 
+// The list shows every firm code of the all-users catalog only; a damaged entry
+// (a firm-code key without its path) is listed with an empty path.
 TEST_F(Pages, ListPageShowsTheArchivesOfAllUsers) {
   const std::string shared = BuildArchive("shared.vxb", "Shared", 21, {{"a.htm", "a"}});
   Catalog("Shared", 21, shared, HKEY_LOCAL_MACHINE);
+  Catalog("Shared", 22, "/data/shared22.vxb", HKEY_LOCAL_MACHINE);
+  PutText(HKEY_LOCAL_MACHINE, std::string(kCatalogKey) + "\\Broken\\FC5", "Notes", "no path");
   for (const char* url : {"vexost:", "VEXOST:list"}) {
     const ProtocolResponse response = Fetch(url);
     ExpectPage(response, 11);
-    EXPECT_TRUE(Holds(response, "vexost://Shared"));
-    EXPECT_TRUE(Holds(response, shared));
+    for (const std::string& row : {"Shared</a></td> <td align=\"left\">21</td> <td align=\"left\">" + shared,
+                                   std::string("22</td> <td align=\"left\">/data/shared22.vxb<"),
+                                   std::string("5</td> <td align=\"left\"></td>")})
+      EXPECT_TRUE(Holds(response, row)) << row;
     EXPECT_FALSE(Holds(response, "vexost://Manual")) << "a current user's archive is listed";
   }
 }

@@ -29,7 +29,7 @@ std::optional<DWORD> Number(HKEY root, const std::string& path, const char* name
 
 using Registration = ReaderModuleTest;
 
-TEST_F(Registration, ClassesAndTheUrlSchemeNameTheModule) {
+TEST_F(Registration, ClassesTheUrlSchemeAndTheShellSettingsNameTheModule) {
   const std::string module = VXST_READER_MODULE;
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "PROTOCOLS\\Handler\\vexost", "CLSID"),
             GuidToString(CLSID_VexoStReaderPlugProt));
@@ -57,9 +57,7 @@ TEST_F(Registration, ClassesAndTheUrlSchemeNameTheModule) {
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "VexoSt\\Shell\\Open\\Command"), "");
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "VexoSt\\Shell\\Open\\DdeExec"), "\"%1\",,-1,0,,,,");
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, "VexoSt\\Shell\\Open\\DdeExec\\Topic"), "WWW_OpenURL");
-}
-
-TEST_F(Registration, ShellSettingsGoToTheMachine) {
+  // The shell settings go to the machine.
   for (const std::string& key : {kShellKey, kOtherShellKey}) {
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, key), "Stowra Archive VEXO-KEY");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, key, "Icon"), "\"" + std::string(VXST_READER_MODULE) + "\",1");

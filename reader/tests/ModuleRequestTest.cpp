@@ -169,12 +169,4 @@ TEST_F(Requests, MissingTopicsAreToldInAMessageBoxAndFail) {
   EXPECT_EQ(Fetch("vexost://Manual/README").bytes, "plain words");
 }
 
-TEST_F(Requests, AnotherArchiveReplacesTheOpenOne) {
-  const std::string other = BuildArchive("other.vxb", "Other", 11, {{"a.htm", "other archive"}}, "a.htm");
-  Catalog("Other", 11, other);
-  EXPECT_EQ(Fetch("vexost://Manual/README").bytes, "plain words");
-  EXPECT_EQ(Fetch("vexost://Other/").bytes, "other archive");
-  EXPECT_EQ(Fetch("vexost://Manual/README").bytes, "plain words");
-}
-
 }  // namespace
