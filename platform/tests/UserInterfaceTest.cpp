@@ -77,7 +77,7 @@ TEST(TerminalMessageBoxes, AsksUntilTheAnswerIsAButtonOrTakesTheDefault) {
   }
 }
 
-TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
+TEST(NonInteractiveMessageBoxes, SilentOnesWriteTheTextAndAnswerTheDefaultScriptedOnesRecord) {
   char* written = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&written, &size);
@@ -88,9 +88,7 @@ TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
   std::fclose(out);
   EXPECT_EQ(std::string(written, size), "Fatal error VK1001 -\nFile x not found.\n");
   std::free(written);
-}
-
-TEST(ScriptedMessageBoxes, RecordsBoxesAndAnswersFromTheQueue) {
+  // Scripted boxes are recorded and answered from the queue.
   ScriptedMessageBoxes scripted;
   scripted.QueueAnswer(IDNO);
   SetMessageBoxFrontEnd(&scripted);

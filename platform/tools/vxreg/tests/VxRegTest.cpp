@@ -81,24 +81,15 @@ TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysEveryKeyOrOneValue) {
 
 TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwoMissingKeysWithOne) {
   const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"list", "HKCU"},
-      {"query"},
-      {"query", "HKCU", "HKLM"},
-      {"query", "HKXX\\Software"},
-      {"query", "HKU\\S-1-5"},
-      {"query", "HKCU\\a\\\\b"},
-      {"query", "HKCU", "/t", "REG_SZ"},
-      {"query", "HKCU", "/v"},
-      {"query", "HKCU", "/v", "a", "/ve"},
+      {}, {"list", "HKCU"}, {"query"}, {"query", "HKCU", "HKLM"}, {"query", "HKXX\\Software"},
+      {"query", "HKU\\S-1-5"}, {"query", "HKCU\\a\\\\b"}, {"query", "HKCU", "/t", "REG_SZ"},
+      {"query", "HKCU", "/v"}, {"query", "HKCU", "/v", "a", "/ve"},
       {"add", "HKCU\\x", "/t", "REG_WORD"},
       {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "4294967296"},
       {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "-1"},
       {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "0g"},
-      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "abc"},
-      {"delete", "HKCU", "/f"},
-      {"delete", "HKCU\\x", "/va", "/v", "a"},
-      {"export", "HKCU"},
+      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "abc"}, {"delete", "HKCU", "/f"},
+      {"delete", "HKCU\\x", "/va", "/v", "a"}, {"export", "HKCU"},
   };
   for (const std::vector<std::string>& args : bad) {
     const Outcome outcome = Run(args);
@@ -126,13 +117,7 @@ TEST_F(VxReg, AddStoresTheBytesOfEachType) {
             "    M    REG_MULTI_SZ    a\n"
             "    N    REG_DWORD    0xffffffff\n"
             "    Q    REG_QWORD    0x100000000\n\n");
-  BYTE multi[16];
-  DWORD size = sizeof multi;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "T", 0, KEY_READ, &key), ERROR_SUCCESS);
-  ASSERT_EQ(RegQueryValueExA(key, "M", nullptr, nullptr, multi, &size), ERROR_SUCCESS);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(multi), size), std::string("a\0\0b\0\0", 6));
-  RegCloseKey(key);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "T", "M"), std::string("a\0\0b\0", 5));  // and the closing zero
 }
 
 TEST_F(VxReg, OverwritingAsksUnlessForced) {
@@ -179,13 +164,10 @@ TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
             "\"Count\"=dword:0000001f\r\n"
             "\"Doc\"=\"/home/a/manual.vxb\"\r\n"
             "\r\n");
-  const std::string bytes(40, '\xAB');
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Docs\\W", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr), 0);
-  RegSetValueExA(key, "B", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()), 40);
-  RegSetValueExA(key, "T", 0, REG_SZ, reinterpret_cast<const BYTE*>("a\nb"), 3);
-  RegCloseKey(key);
+  std::string hex;
+  for (int i = 0; i < 40; ++i) hex += "ab";
+  ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\W", "/v", "B", "/t", "REG_BINARY", "/d", hex}).code, kVxRegDone);
+  PutText(HKEY_CURRENT_USER, "Software\\Docs\\W", "T", "a\nb");
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
   std::ifstream in(file, std::ios::binary);
@@ -196,7 +178,7 @@ TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
   }
   for (const char* part : {"@=\"catalog\"\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n"
                            "\"Path\"=hex(2):25,48,4f,4d,45,25,2f,78,00\r\n\"Raw\"=hex:00,ff,7a\r\n",
-                           "\"B\"=hex:ab,ab,", ",\\\r\n  ab,", "\"T\"=hex(1):61,0a,62\r\n"})
+                           "\"B\"=hex:ab,ab,", ",\\\r\n  ab,", "\"T\"=hex(1):61,0a,62,00\r\n"})
     EXPECT_NE(all.find(part), std::string::npos) << part << " in\n" << all;
 }
 
