@@ -30,7 +30,7 @@ class FileSystemTest : public ::testing::Test {
   TempFolder m_folder;
 };
 
-TEST_F(FileSystemTest, MissingFileAndFolderAreToldApartBackslashesAreSlashes) {
+TEST_F(FileSystemTest, MissingFilesAndFoldersAreToldApartOnlyRegularFilesOpenAndNothingBlocks) {
   EXPECT_EQ(os::OpenFile(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING, 0),
             os::INVALID_FILE_HANDLE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -45,9 +45,7 @@ TEST_F(FileSystemTest, MissingFileAndFolderAreToldApartBackslashesAreSlashes) {
   std::string path = m_folder.Path() + "\\a.txt";
   EXPECT_EQ(os::QueryPath(path), os::PathKind::File);
   EXPECT_EQ(os::QueryPath(m_folder.Path() + "\\"), os::PathKind::Folder);
-}
-
-TEST_F(FileSystemTest, OnlyRegularFilesOpenAndNothingBlocks) {
+  // Only regular files open, and nothing blocks.
   // A pipe without a writer or reader would block an ordinary open for ever.
   const std::string fifo = m_folder / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -7,7 +7,7 @@ namespace {
 
 class RegistryHives : public ScratchRegistry {};
 
-TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachinesAndWritesToTheUsers) {
+TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachinesWritesToTheUsersDeletesFromBoth) {
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "URL Protocol", "machine");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "Only", "machine only");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Machine.Only");
@@ -34,15 +34,15 @@ TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachinesAndWritesToT
   EXPECT_EQ(GetText(HKEY_CLASSES_ROOT, "CLSID\\{X}\\InprocServer32", ""), "/home/u/b.so");
   EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes"),
             (std::vector<std::string>{"CLSID", "Machine.Only", "vexost"}));
-}
-
-TEST_F(RegistryHives, ClassesRootDeletesFromBothHivesCurrentConfigLivesInTheMachineHive) {
+  // Deletes take the key from both hives.
+  RegistrySetReadOnly(RegistryHiveKind::Machine, false);
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Twice", "v", "m");
   PutText(HKEY_CURRENT_USER, "Software\\Classes\\Twice", "v", "u");
   EXPECT_EQ(RegDeleteValueA(HKEY_CLASSES_ROOT, "x"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_SUCCESS);
   EXPECT_EQ(GetText(HKEY_CLASSES_ROOT, "Twice", "v"), "#2");
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_FILE_NOT_FOUND);
+  // The current configuration lives in the machine's hive.
   PutText(HKEY_CURRENT_CONFIG, "Display", "v", "1");
   EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Hardware Profiles\\Current\\Display", "v"), "1");
 }

@@ -8,7 +8,7 @@ namespace {
 
 class RegistryKeys : public ScratchRegistry {};
 
-TEST_F(RegistryKeys, ReadingMissingKeysCreatesNoHiveCreatingMakesEveryLevel) {
+TEST_F(RegistryKeys, MissingKeysCreateNoHiveNewOnesEveryLevelInTheFolderOfTheEnvironment) {
   HKEY key = reinterpret_cast<HKEY>(0x1234);
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
@@ -26,6 +26,19 @@ TEST_F(RegistryKeys, ReadingMissingKeysCreatesNoHiveCreatingMakesEveryLevel) {
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, "Software"), std::vector<std::string>{"VEXO-SYSTEMS"});
   EXPECT_TRUE(std::filesystem::exists(Folder() + "/user.db"));
   EXPECT_FALSE(std::filesystem::exists(Folder() + "/machine.db"));
+  // Hive files follow the environment, and new keys the folder.
+  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), Folder() + "/machine.db");
+  PutText(HKEY_CURRENT_USER, "First", "v", "1");
+  TempFolder other;
+  setenv("VXST_REGISTRY_DIR", other.Path().c_str(), 1);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "#2");
+  unsetenv("VXST_REGISTRY_DIR");
+  setenv("XDG_CONFIG_HOME", "/home/someone/.cfg", 1);
+  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), "/home/someone/.cfg/vexost/user.db");
+  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), "/var/lib/vexost/machine.db");
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("VXST_REGISTRY_DIR", Folder().c_str(), 1);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "1");
 }
 
 TEST_F(RegistryKeys, NamesCompareWithoutCaseKeepTheirSpellingAndEnumerateInOrder) {
@@ -125,22 +138,6 @@ TEST_F(RegistryKeys, BadHandlesAndArgumentsAreRefused) {
   EXPECT_EQ(RegCreateKeyExA(parent, "Child", 0, nullptr, 0, KEY_READ, nullptr, &child, nullptr),
             ERROR_ACCESS_DENIED);
   RegCloseKey(parent);
-}
-
-TEST_F(RegistryKeys, HiveFilesFollowTheEnvironmentAndNewKeysTheFolder) {
-  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), Folder() + "/user.db");
-  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), Folder() + "/machine.db");
-  PutText(HKEY_CURRENT_USER, "First", "v", "1");
-  TempFolder other;
-  setenv("VXST_REGISTRY_DIR", other.Path().c_str(), 1);
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "#2");
-  unsetenv("VXST_REGISTRY_DIR");
-  setenv("XDG_CONFIG_HOME", "/home/someone/.cfg", 1);
-  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::User), "/home/someone/.cfg/vexost/user.db");
-  EXPECT_EQ(RegistryHivePath(RegistryHiveKind::Machine), "/var/lib/vexost/machine.db");
-  unsetenv("XDG_CONFIG_HOME");
-  setenv("VXST_REGISTRY_DIR", Folder().c_str(), 1);
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "First", "v"), "1");
 }
 
 }  // namespace

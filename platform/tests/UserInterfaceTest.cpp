@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -96,10 +97,9 @@ TEST(NonInteractiveMessageBoxes, SilentOnesWriteTheTextAndAnswerTheDefaultScript
   EXPECT_EQ(MessageBoxA("second", nullptr, MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
   SetMessageBoxFrontEnd(nullptr);
   ASSERT_EQ(scripted.shown().size(), 2u);
-  EXPECT_EQ(scripted.shown()[0].caption, "cap");
-  EXPECT_EQ(scripted.shown()[0].text, "first");
-  EXPECT_EQ(scripted.shown()[0].style, MB_YESNO | MB_ICONQUESTION);
-  EXPECT_EQ(scripted.shown()[0].helpContext, 7u);
+  const ScriptedMessageBoxes::Shown& first = scripted.shown()[0];
+  EXPECT_EQ(std::tie(first.caption, first.text, first.style, first.helpContext),
+            std::make_tuple("cap", "first", MB_YESNO | MB_ICONQUESTION, 7u));
   EXPECT_EQ(scripted.shown()[1].caption, "");
 }
 
