@@ -36,7 +36,8 @@ TEST(CodePage, Utf8ToCp1252ReplacesWhatTheCodePageLacksAndInvalidSequences) {
 TEST(CodePage, LowersAsTheOriginalPlatform) {
   // Pairs of a byte and its lower case: the multiplication sign, sharp s (no capital
   // here) and the micro sign stay.
-  const char* const pairs = "Aazz[[\xC0\xE0\xDE\xFE\xD7\xD7\xDF\xDF\x8A\x9A\x8C\x9C\x8E\x9E\x9F\xFF\xB5\xB5";
+  const char* const pairs =
+      "Aazz[[\xC0\xE0\xDE\xFE\xD7\xD7\xDF\xDF\x8A\x9A\x8C\x9C\x8E\x9E\x9F\xFF\xB5\xB5";
   for (const char* pair = pairs; *pair; pair += 2)
     EXPECT_EQ(Cp1252ToLower(pair[0]), pair[1]) << std::hex << (pair[0] & 0xFF);
   int changed = 0;

@@ -45,8 +45,7 @@ TEST_F(FileSystemTest, MissingFilesAndFoldersAreToldApartOnlyRegularFilesOpenAnd
   std::string path = m_folder.Path() + "\\a.txt";
   EXPECT_EQ(os::QueryPath(path), os::PathKind::File);
   EXPECT_EQ(os::QueryPath(m_folder.Path() + "\\"), os::PathKind::Folder);
-  // Only regular files open, and nothing blocks.
-  // A pipe without a writer or reader would block an ordinary open for ever.
+  // Only regular files open: a pipe without a writer or reader would block for ever.
   const std::string fifo = m_folder / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   struct Case {

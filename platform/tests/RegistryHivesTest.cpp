@@ -7,7 +7,7 @@ namespace {
 
 class RegistryHives : public ScratchRegistry {};
 
-TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachinesWritesToTheUsersDeletesFromBoth) {
+TEST_F(RegistryHives, ClassesRootShowsUserOverMachineClassesWritesToTheUserDeletesFromBoth) {
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "URL Protocol", "machine");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "Only", "machine only");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Machine.Only");

@@ -117,7 +117,7 @@ TEST_F(VxReg, AddStoresTheBytesOfEachType) {
             "    M    REG_MULTI_SZ    a\n"
             "    N    REG_DWORD    0xffffffff\n"
             "    Q    REG_QWORD    0x100000000\n\n");
-  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "T", "M"), std::string("a\0\0b\0", 5));  // and the closing zero
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "T", "M"), std::string("a\0\0b\0", 5));
 }
 
 TEST_F(VxReg, OverwritingAsksUnlessForced) {
@@ -166,7 +166,8 @@ TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
             "\r\n");
   std::string hex;
   for (int i = 0; i < 40; ++i) hex += "ab";
-  ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\W", "/v", "B", "/t", "REG_BINARY", "/d", hex}).code, kVxRegDone);
+  ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\W", "/v", "B", "/t", "REG_BINARY", "/d", hex}).code,
+            kVxRegDone);
   PutText(HKEY_CURRENT_USER, "Software\\Docs\\W", "T", "a\nb");
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
