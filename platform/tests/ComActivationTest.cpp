@@ -13,7 +13,7 @@ constexpr CLSID kUnregistered = {
 
 using ComActivation = FakeModuleRegistry;
 
-TEST_F(ComActivation, CreatesARegisteredClassByClassIdOrProgId) {
+TEST_F(ComActivation, CreatesARegisteredClassByClassIdOrProgIdAndRefusesBadProgIds) {
   ComPtr<IInternetProtocol> protocol;
   ASSERT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER,
                              IID_IInternetProtocol, protocol.putVoid()),
@@ -38,10 +38,8 @@ TEST_F(ComActivation, CreatesARegisteredClassByClassIdOrProgId) {
   ComPtr<IClassFactory> factory;
   ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.putVoid()), S_OK);
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, unknown.putVoid()), S_OK);
-}
-
-TEST_F(ComActivation, UnknownOrLoopingProgIdsAnswerClassString) {
-  CLSID clsid = CLSID_FakeProtocol;
+  // Unknown or looping ProgIDs answer CO_E_CLASSSTRING.
+  clsid = CLSID_FakeProtocol;
   EXPECT_EQ(CLSIDFromProgID("VxFake.Nothing", &clsid), CO_E_CLASSSTRING);
   EXPECT_EQ(clsid, GUID_NULL);
   PutText(HKEY_CLASSES_ROOT, "VxFake.Loop\\CurVer", "", "VxFake.Loop");
@@ -106,22 +104,6 @@ TEST_F(ComActivation, FailuresAnswerTheirCodes) {
   EXPECT_EQ(
       CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
       E_POINTER);
-}
-
-TEST_F(ComActivation, UnusedLibrariesAreFreedOnlyWhenTheModuleAllows) {
-  ComPtr<IUnknown> object;
-  ASSERT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            S_OK);
-  CoFreeUnusedLibraries();
-  EXPECT_TRUE(IsLibraryLoaded(VXST_FAKE_PROTOCOL_MODULE));
-  object.Reset();
-  CoFreeUnusedLibraries();
-  EXPECT_FALSE(IsLibraryLoaded(VXST_FAKE_PROTOCOL_MODULE));
-  // Loaded again on demand.
-  EXPECT_EQ(CoCreateInstance(CLSID_FakeProtocol, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             object.putVoid()),
-            S_OK);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ class DriveTypeTest : public ::testing::Test {
   TempFolder m_folder;
 };
 
-TEST_F(DriveTypeTest, KindsOfPaths) {
+TEST_F(DriveTypeTest, KindsOfPathsAndNoRootWhenNothingIsMounted) {
   const struct {
     const char* path;
     unsigned kind;
@@ -73,9 +73,7 @@ TEST_F(DriveTypeTest, KindsOfPaths) {
       {"\\net\\docs\\manual.vxb", DRIVE_REMOTE},
   };
   for (const auto& c : cases) EXPECT_EQ(GetDriveTypeOfPath(c.path), c.kind) << c.path;
-}
-
-TEST_F(DriveTypeTest, NothingMountedMeansNoRoot) {
+  // Nothing mounted at all: no root.
   const std::string table = m_folder.Write("empty", "");
   setenv("VXST_MOUNT_TABLE", table.c_str(), 1);
   EXPECT_EQ(GetDriveTypeOfPath("/home/a/manual.vxb"), DRIVE_NO_ROOT_DIR);

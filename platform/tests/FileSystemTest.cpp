@@ -30,7 +30,7 @@ class FileSystemTest : public ::testing::Test {
   TempFolder m_folder;
 };
 
-TEST_F(FileSystemTest, MissingFileAndFolderAreToldApartBackslashesAreSlashes) {
+TEST_F(FileSystemTest, MissingFilesAndFoldersAreToldApartOnlyRegularFilesOpenAndNothingBlocks) {
   EXPECT_EQ(os::OpenFile(m_folder / "none.vxb", GENERIC_READ, OPEN_EXISTING, 0),
             os::INVALID_FILE_HANDLE);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -45,10 +45,7 @@ TEST_F(FileSystemTest, MissingFileAndFolderAreToldApartBackslashesAreSlashes) {
   std::string path = m_folder.Path() + "\\a.txt";
   EXPECT_EQ(os::QueryPath(path), os::PathKind::File);
   EXPECT_EQ(os::QueryPath(m_folder.Path() + "\\"), os::PathKind::Folder);
-}
-
-TEST_F(FileSystemTest, OnlyRegularFilesOpenAndNothingBlocks) {
-  // A pipe without a writer or reader would block an ordinary open for ever.
+  // Only regular files open: a pipe without a writer or reader would block for ever.
   const std::string fifo = m_folder / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   struct Case {
@@ -74,7 +71,7 @@ TEST_F(FileSystemTest, OnlyRegularFilesOpenAndNothingBlocks) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
-TEST_F(FileSystemTest, DispositionsBehaveAsOnTheOriginalPlatform) {
+TEST_F(FileSystemTest, DispositionsBehaveAsOnTheOriginalPlatformSeekLengthAndTruncate) {
   const std::string path = m_folder / "d.bin";
   os::FileHandle file = os::OpenFile(path, GENERIC_WRITE, CREATE_NEW, 0);
   ASSERT_NE(file, os::INVALID_FILE_HANDLE);
@@ -91,11 +88,9 @@ TEST_F(FileSystemTest, DispositionsBehaveAsOnTheOriginalPlatform) {
   EXPECT_EQ(ReadWhole(path, 10), "");
   EXPECT_EQ(os::OpenFile(path, GENERIC_READ, 9, 0), os::INVALID_FILE_HANDLE);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-}
-
-TEST_F(FileSystemTest, SeekLengthAndTruncate) {
-  const std::string path = m_folder.Write("s.bin", "0123456789");
-  os::FileHandle file = os::OpenFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, 0);
+  // Seek, length and truncation.
+  m_folder.Write("d.bin", "0123456789");
+  file = os::OpenFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, 0);
   std::uint64_t position = 0, length = 0;
   ASSERT_TRUE(os::SeekFile(file, -3, FILE_END, position));
   EXPECT_EQ(position, 7u);
@@ -112,7 +107,7 @@ TEST_F(FileSystemTest, SeekLengthAndTruncate) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(FileSystemTest, FoldersAndTemporaryFiles) {
+TEST_F(FileSystemTest, FoldersTemporaryFilesAndTheFileHook) {
   EXPECT_TRUE(os::CreateFolder(m_folder / "sub"));
   EXPECT_FALSE(os::CreateFolder(m_folder / "sub"));
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
@@ -128,9 +123,7 @@ TEST_F(FileSystemTest, FoldersAndTemporaryFiles) {
   EXPECT_EQ(os::QueryPath(first), os::PathKind::File);
   EXPECT_FALSE(os::CreateTempFile(m_folder / "none", "~vxs", first));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-}
-
-TEST_F(FileSystemTest, HookRefusesShortensCountsPretendsACurrentFolderAndUninstalls) {
+  // The hook refuses, shortens, counts, pretends a current folder and uninstalls.
   const std::string path = m_folder.Write("h.bin", "0123456789");
   FileFaults faults;
   faults.Add({FileCall::Open, "h.bin", ERROR_ACCESS_DENIED, SIZE_MAX, 1, 1});  // the second open

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(LanguageTest, LocaleNamesGiveWindowsLanguageIdsUnknownOnesEnglish) {
+TEST(LanguageTest, LocaleNamesGiveWindowsLanguageIdsUnknownOnesEnglishInTheEnvironmentsOrder) {
   const std::pair<const char*, int> cases[] = {
       {"de_DE.UTF-8", 0x407}, {"de_AT", 0xC07}, {"fr_FR@euro", 0x40C}, {"zh_CN.UTF-8", 0x804},
       {"zh_TW", 0x404},       {"pt_BR", 0x416}, {"sv", 0x41D},         {"C", 0x409},
@@ -14,9 +14,7 @@ TEST(LanguageTest, LocaleNamesGiveWindowsLanguageIdsUnknownOnesEnglish) {
   for (const auto& [locale, language] : cases)
     EXPECT_EQ(LangIdFromLocaleName(locale), language) << locale;
   EXPECT_EQ(LangIdFromLocaleName(nullptr), 0x409);
-}
-
-TEST(LanguageTest, EnvironmentOrder) {
+  // The user's language follows LC_ALL, LC_MESSAGES and LANG in this order.
   setenv("LC_ALL", "", 1);
   setenv("LC_MESSAGES", "it_IT.UTF-8", 1);
   setenv("LANG", "de_DE.UTF-8", 1);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <type_traits>
 
 #include "platform/OleAuto.h"
 
@@ -29,12 +30,16 @@ class CountedObject final : public IDispatch {
   }
 };
 
-VARIANT Long(LONG value) {
+// A variant of type VT whose member FIELD holds VALUE.
+template <typename T>
+VARIANT Of(VARTYPE vt, T VARIANT::*field, std::type_identity_t<T> value) {
   VARIANT v{};
-  v.vt = VT_I4;
-  v.lVal = value;
+  v.vt = vt;
+  v.*field = value;
   return v;
 }
+
+VARIANT Long(LONG value) { return Of(VT_I4, &VARIANT::lVal, value); }
 
 TEST(Bstr, KeepsLengthAndEmbeddedZerosNullIsEmpty) {
   BSTR text = SysAllocStringLen("a\0b", 3);
@@ -58,9 +63,7 @@ TEST(Bstr, KeepsLengthAndEmbeddedZerosNullIsEmpty) {
 
 TEST(Variant, CopyAndClearBalanceReferencesAndTexts) {
   CountedObject object;
-  VARIANT held{};
-  held.vt = VT_DISPATCH;
-  held.pdispVal = &object;
+  VARIANT held = Of<IDispatch*>(VT_DISPATCH, &VARIANT::pdispVal, &object);
   object.AddRef();
 
   VARIANT copy;
@@ -72,9 +75,7 @@ TEST(Variant, CopyAndClearBalanceReferencesAndTexts) {
   EXPECT_EQ(object.references, 1u);
   EXPECT_EQ(held.vt, VT_EMPTY);
 
-  VARIANT text{};
-  text.vt = VT_BSTR;
-  text.bstrVal = SysAllocString("page.htm");
+  VARIANT text = Of(VT_BSTR, &VARIANT::bstrVal, SysAllocString("page.htm"));
   VARIANT other{};
   ASSERT_EQ(VariantCopy(&other, &text), S_OK);
   EXPECT_NE(other.bstrVal, text.bstrVal);
@@ -96,9 +97,7 @@ TEST(Variant, ChangeTypeKeepsRangesFollowsReferencesAndQueriesObjects) {
   EXPECT_EQ(VariantChangeType(&result, &negative, 0, VT_UI4), DISP_E_OVERFLOW);
   ASSERT_EQ(VariantChangeType(&result, &negative, 0, VT_I8), S_OK);
   EXPECT_EQ(result.llVal, -1);
-  VARIANT huge{};
-  huge.vt = VT_UI8;
-  huge.ullVal = 0xFFFFFFFFFFFFFFFFull;
+  VARIANT huge = Of(VT_UI8, &VARIANT::ullVal, 0xFFFFFFFFFFFFFFFFull);
   EXPECT_EQ(VariantChangeType(&result, &huge, 0, VT_I8), DISP_E_OVERFLOW);
   VARIANT value = Long(5);  // in place
   ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I8), S_OK);
@@ -106,18 +105,14 @@ TEST(Variant, ChangeTypeKeepsRangesFollowsReferencesAndQueriesObjects) {
   EXPECT_EQ(value.llVal, 5);
   // References are followed and kept exact.
   LONG target = 7;
-  VARIANT reference{};
-  reference.vt = VT_BYREF | VT_I4;
-  reference.plVal = &target;
+  VARIANT reference = Of(VT_BYREF | VT_I4, &VARIANT::plVal, &target);
   ASSERT_EQ(VariantChangeType(&result, &reference, 0, VT_I4), S_OK);
   EXPECT_EQ(result.lVal, 7);
   ASSERT_EQ(VariantChangeType(&result, &reference, 0, VT_BYREF | VT_I4), S_OK);
   EXPECT_EQ(result.plVal, &target);
   EXPECT_EQ(VariantChangeType(&result, &reference, 0, VT_BYREF | VT_I8), DISP_E_TYPEMISMATCH);
   VARIANT inner = Long(12);
-  VARIANT outer{};
-  outer.vt = VT_BYREF | VT_VARIANT;
-  outer.pvarVal = &inner;
+  VARIANT outer = Of(VT_BYREF | VT_VARIANT, &VARIANT::pvarVal, &inner);
   ASSERT_EQ(VariantChangeType(&result, &outer, 0, VT_I2), S_OK);
   EXPECT_EQ(result.iVal, 12);
   VARIANT loop{};
@@ -126,16 +121,13 @@ TEST(Variant, ChangeTypeKeepsRangesFollowsReferencesAndQueriesObjects) {
   EXPECT_EQ(VariantChangeType(&result, &loop, 0, VT_I4), DISP_E_TYPEMISMATCH);
   // Objects convert through QueryInterface.
   CountedObject object;
-  VARIANT unknown{};
-  unknown.vt = VT_UNKNOWN;
-  unknown.punkVal = &object;
+  VARIANT unknown = Of<IUnknown*>(VT_UNKNOWN, &VARIANT::punkVal, &object);
   ASSERT_EQ(VariantChangeType(&result, &unknown, 0, VT_DISPATCH), S_OK);
   EXPECT_EQ(result.pdispVal, static_cast<IDispatch*>(&object));
   EXPECT_EQ(object.references, 2u);
   VariantClear(&result);
   EXPECT_EQ(object.references, 1u);
-  VARIANT text{};
-  text.vt = VT_BSTR;
+  VARIANT text = Of(VT_BSTR, &VARIANT::bstrVal, nullptr);
   EXPECT_EQ(VariantChangeType(&result, &text, 0, VT_DISPATCH), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(VariantChangeType(&result, &text, 0, VT_I4), DISP_E_TYPEMISMATCH);
 }

@@ -87,7 +87,7 @@ TEST_F(Profile, MissingFilesLineEndsOfEveryKindAndLongLinesAreRead) {
   EXPECT_EQ(Read("A", "one") + Read("B", "two") + Read("C", "three"), "123");
 }
 
-TEST_F(Profile, ListsCutToTheBufferEndInTwoZeros) {
+TEST_F(Profile, ListsCutToTheBufferAndSectionsAreReplacedWhole) {
   Write("[Alpha]\n[Beta]\n[Gamma]\n");
   char buffer[9];
   std::memset(buffer, 'x', sizeof buffer);
@@ -101,6 +101,16 @@ TEST_F(Profile, ListsCutToTheBufferEndInTwoZeros) {
   std::memset(buffer, 'x', sizeof buffer);
   EXPECT_EQ(GetPrivateProfileStringA("S", nullptr, "", buffer, 3, m_file.c_str()), 1u);
   EXPECT_EQ(std::string(buffer, 4), std::string("a\0\0x", 4));
+  // Sections are deleted and replaced whole.
+  Write("[Keep]\na=1\n\n[Gone]\nb=2\n; note\n\n[Keep2]\nc=3\n[gone]\nd=4\n");
+  ASSERT_TRUE(WritePrivateProfileStringA("GONE", nullptr, nullptr, m_file.c_str()));
+  EXPECT_EQ(Text(), "[Keep]\na=1\n\n[Keep2]\nc=3\n");
+  ASSERT_TRUE(WritePrivateProfileSectionA("keep", "x=9\0y=8\0", m_file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileSectionA("New", "z=7\0", m_file.c_str()));
+  EXPECT_EQ(Text(), "[Keep]\nx=9\ny=8\n\n[Keep2]\nc=3\n\n[New]\nz=7\n");
+  char section[32];
+  EXPECT_EQ(GetPrivateProfileSectionA("KEEP", section, sizeof section, m_file.c_str()), 8u);
+  EXPECT_EQ(std::string(section, 9), std::string("x=9\0y=8\0\0", 9));
 }
 
 TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
@@ -131,18 +141,6 @@ TEST_F(Profile, WritesKeepEveryOtherLineAsItWas) {
             "\r\n"
             "[Fresh]\r\n"
             "k=v\r\n");
-}
-
-TEST_F(Profile, SectionsAreDeletedAndReplacedWhole) {
-  Write("[Keep]\na=1\n\n[Gone]\nb=2\n; note\n\n[Keep2]\nc=3\n[gone]\nd=4\n");
-  ASSERT_TRUE(WritePrivateProfileStringA("GONE", nullptr, nullptr, m_file.c_str()));
-  EXPECT_EQ(Text(), "[Keep]\na=1\n\n[Keep2]\nc=3\n");
-  ASSERT_TRUE(WritePrivateProfileSectionA("keep", "x=9\0y=8\0", m_file.c_str()));
-  ASSERT_TRUE(WritePrivateProfileSectionA("New", "z=7\0", m_file.c_str()));
-  EXPECT_EQ(Text(), "[Keep]\nx=9\ny=8\n\n[Keep2]\nc=3\n\n[New]\nz=7\n");
-  char buffer[32];
-  EXPECT_EQ(GetPrivateProfileSectionA("KEEP", buffer, sizeof buffer, m_file.c_str()), 8u);
-  EXPECT_EQ(std::string(buffer, 9), std::string("x=9\0y=8\0\0", 9));
 }
 
 TEST_F(Profile, WritingCreatesTheFileRefusesBrokenLinesAndFindsBareNamesInTheSettingsFolder) {

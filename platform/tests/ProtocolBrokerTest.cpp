@@ -128,7 +128,7 @@ TEST_F(Broker, AnswersOfTheHandlersProtocolInfo) {
   EXPECT_EQ(broker.QueryInfo("nothing:a", QUERY_IS_CACHED, 0, value), INET_E_UNKNOWN_PROTOCOL);
 }
 
-TEST_F(Broker, KeepsTheHandlerModuleLoadedWhileItLives) {
+TEST_F(Broker, KeepsTheHandlerModuleLoadedWhileItLivesAndLoadsItAgain) {
   {
     ProtocolBroker broker;
     ASSERT_EQ(broker.Fetch("vxfake:text/a").result, S_OK);
@@ -137,6 +137,8 @@ TEST_F(Broker, KeepsTheHandlerModuleLoadedWhileItLives) {
   }
   CoFreeUnusedLibraries();
   EXPECT_FALSE(IsLibraryLoaded(VXST_FAKE_PROTOCOL_MODULE));
+  // Loaded again on demand.
+  EXPECT_EQ(ProtocolBroker().Fetch("vxfake:text/b").bytes, "b");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ namespace {
 
 class RegistryHives : public ScratchRegistry {};
 
-TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachines) {
+TEST_F(RegistryHives, ClassesRootShowsUserOverMachineClassesWritesToTheUserDeletesFromBoth) {
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "URL Protocol", "machine");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\vexost", "Only", "machine only");
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Machine.Only");
@@ -23,9 +23,7 @@ TEST_F(RegistryHives, ClassesRootShowsTheUsersClassesOverTheMachines) {
                    nullptr, nullptr);
   EXPECT_EQ(values, 2u);
   RegCloseKey(key);
-}
-
-TEST_F(RegistryHives, ClassesRootWritesGoToTheUser) {
+  // Writes go to the user's classes.
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{X}\\InprocServer32", "", "/usr/lib/a.so");
   RegistrySetReadOnly(RegistryHiveKind::Machine, true);
   PutText(HKEY_CLASSES_ROOT, "CLSID\\{X}\\InprocServer32", "", "/home/u/b.so");
@@ -34,24 +32,36 @@ TEST_F(RegistryHives, ClassesRootWritesGoToTheUser) {
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Software\\Classes\\New.Class", "v"), "1");
   EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{X}\\InprocServer32", ""), "/usr/lib/a.so");
   EXPECT_EQ(GetText(HKEY_CLASSES_ROOT, "CLSID\\{X}\\InprocServer32", ""), "/home/u/b.so");
-  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes"), std::vector<std::string>{"CLSID"});
-}
-
-TEST_F(RegistryHives, ClassesRootDeletesFromBothHivesCurrentConfigLivesInTheMachineHive) {
+  EXPECT_EQ(SubKeys(HKEY_LOCAL_MACHINE, "Software\\Classes"),
+            (std::vector<std::string>{"CLSID", "Machine.Only", "vexost"}));
+  // Deletes take the key from both hives.
+  RegistrySetReadOnly(RegistryHiveKind::Machine, false);
   PutText(HKEY_LOCAL_MACHINE, "Software\\Classes\\Twice", "v", "m");
   PutText(HKEY_CURRENT_USER, "Software\\Classes\\Twice", "v", "u");
   EXPECT_EQ(RegDeleteValueA(HKEY_CLASSES_ROOT, "x"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_SUCCESS);
   EXPECT_EQ(GetText(HKEY_CLASSES_ROOT, "Twice", "v"), "#2");
   EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "twice"), ERROR_FILE_NOT_FOUND);
+  // The current configuration lives in the machine's hive.
   PutText(HKEY_CURRENT_CONFIG, "Display", "v", "1");
   EXPECT_EQ(GetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Hardware Profiles\\Current\\Display", "v"), "1");
 }
 
-TEST_F(RegistryHives, AReadOnlyHiveRefusesEveryWriteEvenToRoot) {
+TEST_F(RegistryHives, ReadOnlyHivesRefuseEveryWriteEvenToRootAndAreNamedByTheEnvironment) {
+  HKEY key = nullptr;
+  // The environment switch names the read-only hives.
+  setenv("VXST_REGISTRY_READONLY", "Machine, user", 1);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_ACCESS_DENIED);
+  setenv("VXST_REGISTRY_READONLY", "machine", 1);
+  PutText(HKEY_CURRENT_USER, "A");
+  EXPECT_FALSE(std::filesystem::exists(Folder() + "/machine.db"));
+  unsetenv("VXST_REGISTRY_READONLY");
+  // A hive made read-only in the program.
   PutText(HKEY_LOCAL_MACHINE, "Software\\Stowra", "Doc", "kept");
   RegistrySetReadOnly(RegistryHiveKind::Machine, true);
-  HKEY key = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Stowra", 0, KEY_READ | KEY_WRITE, &key),
             ERROR_ACCESS_DENIED);
   EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
@@ -68,18 +78,6 @@ TEST_F(RegistryHives, AReadOnlyHiveRefusesEveryWriteEvenToRoot) {
   PutText(HKEY_CURRENT_USER, "Software\\Stowra", "Doc", "user stays writable");
   RegistrySetReadOnly(RegistryHiveKind::Machine, false);
   PutText(HKEY_LOCAL_MACHINE, "Software\\Stowra", "Doc", "writable again");
-}
-
-TEST_F(RegistryHives, TheEnvironmentSwitchNamesTheReadOnlyHives) {
-  setenv("VXST_REGISTRY_READONLY", "Machine, user", 1);
-  HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
-  EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_ACCESS_DENIED);
-  setenv("VXST_REGISTRY_READONLY", "machine", 1);
-  PutText(HKEY_CURRENT_USER, "A");
-  EXPECT_FALSE(std::filesystem::exists(Folder() + "/machine.db"));
 }
 
 TEST_F(RegistryHives, AFailingWriteStoresNothingOfItself) {

@@ -14,15 +14,15 @@ class RegistryScriptTest : public ScratchRegistry {
   }
 };
 
-TEST_F(RegistryScriptTest, ApplyWritesEveryKeyWithTheModulePath) {
+TEST_F(RegistryScriptTest, ApplyWritesWithTheModulePathUnlessReadOnlyRemoveKeepsWhatOthersWrote) {
   ASSERT_EQ(ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool", nullptr), "The Tool");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", nullptr), "Run");
   EXPECT_EQ(GetText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Command"), "/usr/bin/tool /run \"%1\"");
-}
-
-TEST_F(RegistryScriptTest, RemoveKeepsKeysNeverToBeRemovedAndValuesOthersWrote) {
-  EXPECT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
+  RegistrySetReadOnly(RegistryHiveKind::User, true);
+  EXPECT_EQ(ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_ACCESS_DENIED);
+  // Removing keeps keys never to be removed and values others wrote.
+  RegistrySetReadOnly(RegistryHiveKind::User, false);
   ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool");
   PutText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Command", "other \"%1\"");
   PutText(HKEY_CURRENT_USER, "Tool\\Verbs\\Run", "Extra", "x");
@@ -36,11 +36,6 @@ TEST_F(RegistryScriptTest, RemoveKeepsKeysNeverToBeRemovedAndValuesOthersWrote) 
   ASSERT_EQ(RemoveRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_SUCCESS);
   HKEY verbs = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Tool\\Verbs", 0, KEY_READ, &verbs), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(RegistryScriptTest, AReadOnlyHiveRefuses) {
-  RegistrySetReadOnly(RegistryHiveKind::User, true);
-  EXPECT_EQ(ApplyRegistryScript(HKEY_CURRENT_USER, Script(), "/usr/bin/tool"), ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

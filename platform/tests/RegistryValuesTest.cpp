@@ -23,7 +23,7 @@ class RegistryValues : public ScratchRegistry {
   HKEY m_key = nullptr;
 };
 
-TEST_F(RegistryValues, EveryTypeComesBackAsStored) {
+TEST_F(RegistryValues, EveryTypeComesBackAsStoredSizesAndSmallBuffersAsOnWindows) {
   const struct {
     const char* name;
     DWORD type;
@@ -47,9 +47,7 @@ TEST_F(RegistryValues, EveryTypeComesBackAsStored) {
     EXPECT_EQ(type, value.type) << value.name;
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), value.bytes) << value.name;
   }
-}
-
-TEST_F(RegistryValues, SizeQueriesAndSmallBuffersFollowTheWindowsRules) {
+  // Size queries and small buffers follow the Windows rules.
   const char text[] = "0123456789";
   ASSERT_EQ(Set("Doc", REG_SZ, text, sizeof text), ERROR_SUCCESS);
   DWORD size = 0, type = 0;
@@ -112,7 +110,7 @@ TEST_F(RegistryValues, EnumerationGivesNamesTypesAndDataInNameOrder) {
   EXPECT_EQ(RegEnumValueA(m_key, 2, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
-TEST_F(RegistryValues, InfoReportsCountsAndLongestNamesAndData) {
+TEST_F(RegistryValues, InfoCountsAndLongestNamesAndDataAndTheHandlesRights) {
   const char data[] = "twelve bytes";  // 13 with the zero
   ASSERT_EQ(Set("short", REG_SZ, data, 2), ERROR_SUCCESS);
   ASSERT_EQ(Set("longest name", REG_SZ, data, sizeof data), ERROR_SUCCESS);
@@ -127,9 +125,7 @@ TEST_F(RegistryValues, InfoReportsCountsAndLongestNamesAndData) {
   EXPECT_EQ(values, 2u);
   EXPECT_EQ(maxName, 12u);
   EXPECT_EQ(maxData, 13u);
-}
-
-TEST_F(RegistryValues, RightsOfTheHandleAreChecked) {
+  // The rights of the handle are checked.
   HKEY readOnly = nullptr, writeOnly = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Values", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Values", 0, KEY_SET_VALUE, &writeOnly), ERROR_SUCCESS);

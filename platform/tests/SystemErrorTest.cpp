@@ -4,18 +4,12 @@
 
 #include <cerrno>
 
-TEST(SystemError, MapsErrnoToWindowsNumbers) {
-  EXPECT_EQ(WinErrorFromErrno(ENOENT), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(WinErrorFromErrno(ENOTDIR), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(WinErrorFromErrno(EACCES), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(WinErrorFromErrno(EEXIST), ERROR_ALREADY_EXISTS);
-  EXPECT_EQ(WinErrorFromErrno(ENOSPC), ERROR_DISK_FULL);
-  EXPECT_EQ(WinErrorFromErrno(EBADF), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(WinErrorFromErrno(EIO), ERROR_IO_DEVICE);
-  EXPECT_EQ(WinErrorFromErrno(EISDIR), ERROR_DIRECTORY_NOT_SUPPORTED);
-}
-
-TEST(SystemError, LastErrorIsPerThreadAndTakenFromErrno) {
+TEST(SystemError, MapsErrnoToWindowsNumbersAndKeepsTheLastError) {
+  const std::pair<int, DWORD> cases[] = {
+      {ENOENT, ERROR_FILE_NOT_FOUND}, {ENOTDIR, ERROR_PATH_NOT_FOUND}, {EIO, ERROR_IO_DEVICE},
+      {EACCES, ERROR_ACCESS_DENIED}, {EEXIST, ERROR_ALREADY_EXISTS}, {ENOSPC, ERROR_DISK_FULL},
+      {EBADF, ERROR_INVALID_HANDLE}, {EISDIR, ERROR_DIRECTORY_NOT_SUPPORTED}};
+  for (const auto& [number, error] : cases) EXPECT_EQ(WinErrorFromErrno(number), error) << number;
   errno = ENOENT;
   EXPECT_EQ(SetLastErrorFromErrno(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);

@@ -88,7 +88,7 @@ TEST_F(UrlCacheTest, StoresLooksUpAndDeletesAnEntry) {
   EXPECT_EQ(SanitizeCacheExtension(std::string(40, 'x')), std::string(16, 'x'));
 }
 
-TEST_F(UrlCacheTest, NoUrlOrExtensionPlacesAFileOutsideTheFolder) {
+TEST_F(UrlCacheTest, HostileUrlsExtensionsAndIndexesTouchNoFileOutsideTheFolder) {
   const std::vector<std::string> urls = {
       "vexost://file:../../../etc/passwd",   "../../escape.pdf",
       "/absolute/path/x.xls",                "vexost://a/b/../../../c.doc",
@@ -105,9 +105,34 @@ TEST_F(UrlCacheTest, NoUrlOrExtensionPlacesAFileOutsideTheFolder) {
   EXPECT_EQ(FilesIn(m_root), std::set<std::string>{"cache"});
   UrlCacheEntryInfo info;
   ASSERT_TRUE(GetUrlCacheEntryInfo("vexost://line\nbreak and blank%/z", &info));
+  // Altered or damaged indexes harm nothing.
+  fs::create_directories(m_folder);
+  std::ofstream(m_root / "victim") << "keep";
+  std::ofstream(m_folder / "index") << "vexost-urlcache 1\n"
+                                    << "C ../victim 1 0 0 1 evil\n"
+                                    << "C 0123456789abcdef/../../victim 1 0 0 1 evil2\n"
+                                    << "garbage line\n";
+  EXPECT_FALSE(DeleteUrlCacheEntry("evil"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(DeleteUrlCacheEntry("evil2"));
+  EXPECT_TRUE(fs::exists(m_root / "victim"));
+  // A damaged index forgets its entries and their files.
+  std::string file = Store("vexost://a/x.doc", "doc", "words");
+  std::ofstream(m_folder / "index", std::ios::trunc) << "\x01\x02 not an index";
+  EXPECT_FALSE(GetUrlCacheEntryInfo("vexost://a/x.doc", &info));
+  Store("vexost://a/y.doc", "doc", "more");
+  EXPECT_FALSE(fs::exists(file));
+  // A reservation never committed is dropped; a recent one stays.
+  std::ofstream(m_folder / "00000000000000aa.pdf") << "abandoned";
+  std::ofstream(m_folder / "index", std::ios::trunc)
+      << "vexost-urlcache 1\nP 00000000000000aa.pdf 1 0 0 0 u\n";
+  char fresh[URL_CACHE_FILE_NAME_SIZE];
+  ASSERT_TRUE(CreateUrlCacheEntryA("vexost://a/b.pdf", 0, "pdf", fresh, 0));
+  EXPECT_FALSE(fs::exists(m_folder / "00000000000000aa.pdf"));
+  EXPECT_TRUE(fs::exists(fresh));
 }
 
-TEST_F(UrlCacheTest, SurvivesARestart) {
+TEST_F(UrlCacheTest, SurvivesARestartAndTheIndexRoundTripsEveryUrl) {
   std::string file = Store("vexost://Manual/sheet.xls", "XLS", "cells");
   // A new process knows nothing but what the folder holds.
   pid_t child = fork();
@@ -122,9 +147,7 @@ TEST_F(UrlCacheTest, SurvivesARestart) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_FALSE(fs::exists(file));
   EXPECT_FALSE(fs::exists(m_folder / "index.tmp"));
-}
-
-TEST_F(UrlCacheTest, IndexRoundTripsEveryUrl) {
+  // The index round-trips every URL.
   std::vector<UrlCacheRecord> records = {
       {"0123456789abcdef.pdf", "vexost://a b/%41\n\t\x7f\xe4", true, 1, 2, 3, 1},
       {"fedcba9876543210", "x", false, 4, 0, 0, 0}};
@@ -136,35 +159,7 @@ TEST_F(UrlCacheTest, IndexRoundTripsEveryUrl) {
   for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(fields(back[i]), fields(records[i])) << i;
 }
 
-TEST_F(UrlCacheTest, AlteredOrDamagedIndexesHarmNothing) {
-  fs::create_directories(m_folder);
-  std::ofstream(m_root / "victim") << "keep";
-  std::ofstream(m_folder / "index") << "vexost-urlcache 1\n"
-                                    << "C ../victim 1 0 0 1 evil\n"
-                                    << "C 0123456789abcdef/../../victim 1 0 0 1 evil2\n"
-                                    << "garbage line\n";
-  EXPECT_FALSE(DeleteUrlCacheEntry("evil"));
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(DeleteUrlCacheEntry("evil2"));
-  EXPECT_TRUE(fs::exists(m_root / "victim"));
-  // A damaged index forgets its entries and their files.
-  std::string file = Store("vexost://a/x.doc", "doc", "words");
-  std::ofstream(m_folder / "index", std::ios::trunc) << "\x01\x02 not an index";
-  UrlCacheEntryInfo info;
-  EXPECT_FALSE(GetUrlCacheEntryInfo("vexost://a/x.doc", &info));
-  Store("vexost://a/y.doc", "doc", "more");
-  EXPECT_FALSE(fs::exists(file));
-  // A reservation never committed is dropped; a recent one stays.
-  std::ofstream(m_folder / "00000000000000aa.pdf") << "abandoned";
-  std::ofstream(m_folder / "index", std::ios::trunc)
-      << "vexost-urlcache 1\nP 00000000000000aa.pdf 1 0 0 0 u\n";
-  char fresh[URL_CACHE_FILE_NAME_SIZE];
-  ASSERT_TRUE(CreateUrlCacheEntryA("vexost://a/b.pdf", 0, "pdf", fresh, 0));
-  EXPECT_FALSE(fs::exists(m_folder / "00000000000000aa.pdf"));
-  EXPECT_TRUE(fs::exists(fresh));
-}
-
-TEST_F(UrlCacheTest, HonoursExpiry) {
+TEST_F(UrlCacheTest, HonoursExpiryAndACommitReplacesTheEntryWithFilesOfTheCacheOnly) {
   std::string longGone = Store("vexost://a/old.pdf", "pdf", "", SecondsFromNow(-7200));
   Store("vexost://a/recent.pdf", "pdf", "", SecondsFromNow(-1));
   std::string lasting = Store("vexost://a/new.pdf", "pdf", "", SecondsFromNow(3600));
@@ -180,14 +175,11 @@ TEST_F(UrlCacheTest, HonoursExpiry) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(fs::exists(lasting));
   EXPECT_TRUE(fs::exists(forever));
-}
-
-TEST_F(UrlCacheTest, CommitReplacesTheEarlierEntryAndTakesOnlyFilesOfTheCache) {
+  // A commit replaces the earlier entry.
   std::string first = Store("vexost://a/s.xls", "xls", "one");
   std::string second = Store("vexost://a/s.xls", "xls", "two");
   EXPECT_NE(first, second);
   EXPECT_FALSE(fs::exists(first));
-  UrlCacheEntryInfo info;
   ASSERT_TRUE(GetUrlCacheEntryInfo("vexost://a/s.xls", &info));
   EXPECT_EQ(info.localFileName, second);
   // Only files the cache made are taken.
@@ -204,7 +196,7 @@ TEST_F(UrlCacheTest, CommitReplacesTheEarlierEntryAndTakesOnlyFilesOfTheCache) {
   EXPECT_TRUE(fs::exists(m_root / "outside.xls"));
 }
 
-TEST_F(UrlCacheTest, RefusedAccessBadArgumentsAndLongFoldersFailWithWindowsErrors) {
+TEST_F(UrlCacheTest, RefusalsAndBadFoldersGiveWindowsErrorsAndTheFolderFollowsTheEnvironment) {
   std::string file = Store("vexost://a/s.xls", "xls", "one");
   SetUrlCacheAccessRefused(true);
   char name[URL_CACHE_FILE_NAME_SIZE];
@@ -229,11 +221,8 @@ TEST_F(UrlCacheTest, RefusedAccessBadArgumentsAndLongFoldersFailWithWindowsError
   setenv("VXST_CACHE_DIR", (m_root / "plainfile").c_str(), 1);
   EXPECT_FALSE(CreateUrlCacheEntryA("u", 0, "pdf", name, 0));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-}
-
-TEST_F(UrlCacheTest, FolderFollowsTheEnvironment) {
+  // Without a folder of its own the cache follows the desktop's places.
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/root";
-  EXPECT_EQ(GetUrlCacheFolder(), m_folder.string());
   unsetenv("VXST_CACHE_DIR");
   setenv("XDG_CACHE_HOME", "/somewhere/cache/", 1);
   EXPECT_EQ(GetUrlCacheFolder(), "/somewhere/cache/vexost/urlcache");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -77,7 +78,7 @@ TEST(TerminalMessageBoxes, AsksUntilTheAnswerIsAButtonOrTakesTheDefault) {
   }
 }
 
-TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
+TEST(NonInteractiveMessageBoxes, SilentOnesWriteTheTextAndAnswerTheDefaultScriptedOnesRecord) {
   char* written = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&written, &size);
@@ -88,9 +89,7 @@ TEST(SilentMessageBoxes, WritesTheTextAndAnswersWithTheDefault) {
   std::fclose(out);
   EXPECT_EQ(std::string(written, size), "Fatal error VK1001 -\nFile x not found.\n");
   std::free(written);
-}
-
-TEST(ScriptedMessageBoxes, RecordsBoxesAndAnswersFromTheQueue) {
+  // Scripted boxes are recorded and answered from the queue.
   ScriptedMessageBoxes scripted;
   scripted.QueueAnswer(IDNO);
   SetMessageBoxFrontEnd(&scripted);
@@ -98,10 +97,9 @@ TEST(ScriptedMessageBoxes, RecordsBoxesAndAnswersFromTheQueue) {
   EXPECT_EQ(MessageBoxA("second", nullptr, MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
   SetMessageBoxFrontEnd(nullptr);
   ASSERT_EQ(scripted.shown().size(), 2u);
-  EXPECT_EQ(scripted.shown()[0].caption, "cap");
-  EXPECT_EQ(scripted.shown()[0].text, "first");
-  EXPECT_EQ(scripted.shown()[0].style, MB_YESNO | MB_ICONQUESTION);
-  EXPECT_EQ(scripted.shown()[0].helpContext, 7u);
+  const ScriptedMessageBoxes::Shown& first = scripted.shown()[0];
+  EXPECT_EQ(std::tie(first.caption, first.text, first.style, first.helpContext),
+            std::make_tuple("cap", "first", MB_YESNO | MB_ICONQUESTION, 7u));
   EXPECT_EQ(scripted.shown()[1].caption, "");
 }
 

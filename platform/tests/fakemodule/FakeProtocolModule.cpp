@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/SystemInfo.h"
-#include "platform/Registry.h"
+#include "platform/RegistryScript.h"
 #include "platform/UrlMon.h"
 #include "platform/tests/fakemodule/FakeProtocol.h"
 
@@ -218,19 +218,16 @@ class FakeFactory final : public IClassFactory {
 
 FakeFactory g_factory;
 
-bool SetText(const std::string& key, const char* name, const std::string& text) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-    return false;
-  LSTATUS status =
-      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(handle);
-  return status == ERROR_SUCCESS;
+// What the module writes when it registers, as an in-process server of the system would.
+RegistryScript ServerScript() {
+  const std::string clsid = GuidToString(CLSID_FakeProtocol), classKey = "CLSID\\" + clsid;
+  return {{classKey, {{"", "Fake protocol"}}},
+          {classKey + "\\InprocServer32", {{"", "%MODULE%"}, {"ThreadingModel", "Apartment"}}},
+          {classKey + "\\ProgID", {{"", kFakeProgId}}},
+          {std::string(kFakeProgId) + "\\CLSID", {{"", clsid}}},
+          {std::string(kFakeIndependentProgId) + "\\CurVer", {{"", kFakeProgId}}},
+          {std::string("PROTOCOLS\\Handler\\") + kFakeScheme, {{"CLSID", clsid}}}};
 }
-
-std::string ClassKey() { return "CLSID\\" + GuidToString(CLSID_FakeProtocol); }
 
 }  // namespace
 
@@ -245,22 +242,12 @@ HRESULT DllCanUnloadNow() { return g_locks == 0 ? S_OK : S_FALSE; }
 
 HRESULT DllRegisterServer() {
   if (std::getenv("VXFAKE_REGISTER_FAILS")) return SELFREG_E_CLASS;
-  std::string clsid = GuidToString(CLSID_FakeProtocol);
-  std::string path = vxs::ModuleFilePath(&g_locks);
-  bool written = SetText(ClassKey(), "", "Fake protocol") &&
-                 SetText(ClassKey() + "\\InprocServer32", "", path) &&
-                 SetText(ClassKey() + "\\InprocServer32", "ThreadingModel", "Apartment") &&
-                 SetText(ClassKey() + "\\ProgID", "", kFakeProgId) &&
-                 SetText(std::string(kFakeProgId) + "\\CLSID", "", clsid) &&
-                 SetText(std::string(kFakeIndependentProgId) + "\\CurVer", "", kFakeProgId) &&
-                 SetText(std::string("PROTOCOLS\\Handler\\") + kFakeScheme, "CLSID", clsid);
-  return written ? S_OK : SELFREG_E_CLASS;
+  const LSTATUS status =
+      ApplyRegistryScript(HKEY_CLASSES_ROOT, ServerScript(), vxs::ModuleFilePath(&g_locks));
+  return status == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT DllUnregisterServer() {
-  for (const std::string& key :
-       {ClassKey(), std::string(kFakeProgId), std::string(kFakeIndependentProgId),
-        std::string("PROTOCOLS\\Handler\\") + kFakeScheme})
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
+  RemoveRegistryScript(HKEY_CLASSES_ROOT, ServerScript(), vxs::ModuleFilePath(&g_locks));
   return S_OK;
 }

@@ -2,7 +2,7 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -81,24 +81,15 @@ TEST_F(VxReg, QueryPrintsTheKeyItsValuesAndItsSubkeysEveryKeyOrOneValue) {
 
 TEST_F(VxReg, BadCommandLinesFailWithExitCodeTwoMissingKeysWithOne) {
   const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"list", "HKCU"},
-      {"query"},
-      {"query", "HKCU", "HKLM"},
-      {"query", "HKXX\\Software"},
-      {"query", "HKU\\S-1-5"},
-      {"query", "HKCU\\a\\\\b"},
-      {"query", "HKCU", "/t", "REG_SZ"},
-      {"query", "HKCU", "/v"},
-      {"query", "HKCU", "/v", "a", "/ve"},
+      {}, {"list", "HKCU"}, {"query"}, {"query", "HKCU", "HKLM"}, {"query", "HKXX\\Software"},
+      {"query", "HKU\\S-1-5"}, {"query", "HKCU\\a\\\\b"}, {"query", "HKCU", "/t", "REG_SZ"},
+      {"query", "HKCU", "/v"}, {"query", "HKCU", "/v", "a", "/ve"},
       {"add", "HKCU\\x", "/t", "REG_WORD"},
       {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "4294967296"},
       {"add", "HKCU\\x", "/t", "REG_DWORD", "/d", "-1"},
       {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "0g"},
-      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "abc"},
-      {"delete", "HKCU", "/f"},
-      {"delete", "HKCU\\x", "/va", "/v", "a"},
-      {"export", "HKCU"},
+      {"add", "HKCU\\x", "/t", "REG_BINARY", "/d", "abc"}, {"delete", "HKCU", "/f"},
+      {"delete", "HKCU\\x", "/va", "/v", "a"}, {"export", "HKCU"},
   };
   for (const std::vector<std::string>& args : bad) {
     const Outcome outcome = Run(args);
@@ -126,13 +117,7 @@ TEST_F(VxReg, AddStoresTheBytesOfEachType) {
             "    M    REG_MULTI_SZ    a\n"
             "    N    REG_DWORD    0xffffffff\n"
             "    Q    REG_QWORD    0x100000000\n\n");
-  BYTE multi[16];
-  DWORD size = sizeof multi;
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "T", 0, KEY_READ, &key), ERROR_SUCCESS);
-  ASSERT_EQ(RegQueryValueExA(key, "M", nullptr, nullptr, multi, &size), ERROR_SUCCESS);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(multi), size), std::string("a\0\0b\0\0", 6));
-  RegCloseKey(key);
+  EXPECT_EQ(GetText(HKEY_CURRENT_USER, "T", "M"), std::string("a\0\0b\0", 5));
 }
 
 TEST_F(VxReg, OverwritingAsksUnlessForced) {
@@ -179,13 +164,11 @@ TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
             "\"Count\"=dword:0000001f\r\n"
             "\"Doc\"=\"/home/a/manual.vxb\"\r\n"
             "\r\n");
-  const std::string bytes(40, '\xAB');
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Docs\\W", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr), 0);
-  RegSetValueExA(key, "B", 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()), 40);
-  RegSetValueExA(key, "T", 0, REG_SZ, reinterpret_cast<const BYTE*>("a\nb"), 3);
-  RegCloseKey(key);
+  std::string hex;
+  for (int i = 0; i < 40; ++i) hex += "ab";
+  ASSERT_EQ(Run({"add", "HKCU\\Software\\Docs\\W", "/v", "B", "/t", "REG_BINARY", "/d", hex}).code,
+            kVxRegDone);
+  PutText(HKEY_CURRENT_USER, "Software\\Docs\\W", "T", "a\nb");
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file}, "no\n").code, kVxRegFailed);
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Docs", file, "/y"}).code, kVxRegDone);
   std::ifstream in(file, std::ios::binary);
@@ -196,7 +179,7 @@ TEST_F(VxReg, ExportWritesARegFileWrapsLongHexDataAndKeepsOddTextsExact) {
   }
   for (const char* part : {"@=\"catalog\"\r\n\"List\"=hex(7):6f,6e,65,00,74,77,6f,00,00\r\n"
                            "\"Path\"=hex(2):25,48,4f,4d,45,25,2f,78,00\r\n\"Raw\"=hex:00,ff,7a\r\n",
-                           "\"B\"=hex:ab,ab,", ",\\\r\n  ab,", "\"T\"=hex(1):61,0a,62\r\n"})
+                           "\"B\"=hex:ab,ab,", ",\\\r\n  ab,", "\"T\"=hex(1):61,0a,62,00\r\n"})
     EXPECT_NE(all.find(part), std::string::npos) << part << " in\n" << all;
 }
 
@@ -210,12 +193,9 @@ TEST_F(VxReg, RefusedAccessAndExitCodesOfTheProgram) {
   EXPECT_EQ(std::system((program + " add HKCU\\\\P /v a /d b > /dev/null").c_str()), 0);
   EXPECT_EQ(WEXITSTATUS(std::system((program + " query HKCU\\\\Q 2> /dev/null").c_str())), kVxRegFailed);
   EXPECT_EQ(WEXITSTATUS(std::system((program + " frobnicate 2> /dev/null").c_str())), kVxRegBadCommand);
-  FILE* pipe = popen((program + " query HKCU\\\\P").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char buffer[256] = {};
-  const std::size_t size = fread(buffer, 1, sizeof buffer - 1, pipe);
-  EXPECT_EQ(pclose(pipe), 0);
-  EXPECT_EQ(std::string(buffer, size), "HKEY_CURRENT_USER\\P\n    a    REG_SZ    b\n\n");
+  const std::string out = Folder() + "/out";
+  EXPECT_EQ(std::system((program + " query HKCU\\\\P > " + out).c_str()), 0);
+  EXPECT_EQ(TempFolder::ReadAll(out), "HKEY_CURRENT_USER\\P\n    a    REG_SZ    b\n\n");
 }
 
 }  // namespace
