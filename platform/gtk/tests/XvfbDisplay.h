@@ -1,6 +1,8 @@
 // A private X server for tests that open windows in-process: when DISPLAY is
 // not set, Xvfb is started on a free display number (it reports the number it
-// took through -displayfd) and stopped when the test program ends.
+// took through -displayfd) and stopped when the test program ends. It never
+// resets: a reset each time its last client leaves refuses the programs that a
+// test starts one after another.
 #pragma once
 
 #include <signal.h>
@@ -31,7 +33,7 @@ class XvfbDisplay {
       close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
       execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
+             "tcp", "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(fds[1]);
