@@ -242,10 +242,14 @@ void WaitForStopSignal() {
 }
 
 // A worker stops taking connections and finishes those it has, for at most
-// SECONDS (a connection idle that long is closed by the server anyway).
+// SECONDS (a connection idle that long is closed by the server anyway). The
+// server's thread may be taking a connection as it is told to stop, and counts
+// it only a moment later: the count is read after a grace, lest that
+// connection be cut unanswered.
 void Drain(HttpServer& server, unsigned seconds) {
   server.Quiesce();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
   while (server.OpenConnections() > 0 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
