@@ -227,7 +227,8 @@ TEST(ArchiveListPage, OneRowPerNameAndFirmCodeInCatalogOrder) {
   std::string html = FormatArchiveListPage(list, "vexost:", kModule);
   EXPECT_EQ(Title(html), "Stowra Archive selection");
   EXPECT_SHOWS(html, "Stowra archive list: Here is a list of all registered archives: Title "
-                     "Firm Code Path Manual 10 /data/manual.vxb");
+                     "Firm Code Path Manual 10 /data/manual.vxb Manual 7 /data/manual7.vxb "
+                     "Guide 3 /data/guide.vxb");
   EXPECT_EQ(AttributeValues(html, "href"),
             (std::vector<std::string>{"vexost://Manual", "vexost://Manual", "vexost://Guide"}));
   ExpectCommonLayout(html);
