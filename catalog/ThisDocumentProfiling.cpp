@@ -2,6 +2,12 @@
 
 #include "platform/CaseFold.h"
 
+namespace {
+bool g_choicesKept = true;
+}  // namespace
+
+void ThisDocumentProfiling::SetChoicesKept(bool kept) { g_choicesKept = kept; }
+
 std::string ThisDocumentProfiling::ResolveArchive(const std::string& name,
                                                   std::uint32_t& firmCode, bool mayWrite,
                                                   bool quiet) {
@@ -57,7 +63,7 @@ bool ThisDocumentProfiling::PickFirmCode(const std::string& name,
 
 void ThisDocumentProfiling::RememberResolved(const std::string& name, std::uint32_t firmCode) {
   m_lastResolvedName = name;
-  m_lastFirmCode = firmCode;
+  m_lastFirmCode = g_choicesKept ? firmCode : stow::kNoFirmCode;
   m_askNextTime = false;
 }
 

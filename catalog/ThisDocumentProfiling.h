@@ -29,6 +29,11 @@ class ThisDocumentProfiling : public stow::DocumentProfiling {
                              bool quiet);
 
   void SetFirmCodeChooser(FirmCodeChooser* chooser) { m_chooser = chooser; }
+  // Process-wide: whether the firm code used for a name is kept for the next
+  // request of the name alone (kept unless a host says otherwise). A host of
+  // many clients turns this off: one client's choice must not decide the
+  // archive another client reads.
+  static void SetChoicesKept(bool kept);
   void SetFailureReport(ResolveFailureReport* report) { m_report = report; }
 
   stow::TempRegistrar& GetTempRegistrar() { return m_tempRegistrar; }

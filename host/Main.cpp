@@ -276,9 +276,9 @@ int Serve(const Options& options, HttpServer& server, std::unique_ptr<ReaderGate
     std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
     return 1;
   }
-  // Kept loaded to the end, so that the module keeps the setting.
+  // Kept loaded to the end, so that the module keeps its settings.
   SharedLibrary readerModule;
-  if (remoteClients && !HideServerPaths(module, readerModule, error)) {
+  if (!SetUpForClients(module, remoteClients, readerModule, error)) {
     std::fprintf(stderr, "vxstserve: %s\n", error.c_str());
     return 1;
   }

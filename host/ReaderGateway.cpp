@@ -17,6 +17,7 @@
 #include "host/PageOutcome.h"
 #include "platform/ModuleResource.h"
 #include "reader/PagePaths.h"
+#include "reader/ReaderPages.h"
 #include "reader/client/ReaderOutcome.h"
 
 namespace {
@@ -54,7 +55,10 @@ class Drain : public ProtocolListener {
     if (report.statusCode == BINDSTATUS_MIMETYPEAVAILABLE ||
         report.statusCode == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE)
       mimeType = report.text;
-    if (report.statusCode == BINDSTATUS_READEROUTCOME) readerPage = true;
+    if (report.statusCode == BINDSTATUS_READEROUTCOME) {
+      readerPage = true;
+      outcome = report.text;
+    }
     if (report.statusCode == BINDSTATUS_READERTOPIC) topic = ReaderTopic::Parse(report.text);
   }
   bool OnData(std::string_view chunk) override {
@@ -70,11 +74,19 @@ class Drain : public ProtocolListener {
   }
   // Whether the answer depends on the URL alone, so that it may be kept under it.
   bool NamedByUrl() const { return topic && topic->found == TopicFound::Named; }
+  // Whether the reader served the page after which it asks the user, on the
+  // next request of the same name: which firm code, or where the file went.
+  bool AsksNextTime() const {
+    return outcome == std::to_string(kPageAmbiguousFirmCode) || RegisteredFileFails();
+  }
+  // A file named by the URL is not asked for again: its page says what is wrong.
+  bool RegisteredFileFails() const { return outcome == std::to_string(kPageRegisteredFileFails); }
 
   std::shared_ptr<ResponseBody> body;
   std::vector<ProtocolReport> reports;
   std::string mimeType;
   std::optional<ReaderTopic> topic;
+  std::string outcome;  // the reader's BINDSTATUS_READEROUTCOME text
   bool readerPage = false;  // the reader served a page of its own or no topic
   bool writeFailed = false;
 };
@@ -245,14 +257,8 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
     response.SetText(400, "text/plain; charset=utf-8", "The form names no file path.\n");
     return response;
   }
-  const WebDialogs::FileAnswer answer{fields["path"], !fields["update"].empty()};
-  // The reader asks for the file on the request after the one that found it
-  // missing: when it did not ask, the request is made once more.
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    response = HttpResponse{};
-    const bool served = ReadTopic(url, response, answer) != nullptr;
-    if (served || m_dialogs.AnswerTaken()) break;
-  }
+  response = HttpResponse{};
+  ReadTopic(url, response, WebDialogs::FileAnswer{fields["path"], !fields["update"].empty()});
   if (m_dialogs.FileSelectShown()) return response;  // the path was refused: the form again
   response = HttpResponse{};
   response.SetText(303, "text/plain; charset=utf-8", "See " + request.target + "\n");
@@ -260,11 +266,13 @@ HttpResponse ReaderGateway::ServeFormPost(const HttpRequest& request) {
   return response;
 }
 
-bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response) const {
+bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response,
+                               bool fileForm) const {
   std::string page;
   if (const auto& firmCode = m_dialogs.FirmCodeShown())
     page = FirmCodePage(*firmCode, url);
-  else if (const auto& file = m_dialogs.FileSelectShown(); file && !m_options.remoteClients)
+  else if (const auto& file = m_dialogs.FileSelectShown();
+           file && fileForm && !m_options.remoteClients)
     page = FileSelectPage(*file, m_dialogs.Messages(), url, m_options.formToken);
   else
     return false;  // a host for other machines serves the reader's page instead
@@ -287,10 +295,20 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
     if (!fileAnswer && stamp)
       if (std::shared_ptr<const CachedAnswer> live = m_live.Find(url, *stamp)) return live;
   }
-  Drain drain(m_options.memoryBound);
-  m_dialogs.BeginRequest(std::move(fileAnswer));
-  HRESULT hr = m_broker.Stream(url, drain);
-  if (DialogPage(url, response)) return nullptr;
+  // The reader asks the user only on the request after the one it answered with
+  // its page; a host's answer may not depend on an earlier request (another
+  // client's, or one that reached another worker): such a request is made once
+  // more, so that every request gets the question.
+  std::optional<Drain> read;
+  HRESULT hr = S_OK;
+  for (int attempt = 0; attempt < 2 && (!read || read->AsksNextTime()); ++attempt) {
+    read.emplace(m_options.memoryBound);
+    m_dialogs.BeginRequest(fileAnswer);
+    hr = m_broker.Stream(url, *read);
+    if (m_dialogs.FirmCodeShown() || m_dialogs.FileSelectShown() || m_dialogs.AnswerTaken()) break;
+  }
+  const Drain& drain = *read;
+  if (DialogPage(url, response, drain.RegisteredFileFails())) return nullptr;
   if (const std::string target = drain.Redirect(); !target.empty()) {
     const std::string location = "/" + vxs::EscapeUrlComponent(target, "/:");
     response.SetText(302, "text/plain; charset=utf-8", "See " + location + "\n");

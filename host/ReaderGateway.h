@@ -71,7 +71,8 @@ class ReaderGateway {
   std::shared_ptr<const CachedAnswer> ReadTopic(const std::string& url, HttpResponse& response,
                                                 std::optional<WebDialogs::FileAnswer> fileAnswer = {});
   // The page of the dialog the last request showed; false when it showed none.
-  bool DialogPage(const std::string& url, HttpResponse& response) const;
+  // The file dialog's form only when FILEFORM (a registered archive's file).
+  bool DialogPage(const std::string& url, HttpResponse& response, bool fileForm) const;
   // The gzip form of ANSWER (cached with it), or null when it does not pay.
   std::shared_ptr<const CachedAnswer> Compressed(const std::string& url,
                                                  const std::shared_ptr<const CachedAnswer>& answer);

@@ -41,6 +41,10 @@ VXSTRD_EXPORT void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* mess
 // host that serves browsers on other machines passes 0.
 VXSTRD_EXPORT void VxStRdShowServerPaths(int shown);
 using VxStRdShowServerPathsProc = void (*)(int);
+// Whether the firm code used for a name is kept for the next request of the name
+// alone (ThisDocumentProfiling::SetChoicesKept): a host of many clients passes 0.
+VXSTRD_EXPORT void VxStRdKeepChoices(int kept);
+using VxStRdKeepChoicesProc = void (*)(int);
 
 // The module's built-in resources by name (the header image of its pages), for
 // hosts that serve res:// URLs (platform/ModuleResource.h).

@@ -82,16 +82,19 @@ std::string EnsureReaderModule(std::string& error) {
   return IsFile(registered) ? registered : "";
 }
 
-bool HideServerPaths(const std::string& path, SharedLibrary& module, std::string& error) {
+bool SetUpForClients(const std::string& path, bool hidePaths, SharedLibrary& module,
+                     std::string& error) {
   if (module.Load(path) != ERROR_SUCCESS) {
     error = "cannot load " + path + ": " + module.LoadError();
     return false;
   }
+  auto keep = reinterpret_cast<VxStRdKeepChoicesProc>(module.Symbol("VxStRdKeepChoices"));
   auto show = reinterpret_cast<VxStRdShowServerPathsProc>(module.Symbol("VxStRdShowServerPaths"));
-  if (!show) {
-    error = path + " cannot hide the server's paths from its pages";
+  if (!keep || !show) {
+    error = path + " cannot be set up for many clients (an older reader module?)";
     return false;
   }
-  show(0);
+  keep(0);
+  if (hidePaths) show(0);
   return true;
 }

@@ -11,7 +11,10 @@
 // registration is missing or names no file. "" with ERROR set when neither works.
 std::string EnsureReaderModule(std::string& error);
 
-// Loads the module at PATH into MODULE and has its pages show no server paths
-// (for hosts that serve other machines); the setting lasts while MODULE keeps the
-// module loaded. False with ERROR set when the module cannot be told.
-bool HideServerPaths(const std::string& path, SharedLibrary& module, std::string& error);
+// Loads the module at PATH into MODULE and sets it up for a host of many
+// clients: a firm code one client chose is not kept for the next request, and
+// with HIDEPATHS (hosts that serve other machines) its pages show no server
+// paths. The settings last while MODULE keeps the module loaded. False with
+// ERROR set when the module cannot be told.
+bool SetUpForClients(const std::string& path, bool hidePaths, SharedLibrary& module,
+                     std::string& error);

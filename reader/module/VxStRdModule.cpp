@@ -2,6 +2,7 @@
 // module starts when it is loaded and ends when it is unloaded.
 #include <cstdlib>
 
+#include "catalog/ThisDocumentProfiling.h"
 #include "platform/Registry.h"
 #include "platform/UserInterface.h"
 #include "reader/DocumentFileName.h"
@@ -61,6 +62,8 @@ void VxStRdRegisterGraphicalUserInterface(MessageBoxFrontEnd* messageBoxes,
 }
 
 void VxStRdShowServerPaths(int shown) { PagePaths::SetShown(shown != 0); }
+
+void VxStRdKeepChoices(int kept) { ThisDocumentProfiling::SetChoicesKept(kept != 0); }
 
 int VxstModuleResource(const char* name, const void** data, std::size_t* size) {
   std::string_view bytes = name ? FindReaderResource(name) : std::string_view();
