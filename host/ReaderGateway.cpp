@@ -275,7 +275,7 @@ bool ReaderGateway::DialogPage(const std::string& url, HttpResponse& response,
            file && fileForm && !m_options.remoteClients)
     page = FileSelectPage(*file, m_dialogs.Messages(), url, m_options.formToken);
   else
-    return false;  // a host for other machines serves the reader's page instead
+    return false;  // the reader's page: a file named by URL, or a host for other machines
   response.SetText(200, "text/html; charset=utf-8", std::move(page));
   response.SetHeader("Cache-Control", "no-store");
   response.SetHeader("X-Frame-Options", "DENY");
