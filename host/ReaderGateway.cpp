@@ -46,7 +46,7 @@ std::vector<std::string> PathsOf(const std::vector<HandedArchive>& archives) {
 
 // Collects what the handler reports and drains its bytes into a body; stops at
 // the first bytes of a topic that the browser is to ask for by its own URL.
-class Drain : public ProtocolListener {
+class Drain final : public ProtocolListener {
  public:
   explicit Drain(std::size_t bound) : body(std::make_shared<ResponseBody>(bound)) {}
   void OnReport(const ProtocolReport& report) override {

@@ -74,7 +74,7 @@ TEST_F(Registration, NamesAndFirmCodesTheKeysCannotHoldAreRefusedWithAClearError
   CKelErrorMessage composer;
   composer.m_flags = CKelErrorMessage::kOutputComposeOnly | CKelErrorMessage::kOneLine;
   for (const auto& [path, message] : cases) {
-    const auto failure = ErrorOf([&] { Register(path); });
+    const auto failure = ErrorOf([&, &path = path] { Register(path); });
     ASSERT_NE(failure, nullptr) << path;
     EXPECT_EQ(std::string(composer.Report(failure.get())), message);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, CatalogKey())) << path;
