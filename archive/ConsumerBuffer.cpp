@@ -80,11 +80,24 @@ void MessageBuffer::Load(std::string_view text) {
 
 void MessageBuffer::Consume(std::uint32_t n) { ConsumeAndDetectEnd(n); }
 
-void FileBuffer::Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength) {
+FileBuffer::FileBuffer(std::uint32_t capacity) : ConsumerBuffer(capacity), m_area(m_data) {}
+
+// The base frees the buffer's own memory, not a mapping.
+FileBuffer::~FileBuffer() { m_data = m_area; }
+
+void FileBuffer::Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength,
+                       const std::uint8_t* mapping) {
   Restart();
   m_file = &file;
-  m_position = offset;
-  m_remaining = storedLength;
+  if (mapping != nullptr) {
+    m_data = const_cast<std::uint8_t*>(mapping + offset);  // only ever read
+    m_filled = storedLength;
+    m_remaining = 0;
+  } else {
+    m_data = m_area;
+    m_position = offset;
+    m_remaining = storedLength;
+  }
 }
 
 void FileBuffer::Read(std::uint32_t max, std::uint32_t& count) {

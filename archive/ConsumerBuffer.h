@@ -81,12 +81,19 @@ class MessageBuffer : public ConsumerBuffer {
 // Reads a topic's stored data from the archive file, one chunk at a time: each
 // read brings the rest of the current chunk and the head of the next one, so a
 // whole chunk is present before it is taken and content bytes are never moved.
+//
+// Where the file is mapped, the stored bytes are not read at all: the buffer
+// holds them all at once where the mapping has them, and they are expanded from
+// there (under os::ReadMapped, by the caller).
 class FileBuffer : public ConsumerBuffer {
  public:
-  using ConsumerBuffer::ConsumerBuffer;
+  explicit FileBuffer(std::uint32_t capacity);
+  ~FileBuffer() override;
   // Starts a topic whose STOREDLENGTH bytes lie at OFFSET in FILE. They are read
-  // there whatever else moves the file's position.
-  void Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength);
+  // there whatever else moves the file's position, or used in MAPPING, the whole
+  // file in memory, when given.
+  void Prime(CKelFile& file, std::uint64_t offset, std::uint32_t storedLength,
+             const std::uint8_t* mapping = nullptr);
   // Reads up to MAX more bytes of the topic (fewer at its end); COUNT = bytes held.
   void Read(std::uint32_t max, std::uint32_t& count) override;
   // Tops up to NEED bytes held, as far as the topic's stored data reaches.
@@ -98,6 +105,7 @@ class FileBuffer : public ConsumerBuffer {
   [[noreturn]] void ThrowDamage(const char* detail) const;
 
  private:
+  std::uint8_t* const m_area;     // the buffer's own memory, where bytes are read to
   CKelFile* m_file = nullptr;
   std::uint64_t m_position = 0;   // where the next stored bytes lie in the file
   std::uint32_t m_remaining = 0;  // stored bytes not yet read from the file

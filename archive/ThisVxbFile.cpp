@@ -349,7 +349,9 @@ void ThisVxbFile::EnterTopic(std::uint32_t slot, const std::string& path) {
     dataAt += kNameLengthSize + std::uint64_t{vxs::GetU16(entries)} * stow::kSkippedBlockEntrySize;
   }
   if (dataAt + entry.storedLength > m_fileLength) ThrowDamage(" (bad topic length)");
-  m_fileBuffer->Prime(*this, dataAt, entry.storedLength);
+  // Mapped, the topic's stored bytes are expanded where they lie, with no read.
+  m_dataMapped = m_mapping.IsMapped() && dataAt + entry.storedLength <= m_mapping.Size();
+  m_fileBuffer->Prime(*this, dataAt, entry.storedLength, m_dataMapped ? m_mapping.Data() : nullptr);
   m_unpackBuffer->Prime(*m_fileBuffer, entry.expandedLength);
   m_source = m_unpackBuffer.get();
   m_currentSlot = static_cast<std::int32_t>(slot);
@@ -368,7 +370,12 @@ bool ThisVxbFile::ReadTopicData(void* memory, std::uint32_t size, std::uint32_t&
   count = 0;
   if (m_source == nullptr) return true;
   stow::EndBuffer end(static_cast<std::uint8_t*>(memory), size, *m_source);
-  end.Read(size, count);
+  if (m_source != m_unpackBuffer.get() || !m_dataMapped) {
+    end.Read(size, count);
+  } else if (!os::ReadMapped([&] { end.Read(size, count); })) {
+    m_source = nullptr;  // the topic's data is gone from the file: nothing more comes
+    ThrowUnreadable();
+  }
   if (!m_source->Ended()) return false;
   m_pageText.clear();
   return true;

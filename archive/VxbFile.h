@@ -226,4 +226,5 @@ class ThisVxbFile : public stow::VxbFile {
   std::unique_ptr<stow::UnpackBuffer> m_unpackBuffer;
   std::unique_ptr<stow::FileBuffer> m_fileBuffer;
   stow::ConsumerBuffer* m_source = nullptr;  // the message or the unpacking buffer
+  bool m_dataMapped = false;  // the current topic's stored bytes are in the mapping
 };

@@ -66,6 +66,7 @@ class Drain final : public ProtocolListener {
     writeFailed = writeFailed || !body->Append(chunk);
     return !writeFailed;
   }
+  char* ReadTarget(ULONG size) override { return body->Room(size); }
   // The topic's own URL when the request did not name it there: the URL without
   // topic of the start topic, a topic number, a path found only in the folder of
   // another client's page. Its relative links resolve under its own URL only.
@@ -308,6 +309,7 @@ std::shared_ptr<const CachedAnswer> ReaderGateway::ReadTopic(
     if (m_dialogs.FirmCodeShown() || m_dialogs.FileSelectShown() || m_dialogs.AnswerTaken()) break;
   }
   const Drain& drain = *read;
+  drain.body->FitMemory();
   if (DialogPage(url, response, drain.RegisteredFileFails())) return nullptr;
   if (const std::string target = drain.Redirect(); !target.empty()) {
     const std::string location = "/" + vxs::EscapeUrlComponent(target, "/:");

@@ -1,11 +1,15 @@
 #include "host/ResponseBody.h"
 
+#include "host/Crc32.h"
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
-#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -34,52 +38,75 @@ int OpenAnonymousFile() {
 
 }  // namespace
 
-ResponseBody::ResponseBody(std::size_t memoryBound)
-    : m_memoryBound(memoryBound), m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {}
+ResponseBody::ResponseBody(std::size_t memoryBound) : m_memoryBound(memoryBound) {}
 
-ResponseBody::ResponseBody(std::string&& bytes) : ResponseBody(bytes.size()) {
+ResponseBody::ResponseBody(std::string_view bytes) : ResponseBody(bytes.size()) {
+  // A text made whole in memory already stays there, whatever the budget.
+  if (!Reserve(bytes.size())) throw std::bad_alloc();
   AddToDigest(bytes);
-  m_size = bytes.size();
-  m_memory = std::move(bytes);
-  s_inUse += m_memory.size();
+  if (!bytes.empty()) std::memcpy(m_memory.get(), bytes.data(), bytes.size());
+  m_size = m_held = bytes.size();
+  s_inUse += m_held;
 }
 
 void ResponseBody::AddToDigest(std::string_view bytes) {
-  // zlib takes at most 4 GiB per call.
-  for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {
-    auto piece = bytes.substr(at, 1u << 30);
-    auto data = reinterpret_cast<const Bytef*>(piece.data());
-    auto size = static_cast<uInt>(piece.size());
-    m_crc = static_cast<std::uint32_t>(crc32(m_crc, data, size));
-  }
+  m_crc = Crc32(m_crc, bytes.data(), bytes.size());
 }
 
 ResponseBody::~ResponseBody() {
   if (m_fd >= 0) ::close(m_fd);
-  s_inUse -= m_memory.size();
+  s_inUse -= m_held;
+}
+
+bool ResponseBody::Reserve(std::size_t size) {
+  if (m_capacity - m_held >= size) return true;
+  const std::size_t capacity = std::max(m_held + size, 2 * m_capacity);
+  auto* grown = static_cast<char*>(std::realloc(m_memory.get(), capacity));
+  if (!grown) return false;
+  m_memory.release();
+  m_memory.reset(grown);
+  m_capacity = capacity;
+  return true;
+}
+
+char* ResponseBody::Room(std::size_t size) {
+  if (m_fd >= 0 || m_held + size > m_memoryBound || s_inUse + size > s_budget || !Reserve(size))
+    return nullptr;
+  return m_memory.get() + m_held;
+}
+
+void ResponseBody::FitMemory() {
+  if (m_capacity == m_held || m_held == 0) return;
+  if (auto* fitted = static_cast<char*>(std::realloc(m_memory.get(), m_held))) {
+    m_memory.release();
+    m_memory.reset(fitted);
+    m_capacity = m_held;
+  }
 }
 
 bool ResponseBody::Append(std::string_view bytes) {
   AddToDigest(bytes);
   m_size += bytes.size();
-  if (m_fd < 0 &&
-      (m_memory.size() + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget) &&
+  const bool inRoom = m_fd < 0 && m_memory && bytes.data() == m_memory.get() + m_held &&
+                      bytes.size() <= m_capacity - m_held;
+  if (!inRoom && m_fd < 0 &&
+      (m_held + bytes.size() > m_memoryBound || s_inUse + bytes.size() > s_budget ||
+       !Reserve(bytes.size())) &&
       !SpillToFile())
     return false;
-  if (m_fd < 0) {
-    m_memory.append(bytes);
-    s_inUse += bytes.size();
-    return true;
-  }
-  return WriteAll(m_fd, bytes.data(), bytes.size());
+  if (m_fd >= 0) return WriteAll(m_fd, bytes.data(), bytes.size());
+  if (!inRoom && !bytes.empty()) std::memcpy(m_memory.get() + m_held, bytes.data(), bytes.size());
+  m_held += bytes.size();
+  s_inUse += bytes.size();
+  return true;
 }
 
 bool ResponseBody::SpillToFile() {
   m_fd = OpenAnonymousFile();
   if (m_fd < 0) return false;
-  bool written = WriteAll(m_fd, m_memory.data(), m_memory.size());
-  s_inUse -= m_memory.size();
-  m_memory.clear();
-  m_memory.shrink_to_fit();
+  bool written = WriteAll(m_fd, m_memory.get(), m_held);
+  s_inUse -= m_held;
+  m_memory.reset();
+  m_held = m_capacity = 0;
   return written;
 }

@@ -159,10 +159,12 @@ HRESULT Transfer(IInternetProtocol& protocol, const Binding& binding, ProtocolLi
   const auto readSize = static_cast<ULONG>(buffer.size());
   for (unsigned emptyReads = 0; emptyReads < kMaxEmptyReads;) {
     ULONG count = 0;
-    HRESULT hr = protocol.Read(buffer.data(), readSize, &count);
+    char* target = listener.ReadTarget(readSize);
+    if (!target) target = buffer.data();
+    HRESULT hr = protocol.Read(target, readSize, &count);
     if (FAILED(hr)) return hr;
     if (count > readSize) return E_UNEXPECTED;
-    if (count && !listener.OnData({buffer.data(), count})) {
+    if (count && !listener.OnData({target, count})) {
       protocol.Abort(E_ABORT, 0);
       return E_ABORT;
     }

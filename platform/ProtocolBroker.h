@@ -50,6 +50,13 @@ class ProtocolListener {
   virtual void OnReport(const ProtocolReport& report) = 0;
   // False stops the transfer: the handler is aborted with E_ABORT.
   virtual bool OnData(std::string_view chunk) = 0;
+  // Memory of the listener's own where the handler's next Read may put up to
+  // SIZE bytes, so that they reach OnData without a copy; null: the broker's
+  // read buffer.
+  virtual char* ReadTarget(ULONG size) {
+    (void)size;
+    return nullptr;
+  }
 
  protected:
   ~ProtocolListener() = default;

@@ -94,7 +94,7 @@ TEST_F(TopicLookupTest, EveryTopicOfAThousandIsFoundAlongItsChain) {
   for (int i = 0; i < 1000; ++i)
     topics.push_back({"d" + std::to_string(i % 7) + "/T" + std::to_string(i) + ".htm", std::to_string(i)});
   const std::unique_ptr<ThisVxbFile> archive = Load(Build(topics));
-  FileFaults faults;  // lookups touch no file: they work on the table in memory
+  FileFaults faults;  // lookups and reads touch no file: they work on the mapping
   // The first pass reads the names along the chains, the later ones skip those
   // that the lengths and hashes kept from it rule out: the answers stay.
   for (const char* pass : {"first", "again", "other case"}) {
@@ -107,12 +107,11 @@ TEST_F(TopicLookupTest, EveryTopicOfAThousandIsFoundAlongItsChain) {
       ASSERT_EQ(Open(*archive, path.substr(0, path.size() - 1) + "n"), "-") << pass;
     }
   }
-  EXPECT_EQ(faults.Count(os::FileCall::Read) + faults.Count(os::FileCall::Seek), 0u);
   for (const auto& [path, bytes] : topics) {
     ASSERT_EQ(Open(*archive, path), path);
     ASSERT_EQ(ReadAll(*archive), bytes) << path;
   }
-  EXPECT_GT(faults.Count(os::FileCall::Read), 0u);  // reading does
+  EXPECT_EQ(faults.Count(os::FileCall::Read) + faults.Count(os::FileCall::Seek), 0u);
 }
 
 }  // namespace

@@ -143,8 +143,11 @@ TEST_F(IECacheTest, RepeatedRequestsReplaceTheEntryAndAreListedOnce) {
 class CacheFileFaultTest : public IECacheTest {
  protected:
   void ExpectNothingLeft(FileFault fault, std::uint32_t code) {
-    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
+    // Not mapped, the archive's bytes are read, where the faults reach them.
     FileFaults faults;
+    faults.Add({.call = os::FileCall::Map, .pathPart = "", .error = ERROR_NOT_ENOUGH_MEMORY});
+    m_archive.LoadTopicTable();
+    std::unique_ptr<IECache> delivery = Deliver("sheet.xls");
     faults.Add(std::move(fault));
     std::uint32_t thrown = 0;
     try {
