@@ -70,9 +70,10 @@ bool ResponseBody::Reserve(std::size_t size) {
 }
 
 char* ResponseBody::Room(std::size_t size) {
-  if (m_fd >= 0 || m_held + size > m_memoryBound || s_inUse + size > s_budget || !Reserve(size))
-    return nullptr;
-  return m_memory.get() + m_held;
+  if (m_fd >= 0 || m_held + size > m_memoryBound || s_inUse + size > s_budget) return nullptr;
+  // Growing would move the bytes held: then the piece may as well be copied.
+  if (m_held > 0 && m_capacity - m_held < size) return nullptr;
+  return Reserve(size) ? m_memory.get() + m_held : nullptr;
 }
 
 void ResponseBody::FitMemory() {

@@ -31,7 +31,7 @@ class ResponseBody {
   bool Append(std::string_view bytes);
   // Memory for up to SIZE bytes behind those held, where a producer may write
   // the next piece before it appends it; null when the body may not hold them
-  // in memory.
+  // in memory, or only by moving the bytes it holds.
   char* Room(std::size_t size);
   // Gives back the room that no piece filled.
   void FitMemory();
