@@ -332,8 +332,11 @@ Snippet ArchiveIndex::SnippetOf(std::int64_t page, const std::string& head,
 
 std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t limit) {
   const SearchQuery query(text, m_tokenizer);
-  // A single character names too much to be worth suggesting from.
-  if (query.Empty() || limit == 0 || m_tokenizer.Folded(text).size() < kShortestSuggested) return {};
+  // A single character names too much to be worth suggesting from, also when a
+  // section number ("1. A") comes before it.
+  std::size_t typed = 0;
+  for (const std::string& word : query.Words()) typed += word.size();
+  if (limit == 0 || typed < kShortestSuggested) return {};
   std::vector<Suggestion> suggestions;
   std::vector<std::int64_t> pages;
   // The shortest names that begin with the words typed, then, when they are

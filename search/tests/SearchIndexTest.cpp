@@ -150,6 +150,7 @@ TEST_F(SearchIndexTest, SuggestionsAsYouType) {
       {"anim", {"Animals", "More animals"}},  // names that begin with the text first
       {"fill", {"Filler 0", "Filler 1", "Filler 2", "Filler 3", "Filler 4", "Filler 5"}},  // twins once
       {"c", {}},  // one letter names too much
+      {"2. c", {}},  // also after a section number
   };
   for (const auto& [typed, expected] : cases) {
     std::vector<std::string> texts;
