@@ -184,7 +184,8 @@ void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidat
           continue;
         }
         Candidate& before = candidates[at->second];
-        if (tier < before.tier || (tier == before.tier && coverage > before.coverage)) before = candidate;
+        if (tier < before.tier || (tier == before.tier && coverage > before.coverage))
+          before = candidate;
       }
     }
     names.Reset();
@@ -341,7 +342,8 @@ std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t
   std::vector<std::int64_t> pages;
   // The shortest names that begin with the words typed, then, when they are
   // fewer than LIMIT, the shortest that hold them anywhere.
-  for (const std::string& expression : {query.BeginningExpression("name"), query.Expression(true, "name")}) {
+  for (const std::string& expression :
+       {query.BeginningExpression("name"), query.Expression(true, "name")}) {
     for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
       SqliteStatement& names = *m_shortest[int(kind)];
       names.Bind(1, expression).Bind(2, static_cast<std::int64_t>(limit + suggestions.size()));

@@ -106,7 +106,8 @@ class DistinctNames {
     std::int64_t row = 0;
     for (const auto* name : names) {
       std::string pages;
-      for (std::int64_t page : name->second) pages += (pages.empty() ? "" : " ") + std::to_string(page);
+      for (std::int64_t page : name->second)
+        pages += (pages.empty() ? "" : " ") + std::to_string(page);
       insert.Bind(1, ++row).Bind(2, name->first).Bind(3, pages).Run();
     }
     m_pages.clear();

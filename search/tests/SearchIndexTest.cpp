@@ -59,7 +59,8 @@ Pages ManualPages() {
   for (int i = 0; i < 6; ++i)
     pages["filler/p" + std::to_string(i) + ".htm"] = Page("Filler " + std::to_string(i), "<p>nothing</p>");
   for (int i = 0; i < 2; ++i)  // twins of a title, as in an archive of several versions
-    pages["old/filler/p" + std::to_string(i) + ".htm"] = Page("Filler " + std::to_string(i), "<p>old</p>");
+    pages["old/filler/p" + std::to_string(i) + ".htm"] =
+        Page("Filler " + std::to_string(i), "<p>old</p>");
   return pages;
 }
 
@@ -148,7 +149,7 @@ TEST_F(SearchIndexTest, SuggestionsAsYouType) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"conf", {"Configuration", "conf.load_file"}},
       {"anim", {"Animals", "More animals"}},  // names that begin with the text first
-      {"fill", {"Filler 0", "Filler 1", "Filler 2", "Filler 3", "Filler 4", "Filler 5"}},  // twins once
+      {"fill", {"Filler 0", "Filler 1", "Filler 2", "Filler 3", "Filler 4", "Filler 5"}},  // once
       {"c", {}},  // one letter names too much
       {"2. c", {}},  // also after a section number
   };
