@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "base/KelException.h"
 #include "base/KelFile.h"
@@ -80,6 +81,20 @@ bool SameWords(const std::vector<std::string>& name, const std::vector<std::stri
   return true;
 }
 
+// The page numbers of a name's row, as the index lists them: "3 17 45".
+std::vector<std::int64_t> PageNumbers(const std::string& list) {
+  std::vector<std::int64_t> pages;
+  const char* at = list.c_str();
+  while (*at) {
+    char* next = nullptr;
+    const long long page = std::strtoll(at, &next, 10);
+    if (next == at) break;
+    pages.push_back(page);
+    at = next;
+  }
+  return pages;
+}
+
 }  // namespace
 
 struct ArchiveIndex::Candidate {
@@ -107,8 +122,13 @@ ArchiveIndex::ArchiveIndex(std::string path, const FoldingTokenizer& tokenizer)
   for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
     const std::string table = kind == NameKind::Title ? "titles" : "symbols";
     m_names[int(kind)] = std::make_unique<SqliteStatement>(
-        m_db, ("SELECT page, name, bm25(" + table + ") AS score FROM " + table + " WHERE " +
+        m_db, ("SELECT pages, name, bm25(" + table + ") AS score FROM " + table + " WHERE " +
                table + " MATCH ?1 ORDER BY score LIMIT ?2").c_str());
+    // Rows are numbered shortest name first: the first rows matched are the ones
+    // to suggest, and the LIMIT ends the reading.
+    m_shortest[int(kind)] = std::make_unique<SqliteStatement>(
+        m_db, ("SELECT pages, name FROM " + table + " WHERE " + table +
+               " MATCH ?1 ORDER BY rowid LIMIT ?2").c_str());
   }
   m_text = std::make_unique<SqliteStatement>(
       m_db, ("SELECT rowid, " + std::string(kTextRank) +
@@ -130,35 +150,45 @@ SearchQuery ArchiveIndex::QueryOf(std::string_view text) const {
 void ArchiveIndex::AddNameMatches(const SearchQuery& query, std::vector<Candidate>& candidates) {
   const std::vector<std::string> words = query.Words();
   const bool prefix = !query.Terms().empty() && query.Terms().back().prefix;
+  std::unordered_map<std::int64_t, std::size_t> known;  // page -> its place in CANDIDATES
+  for (std::size_t i = 0; i < candidates.size(); ++i) known.emplace(candidates[i].page, i);
   // Titles and symbols apart: an archive with many symbols that hold the words
   // must not crowd the titles out.
   for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
-  SqliteStatement& names = *m_names[int(kind)];
-  const bool title = kind == NameKind::Title;
-  names.Bind(1, query.Expression(true, "name"));
-  names.Bind(2, static_cast<std::int64_t>(title ? kTitleCandidates : kSymbolCandidates));
-  while (names.Step()) {
-    const std::int64_t page = names.Number(0);
-    const std::string name = names.Text(1);
-    const std::vector<std::string> nameWords = m_tokenizer.Words(name);
-    // A title names its subject before its first separator ("json — JSON encoder
-    // and decoder"): the query naming just that is the title too.
-    const bool exact = SameWords(nameWords, words, prefix) ||
-                       (title && SameWords(m_tokenizer.Words(LeadingPart(name)), words, prefix));
-    const MatchTier tier = exact ? (title ? MatchTier::ExactTitle : MatchTier::ExactSymbol)
-                                 : (title ? MatchTier::TitleWords : MatchTier::SymbolWords);
-    const double coverage =
-        exact || nameWords.empty() ? (exact ? 1.0 : 0.0)
-                                   : std::min(1.0, double(words.size()) / double(nameWords.size()));
-    const Candidate candidate{page, tier, coverage, names.Real(2)};
-    auto known = std::find_if(candidates.begin(), candidates.end(),
-                              [&](const Candidate& c) { return c.page == page; });
-    if (known == candidates.end())
-      candidates.push_back(candidate);
-    else if (tier < known->tier || (tier == known->tier && coverage > known->coverage))
-      *known = candidate;
-  }
-  names.Reset();
+    SqliteStatement& names = *m_names[int(kind)];
+    const bool title = kind == NameKind::Title;
+    const std::size_t wanted = title ? kTitleCandidates : kSymbolCandidates;
+    names.Bind(1, query.Expression(true, "name"));
+    names.Bind(2, static_cast<std::int64_t>(wanted));
+    std::size_t pagesSeen = 0;
+    while (pagesSeen < wanted && names.Step()) {
+      const std::string name = names.Text(1);
+      const std::vector<std::string> nameWords = m_tokenizer.Words(name);
+      // A title names its subject before its first separator ("json — JSON
+      // encoder and decoder"): the query naming just that is the title too.
+      const bool exact = SameWords(nameWords, words, prefix) ||
+                         (title && SameWords(m_tokenizer.Words(LeadingPart(name)), words, prefix));
+      const MatchTier tier = exact ? (title ? MatchTier::ExactTitle : MatchTier::ExactSymbol)
+                                   : (title ? MatchTier::TitleWords : MatchTier::SymbolWords);
+      const double coverage = exact || nameWords.empty()
+                                  ? (exact ? 1.0 : 0.0)
+                                  : std::min(1.0, double(words.size()) / double(nameWords.size()));
+      const double score = names.Real(2);
+      for (std::int64_t page : PageNumbers(names.Text(0))) {
+        if (pagesSeen == wanted) break;
+        ++pagesSeen;
+        const Candidate candidate{page, tier, coverage, score};
+        const auto [at, added] = known.emplace(page, candidates.size());
+        if (added) {
+          candidates.push_back(candidate);
+          continue;
+        }
+        Candidate& before = candidates[at->second];
+        if (tier < before.tier || (tier == before.tier && coverage > before.coverage))
+          before = candidate;
+      }
+    }
+    names.Reset();
   }
 }
 
@@ -303,26 +333,36 @@ Snippet ArchiveIndex::SnippetOf(std::int64_t page, const std::string& head,
 
 std::vector<Suggestion> ArchiveIndex::Suggest(std::string_view text, std::size_t limit) {
   const SearchQuery query(text, m_tokenizer);
-  // A single character names too much to be worth suggesting from.
-  if (query.Empty() || limit == 0 || m_tokenizer.Folded(text).size() < kShortestSuggested) return {};
+  // A single character names too much to be worth suggesting from, also when a
+  // section number ("1. A") comes before it.
+  std::size_t typed = 0;
+  for (const std::string& word : query.Words()) typed += word.size();
+  if (limit == 0 || typed < kShortestSuggested) return {};
   std::vector<Suggestion> suggestions;
   std::vector<std::int64_t> pages;
-  for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
-    SqliteStatement& names = *m_names[int(kind)];
-    names.Bind(1, query.Expression(true, "name")).Bind(2, static_cast<std::int64_t>(limit * 2));
-    while (names.Step()) {
-      Suggestion suggestion;
-      suggestion.text = names.Text(1);
-      suggestion.kind = kind;
-      suggestion.archive = m_identity.name;
-      suggestion.archivePath = m_identity.path;
-      if (std::any_of(suggestions.begin(), suggestions.end(),
-                      [&](const Suggestion& s) { return s.text == suggestion.text; }))
-        continue;
-      suggestions.push_back(std::move(suggestion));
-      pages.push_back(names.Number(0));
+  // The shortest names that begin with the words typed, then, when they are
+  // fewer than LIMIT, the shortest that hold them anywhere.
+  for (const std::string& expression :
+       {query.BeginningExpression("name"), query.Expression(true, "name")}) {
+    for (NameKind kind : {NameKind::Title, NameKind::Symbol}) {
+      SqliteStatement& names = *m_shortest[int(kind)];
+      names.Bind(1, expression).Bind(2, static_cast<std::int64_t>(limit + suggestions.size()));
+      while (names.Step()) {
+        Suggestion suggestion;
+        suggestion.text = names.Text(1);
+        const std::vector<std::int64_t> named = PageNumbers(names.Text(0));
+        if (named.empty() || std::any_of(suggestions.begin(), suggestions.end(),
+                        [&](const Suggestion& s) { return s.text == suggestion.text; }))
+          continue;
+        suggestion.kind = kind;
+        suggestion.archive = m_identity.name;
+        suggestion.archivePath = m_identity.path;
+        suggestions.push_back(std::move(suggestion));
+        pages.push_back(named.front());
+      }
+      names.Reset();
     }
-    names.Reset();
+    if (suggestions.size() >= limit) break;
   }
   for (std::size_t i = 0; i < suggestions.size(); ++i) {
     m_page->Bind(1, pages[i]);

@@ -68,7 +68,8 @@ class ArchiveIndex {
   const FoldingTokenizer& m_tokenizer;
   ArchiveIdentity m_identity;
   std::vector<std::string> m_suffixWords;
-  std::unique_ptr<SqliteStatement> m_names[2];  // titles and symbols, by NameKind
+  std::unique_ptr<SqliteStatement> m_names[2];     // titles and symbols by bm25, by NameKind
+  std::unique_ptr<SqliteStatement> m_shortest[2];  // the same, shortest first
   std::unique_ptr<SqliteStatement> m_text;
   std::unique_ptr<SqliteStatement> m_page;
   std::unique_ptr<SqliteStatement> m_rest;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <unordered_map>
 
 #include "archive/VxbFile.h"
 #include "base/KelException.h"
@@ -38,9 +39,14 @@ constexpr const char* kSchema =
     " title TEXT NOT NULL, head TEXT NOT NULL, rest BLOB NOT NULL);"
     "CREATE VIRTUAL TABLE text USING fts5(title, symbols, headings, body, content='', detail=column,"
     " tokenize='unicode61 remove_diacritics 2');"
-    "CREATE VIRTUAL TABLE titles USING fts5(name, page UNINDEXED,"
+    // The text's segments are merged into one at the end ('optimize'): merging
+    // them on the way as well, four at a time, would write the same words over
+    // and over. Only a pile of 64 segments is merged before.
+    "INSERT INTO text(text, rank) VALUES('automerge', 0);"
+    "INSERT INTO text(text, rank) VALUES('crisismerge', 64);"
+    "CREATE VIRTUAL TABLE titles USING fts5(name, pages UNINDEXED,"
     " tokenize='unicode61 remove_diacritics 2', prefix='2 3');"
-    "CREATE VIRTUAL TABLE symbols USING fts5(name, page UNINDEXED,"
+    "CREATE VIRTUAL TABLE symbols USING fts5(name, pages UNINDEXED,"
     " tokenize='unicode61 remove_diacritics 2', prefix='2 3');"
     "BEGIN;";
 
@@ -62,16 +68,54 @@ std::size_t CutLength(std::string_view text, std::size_t limit) {
   return cut;
 }
 
+// TEXT packed with zlib at its fastest level: a few kilobytes of text a page,
+// where a stronger level would save little room and cost a build much time.
 std::string Packed(std::string_view text) {
   uLongf size = compressBound(static_cast<uLong>(text.size()));
   std::string packed(size, '\0');
   if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
                 reinterpret_cast<const Bytef*>(text.data()), static_cast<uLong>(text.size()),
-                Z_DEFAULT_COMPRESSION) != Z_OK)
+                Z_BEST_SPEED) != Z_OK)
     throw new CKelException(1014);
   packed.resize(size);
   return packed;
 }
+
+// The distinct names of one kind, each with the pages that carry it, written at
+// the end numbered shortest first. Archives often repeat a name on many pages
+// (the same title in every version of a manual): each is ranked once.
+class DistinctNames {
+ public:
+  void Add(const std::string& name, std::int64_t page) {
+    std::vector<std::int64_t>& pages = m_pages[name];
+    if (pages.size() < kPagesPerName && (pages.empty() || pages.back() != page))
+      pages.push_back(page);
+  }
+
+  void Write(SqliteDatabase& db, const char* table) {
+    std::vector<const std::pair<const std::string, std::vector<std::int64_t>>*> names;
+    names.reserve(m_pages.size());
+    for (const auto& entry : m_pages) names.push_back(&entry);
+    std::sort(names.begin(), names.end(), [](const auto* a, const auto* b) {
+      if (a->first.size() != b->first.size()) return a->first.size() < b->first.size();
+      if (a->second[0] != b->second[0]) return a->second[0] < b->second[0];
+      return a->first < b->first;
+    });
+    SqliteStatement insert(db, ("INSERT INTO " + std::string(table) +
+                                "(rowid, name, pages) VALUES(?1, ?2, ?3)").c_str());
+    std::int64_t row = 0;
+    for (const auto* name : names) {
+      std::string pages;
+      for (std::int64_t page : name->second)
+        pages += (pages.empty() ? "" : " ") + std::to_string(page);
+      insert.Bind(1, ++row).Bind(2, name->first).Bind(3, pages).Run();
+    }
+    m_pages.clear();
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::int64_t>> m_pages;
+};
 
 std::string Stem(const std::string& path) {
   const std::string name = path.substr(path.rfind('/') + 1);
@@ -86,8 +130,6 @@ class IndexWriter {
                "INSERT INTO pages(id, slot, path, title, head, rest) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
         m_text(m_db, "INSERT INTO text(rowid, title, symbols, headings, body) "
                      "VALUES(?1, ?2, ?3, ?4, ?5)"),
-        m_title(m_db, "INSERT INTO titles(name, page) VALUES(?1, ?2)"),
-        m_symbol(m_db, "INSERT INTO symbols(name, page) VALUES(?1, ?2)"),
         m_meta(m_db, "INSERT OR REPLACE INTO meta(key, value) VALUES(?1, ?2)") {}
 
   void SetTitleSuffix(std::string suffix) { m_suffix = std::move(suffix); }
@@ -103,9 +145,9 @@ class IndexWriter {
       const std::string symbol(SymbolOf(anchor));
       symbols += ' ';
       symbols += symbol;
-      if (IsSymbolName(symbol)) m_symbol.Bind(1, symbol).Bind(2, id).Run();
+      if (IsSymbolName(symbol)) m_symbols.Add(symbol, id);
     }
-    m_title.Bind(1, indexedTitle).Bind(2, id).Run();
+    m_titles.Add(indexedTitle, id);
     std::string headings;
     for (const std::string& heading : page.text.headings) headings += heading + '\n';
     const std::string_view body = page.text.body;
@@ -122,6 +164,8 @@ class IndexWriter {
   // Merges each full-text index into one segment and writes a compact copy of
   // the whole to TARGET (the working file keeps the pages the merges freed).
   void Finish(const std::string& target) {
+    m_titles.Write(m_db, "titles");
+    m_symbols.Write(m_db, "symbols");
     m_db.Execute("INSERT INTO text(text) VALUES('optimize');"
                  "INSERT INTO titles(titles) VALUES('optimize');"
                  "INSERT INTO symbols(symbols) VALUES('optimize');"
@@ -135,8 +179,8 @@ class IndexWriter {
   SqliteDatabase m_db;
   SqliteStatement m_page;
   SqliteStatement m_text;
-  SqliteStatement m_title;
-  SqliteStatement m_symbol;
+  DistinctNames m_titles;
+  DistinctNames m_symbols;
   SqliteStatement m_meta;
   std::string m_suffix;
   std::int64_t m_pages = 0;

@@ -11,9 +11,15 @@
 //                        stem), headings and body; contentless, and without the
 //                        words' positions (detail=column), which would more than
 //                        double its size: phrases are checked on the pages found
-//   titles(name, page), symbols(name, page)
-//                        FTS5 over each title and each symbol-like anchor, with
-//                        prefix indexes, for suggestions and title matches
+//   titles(name, pages), symbols(name, pages)
+//                        FTS5 over each distinct title and each distinct
+//                        symbol-like anchor, with prefix indexes, for
+//                        suggestions and title matches. A name is kept once
+//                        whatever the number of pages that carry it; PAGES
+//                        lists their numbers (ascending, blank-separated, the
+//                        first kPagesPerName). Rows are numbered shortest name
+//                        first (then by first page), so that a match read in
+//                        rowid order meets the names worth suggesting first
 #pragma once
 
 #include <cstddef>
@@ -22,7 +28,10 @@ namespace search {
 
 // Raised whenever the tables or what goes into them change: older indexes are
 // then built again.
-inline constexpr int kIndexFormat = 5;
+inline constexpr int kIndexFormat = 6;
+
+// Pages listed for one title or symbol: more are never candidates of a search.
+inline constexpr std::size_t kPagesPerName = 200;
 
 // Snippets are looked for in the first kPageHead bytes of a page's text, where
 // the words mostly are, then in up to kSnippetText bytes; no more is kept.

@@ -20,12 +20,23 @@ bool IsHidden(std::string_view name) {
 }
 
 // Elements inside a line of text: their edges join words ("<b>os</b>.path").
+// Asked twice for every element of every page: the names are looked up among
+// those of the same length only.
 bool IsInline(std::string_view name) {
-  static constexpr std::string_view kInline[] = {
-      "a",   "abbr", "b",    "bdi",  "bdo",  "cite", "code", "data", "dfn",   "em",  "font",
-      "i",   "kbd",  "mark", "q",    "s",    "samp", "small", "span", "strong", "sub", "sup",
-      "time", "tt",  "u",    "var",  "wbr",  "del",  "ins"};
-  return std::find(std::begin(kInline), std::end(kInline), name) != std::end(kInline);
+  static constexpr std::string_view kInline[][10] = {
+      {},
+      {"a", "b", "i", "q", "s", "u"},
+      {"em", "tt"},
+      {"bdi", "bdo", "dfn", "kbd", "sub", "sup", "var", "wbr", "del", "ins"},
+      {"abbr", "cite", "code", "data", "font", "mark", "samp", "span", "time"},
+      {"small"},
+      {"strong"}};
+  if (name.size() >= std::size(kInline)) return false;
+  for (std::string_view candidate : kInline[name.size()]) {
+    if (candidate.empty()) return false;
+    if (std::memcmp(candidate.data(), name.data(), name.size()) == 0) return true;
+  }
+  return false;
 }
 
 int HeadingLevel(std::string_view name) {
@@ -35,13 +46,19 @@ int HeadingLevel(std::string_view name) {
 
 // Appends TEXT to OUT with runs of white space collapsed into one blank.
 void AppendCollapsed(std::string& out, const char* text, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    const char c = text[i];
-    if (c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f') {
+  const auto isSpace = [](char c) {
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f';
+  };
+  std::size_t i = 0;
+  while (i < length) {
+    if (isSpace(text[i])) {
       if (!out.empty() && out.back() != ' ') out += ' ';
-    } else {
-      out += c;
+      ++i;
+      continue;
     }
+    const std::size_t start = i;
+    while (i < length && !isSpace(text[i])) ++i;
+    out.append(text + start, i - start);
   }
 }
 

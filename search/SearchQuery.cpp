@@ -92,4 +92,11 @@ std::string SearchQuery::Expression(bool all, std::string_view columns, bool phr
   return std::string(columns) + " : (" + expression + ")";
 }
 
+std::string SearchQuery::BeginningExpression(std::string_view column) const {
+  std::string phrase;
+  for (const std::string& word : Words()) phrase += (phrase.empty() ? "" : " + ") + Quoted(word);
+  if (!m_terms.empty() && m_terms.back().prefix) phrase += " *";
+  return std::string(column) + " : ^ " + phrase;
+}
+
 }  // namespace search

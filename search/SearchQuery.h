@@ -42,6 +42,9 @@ class SearchQuery {
   // or (PHRASESASWORDS, for a table without positions) as all of their words.
   std::string Expression(bool all = true, std::string_view columns = {},
                          bool phrasesAsWords = false) const;
+  // The FTS5 expression for COLUMN beginning with every word in order, the last
+  // one as a prefix while it is typed.
+  std::string BeginningExpression(std::string_view column) const;
 
  private:
   std::vector<QueryTerm> m_terms;

@@ -71,7 +71,13 @@ open(sys.argv[2], "w", encoding="utf-8").write("\n".join(found[:300]) + "\n")
 PY
 }
 
-memory() { grep -E 'VmHWM|VmRSS' "/proc/$server/status" | tr -s ' \t' ' ' | paste -sd' '; }
+# Peak and current resident size of the server and of each of its worker processes.
+memory() {
+  local pid
+  for pid in "$server" $(pgrep -P "$server"); do
+    echo "[$pid $(grep -E 'VmHWM|VmRSS' "/proc/$pid/status" | tr -s ' \t' ' ' | paste -sd' ')]"
+  done | paste -sd' '
+}
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 cp -rL "$docs" "$scratch/site"

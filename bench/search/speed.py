@@ -6,7 +6,8 @@ maximum in milliseconds. One keep-alive connection, one request at a time.
 
     speed.py http://127.0.0.1:PORT QUERIES.txt [--archive NAME] [--rounds 1] [--pid PID]
 
-With --pid (the server's process), also the server's processor time per request,
+With --pid (the server's process), also the processor time per request of the
+server and its worker processes,
 which a machine busy with other work leaves nearly as it is."""
 import os
 import argparse
@@ -28,12 +29,35 @@ def timed(connection, target):
     return elapsed
 
 
+def family(pid):
+    """PID and its descendants: vxstserve answers in worker processes of its own."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    parents.setdefault(int(f.read().rsplit(")", 1)[1].split()[1]), []).append(int(entry))
+            except OSError:
+                pass  # gone meanwhile
+    found, waiting = [], [pid]
+    while waiting:
+        found.append(waiting.pop())
+        waiting.extend(parents.get(found[-1], []))
+    return found
+
+
 def cpu_seconds(pid):
     if not pid:
         return 0.0
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    total = 0
+    for member in family(pid):
+        try:
+            with open(f"/proc/{member}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        total += int(fields[11]) + int(fields[12])
+    return total / os.sysconf("SC_CLK_TCK")
 
 
 def report(what, times, cpu=None):

@@ -58,6 +58,9 @@ Pages ManualPages() {
   pages["ja.htm"] = Page("Nihongo", "<p>" + unspaced + "</p>");
   for (int i = 0; i < 6; ++i)
     pages["filler/p" + std::to_string(i) + ".htm"] = Page("Filler " + std::to_string(i), "<p>nothing</p>");
+  for (int i = 0; i < 2; ++i)  // twins of a title, as in an archive of several versions
+    pages["old/filler/p" + std::to_string(i) + ".htm"] =
+        Page("Filler " + std::to_string(i), "<p>old</p>");
   return pages;
 }
 
@@ -68,7 +71,7 @@ class SearchIndexTest : public ::testing::Test {
     IndexBuildOptions options;
     options.indexPath = m_folder / "manual.idx";
     const IndexBuildResult result = BuildIndex(Archive(), options);
-    EXPECT_EQ(result.pages, 15u);
+    EXPECT_EQ(result.pages, 17u);
     m_index = std::make_unique<ArchiveIndex>(result.indexPath, m_tokenizer);
   }
   std::string Archive() const { return m_folder / "manual.vxb"; }
@@ -143,14 +146,24 @@ TEST_F(SearchIndexTest, SnippetsMarkTheWords) {
 }
 
 TEST_F(SearchIndexTest, SuggestionsAsYouType) {
-  std::vector<std::string> texts;
-  for (const Suggestion& s : m_index->Suggest("conf", 10)) texts.push_back(s.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"Configuration", "conf.load_file"}));
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"conf", {"Configuration", "conf.load_file"}},
+      {"anim", {"Animals", "More animals"}},  // names that begin with the text first
+      {"fill", {"Filler 0", "Filler 1", "Filler 2", "Filler 3", "Filler 4", "Filler 5"}},  // once
+      {"c", {}},  // one letter names too much
+      {"2. c", {}},  // also after a section number
+  };
+  for (const auto& [typed, expected] : cases) {
+    std::vector<std::string> texts;
+    for (const Suggestion& s : m_index->Suggest(typed, 10)) texts.push_back(s.text);
+    EXPECT_EQ(texts, expected) << typed;
+  }
   const std::vector<Suggestion> symbol = m_index->Suggest("conf.lo", 10);
   ASSERT_EQ(symbol.size(), 1u);
   EXPECT_EQ(symbol[0].kind, NameKind::Symbol);
   EXPECT_EQ(symbol[0].path, "ref/api.htm");
-  EXPECT_TRUE(m_index->Suggest("c", 10).empty()) << "one letter names too much";
+  EXPECT_EQ(m_index->Suggest("filler 1", 10)[0].path, "filler/p1.htm") << "its first page";
+  EXPECT_EQ(Paths("Filler 1 "), (std::vector<std::string>{"filler/p1.htm", "old/filler/p1.htm"}));
 }
 
 class SearchServiceTest : public ::testing::Test {
