@@ -1,7 +1,5 @@
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "archive/TopicName.h"
 #include "archive/VxbFile.h"
@@ -57,19 +55,19 @@ bool MayBe(std::uint32_t known, const std::u16string& name, std::uint16_t hash) 
 }
 
 // Copies the name.size() UTF-16LE characters at UNITS to OUT and tells whether
-// they equal NAME without regard to case; HASH receives their hash. Reads mapped
-// memory: owns nothing, throws nothing.
+// they equal NAME without regard to case; HASH, where given, receives their
+// hash. Reads mapped memory: owns nothing, throws nothing.
 bool CopyAndCompare(const std::uint8_t* units, const std::u16string& name, char16_t* out,
-                    std::uint16_t& hash) {
+                    std::uint16_t* hash) {
   bool equal = true;
   NameHash names;
   for (std::size_t i = 0; i < name.size(); ++i) {
     const auto unit = static_cast<char16_t>(vxs::GetU16(units + 2 * i));
     out[i] = unit;
-    names.Add(unit);
+    if (hash != nullptr) names.Add(unit);
     equal = equal && (unit == name[i] || stow::LowerTopicChar(unit) == stow::LowerTopicChar(name[i]));
   }
-  hash = names.Value();
+  if (hash != nullptr) *hash = names.Value();
   return equal;
 }
 
@@ -95,7 +93,7 @@ void ThisVxbFile::Close() {
   m_mapping.Unmap();
   m_table = nullptr;
   m_slots.reset();
-  m_nameKeys.reset();
+  m_nameKeys = {};
   m_chains.Reset(0);
   m_slotList.reset();
   m_slotCount = 0;
@@ -161,9 +159,7 @@ void ThisVxbFile::ReadTopicTable() {
   const std::uint64_t size = std::uint64_t{count} * stow::kTopicSlotSize;
   if (offset + size > m_fileLength) ThrowDamage(" (topic table beyond the end of the file)");
   m_table = Block(offset, size, m_slots);
-  // Zeroed by the system as the pages are first touched, not all at once here.
-  m_nameKeys.reset(static_cast<std::uint32_t*>(std::calloc(std::max<std::uint32_t>(count, 1), 4)));
-  if (!m_nameKeys) throw std::bad_alloc();
+  m_nameKeys = os::LargeTable<std::uint32_t>(count);
   m_chains.Reset(count);
   m_slotCount = count;
 }
@@ -212,19 +208,18 @@ bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
     const auto slot = static_cast<std::uint32_t>(number);
     if (slot >= m_slotCount || GetSlot(slot).nameOffset == 0) return false;
     ReadName(slot);
-    path = stow::Utf16ToUtf8(m_name);
+    stow::Utf16ToUtf8(m_name, path);
     EnterTopic(slot, path);
     return true;
   }
   if (path.empty() || m_slotCount == 0) return false;
-  const std::string request = path;
-  stow::CandidatePaths candidates(m_basePath, request);
-  std::string candidate;
-  while (candidates.Next(candidate)) {
+  // PATH is the request until a topic is found; only then is it written.
+  stow::CandidatePaths candidates(m_basePath, path);
+  while (candidates.Next(m_candidate)) {
     std::uint32_t slot = 0;
-    if (FindOnChain(candidate, slot)) {
+    if (FindOnChain(m_candidate, slot)) {
       m_foundInLastFolder = !candidates.AsWritten();
-      path = stow::Utf16ToUtf8(m_name);
+      stow::Utf16ToUtf8(m_name, path);
       EnterTopic(slot, path);
       return true;
     }
@@ -233,21 +228,25 @@ bool ThisVxbFile::OpenTopic(std::int32_t number, std::string& path) {
 }
 
 bool ThisVxbFile::FindOnChain(const std::string& candidate, std::uint32_t& slot) {
-  const std::u16string wanted = stow::Utf8ToUtf16(candidate);
+  stow::Utf8ToUtf16(candidate, m_wanted);
+  const std::u16string& wanted = m_wanted;
   if (wanted.size() > kLongestName) return false;
-  const std::uint16_t hash = HashOf(wanted);
   const std::uint32_t home = stow::HomeSlot(candidate, m_slotCount);
+  const std::uint32_t key = TopicChainIndex::KeyOf(wanted, home);
+  m_chains.Prefetch(key, home);
   LearnChain(home);
   if (m_chains.StateOf(home) == TopicChainIndex::Chain::kLearnt) {
-    std::uint32_t found = 0;
-    if (!m_chains.Find(TopicChainIndex::KeyOf(wanted, home), found)) return false;
-    if (NameMatches(found, wanted, hash)) {
-      slot = found;
+    TopicChainIndex::Place found{};
+    if (!m_chains.Find(key, found)) return false;
+    PrefetchTopic(found);
+    std::uint16_t length = 0;
+    if (CompareName(found.slot, wanted, length, nullptr)) {
+      slot = found.slot;
       return true;
     }
     // Another name under the same key: the walk tells.
   }
-  return WalkChain(home, wanted, hash, slot);
+  return WalkChain(home, wanted, HashOf(wanted), slot);
 }
 
 void ThisVxbFile::LearnChain(std::uint32_t home) {
@@ -260,7 +259,7 @@ void ThisVxbFile::LearnChain(std::uint32_t home) {
       const TopicSlot entry = GetSlot(slot);
       if (entry.nameOffset == 0) break;
       ReadName(slot);
-      if (!m_chains.Add(TopicChainIndex::KeyOf(m_name, home), slot)) return;
+      if (!m_chains.Add(TopicChainIndex::KeyOf(m_name, home), {slot, entry.nameOffset})) return;
       if (entry.next < 0 || static_cast<std::uint32_t>(entry.next) >= m_slotCount) break;
       slot = static_cast<std::uint32_t>(entry.next);
     }
@@ -269,6 +268,12 @@ void ThisVxbFile::LearnChain(std::uint32_t home) {
     return;
   }
   m_chains.SetState(home, TopicChainIndex::Chain::kLearnt);
+}
+
+void ThisVxbFile::PrefetchTopic(TopicChainIndex::Place place) const {
+  __builtin_prefetch(m_table + std::size_t{place.slot} * stow::kTopicSlotSize);
+  if (m_mapping.IsMapped() && place.nameOffset < m_mapping.Size())
+    __builtin_prefetch(m_mapping.Data() + place.nameOffset);
 }
 
 bool ThisVxbFile::WalkChain(std::uint32_t home, const std::u16string& name, std::uint16_t hash,
@@ -288,6 +293,15 @@ bool ThisVxbFile::WalkChain(std::uint32_t home, const std::u16string& name, std:
 
 bool ThisVxbFile::NameMatches(std::uint32_t slot, const std::u16string& name, std::uint16_t hash) {
   if (!MayBe(m_nameKeys[slot], name, hash)) return false;
+  std::uint16_t length = 0;
+  std::uint16_t recordHash = 0;
+  const bool equal = CompareName(slot, name, length, &recordHash);
+  m_nameKeys[slot] = NameKey(length, length == name.size() ? recordHash : 0);
+  return equal;
+}
+
+bool ThisVxbFile::CompareName(std::uint32_t slot, const std::u16string& name, std::uint16_t& length,
+                              std::uint16_t* hash) {
   const std::uint32_t offset = GetSlot(slot).nameOffset;
   if (offset + std::uint64_t{kNameLengthSize} > m_fileLength) ThrowDamage(" (bad topic offset)");
   // The length and a name of the wanted length come at once; a name of another
@@ -296,24 +310,17 @@ bool ThisVxbFile::NameMatches(std::uint32_t slot, const std::u16string& name, st
   const std::span<const std::uint8_t> record = NameRecordBytes(offset, wanted);
   if (record.size() < kNameLengthSize) ThrowDamage(" (bad topic offset)");
   m_name.resize(name.size());
-  std::uint16_t length = 0;
-  std::uint16_t recordHash = 0;
   bool equal = false;
   if (!os::ReadMapped([&] {
         length = vxs::GetU16(record.data());
         if (length == name.size() && record.size() == wanted)
-          equal = CopyAndCompare(record.data() + kNameLengthSize, name, m_name.data(), recordHash);
+          equal = CopyAndCompare(record.data() + kNameLengthSize, name, m_name.data(), hash);
       }))
     ThrowUnreadable();
-  if (length != name.size()) {
-    m_nameKeys[slot] = NameKey(length, 0);
-    return false;
-  }
+  if (length != name.size()) return false;
   if (record.size() < wanted) ThrowDamage(" (topic name beyond the end of the file)");
-  m_nameKeys[slot] = NameKey(length, recordHash);
-  if (!equal) return false;
-  m_nameEnd = offset + std::uint64_t{wanted};
-  return true;
+  if (equal) m_nameEnd = offset + std::uint64_t{wanted};
+  return equal;
 }
 
 void ThisVxbFile::ReadName(std::uint32_t slot) {
@@ -338,8 +345,8 @@ void ThisVxbFile::ReadName(std::uint32_t slot) {
 
 void ThisVxbFile::EnterTopic(std::uint32_t slot, const std::string& path) {
   const TopicSlot entry = GetSlot(slot);
-  const std::string extension = vxs::PathPart(path, vxs::kPartExtension);
-  m_topicExtension = extension.starts_with('.') ? extension.substr(1) : std::string();
+  const std::size_t dot = vxs::PathPartStart(path, vxs::kPartExtension);
+  m_topicExtension.assign(path, std::min(dot + 1, path.size()));
   MoveBasePath(path);
   std::uint64_t dataAt = m_nameEnd;
   if (entry.slotListIndex == stow::kSkippedBlockMark) {
@@ -362,7 +369,7 @@ void ThisVxbFile::MoveBasePath(const std::string& path) {
     m_basePath.clear();
   } else if (EndsWithNoCase(path, ".html") || EndsWithNoCase(path, ".htm")) {
     const std::size_t slash = path.rfind('/');
-    m_basePath = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    m_basePath.assign(path, 0, slash == std::string::npos ? 0 : slash);
   }
 }
 

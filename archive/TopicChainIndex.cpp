@@ -19,18 +19,17 @@ std::size_t Probe(std::uint32_t key, std::size_t mask) {
 
 void TopicChainIndex::Reset(std::uint32_t slotCount) {
   m_slotCount = slotCount;
-  m_states.reset();
-  m_entries.clear();
-  m_entries.shrink_to_fit();
+  m_states = {};
+  m_entries = {};
   m_used = 0;
 }
 
 TopicChainIndex::Chain TopicChainIndex::StateOf(std::uint32_t home) const {
-  return m_states ? static_cast<Chain>(m_states[home]) : Chain::kUnknown;
+  return m_states.empty() ? Chain::kUnknown : static_cast<Chain>(m_states[home]);
 }
 
 void TopicChainIndex::SetState(std::uint32_t home, Chain state) {
-  if (!m_states) m_states = std::make_unique<std::uint8_t[]>(m_slotCount);
+  if (m_states.empty()) m_states = os::LargeTable<std::uint8_t>(m_slotCount);
   m_states[home] = static_cast<std::uint8_t>(state);
 }
 
@@ -45,46 +44,47 @@ std::uint32_t TopicChainIndex::KeyOf(std::u16string_view name, std::uint32_t hom
   return hash != 0 ? hash : 1;
 }
 
-bool TopicChainIndex::Add(std::uint32_t key, std::uint32_t slot) {
+void TopicChainIndex::Prefetch(std::uint32_t key, std::uint32_t home) const {
+  if (!m_states.empty()) __builtin_prefetch(&m_states[home]);
+  if (!m_entries.empty()) __builtin_prefetch(&m_entries[Probe(key, m_entries.size() - 1)]);
+}
+
+bool TopicChainIndex::Add(std::uint32_t key, Place place) {
   if (m_used >= kEntriesPerSlot * std::size_t{m_slotCount} + 16) return false;
   if (2 * (m_used + 1) > m_entries.size()) Grow();
   const std::size_t mask = m_entries.size() - 1;
   for (std::size_t at = Probe(key, mask);; at = (at + 1) & mask) {
-    const std::uint64_t entry = m_entries[at];
-    if (entry == 0) {
-      m_entries[at] = std::uint64_t{key} << 32 | slot;
+    Entry& entry = m_entries[at];
+    if (entry.key == 0) {
+      entry = {key, place, 0};
       ++m_used;
       return true;
     }
-    if (entry >> 32 == key) return true;
+    if (entry.key == key) return true;
   }
 }
 
-bool TopicChainIndex::Find(std::uint32_t key, std::uint32_t& slot) const {
+bool TopicChainIndex::Find(std::uint32_t key, Place& place) const {
   if (m_entries.empty()) return false;
   const std::size_t mask = m_entries.size() - 1;
   for (std::size_t at = Probe(key, mask);; at = (at + 1) & mask) {
-    const std::uint64_t entry = m_entries[at];
-    if (entry == 0) return false;
-    if (entry >> 32 == key) {
-      slot = static_cast<std::uint32_t>(entry);
+    const Entry& entry = m_entries[at];
+    if (entry.key == 0) return false;
+    if (entry.key == key) {
+      place = entry.place;
       return true;
     }
   }
 }
 
-std::size_t TopicChainIndex::MemoryBytes() const {
-  return m_entries.capacity() * sizeof(std::uint64_t) + (m_states ? m_slotCount : 0);
-}
-
 void TopicChainIndex::Grow() {
-  std::vector<std::uint64_t> old(std::max<std::size_t>(64, 2 * m_entries.size()));
-  old.swap(m_entries);  // m_entries: the larger table, empty; OLD: the entries
+  os::LargeTable<Entry> old(std::max<std::size_t>(64, 2 * m_entries.size()));
+  std::swap(old, m_entries);  // m_entries: the larger table, empty; OLD: the entries
   const std::size_t mask = m_entries.size() - 1;
-  for (std::uint64_t entry : old) {
-    if (entry == 0) continue;
-    std::size_t at = Probe(static_cast<std::uint32_t>(entry >> 32), mask);
-    while (m_entries[at] != 0) at = (at + 1) & mask;
+  for (const Entry& entry : old) {
+    if (entry.key == 0) continue;
+    std::size_t at = Probe(entry.key, mask);
+    while (m_entries[at].key != 0) at = (at + 1) & mask;
     m_entries[at] = entry;
   }
 }

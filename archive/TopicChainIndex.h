@@ -10,32 +10,44 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
-#include <vector>
+
+#include "platform/LargeTable.h"
 
 class TopicChainIndex {
  public:
   enum class Chain : std::uint8_t { kUnknown, kLearnt, kWalked };
+  // A topic on a chain: its slot and the offset of its name record.
+  struct Place {
+    std::uint32_t slot;
+    std::uint32_t nameOffset;
+  };
 
   // Forgets everything, for a table of SLOTCOUNT slots.
   void Reset(std::uint32_t slotCount);
   Chain StateOf(std::uint32_t home) const;
   void SetState(std::uint32_t home, Chain state);
   static std::uint32_t KeyOf(std::u16string_view name, std::uint32_t home);
-  // Records SLOT under KEY unless a slot is there already; false when the index
+  // Starts fetching what StateOf(HOME) and Find(KEY) read, so that the two
+  // cache misses overlap.
+  void Prefetch(std::uint32_t key, std::uint32_t home) const;
+  // Records PLACE under KEY unless a place is there already; false when the index
   // holds as many entries as it may (then nothing is recorded).
-  bool Add(std::uint32_t key, std::uint32_t slot);
-  // The slot recorded under KEY, or false.
-  bool Find(std::uint32_t key, std::uint32_t& slot) const;
-  std::size_t MemoryBytes() const;
+  bool Add(std::uint32_t key, Place place);
+  // The place recorded under KEY, or false.
+  bool Find(std::uint32_t key, Place& place) const;
 
  private:
   void Grow();
 
   std::uint32_t m_slotCount = 0;
-  std::unique_ptr<std::uint8_t[]> m_states;  // per home slot; made at the first walk
-  // Open addressing: key in the high half (never 0), slot in the low half.
-  std::vector<std::uint64_t> m_entries;
+  os::LargeTable<std::uint8_t> m_states;  // per home slot; made at the first walk
+  struct Entry {
+    std::uint32_t key;  // never 0; 0: the entry is free
+    Place place;
+    std::uint32_t unused;  // keeps an entry within one cache line
+  };
+  // Open addressing, at most half full.
+  os::LargeTable<Entry> m_entries;
   std::size_t m_used = 0;
 };

@@ -84,9 +84,17 @@ std::array<char16_t, kLowerTableSize> MakeLowerTable() {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  if (IsAscii(text)) return std::u16string(text.begin(), text.end());
   std::u16string out;
-  out.reserve(text.size());
+  Utf8ToUtf16(text, out);
+  return out;
+}
+
+void Utf8ToUtf16(std::string_view text, std::u16string& out) {
+  if (IsAscii(text)) {
+    out.assign(text.begin(), text.end());
+    return;
+  }
+  out.clear();
   for (std::size_t pos = 0; pos < text.size();) {
     const char32_t c = DecodeUtf8(text, pos);
     if (c < 0x10000) {
@@ -96,14 +104,20 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
   }
-  return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; }))
-    return std::string(text.begin(), text.end());
   std::string out;
-  out.reserve(text.size());
+  Utf16ToUtf8(text, out);
+  return out;
+}
+
+void Utf16ToUtf8(std::u16string_view text, std::string& out) {
+  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+    out.assign(text.begin(), text.end());
+    return;
+  }
+  out.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -115,7 +129,6 @@ std::string Utf16ToUtf8(std::u16string_view text) {
       AppendUtf8(out, unit);
     }
   }
-  return out;
 }
 
 std::uint32_t TopicNameHash(std::string_view cp1252Name) {

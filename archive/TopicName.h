@@ -9,10 +9,13 @@
 
 namespace stow {
 
-// UTF-8 to UTF-16; a byte that is not valid UTF-8 becomes U+FFFD.
+// UTF-8 to UTF-16; a byte that is not valid UTF-8 becomes U+FFFD. The forms
+// with OUT write the text there in place of what it held, in its memory.
 std::u16string Utf8ToUtf16(std::string_view text);
+void Utf8ToUtf16(std::string_view text, std::u16string& out);
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
+void Utf16ToUtf8(std::u16string_view text, std::string& out);
 
 // The hash of a topic name in windows-1252 (at least one character): five of its
 // characters, lowered as windows-1252 lowers them and taken as signed bytes, in

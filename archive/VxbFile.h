@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <span>
 #include <string>
@@ -19,6 +18,7 @@
 #include "archive/LzExpand.h"
 #include "archive/TopicChainIndex.h"
 #include "archive/VexoBiffFile.h"
+#include "platform/LargeTable.h"
 #include "platform/MappedFile.h"
 
 namespace stow {
@@ -170,6 +170,12 @@ class ThisVxbFile : public stow::VxbFile {
   // tells is kept in m_nameKeys, so that the next walk along its chain skips it
   // without reading it where it cannot match.
   bool NameMatches(std::uint32_t slot, const std::u16string& name, std::uint16_t hash);
+  // Reads the name record of SLOT as far as a name of NAME's length reaches:
+  // LENGTH receives the record's length; where it is NAME's, m_name receives the
+  // name, HASH (where given) its hash, and the result tells whether it is NAME
+  // without regard to case. Keeps nothing in m_nameKeys.
+  bool CompareName(std::uint32_t slot, const std::u16string& name, std::uint16_t& length,
+                   std::uint16_t* hash);
   // The first COUNT bytes of the name record at OFFSET (at least 2 bytes before
   // the end of the file), fewer where the file ends first: in the file's mapping,
   // where they are read with os::ReadMapped, or read into the name buffer.
@@ -180,6 +186,9 @@ class ThisVxbFile : public stow::VxbFile {
   bool FindOnChain(const std::string& candidate, std::uint32_t& slot);
   // Reads the names on the chain of HOME into m_chains, once.
   void LearnChain(std::uint32_t home);
+  // Starts fetching the slot and the name record of PLACE, so that the two cache
+  // misses overlap.
+  void PrefetchTopic(TopicChainIndex::Place place) const;
   // Walks the chain of HOME name by name; true when it holds NAME.
   bool WalkChain(std::uint32_t home, const std::u16string& name, std::uint16_t hash,
                  std::uint32_t& slot);
@@ -194,15 +203,11 @@ class ThisVxbFile : public stow::VxbFile {
   std::array<std::uint32_t, 5> m_tableRecord{};  // record 16402
   bool m_hasTableRecord = false;
 
-  struct FreeMemory {
-    void operator()(void* memory) const { std::free(memory); }
-  };
-
   std::uint32_t m_slotCount = 0;
   const std::uint8_t* m_table = nullptr;    // the topic table: in the mapping, or m_slots
   std::unique_ptr<std::uint8_t[]> m_slots;  // the table read, where the file is not mapped
   // Per slot, the length and hash of its name once a lookup has read it.
-  std::unique_ptr<std::uint32_t[], FreeMemory> m_nameKeys;
+  os::LargeTable<std::uint32_t> m_nameKeys;
   TopicChainIndex m_chains;
   std::unique_ptr<std::uint8_t[]> m_slotList;  // read, where the file is not mapped
   std::uint32_t m_slotListEntries = 0;
@@ -215,6 +220,8 @@ class ThisVxbFile : public stow::VxbFile {
   std::string m_topicExtension;
   std::string m_pageText;
   std::u16string m_name;           // the name record read last
+  std::string m_candidate;         // the path a lookup tries
+  std::u16string m_wanted;         // the same, in UTF-16
   std::uint64_t m_nameEnd = 0;     // where it ends in the file
   std::unique_ptr<std::uint8_t[]> m_nameBuffer;  // its bytes, as read
   // The file in memory while the topic table is loaded: lookups walk the table and

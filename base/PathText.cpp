@@ -1,5 +1,6 @@
 #include "base/PathText.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -21,10 +22,17 @@ PathBounds BoundsOf(std::string_view path) {
   PathBounds bounds{};
   bounds.end = path.size();
   bounds.driveEnd = DriveRootLength(path);
-  const std::size_t lastSeparator = path.find_last_of("\\/:");
-  bounds.nameStart = lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
-  if (bounds.nameStart < bounds.driveEnd) bounds.nameStart = bounds.driveEnd;
-  const std::size_t dot = path.find_last_of('.');
+  // One pass from the end: the last dot, then the last separator before it
+  // (paths are looked at on every request, so no search per character).
+  std::size_t dot = std::string_view::npos;
+  std::size_t at = path.size();
+  while (at > 0) {
+    const char c = path[at - 1];
+    if (c == '\\' || c == '/' || c == ':') break;
+    if (c == '.' && dot == std::string_view::npos) dot = at - 1;
+    --at;
+  }
+  bounds.nameStart = std::max(at, bounds.driveEnd);
   bounds.extensionStart = dot != std::string_view::npos && dot >= bounds.nameStart ? dot : bounds.end;
   return bounds;
 }

@@ -18,21 +18,22 @@ TEST(TopicChainIndex, KeysFindTheFirstSlotAndStopWhenFull) {
   EXPECT_EQ(index.StateOf(5), TopicChainIndex::Chain::kUnknown);
   index.SetState(5, TopicChainIndex::Chain::kLearnt);
   EXPECT_EQ(index.StateOf(5), TopicChainIndex::Chain::kLearnt);
-  std::uint32_t slot = 0;
-  EXPECT_FALSE(index.Find(42, slot));
-  for (std::uint32_t key = 1; key <= 1500; ++key) ASSERT_TRUE(index.Add(key, key + 7)) << key;
-  EXPECT_TRUE(index.Add(42, 9));  // already there: the first slot stays
+  TopicChainIndex::Place place{};
+  EXPECT_FALSE(index.Find(42, place));
+  for (std::uint32_t key = 1; key <= 1500; ++key) ASSERT_TRUE(index.Add(key, {key + 7, 3 * key})) << key;
+  EXPECT_TRUE(index.Add(42, {9, 9}));  // already there: the first place stays
   for (std::uint32_t key : {1u, 42u, 1500u}) {
-    ASSERT_TRUE(index.Find(key, slot)) << key;
-    EXPECT_EQ(slot, key + 7) << key;
+    ASSERT_TRUE(index.Find(key, place)) << key;
+    EXPECT_EQ(place.slot, key + 7) << key;
+    EXPECT_EQ(place.nameOffset, 3 * key) << key;
   }
-  EXPECT_FALSE(index.Find(1501, slot));
+  EXPECT_FALSE(index.Find(1501, place));
 
   index.Reset(4);  // room for 2 entries a slot and a few more
   std::uint32_t added = 0;
-  while (index.Add(added + 1, added) && added < 100) ++added;
+  while (index.Add(added + 1, {added, 0}) && added < 100) ++added;
   EXPECT_EQ(added, 24u);
-  EXPECT_FALSE(index.Find(25, slot));
+  EXPECT_FALSE(index.Find(25, place));
 }
 
 }  // namespace
